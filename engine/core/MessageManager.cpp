@@ -1,0 +1,285 @@
+#include "core/MessageManager.h"
+
+#include "core/Errors.h"
+#include "math/Color.h"
+#include "math/Vector.h"
+#include "platform/MessageBox.h"
+#include "platform/Path.h"
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace
+{
+constexpr std::size_t FormatBufferSize = 1280;
+
+char const* PaletteText(int entry)
+{
+    return CColor(static_cast<EColor>(entry)).GetString();
+}
+
+// Local time in the ctime form without its trailing line break.
+std::string CurrentTimeText()
+{
+    std::time_t const now = std::time(nullptr);
+    char buffer[64] = {};
+    if (char const* text = std::ctime(&now))
+        std::snprintf(buffer, sizeof(buffer), "%s", text);
+    std::size_t length = std::strlen(buffer);
+    while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
+        buffer[--length] = 0;
+    return buffer;
+}
+
+constexpr int PaletteBlack = 0;
+constexpr int PaletteLime = 3;
+constexpr int PaletteGray = 4;
+constexpr int PaletteWhite = 6;
+constexpr int PaletteRed = 10;
+} // namespace
+
+CMessageManager::CMessageManager() = default;
+
+CMessageManager::~CMessageManager()
+{
+    Destroy();
+}
+
+void CMessageManager::Create(char const* applicationName, bool const& createLogFile, char const* logDirectory)
+{
+    Destroy();
+    SetFree(false);
+    std::snprintf(m_applicationName, sizeof(m_applicationName), "%s", applicationName ? applicationName : "");
+    m_newLineMode = true;
+    m_messagesCount = 0;
+    m_logEnabled = createLogFile;
+    m_logFilePath[0] = 0;
+
+    if (m_logEnabled) {
+        std::string const executableDirectory = platform::GetExecutableDirectory();
+        if (logDirectory && logDirectory[0] && platform::IsAbsolutePath(logDirectory))
+            std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s\\%s.html", logDirectory, m_applicationName);
+        else if (logDirectory)
+            std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s\\%s\\%s.html", executableDirectory.c_str(),
+                          logDirectory, m_applicationName);
+        else
+            std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s\\%s.html", executableDirectory.c_str(),
+                          m_applicationName);
+        m_logFile = std::fopen(platform::ResolvePath(m_logFilePath).c_str(), "wt");
+        if (m_logFile)
+            WriteLogHeader();
+        else
+            m_logFilePath[0] = 0;
+    }
+
+    m_messageTexts = static_cast<char*>(std::calloc(MessageSlots, MessageLength));
+    m_messageTypes = static_cast<EMessageType*>(std::calloc(MessageSlots, sizeof(EMessageType)));
+    if (!m_messageTexts || !m_messageTypes)
+        WriteFatalError("Failed to initializate Message Manager");
+}
+
+void CMessageManager::WriteLogHeader()
+{
+    WriteToLogFile("<HTML>");
+    WriteToLogFile("<HEAD>");
+    WriteToLogFile("<TITLE>%s Log</TITLE>", m_applicationName);
+    WriteToLogFile("</HEAD>");
+    WriteToLogFile("<BODY bgcolor=\"%s\">", PaletteText(PaletteBlack));
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteWhite));
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteWhite));
+    WriteToLogFile("========");
+    WriteToLogFile("</FONT>");
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteLime));
+    WriteToLogFile("%s Log: %s", m_applicationName, CurrentTimeText().c_str());
+    WriteToLogFile("</FONT>");
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteWhite));
+    WriteToLogFile(" ========\n\n");
+    WriteToLogFile("</FONT>");
+}
+
+void CMessageManager::WriteLogFooter()
+{
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteWhite));
+    WriteToLogFile("\n========");
+    WriteToLogFile("</FONT>");
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteLime));
+    WriteToLogFile("Log end: %s", CurrentTimeText().c_str());
+    WriteToLogFile("</FONT>");
+    WriteToLogFile("<FONT color=\"%s\">", PaletteText(PaletteWhite));
+    WriteToLogFile(" ========\n");
+    WriteToLogFile("</FONT>");
+    WriteToLogFile("</FONT>");
+    WriteToLogFile("</BODY>");
+    WriteToLogFile("</HTML>");
+}
+
+void CMessageManager::Destroy()
+{
+    if (m_free)
+        return;
+    if (m_logEnabled && m_logFile) {
+        WriteLogFooter();
+        std::fclose(m_logFile);
+        m_logFile = nullptr;
+    }
+    std::free(m_messageTexts);
+    std::free(m_messageTypes);
+    SetFree(true);
+}
+
+void CMessageManager::SetFree(bool const& free)
+{
+    m_free = free;
+    if (free) {
+        m_messageTexts = nullptr;
+        m_messageTypes = nullptr;
+    }
+}
+
+void CMessageManager::Write(char const* format, ...)
+{
+    char text[FormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    if (m_newLineMode) {
+        char line[FormatBufferSize + 2];
+        std::snprintf(line, sizeof(line), "%s\n", text);
+        AddMessage(MT_MESSAGE, line);
+    } else {
+        AddMessage(MT_MESSAGE, text);
+    }
+}
+
+void CMessageManager::WriteWarning(char const* format, ...)
+{
+    char text[FormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    char line[FormatBufferSize + 32];
+    std::snprintf(line, sizeof(line), m_newLineMode ? "\nWarning: %s!\n\n" : "Warning: %s!\n", text);
+    AddMessage(MT_WARNING, line);
+}
+
+void CMessageManager::WriteError(char const* format, ...)
+{
+    char text[FormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    char line[FormatBufferSize + 32];
+    std::snprintf(line, sizeof(line), m_newLineMode ? "\nError: %s!\n\n" : "Error: %s!\n", text);
+    AddMessage(MT_ERROR, line);
+}
+
+void CMessageManager::WriteFatalError(char const* format, ...)
+{
+    char text[FormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    char line[FormatBufferSize + 32];
+    std::snprintf(line, sizeof(line), "PROGRAM ABORTING: %s\n", text);
+    AddMessage(MT_FATAL_ERROR, line);
+    CFatalError error;
+    error.SetText("%s", text);
+    throw error;
+}
+
+void CMessageManager::AddMessage(EMessageType const& type, char const* text)
+{
+    if (m_logEnabled && m_logFile) {
+        char const* colour = PaletteText(PaletteWhite);
+        if (type == MT_WARNING)
+            colour = PaletteText(PaletteGray);
+        else if (type == MT_ERROR || type == MT_FATAL_ERROR)
+            colour = PaletteText(PaletteRed);
+        bool const white = std::strcmp(colour, PaletteText(PaletteWhite)) == 0;
+        if (!white)
+            WriteToLogFile("<FONT color=\"%s\">", colour);
+        WriteToLogFile("%s", text);
+        if (!white)
+            WriteToLogFile("</FONT>");
+    }
+
+    // Without buffers (never created, or already destroyed) there is nothing to store.
+    if (!m_messageTexts || !m_messageTypes)
+        return;
+    if (m_messagesCount < MessageCapacity) {
+        m_messageTypes[m_messagesCount] = type;
+        std::snprintf(m_messageTexts + m_messagesCount * MessageLength, MessageLength, "%s", text);
+        ++m_messagesCount;
+        if (m_messagesCount == MessageCapacity) {
+            bool const savedNewLineMode = m_newLineMode;
+            m_newLineMode = true;
+            WriteError("Message Manager: messages buffer is overflowed");
+            m_newLineMode = savedNewLineMode;
+        }
+    }
+}
+
+void CMessageManager::WriteToLogFile(char const* format, ...)
+{
+    if (!m_logFile)
+        return;
+    char text[FormatBufferSize + 64];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    for (char const* c = text; *c; ++c) {
+        if (*c == '\n')
+            std::fputs("<BR>", m_logFile);
+        else
+            std::fputc(*c, m_logFile);
+    }
+    std::fflush(m_logFile);
+}
+
+void CMessageManager::MessageBoxA(char const* format, ...)
+{
+    char text[FormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    platform::ShowMessageBox("Tidewell Message", text);
+}
+
+void CMessageManager::PrintInt(int const& value)
+{
+    Write("%d", value);
+}
+
+void CMessageManager::PrintFloat(float const& value)
+{
+    Write("%0.4f", value);
+}
+
+void CMessageManager::PrintString(char const* text)
+{
+    Write("%s", text);
+}
+
+void CMessageManager::PrintVector(CVector2 const& vector)
+{
+    Write("(%0.4f  %0.4f)", vector.x, vector.y);
+}
+
+void CMessageManager::PrintVector(CVector3 const& vector)
+{
+    Write("(%0.4f  %0.4f  %0.4f)", vector.x, vector.y, vector.z);
+}
+
+void CMessageManager::PrintVector(CVector4 const& vector)
+{
+    Write("(%0.4f  %0.4f  %0.4f  %0.4f)", vector.x, vector.y, vector.z, vector.w);
+}
