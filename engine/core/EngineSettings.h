@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/WindowHandle.h"
+
+// Creation parameters of the engine. Strings are kept by pointer and must outlive the engine.
+struct SEngineSettings
+{
+    char const* applicationName;
+    int applicationVersion;
+    char const* engineDirectory;
+    bool saveConfigOnExit;
+    char const* configFileName;
+    bool createLogFile;
+    char const* logDirectory;
+    char const* configDirectory;
+    char const* packDirectory;
+    HWND parentWindow;
+    unsigned int iconResourceId;
+    char const* defaultVideoMode;
+};
