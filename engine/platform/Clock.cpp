@@ -26,4 +26,40 @@ void SleepMilliseconds(std::uint32_t milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+bool GetTimerMinimumPeriod(std::uint32_t& period)
+{
+    // The steady clock already ticks far finer than a millisecond.
+    period = 1;
+    return true;
+}
+
+void BeginTimerPeriod(std::uint32_t)
+{}
+
+void EndTimerPeriod(std::uint32_t)
+{}
+
+namespace
+{
+class SystemClockSource final : public ClockSource
+{
+public:
+    std::uint32_t GetTickMilliseconds() const override { return platform::GetTickMilliseconds(); }
+    std::int64_t GetPerformanceCounter() const override { return platform::GetPerformanceCounter(); }
+    std::int64_t GetPerformanceFrequency() const override { return platform::GetPerformanceFrequency(); }
+    bool GetTimerMinimumPeriod(std::uint32_t& period) const override
+    {
+        return platform::GetTimerMinimumPeriod(period);
+    }
+    void BeginTimerPeriod(std::uint32_t period) override { platform::BeginTimerPeriod(period); }
+    void EndTimerPeriod(std::uint32_t period) override { platform::EndTimerPeriod(period); }
+};
+} // namespace
+
+ClockSource& GetSystemClock()
+{
+    static SystemClockSource clock;
+    return clock;
+}
 } // namespace platform
