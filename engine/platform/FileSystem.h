@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Directory listing, creation, removal and copying on native paths.
+namespace platform
+{
+struct SDirectoryEntry
+{
+    std::string name;
+    bool isDirectory = false;
+};
+
+// Entries of the directory other than "." and "..", in the order the system lists
+// them; empty when it cannot be read.
+std::vector<SDirectoryEntry> ListDirectory(std::string const& directory);
+
+// Wildcard match ignoring case: '*' any run, '?' one character; "*.*" matches all.
+bool MatchesMask(char const* name, char const* mask);
+
+bool PathExists(std::string const& path);
+bool IsDirectory(std::string const& path);
+
+// Creates one directory; true when it exists afterwards.
+bool MakeDirectory(std::string const& path);
+// Removes a file, or a directory with everything in it; true when nothing is left.
+bool RemoveTree(std::string const& path);
+bool CopyFile(std::string const& from, std::string const& to);
+
+enum class EFileDialogKind
+{
+    Open,
+    Save,
+};
+
+// Asks for a file through a dialog program when one is installed. `file` holds 256
+// characters. False when cancelled or when no dialog program is available.
+bool ShowFileDialog(EFileDialogKind kind, char const* title, char const* filter, char* file,
+                    char const* initialDirectory);
+} // namespace platform
