@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/WindowHandle.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+class CMessageManager;
+class CConfig;
+class CVector2;
+
+// Movement and buttons of the mouse during one frame.
+struct SMouseState
+{
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t wheel = 0;
+    std::uint8_t buttons[8] = {};
+};
+
+struct SControlsState
+{
+    static constexpr unsigned int KeyCount = 256;
+    static constexpr unsigned int StateSize = KeyCount + 8;
+
+    // 256 keyboard bytes by key code, then the 8 mouse buttons (non-zero = down).
+    std::uint8_t currentState[StateSize] = {};
+    // The same as of the end of the last frame.
+    std::uint8_t previousState[StateSize] = {};
+    SMouseState mouse;
+    // Written by the window procedure: something was typed this frame.
+    bool entered = false;
+    bool isCharacter = false;
+    // A character when isCharacter is set, a virtual-key code otherwise.
+    char enteredCode = 0;
+};
+
+// Polled keyboard and mouse: key states by name with edge detection, the mouse movement of
+// the frame (smoothed, inverted and scaled by configuration), the wheel, typed characters
+// and the cursor.
+class CControls
+{
+public:
+    static constexpr unsigned int SmoothingSamples = 10;
+
+    CControls();
+    ~CControls();
+    CControls(CControls const&) = delete;
+    CControls& operator=(CControls const&) = delete;
+
+    void Create(CMessageManager* messageManager, CConfig* config, HWND window, HINSTANCE instance);
+    void Destroy();
+    bool IsFree() const { return m_free; }
+
+    void BeginFrame();
+    void FinishFrame();
+
+    bool IsKeyPressed(char const* name) const;
+    bool IsKeyPressedOnce(char const* name) const;
+    bool IsAnyKeyPressed() const;
+
+    CVector2 GetMouseOffset();
+    long GetMouseWheelOffset() const { return m_wheelOffset; }
+
+    bool GetEnteredCharacter(char* code, bool* isCharacter) const;
+    SControlsState* GetControlsState() { return &m_state; }
+    void DisableInput() { m_inputDisabled = true; }
+
+    // Cursor in client coordinates of the window.
+    CVector2 GetCursorPosition();
+    void SetCursorPosition(CVector2 const& position);
+    void CenterCursor();
+    void ShowCursor(bool const& show);
+
+protected:
+    void SmoothMouse();
+    void BuildKeyTable();
+    // Index into the state for a name in any case; -1 when the name is unknown.
+    int FindKey(char const* name) const;
+
+private:
+    bool m_free = true;
+    CMessageManager* m_messageManager = nullptr;
+    CConfig* m_config = nullptr;
+    HWND m_window = nullptr;
+    SControlsState m_state;
+    std::map<std::string, unsigned int> m_keys;
+    float m_mouseOffsetX = 0.0f;
+    float m_mouseOffsetY = 0.0f;
+    // Newest first.
+    std::int32_t m_historyX[SmoothingSamples] = {};
+    std::int32_t m_historyY[SmoothingSamples] = {};
+    bool m_wheelReported = false;
+    std::int32_t m_wheelOffset = 0;
+    bool m_inputDisabled = false;
+    // The input devices are open (the system's keyboard and mouse through the event pump).
+    bool m_keyboardOpen = false;
+    bool m_mouseOpen = false;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/WindowHandle.h"
+
+#include <cstdint>
+
+union SDL_Event;
+
+// The message loop on SDL events: window events, keys and text become window messages
+// sent to the procedure registered for the window; keys, buttons and motion also feed the
+// input device state that the controls read each frame.
+namespace platform
+{
+using WindowProcedure = long (*)(HWND window, unsigned int message, unsigned int wParam, long lParam);
+
+void SetWindowProcedure(HWND window, WindowProcedure procedure);
+void RemoveWindowProcedure(HWND window);
+
+// Default handling: SC_MINIMIZE minimises, SC_RESTORE restores, WM_SETFOCUS restores a
+// minimised window and raises it, SC_CLOSE turns into WM_CLOSE; everything else yields 0.
+long DefaultWindowProcedure(HWND window, unsigned int message, unsigned int wParam, long lParam);
+
+// Queues a message for the window; delivered by a later PumpOneEvent.
+void PostWindowMessage(HWND window, unsigned int message, unsigned int wParam, long lParam);
+// Delivers a message at once to the window's procedure (default handling when none).
+long SendWindowMessage(HWND window, unsigned int message, unsigned int wParam, long lParam);
+
+// Takes one waiting event and handles it; false when none waits.
+bool PumpOneEvent();
+// Handles one event as PumpOneEvent would.
+void HandleEvent(SDL_Event const& event);
+
+// The system keyboard and mouse as the controls read them.
+struct MouseState
+{
+    std::int32_t x = 0;     // relative movement since the last read
+    std::int32_t y = 0;     // grows downwards
+    std::int32_t wheel = 0; // 120 per notch, positive away from the user
+    std::uint8_t buttons[8] = {};
+};
+
+// 256 bytes indexed by keyboard code (KeyMap.h), 0x80 for a key that is down.
+bool ReadKeyboardState(std::uint8_t state[256]);
+// Buttons held now plus the movement gathered since the previous read, which is then cleared.
+bool ReadMouseState(MouseState* state);
+// Forgets held keys, buttons and gathered movement.
+void ResetInputState();
+
+// Virtual-key query: bit 15 while the key is down, bit 0 when it went down since the last query.
+short GetAsyncKeyState(int virtualKey);
+} // namespace platform
