@@ -51,7 +51,8 @@ private:
         unsigned int size = 0;
     };
 
-    void ReadTable();
+    void ReadTable(char const* path);
+    void SeekTo(unsigned int offset);
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;

@@ -9,11 +9,12 @@ namespace platform
 struct SDirectoryEntry
 {
     std::string name;
-    bool isDirectory = false;
+    bool isDirectory = false; // also for a link to a directory
+    bool isLink = false;
 };
 
-// Entries of the directory other than "." and "..", in the order the system lists
-// them; empty when it cannot be read.
+// Entries of the directory other than "." and "..", sorted by name ignoring case;
+// empty when it cannot be read.
 std::vector<SDirectoryEntry> ListDirectory(std::string const& directory);
 
 // Wildcard match ignoring case: '*' any run, '?' one character; "*.*" matches all.

@@ -69,7 +69,8 @@ std::string ResolvePath(std::string const& enginePath)
     std::string::size_type start = 0;
     while (start <= native.size()) {
         auto const end = native.find('/', start);
-        std::string const part = native.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string const part =
+            native.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!part.empty())
             parts.push_back(part);
         if (end == std::string::npos)
@@ -79,7 +80,7 @@ std::string ResolvePath(std::string const& enginePath)
 
     bool const absolute = native[0] == '/';
     std::string resolved = absolute ? "" : ".";
-    std::string result = absolute ? "" : "";
+    std::string result;
     bool first = true;
     bool missing = false;
     for (auto const& part : parts) {
