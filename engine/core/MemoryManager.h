@@ -50,6 +50,8 @@ private:
 
     int FindBestPreallocatedEntry(unsigned int size) const;
     int FindIdleHeapEntry() const;
+    // Fatal "(reason)Failed to allocate memory, ..." for the request of `size` bytes.
+    [[noreturn]] void FailAllocation(int reason, unsigned int size) const;
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;
