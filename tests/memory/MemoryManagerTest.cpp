@@ -266,7 +266,17 @@ template <typename Action> [[noreturn]] void RunOutOfAddressSpace(std::size_t he
     _exit(1);
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+// Address-space limits do not mix with the sanitizers' shadow memory.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORALUME_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CORALUME_ADDRESS_SANITIZER 1
+#endif
+
+#if !defined(CORALUME_ADDRESS_SANITIZER)
 TEST(MemoryManagerExhaustion, FailingHeapBlockIsFatal)
 {
     CMessageManager messages;
