@@ -18,7 +18,20 @@ constexpr std::size_t FormatBufferSize = 1280;
 
 char const* PaletteText(int entry)
 {
-    return CColor(static_cast<EColor>(entry)).GetString();
+    static CColor const palette[] = {
+        CColor(COLOR_BLACK),
+        CColor(static_cast<EColor>(1)),
+        CColor(static_cast<EColor>(2)),
+        CColor(static_cast<EColor>(3)),
+        CColor(static_cast<EColor>(4)),
+        CColor(static_cast<EColor>(5)),
+        CColor(static_cast<EColor>(6)),
+        CColor(static_cast<EColor>(7)),
+        CColor(static_cast<EColor>(8)),
+        CColor(static_cast<EColor>(9)),
+        CColor(static_cast<EColor>(10)),
+    };
+    return palette[entry].GetString();
 }
 
 // Local time in the ctime form without its trailing line break.
@@ -60,14 +73,15 @@ void CMessageManager::Create(char const* applicationName, bool const& createLogF
 
     if (m_logEnabled) {
         std::string const executableDirectory = platform::GetExecutableDirectory();
+        std::string const name = m_applicationName;
+        std::string path;
         if (logDirectory && logDirectory[0] && platform::IsAbsolutePath(logDirectory))
-            std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s\\%s.html", logDirectory, m_applicationName);
+            path = std::string(logDirectory) + "\\" + name + ".html";
         else if (logDirectory)
-            std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s\\%s\\%s.html", executableDirectory.c_str(),
-                          logDirectory, m_applicationName);
+            path = executableDirectory + "\\" + logDirectory + "\\" + name + ".html";
         else
-            std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s\\%s.html", executableDirectory.c_str(),
-                          m_applicationName);
+            path = executableDirectory + "\\" + name + ".html";
+        std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s", path.c_str());
         m_logFile = std::fopen(platform::ResolvePath(m_logFilePath).c_str(), "wt");
         if (m_logFile)
             WriteLogHeader();
