@@ -1,0 +1,20 @@
+#pragma once
+
+class CFile;
+class CImage;
+class CMessageManager;
+class CMemoryManager;
+
+// JPEG pictures through libjpeg, read and written in blocks of 4096 bytes through CFile.
+// Decoder errors never end the process: they make the call return false.
+namespace JpegCodec
+{
+// Decodes the whole file into `image` (8 bits per output component, stored bottom row
+// first). False when the data is rejected or ends before the last row; `image` may
+// then hold a partly filled picture.
+bool Read(CFile& file, CMessageManager* messageManager, CMemoryManager* memoryManager, CImage* image);
+
+// Encodes an 8-bit (grey) or 24-bit image, top row first. False when the image is
+// rejected or the file cannot take the data.
+bool Write(CFile& file, CImage const& image, unsigned int quality);
+} // namespace JpegCodec
