@@ -1,0 +1,268 @@
+#include "platform/NativeWindow.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdint>
+
+namespace platform
+{
+namespace
+{
+constexpr char const* FocusDataName = "tidewell.focus";
+// Window data values for the tracked focus state (no data: not tracked yet).
+char FocusedMark = 1;
+char UnfocusedMark = 0;
+
+bool IsOwnWindow(HWND window)
+{
+    return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_FOREIGN) == 0;
+}
+
+int g_cursorCounter = 0;
+} // namespace
+
+HINSTANCE GetProcessModule()
+{
+    static char module;
+    return &module;
+}
+
+bool InitializeVideo()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        return true;
+    }
+    // Windows of other programs are drawn into with OpenGL as well.
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    // The engine decides itself when a window minimises.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, int top, unsigned int width,
+                        unsigned int height)
+{
+    if (!InitializeVideo()) {
+        return nullptr;
+    }
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (style == NativeWindowStyle::FullScreen) {
+        flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
+        left = 0;
+        top = 0;
+    }
+    return SDL_CreateWindow(title != nullptr ? title : "", left, top, static_cast<int>(width),
+                            static_cast<int>(height), flags);
+}
+
+HWND AttachForeignWindow(unsigned long nativeWindowId)
+{
+    if (nativeWindowId == 0 || !InitializeVideo()) {
+        return nullptr;
+    }
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    return SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(nativeWindowId)));
+}
+
+bool IsForeignWindow(HWND window)
+{
+    return window != nullptr && !IsOwnWindow(window);
+}
+
+unsigned long GetNativeWindowId(HWND window)
+{
+    if (window == nullptr) {
+        return 0;
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return 0;
+    }
+    return static_cast<unsigned long>(info.info.x11.window);
+}
+
+void DestroyNativeWindow(HWND window)
+{
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+    }
+}
+
+void SetNativeWindowStyle(HWND window, NativeWindowStyle style, int left, int top, unsigned int width,
+                          unsigned int height)
+{
+    if (!IsOwnWindow(window)) {
+        return;
+    }
+    if (style == NativeWindowStyle::FullScreen) {
+        SDL_DisplayMode wanted;
+        SDL_zero(wanted);
+        wanted.w = static_cast<int>(width);
+        wanted.h = static_cast<int>(height);
+        SDL_DisplayMode closest;
+        int const display = SDL_GetWindowDisplayIndex(window);
+        if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &closest) != nullptr) {
+            SDL_SetWindowDisplayMode(window, &closest);
+        }
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowSize(window, wanted.w, wanted.h);
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, static_cast<int>(width), static_cast<int>(height));
+        SDL_SetWindowPosition(window, left, top);
+    }
+}
+
+void SetWindowTopmost(HWND window, bool topmost)
+{
+    if (IsOwnWindow(window)) {
+        SDL_SetWindowAlwaysOnTop(window, topmost ? SDL_TRUE : SDL_FALSE);
+    }
+}
+
+void SetWindowTitle(HWND window, char const* title)
+{
+    if (IsOwnWindow(window)) {
+        SDL_SetWindowTitle(window, title != nullptr ? title : "");
+    }
+}
+
+bool GetWindowClientSize(HWND window, unsigned int* width, unsigned int* height)
+{
+    if (window == nullptr) {
+        return false;
+    }
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    *width = static_cast<unsigned int>(w < 0 ? 0 : w);
+    *height = static_cast<unsigned int>(h < 0 ? 0 : h);
+    return true;
+}
+
+bool GetWindowRectangle(HWND window, int* left, int* top, int* width, int* height)
+{
+    if (window == nullptr) {
+        return false;
+    }
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &w, &h);
+    int borderTop = 0;
+    int borderLeft = 0;
+    int borderBottom = 0;
+    int borderRight = 0;
+    if (IsOwnWindow(window) &&
+        SDL_GetWindowBordersSize(window, &borderTop, &borderLeft, &borderBottom, &borderRight) != 0) {
+        borderTop = borderLeft = borderBottom = borderRight = 0;
+    }
+    *left = x - borderLeft;
+    *top = y - borderTop;
+    *width = w + borderLeft + borderRight;
+    *height = h + borderTop + borderBottom;
+    return true;
+}
+
+void ShowNativeWindow(HWND window)
+{
+    if (IsOwnWindow(window)) {
+        SDL_ShowWindow(window);
+    }
+}
+
+void RaiseWindow(HWND window)
+{
+    if (IsOwnWindow(window)) {
+        SDL_RaiseWindow(window);
+    }
+}
+
+void FocusWindow(HWND window)
+{
+    if (IsOwnWindow(window)) {
+        SDL_SetWindowInputFocus(window);
+    }
+}
+
+void MinimizeNativeWindow(HWND window)
+{
+    if (IsOwnWindow(window) && !IsWindowMinimized(window)) {
+        SDL_MinimizeWindow(window);
+    }
+}
+
+void RestoreNativeWindow(HWND window)
+{
+    if (IsOwnWindow(window)) {
+        SDL_RestoreWindow(window);
+    }
+}
+
+bool IsWindowMinimized(HWND window)
+{
+    return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+bool HasKeyboardFocus(HWND window)
+{
+    if (window == nullptr) {
+        return false;
+    }
+    if (void* mark = SDL_GetWindowData(window, FocusDataName)) {
+        return mark == &FocusedMark;
+    }
+    return (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void SetKeyboardFocusState(HWND window, bool focused)
+{
+    if (window != nullptr) {
+        SDL_SetWindowData(window, FocusDataName, focused ? &FocusedMark : &UnfocusedMark);
+    }
+}
+
+HDC GetDeviceContext(HWND window)
+{
+    return window;
+}
+
+bool GetCursorClientPosition(HWND window, int* x, int* y)
+{
+    if (window == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return false;
+    }
+    int globalX = 0;
+    int globalY = 0;
+    SDL_GetGlobalMouseState(&globalX, &globalY);
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetWindowPosition(window, &windowX, &windowY);
+    *x = globalX - windowX;
+    *y = globalY - windowY;
+    return true;
+}
+
+void SetCursorClientPosition(HWND window, int x, int y)
+{
+    if (window != nullptr && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_WarpMouseInWindow(window, x, y);
+    }
+}
+
+int ShowCursor(bool show)
+{
+    g_cursorCounter += show ? 1 : -1;
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_ShowCursor(g_cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    }
+    return g_cursorCounter;
+}
+} // namespace platform
