@@ -340,9 +340,11 @@ void CFile::ReadBinaryString(char* text)
     unsigned char length = 0;
     text[0] = 0;
     Read(&length, 1);
-    if (length > 0)
-        Read(text, length);
-    text[length] = 0;
+    unsigned int got = 0;
+    Read(text, length, &got);
+    text[got] = 0;
+    if (got < length)
+        throw CFileError("Failed to read %d bytes from \"%s\" file", static_cast<int>(length), m_name);
 }
 
 void CFile::ReadBinaryString(std::string* text)
