@@ -220,7 +220,7 @@ void CWindow::ApplyGammaRamp(platform::GammaRamp const& ramp)
     }
     if (!platform::SetGammaRamp(m_handle, ramp) && !m_gammaFailureReported) {
         m_gammaFailureReported = true;
-        m_messageManager->WriteWarning("Window: the display does not accept a gamma ramp");
+        m_messageManager->WriteWarning("Failed to apply the gamma ramp");
     }
 }
 
