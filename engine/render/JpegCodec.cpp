@@ -41,12 +41,15 @@ void InstallErrorManager(SErrorManager* errors)
     errors->base.output_message = IgnoreMessage;
 }
 
+// Past the end of the file the source repeats an end marker, so a file that lacks only
+// its end marker decodes; a bounded number of them keeps broken files from looping.
+constexpr unsigned int MaximumInsertedEnds = 65536;
+
 struct SFileSource
 {
     jpeg_source_mgr base;
     CFile* file;
-    // Set once every row is decoded: a missing end marker is then tolerated.
-    bool endAllowed;
+    unsigned int insertedEnds;
     JOCTET buffer[BlockSize];
 };
 
@@ -63,7 +66,7 @@ boolean FillInputBuffer(j_decompress_ptr info)
         done = 0;
     }
     if (done == 0) {
-        if (!source->endAllowed)
+        if (++source->insertedEnds > MaximumInsertedEnds)
             ERREXIT(info, JERR_INPUT_EOF);
         source->buffer[0] = 0xFF;
         source->buffer[1] = JPEG_EOI;
@@ -143,7 +146,6 @@ bool Decode(SDecoder* decoder, CMessageManager* messageManager, CMemoryManager* 
             rows[i] = image->GetData() + static_cast<unsigned long long>(height - 1 - (first + i)) * rowSize;
         jpeg_read_scanlines(info, rows, count);
     }
-    source->endAllowed = true;
     jpeg_finish_decompress(info);
     jpeg_destroy_decompress(info);
     return true;
