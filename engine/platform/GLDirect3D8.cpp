@@ -1,0 +1,1709 @@
+#include "platform/GLDirect3D8.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr unsigned int MaxStages = 8;
+constexpr unsigned int MaxLights = 8;
+
+#ifndef GL_TEXTURE_MAX_ANISOTROPY_EXT
+#define GL_TEXTURE_MAX_ANISOTROPY_EXT 0x84FE
+#define GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT 0x84FF
+#endif
+
+// The context a device draws with; textures outlive their device only as dead handles.
+struct SGLContext
+{
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool alive = false;
+
+    bool MakeCurrent() const
+    {
+        if (!alive) {
+            return false;
+        }
+        if (SDL_GL_GetCurrentContext() != context) {
+            return SDL_GL_MakeCurrent(window, context) == 0;
+        }
+        return true;
+    }
+};
+
+bool IsDepthFormat(D3DFORMAT format)
+{
+    return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
+}
+
+bool IsDisplayFormat(D3DFORMAT format)
+{
+    return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8 || format == D3DFMT_R5G6B5 ||
+           format == D3DFMT_X1R5G5B5;
+}
+
+struct STextureFormat
+{
+    GLint internalFormat;
+    GLenum format;
+    GLenum type;
+    UINT bytesPerPixel;
+};
+
+bool GetTextureFormat(D3DFORMAT format, STextureFormat* out)
+{
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+        *out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, 4};
+        return true;
+    case D3DFMT_X8R8G8B8:
+        *out = {GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE, 4};
+        return true;
+    case D3DFMT_R5G6B5:
+        *out = {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2};
+        return true;
+    case D3DFMT_X1R5G5B5:
+        *out = {GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, 2};
+        return true;
+    case D3DFMT_A1R5G5B5:
+        *out = {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, 2};
+        return true;
+    case D3DFMT_A4R4G4B4:
+        *out = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, 2};
+        return true;
+    case D3DFMT_A8:
+        *out = {GL_ALPHA8, GL_ALPHA, GL_UNSIGNED_BYTE, 1};
+        return true;
+    case D3DFMT_L8:
+        *out = {GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE, 1};
+        return true;
+    default:
+        return false;
+    }
+}
+
+GLenum ToGLBlend(DWORD blend)
+{
+    switch (blend) {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_ONE:
+        return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    default:
+        return GL_ONE;
+    }
+}
+
+GLenum ToGLCompare(DWORD function)
+{
+    switch (function) {
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
+    }
+}
+
+GLint ToGLAddress(DWORD address)
+{
+    switch (address) {
+    case D3DTADDRESS_MIRROR:
+        return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+        return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+        return GL_CLAMP_TO_BORDER;
+    default:
+        return GL_REPEAT;
+    }
+}
+
+void ColorToFloats(D3DCOLOR color, GLfloat out[4])
+{
+    out[0] = ((color >> 16) & 0xFF) / 255.0f;
+    out[1] = ((color >> 8) & 0xFF) / 255.0f;
+    out[2] = (color & 0xFF) / 255.0f;
+    out[3] = ((color >> 24) & 0xFF) / 255.0f;
+}
+
+void ColorValueToFloats(D3DCOLORVALUE const& color, GLfloat out[4])
+{
+    out[0] = color.r;
+    out[1] = color.g;
+    out[2] = color.b;
+    out[3] = color.a;
+}
+
+D3DMATRIX Identity()
+{
+    D3DMATRIX matrix = {};
+    for (int i = 0; i < 4; ++i) {
+        matrix.m[i][i] = 1.0f;
+    }
+    return matrix;
+}
+
+// Row-vector product a * b.
+D3DMATRIX Multiply(D3DMATRIX const& a, D3DMATRIX const& b)
+{
+    D3DMATRIX result = {};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k) {
+                sum += a.m[r][k] * b.m[k][c];
+            }
+            result.m[r][c] = sum;
+        }
+    }
+    return result;
+}
+
+// --- texture -----------------------------------------------------------------------------
+
+class GLDirect3DTexture8 : public IDirect3DTexture8
+{
+public:
+    GLDirect3DTexture8(std::shared_ptr<SGLContext> context, UINT width, UINT height, UINT levels,
+                       D3DFORMAT format, STextureFormat const& glFormat, D3DPOOL pool)
+        : m_context(std::move(context)), m_format(format), m_glFormat(glFormat), m_pool(pool)
+    {
+        do {
+            m_levels.push_back(
+                {width, height,
+                 std::vector<unsigned char>(std::size_t(width) * height * glFormat.bytesPerPixel)});
+            if (width == 1 && height == 1) {
+                break;
+            }
+            width = std::max(1u, width / 2);
+            height = std::max(1u, height / 2);
+        } while (levels == 0 || m_levels.size() < levels);
+
+        m_context->MakeCurrent();
+        glGenTextures(1, &m_name);
+        glBindTexture(GL_TEXTURE_2D, m_name);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        for (unsigned int level = 0; level < m_levels.size(); ++level) {
+            Upload(level);
+        }
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(m_levels.size() - 1));
+    }
+
+    ~GLDirect3DTexture8() override
+    {
+        if (m_context->MakeCurrent()) {
+            glDeleteTextures(1, &m_name);
+        }
+    }
+
+    unsigned long AddRef() override { return ++m_references; }
+    unsigned long Release() override
+    {
+        unsigned long left = --m_references;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    DWORD GetLevelCount() override { return static_cast<DWORD>(m_levels.size()); }
+
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* description) override
+    {
+        if (level >= m_levels.size() || !description) {
+            return D3DERR_INVALIDCALL;
+        }
+        *description = {};
+        description->Format = m_format;
+        description->Type = D3DRTYPE_SURFACE;
+        description->Pool = m_pool;
+        description->Width = m_levels[level].width;
+        description->Height = m_levels[level].height;
+        description->Size = static_cast<UINT>(m_levels[level].data.size());
+        return D3D_OK;
+    }
+
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, RECT const* rect, DWORD flags) override
+    {
+        if (level >= m_levels.size() || !lockedRect || m_levels[level].locked) {
+            return D3DERR_INVALIDCALL;
+        }
+        SLevel& target = m_levels[level];
+        std::size_t offset = 0;
+        if (rect) {
+            if (rect->left < 0 || rect->top < 0 || rect->right > std::int32_t(target.width) ||
+                rect->bottom > std::int32_t(target.height) || rect->left >= rect->right ||
+                rect->top >= rect->bottom) {
+                return D3DERR_INVALIDCALL;
+            }
+            offset = (std::size_t(rect->top) * target.width + rect->left) * m_glFormat.bytesPerPixel;
+        }
+        target.locked = true;
+        target.readOnly = (flags & D3DLOCK_READONLY) != 0;
+        lockedRect->Pitch = static_cast<std::int32_t>(target.width * m_glFormat.bytesPerPixel);
+        lockedRect->pBits = target.data.data() + offset;
+        return D3D_OK;
+    }
+
+    HRESULT UnlockRect(UINT level) override
+    {
+        if (level >= m_levels.size() || !m_levels[level].locked) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_levels[level].locked = false;
+        if (!m_levels[level].readOnly && m_context->MakeCurrent()) {
+            GLint previous = 0;
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+            glBindTexture(GL_TEXTURE_2D, m_name);
+            Upload(level);
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        }
+        return D3D_OK;
+    }
+
+    GLuint GetName() const { return m_name; }
+    bool HasMipLevels() const { return m_levels.size() > 1; }
+
+    // Sampler state last applied to this texture object (the device applies stage states lazily).
+    std::array<GLint, 5> appliedSampler = {-1, -1, -1, -1, -1};
+    GLfloat appliedAnisotropy = -1.0f;
+
+private:
+    struct SLevel
+    {
+        UINT width;
+        UINT height;
+        std::vector<unsigned char> data;
+        bool locked = false;
+        bool readOnly = false;
+    };
+
+    void Upload(unsigned int level)
+    {
+        SLevel const& source = m_levels[level];
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), m_glFormat.internalFormat,
+                     static_cast<GLsizei>(source.width), static_cast<GLsizei>(source.height), 0,
+                     m_glFormat.format, m_glFormat.type, source.data.data());
+    }
+
+    std::shared_ptr<SGLContext> m_context;
+    unsigned long m_references = 1;
+    D3DFORMAT m_format;
+    STextureFormat m_glFormat;
+    D3DPOOL m_pool;
+    GLuint m_name = 0;
+    std::vector<SLevel> m_levels;
+};
+
+// --- device ------------------------------------------------------------------------------
+
+class GLDirect3DDevice8 : public IDirect3DDevice8
+{
+public:
+    GLDirect3DDevice8(IDirect3D8* runtime, UINT adapter, std::shared_ptr<SGLContext> context,
+                      D3DPRESENT_PARAMETERS const& parameters)
+        : m_runtime(runtime), m_adapter(adapter), m_context(std::move(context)), m_parameters(parameters)
+    {
+        m_runtime->AddRef();
+        QueryLimits();
+        InitialiseStates();
+        ApplyPresentParameters();
+    }
+
+    ~GLDirect3DDevice8() override
+    {
+        for (IDirect3DTexture8*& texture : m_textures) {
+            if (texture) {
+                texture->Release();
+                texture = nullptr;
+            }
+        }
+        if (m_context->alive) {
+            if (SDL_GL_GetCurrentContext() == m_context->context) {
+                SDL_GL_MakeCurrent(m_context->window, nullptr);
+            }
+            SDL_GL_DeleteContext(m_context->context);
+            m_context->alive = false;
+        }
+        m_runtime->Release();
+    }
+
+    unsigned long AddRef() override { return ++m_references; }
+    unsigned long Release() override
+    {
+        unsigned long left = --m_references;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT TestCooperativeLevel() override { return D3D_OK; }
+
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override
+    {
+        if (!caps) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_runtime->GetDeviceCaps(m_adapter, D3DDEVTYPE_HAL, caps);
+        caps->MaxTextureWidth = m_maxTextureSize;
+        caps->MaxTextureHeight = m_maxTextureSize;
+        caps->MaxSimultaneousTextures = m_units;
+        caps->MaxTextureBlendStages = m_units;
+        caps->MaxAnisotropy = m_maxAnisotropy;
+        return D3D_OK;
+    }
+
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override
+    {
+        return mode ? m_runtime->GetAdapterDisplayMode(m_adapter, mode) : D3DERR_INVALIDCALL;
+    }
+
+    HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override
+    {
+        if (!parameters || parameters->BackBufferWidth == 0 || parameters->BackBufferHeight == 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        m_parameters = *parameters;
+        m_parameters.hDeviceWindow = m_context->window;
+        ApplyPresentParameters();
+        return D3D_OK;
+    }
+
+    HRESULT Present(RECT const*, RECT const*, HWND, void const*) override
+    {
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        SDL_GL_SwapWindow(m_context->window);
+        return D3D_OK;
+    }
+
+    HRESULT GetFrontBuffer(void* pixels, UINT pitch) override
+    {
+        UINT width = m_parameters.BackBufferWidth;
+        UINT height = m_parameters.BackBufferHeight;
+        if (!pixels || pitch < width * 4) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GL_GetDrawableSize(m_context->window, &drawableWidth, &drawableHeight);
+        UINT readWidth = std::min<UINT>(width, static_cast<UINT>(std::max(drawableWidth, 0)));
+        UINT readHeight = std::min<UINT>(height, static_cast<UINT>(std::max(drawableHeight, 0)));
+        std::vector<unsigned char> rows(std::size_t(std::max(readWidth, 1u)) * std::max(readHeight, 1u) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_FRONT);
+        if (readWidth > 0 && readHeight > 0) {
+            glReadPixels(0, drawableHeight - static_cast<int>(readHeight), static_cast<GLsizei>(readWidth),
+                         static_cast<GLsizei>(readHeight), GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+        }
+        glReadBuffer(GL_BACK);
+        auto* target = static_cast<unsigned char*>(pixels);
+        for (UINT y = 0; y < height; ++y) {
+            unsigned char* row = target + std::size_t(y) * pitch;
+            std::memset(row, 0, std::size_t(width) * 4);
+            if (y < readHeight) {
+                // GL rows run bottom up.
+                std::memcpy(row, rows.data() + std::size_t(readHeight - 1 - y) * readWidth * 4,
+                            std::size_t(readWidth) * 4);
+            }
+        }
+        return D3D_OK;
+    }
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) override
+    {
+        STextureFormat glFormat;
+        if (!texture || width == 0 || height == 0 || usage != 0 || !GetTextureFormat(format, &glFormat)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (width > m_maxTextureSize || height > m_maxTextureSize) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        *texture = new GLDirect3DTexture8(m_context, width, height, levels, format, glFormat, pool);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        m_boundUnitsDirty = true;
+        return glGetError() == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3D_OK;
+    }
+
+    HRESULT BeginScene() override
+    {
+        if (m_inScene) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_inScene = true;
+        return m_context->MakeCurrent() ? D3D_OK : D3DERR_DEVICELOST;
+    }
+
+    HRESULT EndScene() override
+    {
+        if (!m_inScene) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_inScene = false;
+        return D3D_OK;
+    }
+
+    HRESULT Clear(DWORD count, D3DRECT const* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override
+    {
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        GLbitfield mask = 0;
+        if (flags & D3DCLEAR_TARGET) {
+            GLfloat c[4];
+            ColorToFloats(color, c);
+            glClearColor(c[0], c[1], c[2], c[3]);
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            mask |= GL_COLOR_BUFFER_BIT;
+        }
+        if (flags & D3DCLEAR_ZBUFFER) {
+            glClearDepth(std::clamp(z, 0.0f, 1.0f));
+            glDepthMask(GL_TRUE);
+            mask |= GL_DEPTH_BUFFER_BIT;
+        }
+        if (flags & D3DCLEAR_STENCIL) {
+            glClearStencil(static_cast<GLint>(stencil));
+            glStencilMask(0xFFFFFFFF);
+            mask |= GL_STENCIL_BUFFER_BIT;
+        }
+        // The viewport limits a clear, as do the rectangles.
+        glEnable(GL_SCISSOR_TEST);
+        if (count == 0 || !rects) {
+            ScissorTo(m_viewport.X, m_viewport.Y, m_viewport.Width, m_viewport.Height);
+            glClear(mask);
+        } else {
+            for (DWORD i = 0; i < count; ++i) {
+                std::int32_t left = std::max<std::int32_t>(rects[i].x1, std::int32_t(m_viewport.X));
+                std::int32_t top = std::max<std::int32_t>(rects[i].y1, std::int32_t(m_viewport.Y));
+                std::int32_t right =
+                    std::min<std::int32_t>(rects[i].x2, std::int32_t(m_viewport.X + m_viewport.Width));
+                std::int32_t bottom =
+                    std::min<std::int32_t>(rects[i].y2, std::int32_t(m_viewport.Y + m_viewport.Height));
+                if (right > left && bottom > top) {
+                    ScissorTo(DWORD(left), DWORD(top), DWORD(right - left), DWORD(bottom - top));
+                    glClear(mask);
+                }
+            }
+        }
+        glDisable(GL_SCISSOR_TEST);
+        glDepthMask(m_renderStates[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+        return D3D_OK;
+    }
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX const* matrix) override
+    {
+        if (!matrix) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (state == D3DTS_WORLD) {
+            m_world = *matrix;
+            m_modelViewDirty = true;
+        } else if (state == D3DTS_VIEW) {
+            m_view = *matrix;
+            m_modelViewDirty = true;
+            m_lightsDirty = true;
+        } else if (state == D3DTS_PROJECTION) {
+            m_projection = *matrix;
+            m_projectionDirty = true;
+        } else if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
+            m_textureMatrices[state - D3DTS_TEXTURE0] = *matrix;
+            m_stageDirty[state - D3DTS_TEXTURE0] = true;
+        } else {
+            return D3DERR_INVALIDCALL;
+        }
+        return D3D_OK;
+    }
+
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override
+    {
+        if (!matrix) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (state == D3DTS_WORLD) {
+            *matrix = m_world;
+        } else if (state == D3DTS_VIEW) {
+            *matrix = m_view;
+        } else if (state == D3DTS_PROJECTION) {
+            *matrix = m_projection;
+        } else if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
+            *matrix = m_textureMatrices[state - D3DTS_TEXTURE0];
+        } else {
+            return D3DERR_INVALIDCALL;
+        }
+        return D3D_OK;
+    }
+
+    HRESULT SetViewport(D3DVIEWPORT8 const* viewport) override
+    {
+        if (!viewport || viewport->Width == 0 || viewport->Height == 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_viewport = *viewport;
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        ApplyViewport();
+        return D3D_OK;
+    }
+
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override
+    {
+        if (!viewport) {
+            return D3DERR_INVALIDCALL;
+        }
+        *viewport = m_viewport;
+        return D3D_OK;
+    }
+
+    HRESULT SetMaterial(D3DMATERIAL8 const* material) override
+    {
+        if (!material) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_material = *material;
+        m_materialDirty = true;
+        return D3D_OK;
+    }
+
+    HRESULT GetMaterial(D3DMATERIAL8* material) override
+    {
+        if (!material) {
+            return D3DERR_INVALIDCALL;
+        }
+        *material = m_material;
+        return D3D_OK;
+    }
+
+    HRESULT SetLight(DWORD index, D3DLIGHT8 const* light) override
+    {
+        if (!light || index >= MaxLights || light->Type < D3DLIGHT_POINT ||
+            light->Type > D3DLIGHT_DIRECTIONAL) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_lights[index] = *light;
+        m_lightsDirty = true;
+        return D3D_OK;
+    }
+
+    HRESULT LightEnable(DWORD index, BOOL enable) override
+    {
+        if (index >= MaxLights) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_lightEnabled[index] = enable != 0;
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        if (enable) {
+            glEnable(GL_LIGHT0 + index);
+        } else {
+            glDisable(GL_LIGHT0 + index);
+        }
+        m_lightsDirty = true;
+        return D3D_OK;
+    }
+
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override
+    {
+        if (state >= m_renderStates.size()) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        m_renderStates[state] = value;
+        ApplyRenderState(state);
+        return D3D_OK;
+    }
+
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override
+    {
+        if (!value || state >= m_renderStates.size()) {
+            return D3DERR_INVALIDCALL;
+        }
+        *value = m_renderStates[state];
+        return D3D_OK;
+    }
+
+    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override
+    {
+        if (stage >= MaxStages) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (texture) {
+            texture->AddRef();
+        }
+        if (m_textures[stage]) {
+            m_textures[stage]->Release();
+        }
+        m_textures[stage] = texture;
+        m_stageDirty[stage] = true;
+        return D3D_OK;
+    }
+
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override
+    {
+        if (stage >= MaxStages || type >= m_stageStates[0].size()) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_stageStates[stage][type] = value;
+        m_stageDirty[stage] = true;
+        if (type == D3DTSS_COLOROP) {
+            // Disabling a stage disables the ones after it.
+            for (unsigned int later = stage; later < MaxStages; ++later) {
+                m_stageDirty[later] = true;
+            }
+        }
+        return D3D_OK;
+    }
+
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override
+    {
+        if (!value || stage >= MaxStages || type >= m_stageStates[0].size()) {
+            return D3DERR_INVALIDCALL;
+        }
+        *value = m_stageStates[stage][type];
+        return D3D_OK;
+    }
+
+    HRESULT SetVertexShader(DWORD fvf) override
+    {
+        if (!(fvf & D3DFVF_XYZ)) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_fvf = fvf;
+        m_materialDirty = true;
+        return D3D_OK;
+    }
+
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, void const* vertexData,
+                            UINT vertexStride) override
+    {
+        GLenum mode;
+        GLsizei count;
+        if (!vertexData || !GetPrimitive(type, primitiveCount, &mode, &count)) {
+            return D3DERR_INVALIDCALL;
+        }
+        HRESULT result = PrepareDraw(vertexData, vertexStride, static_cast<UINT>(count));
+        if (FAILED(result)) {
+            return result;
+        }
+        glDrawArrays(mode, 0, count);
+        return D3D_OK;
+    }
+
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
+                                   UINT primitiveCount, void const* indexData, D3DFORMAT indexFormat,
+                                   void const* vertexData, UINT vertexStride) override
+    {
+        GLenum mode;
+        GLsizei count;
+        if (!vertexData || !indexData || !GetPrimitive(type, primitiveCount, &mode, &count) ||
+            (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32)) {
+            return D3DERR_INVALIDCALL;
+        }
+        HRESULT result = PrepareDraw(vertexData, vertexStride, minVertexIndex + vertexCount);
+        if (FAILED(result)) {
+            return result;
+        }
+        glDrawElements(mode, count, indexFormat == D3DFMT_INDEX16 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                       indexData);
+        return D3D_OK;
+    }
+
+private:
+    static bool GetPrimitive(D3DPRIMITIVETYPE type, UINT primitives, GLenum* mode, GLsizei* count)
+    {
+        if (primitives == 0 || primitives > 0x3FFFFFFF) {
+            return false;
+        }
+        switch (type) {
+        case D3DPT_POINTLIST:
+            *mode = GL_POINTS;
+            *count = GLsizei(primitives);
+            return true;
+        case D3DPT_LINELIST:
+            *mode = GL_LINES;
+            *count = GLsizei(primitives * 2);
+            return true;
+        case D3DPT_LINESTRIP:
+            *mode = GL_LINE_STRIP;
+            *count = GLsizei(primitives + 1);
+            return true;
+        case D3DPT_TRIANGLELIST:
+            *mode = GL_TRIANGLES;
+            *count = GLsizei(primitives * 3);
+            return true;
+        case D3DPT_TRIANGLESTRIP:
+            *mode = GL_TRIANGLE_STRIP;
+            *count = GLsizei(primitives + 2);
+            return true;
+        case D3DPT_TRIANGLEFAN:
+            *mode = GL_TRIANGLE_FAN;
+            *count = GLsizei(primitives + 2);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    void QueryLimits()
+    {
+        m_context->MakeCurrent();
+        GLint value = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
+        m_maxTextureSize = static_cast<UINT>(std::max(value, 64));
+        value = 1;
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &value);
+        m_units = static_cast<UINT>(std::clamp(value, 1, int(MaxStages)));
+        m_maxAnisotropy = 1;
+        char const* extensions = reinterpret_cast<char const*>(glGetString(GL_EXTENSIONS));
+        if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {
+            GLfloat anisotropy = 1.0f;
+            glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+            m_maxAnisotropy = static_cast<UINT>(std::max(1.0f, anisotropy));
+        }
+        m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
+    }
+
+    void InitialiseStates()
+    {
+        m_renderStates.fill(0);
+        m_renderStates[D3DRS_ZENABLE] = D3DZB_TRUE;
+        m_renderStates[D3DRS_FILLMODE] = D3DFILL_SOLID;
+        m_renderStates[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+        m_renderStates[D3DRS_ZWRITEENABLE] = 1;
+        m_renderStates[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+        m_renderStates[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+        m_renderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
+        m_renderStates[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+        m_renderStates[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+        m_renderStates[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
+        m_renderStates[D3DRS_LIGHTING] = 1;
+        m_renderStates[D3DRS_COLORVERTEX] = 1;
+        m_renderStates[D3DRS_LOCALVIEWER] = 1;
+        m_renderStates[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+        m_renderStates[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+        m_renderStates[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+        m_renderStates[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
+        m_renderStates[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+
+        for (unsigned int stage = 0; stage < MaxStages; ++stage) {
+            auto& states = m_stageStates[stage];
+            states.fill(0);
+            states[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+            states[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+            states[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+            states[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+            states[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+            states[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+            states[D3DTSS_TEXCOORDINDEX] = stage;
+            states[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
+            states[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
+            states[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
+            states[D3DTSS_MINFILTER] = D3DTEXF_POINT;
+            states[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+            states[D3DTSS_MAXANISOTROPY] = 1;
+            states[D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_DISABLE;
+            m_textureMatrices[stage] = Identity();
+            m_stageDirty[stage] = true;
+        }
+        m_world = m_view = m_projection = Identity();
+        m_material = {};
+        m_lights = {};
+        m_lightEnabled.fill(false);
+
+        m_context->MakeCurrent();
+        glFrontFace(GL_CW);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+        glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+        glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+        for (unsigned int i = 0; i < MaxLights; ++i) {
+            glDisable(GL_LIGHT0 + i);
+        }
+        for (DWORD state :
+             {D3DRS_ZENABLE, D3DRS_FILLMODE, D3DRS_SHADEMODE, D3DRS_ZWRITEENABLE, D3DRS_ALPHATESTENABLE,
+              D3DRS_SRCBLEND, D3DRS_CULLMODE, D3DRS_ZFUNC, D3DRS_ALPHAFUNC, D3DRS_DITHERENABLE,
+              D3DRS_ALPHABLENDENABLE, D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_LOCALVIEWER,
+              D3DRS_NORMALIZENORMALS, D3DRS_ZBIAS, D3DRS_BLENDOP}) {
+            ApplyRenderState(state);
+        }
+        m_modelViewDirty = m_projectionDirty = m_lightsDirty = m_materialDirty = true;
+    }
+
+    void ApplyPresentParameters()
+    {
+        m_context->MakeCurrent();
+        int interval = 0;
+        if (!m_parameters.Windowed &&
+            m_parameters.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_ONE) {
+            interval = 1;
+        }
+        SDL_GL_SetSwapInterval(interval);
+        m_viewport = {0, 0, m_parameters.BackBufferWidth, m_parameters.BackBufferHeight, 0.0f, 1.0f};
+        ApplyViewport();
+    }
+
+    // The back buffer is the window's drawable, stretched to it when the sizes differ.
+    void GetDrawableScale(float* scaleX, float* scaleY, int* drawableHeight) const
+    {
+        int width = 0;
+        int height = 0;
+        SDL_GL_GetDrawableSize(m_context->window, &width, &height);
+        *scaleX = m_parameters.BackBufferWidth ? float(width) / float(m_parameters.BackBufferWidth) : 1.0f;
+        *scaleY = m_parameters.BackBufferHeight ? float(height) / float(m_parameters.BackBufferHeight) : 1.0f;
+        *drawableHeight = height;
+    }
+
+    void ScissorTo(DWORD x, DWORD y, DWORD width, DWORD height) const
+    {
+        float scaleX, scaleY;
+        int drawableHeight;
+        GetDrawableScale(&scaleX, &scaleY, &drawableHeight);
+        int left = int(std::lround(x * scaleX));
+        int right = int(std::lround((x + width) * scaleX));
+        int top = int(std::lround(y * scaleY));
+        int bottom = int(std::lround((y + height) * scaleY));
+        glScissor(left, drawableHeight - bottom, right - left, bottom - top);
+    }
+
+    void ApplyViewport()
+    {
+        float scaleX, scaleY;
+        int drawableHeight;
+        GetDrawableScale(&scaleX, &scaleY, &drawableHeight);
+        int left = int(std::lround(m_viewport.X * scaleX));
+        int right = int(std::lround((m_viewport.X + m_viewport.Width) * scaleX));
+        int top = int(std::lround(m_viewport.Y * scaleY));
+        int bottom = int(std::lround((m_viewport.Y + m_viewport.Height) * scaleY));
+        glViewport(left, drawableHeight - bottom, right - left, bottom - top);
+        glDepthRange(m_viewport.MinZ, m_viewport.MaxZ);
+        m_projectionDirty = true;
+    }
+
+    void ApplyRenderState(DWORD state)
+    {
+        DWORD value = m_renderStates[state];
+        switch (state) {
+        case D3DRS_ZENABLE:
+            value ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+            break;
+        case D3DRS_ZWRITEENABLE:
+            glDepthMask(value ? GL_TRUE : GL_FALSE);
+            break;
+        case D3DRS_ZFUNC:
+            glDepthFunc(ToGLCompare(value));
+            break;
+        case D3DRS_FILLMODE:
+            glPolygonMode(GL_FRONT_AND_BACK, value == D3DFILL_POINT       ? GL_POINT
+                                             : value == D3DFILL_WIREFRAME ? GL_LINE
+                                                                          : GL_FILL);
+            break;
+        case D3DRS_SHADEMODE:
+            glShadeModel(value == D3DSHADE_FLAT ? GL_FLAT : GL_SMOOTH);
+            break;
+        case D3DRS_ALPHATESTENABLE:
+            value ? glEnable(GL_ALPHA_TEST) : glDisable(GL_ALPHA_TEST);
+            break;
+        case D3DRS_ALPHAREF:
+        case D3DRS_ALPHAFUNC:
+            glAlphaFunc(ToGLCompare(m_renderStates[D3DRS_ALPHAFUNC]),
+                        float(m_renderStates[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
+            break;
+        case D3DRS_SRCBLEND:
+        case D3DRS_DESTBLEND:
+            glBlendFunc(ToGLBlend(m_renderStates[D3DRS_SRCBLEND]),
+                        ToGLBlend(m_renderStates[D3DRS_DESTBLEND]));
+            break;
+        case D3DRS_BLENDOP:
+            switch (value) {
+            case D3DBLENDOP_SUBTRACT:
+                glBlendEquation(GL_FUNC_SUBTRACT);
+                break;
+            case D3DBLENDOP_REVSUBTRACT:
+                glBlendEquation(GL_FUNC_REVERSE_SUBTRACT);
+                break;
+            case D3DBLENDOP_MIN:
+                glBlendEquation(GL_MIN);
+                break;
+            case D3DBLENDOP_MAX:
+                glBlendEquation(GL_MAX);
+                break;
+            default:
+                glBlendEquation(GL_FUNC_ADD);
+                break;
+            }
+            break;
+        case D3DRS_ALPHABLENDENABLE:
+            value ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+            break;
+        case D3DRS_CULLMODE:
+            // Front faces are clockwise on screen, as the device expects.
+            if (value == D3DCULL_CW) {
+                glEnable(GL_CULL_FACE);
+                glCullFace(GL_FRONT);
+            } else if (value == D3DCULL_CCW) {
+                glEnable(GL_CULL_FACE);
+                glCullFace(GL_BACK);
+            } else {
+                glDisable(GL_CULL_FACE);
+            }
+            break;
+        case D3DRS_DITHERENABLE:
+            value ? glEnable(GL_DITHER) : glDisable(GL_DITHER);
+            break;
+        case D3DRS_LIGHTING:
+            value ? glEnable(GL_LIGHTING) : glDisable(GL_LIGHTING);
+            break;
+        case D3DRS_AMBIENT: {
+            GLfloat ambient[4];
+            ColorToFloats(value, ambient);
+            glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+            break;
+        }
+        case D3DRS_LOCALVIEWER:
+            glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, value ? GL_TRUE : GL_FALSE);
+            break;
+        case D3DRS_NORMALIZENORMALS:
+            value ? glEnable(GL_NORMALIZE) : glDisable(GL_NORMALIZE);
+            break;
+        case D3DRS_ZBIAS:
+            if (value) {
+                glEnable(GL_POLYGON_OFFSET_FILL);
+                glPolygonOffset(0.0f, -float(value));
+            } else {
+                glDisable(GL_POLYGON_OFFSET_FILL);
+            }
+            break;
+        case D3DRS_TEXTUREFACTOR:
+            for (unsigned int stage = 0; stage < MaxStages; ++stage) {
+                m_stageDirty[stage] = true;
+            }
+            break;
+        case D3DRS_SPECULARENABLE:
+        case D3DRS_COLORVERTEX:
+        case D3DRS_DIFFUSEMATERIALSOURCE:
+        case D3DRS_SPECULARMATERIALSOURCE:
+        case D3DRS_AMBIENTMATERIALSOURCE:
+        case D3DRS_EMISSIVEMATERIALSOURCE:
+            m_materialDirty = true;
+            break;
+        default:
+            break;
+        }
+    }
+
+    void ApplyMaterial()
+    {
+        GLfloat color[4];
+        ColorValueToFloats(m_material.Diffuse, color);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color);
+        ColorValueToFloats(m_material.Ambient, color);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color);
+        ColorValueToFloats(m_material.Emissive, color);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color);
+        if (m_renderStates[D3DRS_SPECULARENABLE]) {
+            ColorValueToFloats(m_material.Specular, color);
+        } else {
+            std::fill(color, color + 4, 0.0f);
+        }
+        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, color);
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m_material.Power, 0.0f, 128.0f));
+
+        // One material colour may follow the vertex colour.
+        bool vertexColor = m_renderStates[D3DRS_COLORVERTEX] && (m_fvf & D3DFVF_DIFFUSE);
+        bool diffuse = vertexColor && m_renderStates[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
+        bool ambient = vertexColor && m_renderStates[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR1;
+        bool emissive = vertexColor && m_renderStates[D3DRS_EMISSIVEMATERIALSOURCE] == D3DMCS_COLOR1;
+        if (diffuse || ambient || emissive) {
+            glColorMaterial(GL_FRONT_AND_BACK, diffuse && ambient ? GL_AMBIENT_AND_DIFFUSE
+                                               : diffuse          ? GL_DIFFUSE
+                                               : ambient          ? GL_AMBIENT
+                                                                  : GL_EMISSION);
+            glEnable(GL_COLOR_MATERIAL);
+        } else {
+            glDisable(GL_COLOR_MATERIAL);
+        }
+    }
+
+    void ApplyLights()
+    {
+        // Lights are given in world space: place them under the view transform alone.
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixf(&m_view._11);
+        for (unsigned int i = 0; i < MaxLights; ++i) {
+            if (!m_lightEnabled[i]) {
+                continue;
+            }
+            D3DLIGHT8 const& light = m_lights[i];
+            GLenum name = GL_LIGHT0 + i;
+            GLfloat color[4];
+            ColorValueToFloats(light.Diffuse, color);
+            glLightfv(name, GL_DIFFUSE, color);
+            ColorValueToFloats(light.Specular, color);
+            glLightfv(name, GL_SPECULAR, color);
+            ColorValueToFloats(light.Ambient, color);
+            glLightfv(name, GL_AMBIENT, color);
+            if (light.Type == D3DLIGHT_DIRECTIONAL) {
+                GLfloat direction[4] = {-light.Direction.x, -light.Direction.y, -light.Direction.z, 0.0f};
+                glLightfv(name, GL_POSITION, direction);
+                glLightf(name, GL_SPOT_CUTOFF, 180.0f);
+                glLightf(name, GL_CONSTANT_ATTENUATION, 1.0f);
+                glLightf(name, GL_LINEAR_ATTENUATION, 0.0f);
+                glLightf(name, GL_QUADRATIC_ATTENUATION, 0.0f);
+                continue;
+            }
+            GLfloat position[4] = {light.Position.x, light.Position.y, light.Position.z, 1.0f};
+            glLightfv(name, GL_POSITION, position);
+            float constant = light.Attenuation0;
+            if (constant == 0.0f && light.Attenuation1 == 0.0f && light.Attenuation2 == 0.0f) {
+                constant = 1.0f;
+            }
+            glLightf(name, GL_CONSTANT_ATTENUATION, constant);
+            glLightf(name, GL_LINEAR_ATTENUATION, light.Attenuation1);
+            glLightf(name, GL_QUADRATIC_ATTENUATION, light.Attenuation2);
+            if (light.Type == D3DLIGHT_SPOT) {
+                GLfloat direction[3] = {light.Direction.x, light.Direction.y, light.Direction.z};
+                glLightfv(name, GL_SPOT_DIRECTION, direction);
+                float cutoff = std::clamp(light.Phi * 0.5f * 180.0f / 3.14159265f, 0.0f, 90.0f);
+                glLightf(name, GL_SPOT_CUTOFF, cutoff);
+                glLightf(name, GL_SPOT_EXPONENT,
+                         light.Theta >= light.Phi ? 0.0f : std::clamp(light.Falloff, 0.0f, 128.0f));
+            } else {
+                glLightf(name, GL_SPOT_CUTOFF, 180.0f);
+            }
+        }
+        m_modelViewDirty = true;
+    }
+
+    void ApplyProjection()
+    {
+        // Device clip space has z in 0..w and pixel centres on integers; GL has -w..w and
+        // centres on halves: z' = 2z - w, and a half-pixel shift right and down.
+        D3DMATRIX adjust = Identity();
+        adjust._33 = 2.0f;
+        adjust._43 = -1.0f;
+        adjust._41 = 1.0f / float(m_viewport.Width);
+        adjust._42 = -1.0f / float(m_viewport.Height);
+        D3DMATRIX projection = Multiply(m_projection, adjust);
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(&projection._11);
+        glMatrixMode(GL_MODELVIEW);
+    }
+
+    static void SetCombineArgument(GLenum sourceName, GLenum operandName, DWORD argument, bool alpha)
+    {
+        GLint source;
+        switch (argument & D3DTA_SELECTMASK) {
+        case D3DTA_CURRENT:
+            source = GL_PREVIOUS;
+            break;
+        case D3DTA_TEXTURE:
+            source = GL_TEXTURE;
+            break;
+        case D3DTA_TFACTOR:
+            source = GL_CONSTANT;
+            break;
+        default:
+            source = GL_PRIMARY_COLOR;
+            break;
+        }
+        bool complement = (argument & D3DTA_COMPLEMENT) != 0;
+        bool alphaOnly = alpha || (argument & D3DTA_ALPHAREPLICATE);
+        GLint operand = alphaOnly ? (complement ? GL_ONE_MINUS_SRC_ALPHA : GL_SRC_ALPHA)
+                                  : (complement ? GL_ONE_MINUS_SRC_COLOR : GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, sourceName, source);
+        glTexEnvi(GL_TEXTURE_ENV, operandName, operand);
+    }
+
+    static void SetCombine(DWORD operation, DWORD argument1, DWORD argument2, bool alpha)
+    {
+        GLenum combine = alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB;
+        GLenum source0 = alpha ? GL_SRC0_ALPHA : GL_SRC0_RGB;
+        GLenum source1 = alpha ? GL_SRC1_ALPHA : GL_SRC1_RGB;
+        GLenum source2 = alpha ? GL_SRC2_ALPHA : GL_SRC2_RGB;
+        GLenum operand0 = alpha ? GL_OPERAND0_ALPHA : GL_OPERAND0_RGB;
+        GLenum operand1 = alpha ? GL_OPERAND1_ALPHA : GL_OPERAND1_RGB;
+        GLenum operand2 = alpha ? GL_OPERAND2_ALPHA : GL_OPERAND2_RGB;
+        GLfloat scale = 1.0f;
+        GLint mode = GL_MODULATE;
+        DWORD blendSource = 0;
+        bool interpolate = false;
+        switch (operation) {
+        case D3DTOP_DISABLE: // alpha only: pass the current alpha on
+            mode = GL_REPLACE;
+            argument1 = D3DTA_CURRENT;
+            break;
+        case D3DTOP_SELECTARG1:
+            mode = GL_REPLACE;
+            break;
+        case D3DTOP_SELECTARG2:
+            mode = GL_REPLACE;
+            argument1 = argument2;
+            break;
+        case D3DTOP_MODULATE2X:
+            scale = 2.0f;
+            break;
+        case D3DTOP_MODULATE4X:
+            scale = 4.0f;
+            break;
+        case D3DTOP_ADD:
+            mode = GL_ADD;
+            break;
+        case D3DTOP_ADDSIGNED:
+            mode = GL_ADD_SIGNED;
+            break;
+        case D3DTOP_ADDSIGNED2X:
+            mode = GL_ADD_SIGNED;
+            scale = 2.0f;
+            break;
+        case D3DTOP_SUBTRACT:
+            mode = GL_SUBTRACT;
+            break;
+        case D3DTOP_BLENDDIFFUSEALPHA:
+            interpolate = true;
+            blendSource = D3DTA_DIFFUSE;
+            break;
+        case D3DTOP_BLENDTEXTUREALPHA:
+            interpolate = true;
+            blendSource = D3DTA_TEXTURE;
+            break;
+        case D3DTOP_BLENDFACTORALPHA:
+            interpolate = true;
+            blendSource = D3DTA_TFACTOR;
+            break;
+        case D3DTOP_BLENDCURRENTALPHA:
+            interpolate = true;
+            blendSource = D3DTA_CURRENT;
+            break;
+        default:
+            break;
+        }
+        if (interpolate) {
+            mode = GL_INTERPOLATE;
+        }
+        glTexEnvi(GL_TEXTURE_ENV, combine, mode);
+        SetCombineArgument(source0, operand0, argument1, alpha);
+        SetCombineArgument(source1, operand1, argument2, alpha);
+        if (interpolate) {
+            SetCombineArgument(source2, operand2, blendSource | D3DTA_ALPHAREPLICATE, alpha);
+        }
+        glTexEnvf(GL_TEXTURE_ENV, alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, scale);
+    }
+
+    void ApplySampler(unsigned int stage, GLDirect3DTexture8* texture)
+    {
+        auto const& states = m_stageStates[stage];
+        DWORD minFilter = states[D3DTSS_MINFILTER];
+        DWORD magFilter = states[D3DTSS_MAGFILTER];
+        DWORD mipFilter = texture->HasMipLevels() ? states[D3DTSS_MIPFILTER] : D3DTEXF_NONE;
+        bool minLinear = minFilter >= D3DTEXF_LINEAR;
+        GLint min;
+        if (mipFilter == D3DTEXF_NONE) {
+            min = minLinear ? GL_LINEAR : GL_NEAREST;
+        } else if (mipFilter == D3DTEXF_POINT) {
+            min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        } else {
+            min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+        }
+        GLint mag = magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
+        std::array<GLint, 5> sampler = {min, mag, ToGLAddress(states[D3DTSS_ADDRESSU]),
+                                        ToGLAddress(states[D3DTSS_ADDRESSV]),
+                                        GLint(states[D3DTSS_BORDERCOLOR])};
+        if (sampler != texture->appliedSampler) {
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sampler[0]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, sampler[1]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, sampler[2]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, sampler[3]);
+            GLfloat border[4];
+            ColorToFloats(states[D3DTSS_BORDERCOLOR], border);
+            glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+            texture->appliedSampler = sampler;
+        }
+        if (m_maxAnisotropy > 1) {
+            bool anisotropic = minFilter == D3DTEXF_ANISOTROPIC || magFilter == D3DTEXF_ANISOTROPIC ||
+                               states[D3DTSS_MIPFILTER] == D3DTEXF_ANISOTROPIC;
+            DWORD requested =
+                states[D3DTSS_MAXANISOTROPY] > 1 ? states[D3DTSS_MAXANISOTROPY] : m_maxAnisotropy;
+            GLfloat anisotropy = anisotropic ? GLfloat(std::min<DWORD>(requested, m_maxAnisotropy)) : 1.0f;
+            if (anisotropy != texture->appliedAnisotropy) {
+                glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+                texture->appliedAnisotropy = anisotropy;
+            }
+        }
+    }
+
+    void ApplyStages()
+    {
+        bool disabled = false;
+        for (unsigned int stage = 0; stage < m_units; ++stage) {
+            auto const& states = m_stageStates[stage];
+            disabled = disabled || states[D3DTSS_COLOROP] == D3DTOP_DISABLE;
+            auto* texture = static_cast<GLDirect3DTexture8*>(m_textures[stage]);
+            bool dirty =
+                m_stageDirty[stage] || m_boundUnitsDirty || (texture && texture->appliedSampler[0] < 0);
+            if (!dirty) {
+                continue;
+            }
+            m_stageDirty[stage] = false;
+            glActiveTexture(GL_TEXTURE0 + stage);
+            if (disabled || !texture) {
+                // A stage without a texture passes the current colour on.
+                glDisable(GL_TEXTURE_2D);
+                glBindTexture(GL_TEXTURE_2D, 0);
+                continue;
+            }
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, texture->GetName());
+            ApplySampler(stage, texture);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+            GLfloat factor[4];
+            ColorToFloats(m_renderStates[D3DRS_TEXTUREFACTOR], factor);
+            glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+            SetCombine(states[D3DTSS_COLOROP], states[D3DTSS_COLORARG1], states[D3DTSS_COLORARG2], false);
+            SetCombine(states[D3DTSS_ALPHAOP], states[D3DTSS_ALPHAARG1], states[D3DTSS_ALPHAARG2], true);
+
+            glMatrixMode(GL_TEXTURE);
+            if (states[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) {
+                // 2D coordinates enter the matrix as (u, v, 1, 1); the result is not projected.
+                D3DMATRIX const& m = m_textureMatrices[stage];
+                GLfloat matrix[16] = {m._11, m._12, 0.0f, 0.0f, m._21,         m._22,         0.0f, 0.0f,
+                                      0.0f,  0.0f,  1.0f, 0.0f, m._31 + m._41, m._32 + m._42, 0.0f, 1.0f};
+                glLoadMatrixf(matrix);
+            } else {
+                glLoadIdentity();
+            }
+            glMatrixMode(GL_MODELVIEW);
+        }
+        m_boundUnitsDirty = false;
+        glActiveTexture(GL_TEXTURE0);
+    }
+
+    HRESULT PrepareDraw(void const* vertexData, UINT stride, UINT vertexCount)
+    {
+        if (!m_inScene) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        UINT offset = 12;
+        UINT normalOffset = 0;
+        UINT colorOffset = 0;
+        UINT texOffset = 0;
+        if (m_fvf & D3DFVF_NORMAL) {
+            normalOffset = offset;
+            offset += 12;
+        }
+        if (m_fvf & D3DFVF_DIFFUSE) {
+            colorOffset = offset;
+            offset += 4;
+        }
+        if (m_fvf & D3DFVF_SPECULAR) {
+            offset += 4;
+        }
+        UINT texCount = (m_fvf >> 8) & 0xF;
+        if (texCount > 0) {
+            texOffset = offset;
+            offset += 8 * texCount;
+        }
+        if (stride < offset) {
+            return D3DERR_INVALIDCALL;
+        }
+
+        if (m_materialDirty) {
+            ApplyMaterial();
+            m_materialDirty = false;
+        }
+        if (m_projectionDirty) {
+            ApplyProjection();
+            m_projectionDirty = false;
+        }
+        if (m_lightsDirty) {
+            ApplyLights();
+            m_lightsDirty = false;
+        }
+        if (m_modelViewDirty) {
+            glMatrixMode(GL_MODELVIEW);
+            glLoadMatrixf(&m_view._11);
+            glMultMatrixf(&m_world._11);
+            m_modelViewDirty = false;
+        }
+        ApplyStages();
+
+        auto const* bytes = static_cast<unsigned char const*>(vertexData);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, GLsizei(stride), bytes);
+        if (m_fvf & D3DFVF_NORMAL) {
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glNormalPointer(GL_FLOAT, GLsizei(stride), bytes + normalOffset);
+        } else {
+            glDisableClientState(GL_NORMAL_ARRAY);
+            glNormal3f(0.0f, 0.0f, 0.0f);
+        }
+        if (m_fvf & D3DFVF_DIFFUSE) {
+            glEnableClientState(GL_COLOR_ARRAY);
+            if (m_bgraColors) {
+                glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, GLsizei(stride), bytes + colorOffset);
+            } else {
+                m_colors.resize(std::size_t(vertexCount) * 4);
+                for (UINT i = 0; i < vertexCount; ++i) {
+                    unsigned char const* c = bytes + std::size_t(i) * stride + colorOffset;
+                    m_colors[i * 4 + 0] = c[2];
+                    m_colors[i * 4 + 1] = c[1];
+                    m_colors[i * 4 + 2] = c[0];
+                    m_colors[i * 4 + 3] = c[3];
+                }
+                glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
+            }
+        } else {
+            glDisableClientState(GL_COLOR_ARRAY);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        }
+        for (unsigned int stage = 0; stage < m_units; ++stage) {
+            glClientActiveTexture(GL_TEXTURE0 + stage);
+            DWORD set = m_stageStates[stage][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+            if (texCount > 0 && m_textures[stage]) {
+                set = std::min<DWORD>(set, texCount - 1);
+                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+                glTexCoordPointer(2, GL_FLOAT, GLsizei(stride), bytes + texOffset + 8 * set);
+            } else {
+                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            }
+        }
+        glClientActiveTexture(GL_TEXTURE0);
+        return D3D_OK;
+    }
+
+    IDirect3D8* m_runtime;
+    UINT m_adapter;
+    std::shared_ptr<SGLContext> m_context;
+    D3DPRESENT_PARAMETERS m_parameters;
+    unsigned long m_references = 1;
+    UINT m_maxTextureSize = 2048;
+    UINT m_units = 1;
+    UINT m_maxAnisotropy = 1;
+    bool m_bgraColors = false;
+    bool m_inScene = false;
+
+    std::array<DWORD, 256> m_renderStates = {};
+    std::array<std::array<DWORD, 32>, MaxStages> m_stageStates = {};
+    std::array<bool, MaxStages> m_stageDirty = {};
+    std::array<IDirect3DTexture8*, MaxStages> m_textures = {};
+    std::array<D3DMATRIX, MaxStages> m_textureMatrices = {};
+    bool m_boundUnitsDirty = true;
+    D3DMATRIX m_world = {};
+    D3DMATRIX m_view = {};
+    D3DMATRIX m_projection = {};
+    D3DVIEWPORT8 m_viewport = {};
+    D3DMATERIAL8 m_material = {};
+    std::array<D3DLIGHT8, MaxLights> m_lights = {};
+    std::array<bool, MaxLights> m_lightEnabled = {};
+    DWORD m_fvf = D3DFVF_XYZ;
+    bool m_modelViewDirty = true;
+    bool m_projectionDirty = true;
+    bool m_lightsDirty = true;
+    bool m_materialDirty = true;
+    std::vector<unsigned char> m_colors;
+};
+
+// --- runtime -----------------------------------------------------------------------------
+
+class GLDirect3D8 : public IDirect3D8
+{
+public:
+    GLDirect3D8() { m_videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+
+    ~GLDirect3D8() override
+    {
+        if (m_videoStarted) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+    }
+
+    unsigned long AddRef() override { return ++m_references; }
+    unsigned long Release() override
+    {
+        unsigned long left = --m_references;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    UINT GetAdapterCount() override
+    {
+        int count = m_videoStarted ? SDL_GetNumVideoDisplays() : 0;
+        return count > 0 ? static_cast<UINT>(count) : 0;
+    }
+
+    HRESULT GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER8* identifier) override
+    {
+        if (adapter >= GetAdapterCount() || !identifier) {
+            return D3DERR_INVALIDCALL;
+        }
+        *identifier = {};
+        std::snprintf(identifier->Driver, sizeof identifier->Driver, "OpenGL (%s)",
+                      SDL_GetCurrentVideoDriver());
+        char const* name = SDL_GetDisplayName(int(adapter));
+        std::snprintf(identifier->Description, sizeof identifier->Description, "%s", name ? name : "Display");
+        SDL_version version;
+        SDL_GetVersion(&version);
+        identifier->DriverVersion = (std::uint64_t(version.major) << 48) |
+                                    (std::uint64_t(version.minor) << 32) |
+                                    (std::uint64_t(version.patch) << 16);
+        return D3D_OK;
+    }
+
+    UINT GetAdapterModeCount(UINT adapter) override { return static_cast<UINT>(ListModes(adapter).size()); }
+
+    HRESULT EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* displayMode) override
+    {
+        std::vector<D3DDISPLAYMODE> modes = ListModes(adapter);
+        if (mode >= modes.size() || !displayMode) {
+            return D3DERR_INVALIDCALL;
+        }
+        *displayMode = modes[mode];
+        return D3D_OK;
+    }
+
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override
+    {
+        SDL_DisplayMode mode;
+        if (adapter >= GetAdapterCount() || !displayMode ||
+            SDL_GetDesktopDisplayMode(int(adapter), &mode) != 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        *displayMode = {UINT(mode.w), UINT(mode.h), UINT(mode.refresh_rate), ToFormat(mode.format)};
+        return D3D_OK;
+    }
+
+    HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
+                            D3DFORMAT backBufferFormat, BOOL) override
+    {
+        if (adapter >= GetAdapterCount() || type != D3DDEVTYPE_HAL) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return IsDisplayFormat(displayFormat) && IsDisplayFormat(backBufferFormat) ? D3D_OK
+                                                                                   : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT, DWORD usage,
+                              D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override
+    {
+        if (adapter >= GetAdapterCount() || type != D3DDEVTYPE_HAL) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        if (usage & D3DUSAGE_DEPTHSTENCIL) {
+            return resourceType == D3DRTYPE_SURFACE && IsDepthFormat(checkFormat) ? D3D_OK
+                                                                                  : D3DERR_NOTAVAILABLE;
+        }
+        STextureFormat format;
+        return resourceType == D3DRTYPE_TEXTURE && GetTextureFormat(checkFormat, &format)
+                   ? D3D_OK
+                   : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT, D3DFORMAT,
+                                   D3DFORMAT depthStencilFormat) override
+    {
+        if (adapter >= GetAdapterCount() || type != D3DDEVTYPE_HAL) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return IsDepthFormat(depthStencilFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override
+    {
+        if (adapter >= GetAdapterCount() || type != D3DDEVTYPE_HAL || !caps) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        // Limits a GL 1.3 context always offers; a created device reports its own.
+        *caps = {};
+        caps->DeviceType = D3DDEVTYPE_HAL;
+        caps->AdapterOrdinal = adapter;
+        caps->Caps2 = D3DCAPS2_CANRENDERWINDOWED;
+        caps->PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
+        caps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+        caps->PrimitiveMiscCaps = D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW;
+        caps->TextureCaps = D3DPTEXTURECAPS_MIPMAP;
+        caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
+                                  D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR |
+                                  D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+        caps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_CLAMP;
+        caps->MaxTextureWidth = 2048;
+        caps->MaxTextureHeight = 2048;
+        caps->MaxAnisotropy = 1;
+        caps->MaxTextureBlendStages = 2;
+        caps->MaxSimultaneousTextures = 2;
+        caps->MaxActiveLights = MaxLights;
+        caps->MaxPrimitiveCount = 0xFFFFFF;
+        caps->MaxVertexIndex = 0xFFFFFF;
+        caps->MaxStreams = 1;
+        return D3D_OK;
+    }
+
+    HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD,
+                         D3DPRESENT_PARAMETERS* presentParameters, IDirect3DDevice8** returnedDevice) override
+    {
+        if (!presentParameters || !returnedDevice) {
+            return D3DERR_INVALIDCALL;
+        }
+        *returnedDevice = nullptr;
+        if (adapter >= GetAdapterCount() || type != D3DDEVTYPE_HAL) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        SDL_Window* window =
+            presentParameters->hDeviceWindow ? presentParameters->hDeviceWindow : focusWindow;
+        if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
+            return D3DERR_INVALIDCALL;
+        }
+        D3DFORMAT depth = presentParameters->EnableAutoDepthStencil
+                              ? presentParameters->AutoDepthStencilFormat
+                              : D3DFMT_UNKNOWN;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth == D3DFMT_D16 ? 16 : depth == D3DFMT_UNKNOWN ? 0 : 24);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, depth == D3DFMT_D24S8 ? 8 : 0);
+        auto context = std::make_shared<SGLContext>();
+        context->window = window;
+        context->context = SDL_GL_CreateContext(window);
+        if (!context->context) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        context->alive = true;
+        if (!context->MakeCurrent()) {
+            SDL_GL_DeleteContext(context->context);
+            return D3DERR_NOTAVAILABLE;
+        }
+        D3DPRESENT_PARAMETERS parameters = *presentParameters;
+        parameters.hDeviceWindow = window;
+        *returnedDevice = new GLDirect3DDevice8(this, adapter, std::move(context), parameters);
+        return D3D_OK;
+    }
+
+private:
+    static D3DFORMAT ToFormat(Uint32 pixelFormat)
+    {
+        int bits = int(SDL_BITSPERPIXEL(pixelFormat));
+        return bits >= 24 ? D3DFMT_X8R8G8B8 : bits == 15 ? D3DFMT_X1R5G5B5 : D3DFMT_R5G6B5;
+    }
+
+    // The display's own modes, plus the usual window sizes that fit on the desktop in
+    // 32 and 16 bits: a GL window can take any size.
+    std::vector<D3DDISPLAYMODE> ListModes(UINT adapter)
+    {
+        std::vector<D3DDISPLAYMODE> modes;
+        if (adapter >= GetAdapterCount()) {
+            return modes;
+        }
+        int count = SDL_GetNumDisplayModes(int(adapter));
+        for (int i = 0; i < count; ++i) {
+            SDL_DisplayMode mode;
+            if (SDL_GetDisplayMode(int(adapter), i, &mode) == 0) {
+                modes.push_back({UINT(mode.w), UINT(mode.h), UINT(mode.refresh_rate), ToFormat(mode.format)});
+            }
+        }
+        D3DDISPLAYMODE desktop;
+        if (SUCCEEDED(GetAdapterDisplayMode(adapter, &desktop))) {
+            static constexpr std::array<std::array<UINT, 2>, 9> sizes = {{{640, 480},
+                                                                          {800, 600},
+                                                                          {1024, 768},
+                                                                          {1152, 864},
+                                                                          {1280, 720},
+                                                                          {1280, 960},
+                                                                          {1280, 1024},
+                                                                          {1600, 1200},
+                                                                          {1920, 1080}}};
+            std::vector<D3DDISPLAYMODE> extra{desktop};
+            extra.back().Format = D3DFMT_X8R8G8B8;
+            extra.push_back({desktop.Width, desktop.Height, desktop.RefreshRate, D3DFMT_R5G6B5});
+            for (auto const& size : sizes) {
+                if (size[0] <= desktop.Width && size[1] <= desktop.Height) {
+                    extra.push_back({size[0], size[1], 0, D3DFMT_X8R8G8B8});
+                    extra.push_back({size[0], size[1], 0, D3DFMT_R5G6B5});
+                }
+            }
+            for (D3DDISPLAYMODE const& mode : extra) {
+                bool listed = std::any_of(modes.begin(), modes.end(), [&](D3DDISPLAYMODE const& m) {
+                    return m.Width == mode.Width && m.Height == mode.Height && m.Format == mode.Format;
+                });
+                if (!listed) {
+                    modes.push_back(mode);
+                }
+            }
+        }
+        return modes;
+    }
+
+    unsigned long m_references = 1;
+    bool m_videoStarted = false;
+};
+} // namespace
+
+namespace platform
+{
+IDirect3D8* CreateGLDirect3D8()
+{
+    return new GLDirect3D8();
+}
+} // namespace platform
