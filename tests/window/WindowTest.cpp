@@ -1,0 +1,435 @@
+#include "render/Window.h"
+#include "core/Config.h"
+#include "core/MessageManager.h"
+#include "input/Controls.h"
+#include "math/Vector.h"
+#include "platform/Display.h"
+#include "platform/EventPump.h"
+#include "platform/NativeWindow.h"
+#include "platform/SingleInstance.h"
+#include "platform/WindowMessages.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace
+{
+constexpr char const* Title = "Tidewell test window";
+
+// Exposes the ramp arithmetic.
+class TestWindow : public CWindow
+{
+public:
+    using CWindow::BuildGammaRamp;
+    using CWindow::SetGammaRamp;
+};
+
+bool HasDisplay()
+{
+    return std::getenv("DISPLAY") != nullptr && platform::InitializeVideo();
+}
+
+// Handles every waiting event, including those the window system sends on its own.
+void PumpAll()
+{
+    for (int pass = 0; pass < 10; ++pass) {
+        int handled = 0;
+        while (handled < 1000 && platform::PumpOneEvent()) {
+            ++handled;
+        }
+        if (handled == 0) {
+            return;
+        }
+        SDL_Delay(5);
+    }
+}
+
+void PushWindowEvent(HWND window, Uint8 kind)
+{
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window);
+    event.window.event = kind;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+std::string Log(CMessageManager& messages)
+{
+    std::string log;
+    for (unsigned int i = 0; i < messages.GetMessagesCount(); ++i) {
+        log += messages.GetMessageText(i);
+    }
+    return log;
+}
+
+// A real top-level window on the X display with the controls behind it.
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!HasDisplay()) {
+            GTEST_SKIP() << "no X display";
+        }
+        platform::ResetInputState();
+        m_messages.Create("window", false, nullptr);
+        m_config.Create(&m_messages, nullptr, nullptr, nullptr, nullptr, nullptr);
+        m_window.Create(&m_messages, nullptr, &m_config, &m_controls, Title, nullptr, 0, 320, 240, false);
+        m_controls.Create(&m_messages, &m_config, m_window.GetHandler(), m_window.GetInstance());
+        SDL_Delay(20);
+        PumpAll();
+        m_controls.BeginFrame();
+        m_controls.FinishFrame();
+    }
+
+    void TearDown() override
+    {
+        m_controls.Destroy();
+        m_window.Destroy();
+        m_config.Destroy();
+        m_messages.Destroy();
+        platform::ResetInputState();
+    }
+
+    SMainSettings* settings() { return m_config.GetMainSettings(); }
+    Uint32 windowId() { return SDL_GetWindowID(m_window.GetHandler()); }
+
+    CMessageManager m_messages;
+    CConfig m_config;
+    CControls m_controls;
+    TestWindow m_window;
+};
+
+TEST_F(WindowTest, CreatesAnOpenGLWindowOfTheRequestedSize)
+{
+    HWND const handle = m_window.GetHandler();
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(m_window.GetParentHandler(), nullptr);
+    EXPECT_NE(m_window.GetInstance(), nullptr);
+    EXPECT_NE(m_window.GetDeviceContext(), nullptr);
+    EXPECT_EQ(m_window.GetWidth(), 320u);
+    EXPECT_EQ(m_window.GetHeight(), 240u);
+    EXPECT_NE(SDL_GetWindowFlags(handle) & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_STREQ(SDL_GetWindowTitle(handle), Title);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(handle, &width, &height);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+    EXPECT_EQ(Log(m_messages)
+                  .rfind(" \nWindow creation:\n...Registering the window class...\n"
+                         "...Creating a device context...\n",
+                         0),
+              0u);
+}
+
+TEST_F(WindowTest, InjectedKeysAndMouseReachTheControls)
+{
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_KEYDOWN;
+    event.key.windowID = windowId();
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.scancode = SDL_SCANCODE_A;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+
+    SDL_zero(event);
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = windowId();
+    event.motion.xrel = 4;
+    event.motion.yrel = 8;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+
+    SDL_zero(event);
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.windowID = windowId();
+    event.button.button = SDL_BUTTON_RIGHT;
+    event.button.state = SDL_PRESSED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+
+    SDL_zero(event);
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.windowID = windowId();
+    event.wheel.y = 1;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+
+    PumpAll();
+    m_controls.BeginFrame();
+    EXPECT_TRUE(m_controls.IsKeyPressed("A"));
+    EXPECT_TRUE(m_controls.IsKeyPressedOnce("a"));
+    EXPECT_TRUE(m_controls.IsKeyPressed("MOUSE2"));
+    EXPECT_FALSE(m_controls.IsKeyPressed("MOUSE1"));
+    CVector2 const offset = m_controls.GetMouseOffset();
+    EXPECT_FLOAT_EQ(offset.x, 5.0f);
+    EXPECT_FLOAT_EQ(offset.y, -10.0f);
+    EXPECT_EQ(m_controls.GetMouseWheelOffset(), 120);
+    char code = 0;
+    bool isCharacter = true;
+    ASSERT_TRUE(m_controls.GetEnteredCharacter(&code, &isCharacter));
+    EXPECT_EQ(code, 'A');
+    EXPECT_FALSE(isCharacter);
+    m_controls.FinishFrame();
+
+    SDL_zero(event);
+    event.type = SDL_TEXTINPUT;
+    event.text.windowID = windowId();
+    std::strcpy(event.text.text, "q");
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    PumpAll();
+    m_controls.BeginFrame();
+    ASSERT_TRUE(m_controls.GetEnteredCharacter(&code, &isCharacter));
+    EXPECT_EQ(code, 'q');
+    EXPECT_TRUE(isCharacter);
+    EXPECT_TRUE(m_controls.IsKeyPressed("A"));
+    EXPECT_FALSE(m_controls.IsKeyPressedOnce("A"));
+    m_controls.FinishFrame();
+    m_controls.BeginFrame();
+    EXPECT_FALSE(m_controls.GetEnteredCharacter(&code, &isCharacter));
+}
+
+TEST_F(WindowTest, ClosingAndQuittingRequestExit)
+{
+    ASSERT_TRUE(m_config.IsCommandExecuted("exit"));
+    PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_CLOSE);
+    PumpAll();
+    EXPECT_FALSE(m_config.IsCommandExecuted("exit"));
+
+    m_config.SetCommandExecution("exit", true);
+    SDL_Event quit;
+    SDL_zero(quit);
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    PumpAll();
+    EXPECT_FALSE(m_config.IsCommandExecuted("exit"));
+
+    m_config.SetCommandExecution("exit", true);
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_SYSCOMMAND, platform::SC_CLOSE, 0);
+    PumpAll();
+    EXPECT_FALSE(m_config.IsCommandExecuted("exit"));
+}
+
+TEST_F(WindowTest, MinimisingStopsTheEngineAndRestoringRestartsIt)
+{
+    m_window.MinimizeWindow();
+    EXPECT_FALSE(settings()->s_stop_engine); // posted, not yet delivered
+    PumpAll();
+    EXPECT_TRUE(settings()->s_stop_engine);
+
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+    PumpAll();
+    EXPECT_FALSE(settings()->s_stop_engine);
+
+    // Swallowed commands change nothing.
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_SYSCOMMAND, platform::SC_MAXIMIZE, 0);
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_SYSCOMMAND, platform::SC_SCREENSAVE, 0);
+    PumpAll();
+    EXPECT_FALSE(settings()->s_stop_engine);
+    EXPECT_TRUE(m_config.IsCommandExecuted("exit"));
+}
+
+TEST_F(WindowTest, LosingTheFocusMinimisesATopLevelWindow)
+{
+    PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_FOCUS_GAINED);
+    PumpAll();
+    m_window.Refresh();
+    PumpAll();
+    EXPECT_FALSE(settings()->s_stop_engine);
+
+    PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_FOCUS_LOST);
+    PumpAll();
+    m_window.Refresh();
+    PumpAll();
+    EXPECT_TRUE(settings()->s_stop_engine);
+}
+
+TEST_F(WindowTest, ConfiguredRampIsClampedAndWrittenBack)
+{
+    settings()->v_brightness = 3.0f;
+    settings()->v_contrast = -1.0f;
+    settings()->v_gamma = 1.5f;
+    m_window.SetGammaRamp();
+    EXPECT_FLOAT_EQ(settings()->v_brightness, 2.0f);
+    EXPECT_FLOAT_EQ(settings()->v_contrast, 0.0f);
+    EXPECT_FLOAT_EQ(settings()->v_gamma, 1.5f);
+    EXPECT_STREQ(m_config.GetValue("v_brightness"), "2.0000");
+
+    // A display that refuses ramps is reported once.
+    m_window.SetGammaRamp();
+    m_window.RestoreGammaRamp();
+    std::string const log = Log(m_messages);
+    std::size_t const first = log.find("Failed to apply the gamma ramp");
+    if (first != std::string::npos) {
+        EXPECT_EQ(log.find("Failed to apply the gamma ramp", first + 1), std::string::npos);
+    }
+}
+
+TEST_F(WindowTest, DestroyLogsAndReleasesTheWindow)
+{
+    Uint32 const id = windowId();
+    m_messages.ClearMessagesBuffer();
+    m_controls.Destroy();
+    m_messages.ClearMessagesBuffer();
+    m_window.Destroy();
+    EXPECT_TRUE(m_window.IsFree());
+    EXPECT_EQ(m_window.GetHandler(), nullptr);
+    EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
+    EXPECT_EQ(Log(m_messages),
+              "\nWindow destroying:\n...Releasing device context...\n...Releasing window...\n"
+              "...Unregistering class...\n");
+}
+
+TEST_F(WindowTest, ModeChangesResizeATopLevelWindow)
+{
+    m_window.SetMode(400, 300, false, 1280, 1024);
+    PumpAll();
+    EXPECT_EQ(m_window.GetWidth(), 400u);
+    EXPECT_EQ(m_window.GetHeight(), 300u);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    EXPECT_EQ(width, 400);
+    EXPECT_EQ(height, 300);
+    EXPECT_EQ(SDL_GetWindowFlags(m_window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
+}
+
+TEST_F(WindowTest, TheWindowIsFoundByItsTitle)
+{
+    PumpAll();
+    EXPECT_TRUE(platform::FindWindowByTitle(Title));
+    EXPECT_FALSE(platform::FindWindowByTitle("Tidewell window nobody opened"));
+    platform::InstanceLock lock;
+    EXPECT_TRUE(platform::IsAnotherInstanceRunning(Title, &lock));
+    EXPECT_FALSE(lock.IsHeld());
+}
+
+TEST(GammaRampTest, NeutralSettingsGiveTheIdentityRamp)
+{
+    std::uint16_t ramp[256];
+    TestWindow::BuildGammaRamp(1.0f, 1.0f, 1.0f, ramp);
+    for (unsigned int i = 0; i < 256; ++i) {
+        EXPECT_EQ(ramp[i], i * 256) << i;
+    }
+    platform::GammaRamp const identity = platform::GetIdentityGammaRamp();
+    EXPECT_EQ(std::memcmp(identity.red, ramp, sizeof(ramp)), 0);
+}
+
+TEST(GammaRampTest, BrightnessContrastAndGammaShapeTheRamp)
+{
+    std::uint16_t ramp[256];
+    TestWindow::BuildGammaRamp(1.0f, 1.0f, 2.0f, ramp);
+    EXPECT_EQ(ramp[0], 0);
+    EXPECT_EQ(ramp[64], 32768); // (1/4)^(1/2) * 256 * 256
+    EXPECT_EQ(ramp[16], 16384);
+
+    TestWindow::BuildGammaRamp(0.5f, 1.0f, 1.0f, ramp);
+    EXPECT_EQ(ramp[100], 0); // 25600 - 32768, clamped
+    EXPECT_EQ(ramp[200], 18432);
+
+    TestWindow::BuildGammaRamp(1.0f, 2.0f, 1.0f, ramp);
+    EXPECT_EQ(ramp[100], 51200);
+    EXPECT_EQ(ramp[200], 65535); // 102400, clamped
+
+    TestWindow::BuildGammaRamp(2.0f, 0.0f, 1.0f, ramp);
+    EXPECT_EQ(ramp[0], 65535);
+    EXPECT_EQ(ramp[255], 65535);
+
+    // Gamma 0: every entry but the first is infinite and clamps high; the first stays defined.
+    TestWindow::BuildGammaRamp(1.0f, 1.0f, 0.0f, ramp);
+    EXPECT_EQ(ramp[0], 0);
+    EXPECT_EQ(ramp[128], 0);
+}
+
+// The preview: drawn into a window of another program.
+class ChildWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!HasDisplay()) {
+            GTEST_SKIP() << "no X display";
+        }
+        m_host =
+            platform::CreateNativeWindow("host", platform::NativeWindowStyle::Windowed, 10, 10, 200, 150);
+        ASSERT_NE(m_host, nullptr);
+        platform::ShowNativeWindow(m_host);
+        m_parent = platform::AttachForeignWindow(platform::GetNativeWindowId(m_host));
+        ASSERT_NE(m_parent, nullptr);
+        m_messages.Create("child", false, nullptr);
+        m_config.Create(&m_messages, nullptr, nullptr, nullptr, nullptr, nullptr);
+        m_window.Create(&m_messages, nullptr, &m_config, &m_controls, Title, m_parent, 0, 640, 480, false);
+        PumpAll();
+    }
+
+    void TearDown() override
+    {
+        m_window.Destroy();
+        m_config.Destroy();
+        m_messages.Destroy();
+        if (m_parent != nullptr) {
+            platform::DestroyNativeWindow(m_parent);
+        }
+        if (m_host != nullptr) {
+            platform::DestroyNativeWindow(m_host);
+        }
+        PumpAll();
+    }
+
+    HWND m_host = nullptr;
+    HWND m_parent = nullptr;
+    CMessageManager m_messages;
+    CConfig m_config;
+    CControls m_controls;
+    TestWindow m_window;
+};
+
+TEST_F(ChildWindowTest, TakesTheHostSizeAndDrawsWithOpenGL)
+{
+    EXPECT_TRUE(platform::IsForeignWindow(m_parent));
+    EXPECT_EQ(m_window.GetParentHandler(), m_parent);
+    EXPECT_EQ(m_window.GetWidth(), 200u);
+    EXPECT_EQ(m_window.GetHeight(), 150u);
+    EXPECT_NE(SDL_GetWindowFlags(m_window.GetHandler()) & SDL_WINDOW_OPENGL, 0u);
+}
+
+TEST_F(ChildWindowTest, IsNeverRestyledAndNeverMinimisesItself)
+{
+    m_window.SetMode(800, 600, true, 1280, 1024);
+    EXPECT_EQ(m_window.GetWidth(), 200u);
+
+    m_window.MinimizeWindow();
+    PumpAll();
+    EXPECT_FALSE(m_config.GetMainSettings()->s_stop_engine);
+
+    PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_FOCUS_LOST);
+    PumpAll();
+    m_window.Refresh();
+    PumpAll();
+    EXPECT_FALSE(m_config.GetMainSettings()->s_stop_engine);
+}
+
+TEST_F(ChildWindowTest, DestroyLeavesTheHostWindowAlone)
+{
+    m_window.Destroy();
+    EXPECT_NE(SDL_GetWindowID(m_parent), 0u);
+    EXPECT_NE(SDL_GetWindowID(m_host), 0u);
+}
+
+TEST(InstanceLockTest, OneHolderAtATime)
+{
+    platform::InstanceLock first;
+    platform::InstanceLock second;
+    ASSERT_TRUE(first.Acquire("Tidewell lock test"));
+    EXPECT_TRUE(first.IsHeld());
+    EXPECT_FALSE(second.Acquire("Tidewell lock test"));
+    EXPECT_FALSE(second.IsHeld());
+    EXPECT_TRUE(second.Acquire("Tidewell other lock test"));
+    first.Release();
+    EXPECT_TRUE(second.Acquire("Tidewell lock test"));
+}
+} // namespace
