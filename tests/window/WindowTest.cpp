@@ -307,6 +307,71 @@ TEST_F(WindowTest, TheWindowIsFoundByItsTitle)
     EXPECT_FALSE(lock.IsHeld());
 }
 
+TEST_F(WindowTest, ControlCharactersAreNotEntered)
+{
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_CHAR, 13, 1);
+    PumpAll();
+    EXPECT_FALSE(m_controls.GetControlsState()->entered);
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_CHAR, ' ', 1);
+    PumpAll();
+    EXPECT_TRUE(m_controls.GetControlsState()->entered);
+    EXPECT_TRUE(m_controls.GetControlsState()->isCharacter);
+    EXPECT_EQ(m_controls.GetControlsState()->enteredCode, ' ');
+}
+
+TEST_F(WindowTest, CursorMovesInClientCoordinatesAndHidesByCounter)
+{
+    m_controls.SetCursorPosition(CVector2(50.7f, 60.2f));
+    PumpAll();
+    CVector2 position = m_controls.GetCursorPosition();
+    EXPECT_FLOAT_EQ(position.x, 50.0f);
+    EXPECT_FLOAT_EQ(position.y, 60.0f);
+
+    m_controls.CenterCursor();
+    PumpAll();
+    position = m_controls.GetCursorPosition();
+    EXPECT_FLOAT_EQ(position.x, 160.0f);
+    EXPECT_FLOAT_EQ(position.y, 120.0f);
+
+    m_controls.ShowCursor(false);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    m_controls.ShowCursor(false);
+    // Each hide steps the counter once more below zero: one show is not enough.
+    EXPECT_EQ(platform::ShowCursor(true), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    m_controls.ShowCursor(true);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST(FullScreenWindowTest, AppliesTheConfiguredRampAndReturnsToAWindow)
+{
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display";
+    }
+    CMessageManager messages;
+    CConfig config;
+    CControls controls;
+    TestWindow window;
+    messages.Create("fullscreen", false, nullptr);
+    config.Create(&messages, nullptr, nullptr, nullptr, nullptr, nullptr);
+    config.GetMainSettings()->v_brightness = 5.0f;
+    window.Create(&messages, nullptr, &config, &controls, Title, nullptr, 0, 640, 480, true);
+    PumpAll();
+    EXPECT_NE(SDL_GetWindowFlags(window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_FLOAT_EQ(config.GetMainSettings()->v_brightness, 2.0f);
+
+    window.SetMode(320, 240, false, 1280, 1024);
+    PumpAll();
+    EXPECT_EQ(SDL_GetWindowFlags(window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window.GetHandler(), &width, &height);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+    window.Destroy();
+    PumpAll();
+}
+
 TEST(GammaRampTest, NeutralSettingsGiveTheIdentityRamp)
 {
     std::uint16_t ramp[256];
