@@ -454,7 +454,7 @@ void FakeDirect3D8::Uninstall()
 
 unsigned int FakeDirect3D8::CountCalls(std::string const& call) const
 {
-    bool prefix = !call.empty() && call.back() == '(';
+    bool prefix = !call.empty() && (call.back() == '(' || call.back() == ',');
     return static_cast<unsigned int>(std::count_if(m_calls.begin(), m_calls.end(), [&](std::string const& c) {
         return prefix ? c.compare(0, call.size(), call) == 0 : c == call;
     }));

@@ -181,7 +181,7 @@ public:
     // Every call made to this object, its devices and textures, e.g. "SetRenderState(27,1)".
     std::vector<std::string> const& GetCalls() const { return m_calls; }
     void ClearCalls() { m_calls.clear(); }
-    // Number of recorded calls equal to `call`, or starting with it when it ends in '('.
+    // Number of recorded calls equal to `call`, or starting with it when it ends in '(' or ','.
     unsigned int CountCalls(std::string const& call) const;
     void RecordCall(std::string const& call) { m_calls.push_back(call); }
 
