@@ -54,6 +54,8 @@ public:
     unsigned int GetBuffer() const { return m_buffer; }
     SoundState GetState() const;
     bool HasSource() const { return m_hasSource; }
+    // OpenAL source name; meaningful only while HasSource().
+    unsigned int GetSource() const { return m_source; }
 
 private:
     void ReleaseSource();

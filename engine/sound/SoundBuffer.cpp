@@ -10,6 +10,7 @@
 #include <AL/al.h>
 #include <AL/alut.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -47,20 +48,18 @@ SEmptyWaveImage const EmptyWaveImage;
     throw CFatalError("%s", text.c_str());
 }
 
-// The WAV loader reads memory images only; its deprecated entry points are the ones that do.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-void LoadWaveMemory(unsigned char* image, ALenum* format, void** data, ALsizei* size, ALsizei* frequency)
+// The WAV loader of the toolkit; its older entry point (alutLoadWAVMemory) does not hand
+// the samples back in this build, so the file-image loader is used. It needs the toolkit
+// initialised, which needs nothing but the current context.
+void* LoadWaveMemory(unsigned char const* image, unsigned int size, ALenum* format, ALsizei* dataSize,
+                     ALfloat* frequency)
 {
-    ALboolean loop = AL_FALSE;
-    alutLoadWAVMemory(reinterpret_cast<ALbyte*>(image), format, data, size, frequency, &loop);
+    alutGetError();
+    void* data = alutLoadMemoryFromFileImage(image, static_cast<ALsizei>(size), format, dataSize, frequency);
+    if (!data && alutGetError() == ALUT_ERROR_INVALID_OPERATION && alutInitWithoutContext(nullptr, nullptr))
+        data = alutLoadMemoryFromFileImage(image, static_cast<ALsizei>(size), format, dataSize, frequency);
+    return data;
 }
-
-void UnloadWaveMemory(ALenum format, void* data, ALsizei size, ALsizei frequency)
-{
-    alutUnloadWAV(format, data, size, frequency);
-}
-#pragma GCC diagnostic pop
 } // namespace
 
 bool CSoundBuffer::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
@@ -104,9 +103,7 @@ void CSoundBuffer::CreateEmpty(CMessageManager* messageManager, CMemoryManager* 
     Destroy();
     Store(messageManager, memoryManager, fileManager);
     GenerateBuffer();
-    // The loader wants a writable image.
-    SEmptyWaveImage image = EmptyWaveImage;
-    if (!UploadWave(image.bytes, EmptyWaveSize))
+    if (!UploadWave(EmptyWaveImage.bytes, EmptyWaveSize))
         RaiseFatal(m_messageManager, "Failed to create empty sound file - incorrect format");
     m_usersCount = 1;
     m_free = false;
@@ -153,28 +150,29 @@ void CSoundBuffer::GenerateBuffer()
     m_bufferGenerated = true;
 }
 
-bool CSoundBuffer::UploadWave(unsigned char* image, unsigned int size)
+bool CSoundBuffer::UploadWave(unsigned char const* image, unsigned int size)
 {
     // The loader trusts the chunk sizes, so the image is checked against its real size first.
     SWaveLayout layout;
-    if (!ReadWaveLayout(image, size, &layout) || layout.channels != 1 || !IsPlayablePcm(layout))
+    if (size > 0x7FFFFFFFu || !ReadWaveLayout(image, size, &layout) || layout.channels != 1 ||
+        !IsPlayablePcm(layout))
         return false;
 
     ALenum format = 0;
-    void* data = nullptr;
     ALsizei dataSize = 0;
-    ALsizei frequency = 0;
-    LoadWaveMemory(image, &format, &data, &dataSize, &frequency);
+    ALfloat loadedFrequency = 0.0f;
+    void* data = LoadWaveMemory(image, size, &format, &dataSize, &loadedFrequency);
     if (!data)
         return false;
 
+    ALsizei const frequency = static_cast<ALsizei>(layout.frequency);
     bool uploaded = false;
     if (dataSize > 0 && (format == AL_FORMAT_MONO8 || format == AL_FORMAT_MONO16)) {
         sound::ReportOpenALError(m_messageManager);
         alBufferData(m_buffer, format, data, dataSize, frequency);
         uploaded = alGetError() == AL_NO_ERROR;
     }
-    UnloadWaveMemory(format, data, dataSize, frequency);
+    std::free(data);
     if (uploaded) {
         m_format = format;
         m_size = static_cast<unsigned int>(dataSize);

@@ -49,7 +49,7 @@ private:
     void Store(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager);
     void GenerateBuffer();
     // Validates the image, decodes it and uploads it into the buffer.
-    bool UploadWave(unsigned char* image, unsigned int size);
+    bool UploadWave(unsigned char const* image, unsigned int size);
     bool LoadWav();
     bool LoadOgg();
 

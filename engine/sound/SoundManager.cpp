@@ -7,6 +7,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alut.h>
 
 #include <algorithm>
 #include <string>
@@ -53,6 +54,9 @@ void CSoundManager::Destroy()
     m_nextSlot = 0;
     m_bufferManager.Destroy();
     if (m_context) {
+        // The WAV loader's toolkit may have been started on this context.
+        alutExit();
+        alutGetError();
         if (m_messageManager)
             m_messageManager->Write("...Releasing device context...");
         alcMakeContextCurrent(nullptr);
