@@ -1,5 +1,7 @@
 #include "platform/NativeWindow.h"
 
+#include "platform/X11Library.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 
@@ -64,6 +66,18 @@ HWND AttachForeignWindow(unsigned long nativeWindowId)
     }
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     return SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(nativeWindowId)));
+}
+
+HWND AttachDesktopWindow()
+{
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return nullptr;
+    }
+    X11Library const& xlib = GetX11Library();
+    unsigned long const root = xlib.defaultRootWindow(display);
+    xlib.closeDisplay(display);
+    return AttachForeignWindow(root);
 }
 
 bool IsForeignWindow(HWND window)

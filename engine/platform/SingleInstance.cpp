@@ -1,8 +1,7 @@
 #include "platform/SingleInstance.h"
 
-#include <X11/Xlib.h>
+#include "platform/X11Library.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -16,53 +15,7 @@ namespace platform
 {
 namespace
 {
-// The few Xlib calls the window search needs, loaded when first used so the engine runs
-// (with the lock-file fallback) where no X11 client library is installed.
-struct Xlib
-{
-    void* library = nullptr;
-    Display* (*openDisplay)(char const*) = nullptr;
-    int (*closeDisplay)(Display*) = nullptr;
-    Window (*defaultRootWindow)(Display*) = nullptr;
-    Status (*queryTree)(Display*, Window, Window*, Window*, Window**, unsigned int*) = nullptr;
-    Status (*fetchName)(Display*, Window, char**) = nullptr;
-    int (*free)(void*) = nullptr;
-    XErrorHandler (*setErrorHandler)(XErrorHandler) = nullptr;
-
-    Xlib()
-    {
-        library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr) {
-            return;
-        }
-        Load(openDisplay, "XOpenDisplay");
-        Load(closeDisplay, "XCloseDisplay");
-        Load(defaultRootWindow, "XDefaultRootWindow");
-        Load(queryTree, "XQueryTree");
-        Load(fetchName, "XFetchName");
-        Load(free, "XFree");
-        Load(setErrorHandler, "XSetErrorHandler");
-    }
-
-    template <typename Function> void Load(Function& function, char const* name)
-    {
-        function = reinterpret_cast<Function>(dlsym(library, name));
-    }
-
-    bool IsUsable() const
-    {
-        return openDisplay && closeDisplay && defaultRootWindow && queryTree && fetchName && free &&
-               setErrorHandler;
-    }
-};
-
-Xlib const& GetXlib()
-{
-    static Xlib const xlib;
-    return xlib;
-}
-
-bool HasTitle(Xlib const& xlib, Display* display, Window window, char const* title)
+bool HasTitle(X11Library const& xlib, Display* display, Window window, char const* title)
 {
     char* name = nullptr;
     if (xlib.fetchName(display, window, &name) == 0 || name == nullptr) {
@@ -80,7 +33,7 @@ int IgnoreError(Display*, XErrorEvent*)
 }
 
 // Depth-first over the window tree (window managers put client windows inside frames).
-bool SearchTreeUnguarded(Xlib const& xlib, Display* display, Window root, char const* title)
+bool SearchTreeUnguarded(X11Library const& xlib, Display* display, Window root, char const* title)
 {
     std::vector<Window> pending{root};
     while (!pending.empty()) {
@@ -104,20 +57,15 @@ bool SearchTreeUnguarded(Xlib const& xlib, Display* display, Window root, char c
     return false;
 }
 
-bool SearchTree(Xlib const& xlib, Display* display, Window root, char const* title)
+// Searches the display and closes the connection.
+bool SearchDisplay(Display* display, char const* title)
 {
+    X11Library const& xlib = GetX11Library();
     XErrorHandler const previous = xlib.setErrorHandler(&IgnoreError);
-    bool const found = SearchTreeUnguarded(xlib, display, root, title);
+    bool const found = SearchTreeUnguarded(xlib, display, xlib.defaultRootWindow(display), title);
     xlib.setErrorHandler(previous);
+    xlib.closeDisplay(display);
     return found;
-}
-
-Display* OpenDisplay(Xlib const& xlib)
-{
-    if (!xlib.IsUsable() || std::getenv("DISPLAY") == nullptr) {
-        return nullptr;
-    }
-    return xlib.openDisplay(nullptr);
 }
 
 std::string LockPath(char const* name)
@@ -140,14 +88,8 @@ bool FindWindowByTitle(char const* title)
     if (title == nullptr) {
         return false;
     }
-    Xlib const& xlib = GetXlib();
-    Display* display = OpenDisplay(xlib);
-    if (display == nullptr) {
-        return false;
-    }
-    bool const found = SearchTree(xlib, display, xlib.defaultRootWindow(display), title);
-    xlib.closeDisplay(display);
-    return found;
+    Display* display = OpenX11Display();
+    return display != nullptr && SearchDisplay(display, title);
 }
 
 InstanceLock::~InstanceLock()
@@ -183,11 +125,11 @@ void InstanceLock::Release()
 
 bool IsAnotherInstanceRunning(char const* title, InstanceLock* lock)
 {
-    Xlib const& xlib = GetXlib();
-    if (Display* display = OpenDisplay(xlib)) {
-        bool const found = SearchTree(xlib, display, xlib.defaultRootWindow(display), title);
-        xlib.closeDisplay(display);
-        return found;
+    if (title == nullptr) {
+        return false;
+    }
+    if (Display* display = OpenX11Display()) {
+        return SearchDisplay(display, title);
     }
     return lock == nullptr || !lock->Acquire(title);
 }

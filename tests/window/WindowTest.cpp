@@ -485,6 +485,26 @@ TEST_F(ChildWindowTest, DestroyLeavesTheHostWindowAlone)
     EXPECT_NE(SDL_GetWindowID(m_host), 0u);
 }
 
+TEST(DesktopWindowTest, WrapsTheRootWindowAtTheDisplaySize)
+{
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display";
+    }
+    HWND const desktop = platform::AttachDesktopWindow();
+    ASSERT_NE(desktop, nullptr);
+    EXPECT_TRUE(platform::IsForeignWindow(desktop));
+    EXPECT_NE(SDL_GetWindowFlags(desktop) & SDL_WINDOW_OPENGL, 0u);
+    platform::DisplayMode mode;
+    ASSERT_TRUE(platform::GetDesktopDisplayMode(&mode));
+    unsigned int width = 0;
+    unsigned int height = 0;
+    ASSERT_TRUE(platform::GetWindowClientSize(desktop, &width, &height));
+    EXPECT_EQ(width, mode.width);
+    EXPECT_EQ(height, mode.height);
+    EXPECT_FALSE(platform::GetDisplayModes().empty());
+    platform::DestroyNativeWindow(desktop);
+}
+
 TEST(InstanceLockTest, OneHolderAtATime)
 {
     platform::InstanceLock first;
