@@ -1,23 +1,85 @@
 #pragma once
 
-// Joins the engine's frame cycle; its subsystem fills it in.
+#include <memory>
+#include <vector>
+
+#include "render/Shader.h"
+#include "render/ShaderDescriptor.h"
+#include "render/TextureManager.h"
+
+class CConfig;
+class CDirect3DSubsystem;
+class CFileManager;
+class CLightManager;
+class CMemoryManager;
+class CMessageManager;
+class CTimerManager;
+
+// Hands out handles for shader descriptors, shares one loaded shader among descriptors
+// that need the same textures, animates the descriptors and applies them to the device.
+// Owns the texture manager.
 class CShaderManager
 {
 public:
     CShaderManager() = default;
-    ~CShaderManager() { Destroy(); }
+    ~CShaderManager();
     CShaderManager(CShaderManager const&) = delete;
     CShaderManager& operator=(CShaderManager const&) = delete;
 
-    template <typename... Arguments>
-    void Create(Arguments const&...)
-    {
-        Destroy();
-        m_free = false;
-    }
-    void Destroy() { m_free = true; }
+    void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
+                CTimerManager* timerManager, CConfig* config, CDirect3DSubsystem* direct3DSubsystem,
+                CLightManager* lightManager);
+    void Destroy();
     bool IsFree() const { return m_free; }
-    void Refresh() {}
+
+    // Every call gives a new handle; descriptors needing the same textures share a shader.
+    unsigned int AddShader(CShaderDescriptor const& descriptor);
+    // Descriptor `index` of a shader file, or the default descriptor when it cannot be read.
+    unsigned int AddShader(char const* fileName, unsigned int index);
+    void RemoveShader(unsigned int handle);
+    void UseShader(unsigned int handle);
+    // Null for a handle that is not in use.
+    CShaderDescriptor* GetShaderDescriptor(unsigned int handle) const;
+    CShader* GetShader(unsigned int handle) const;
+
+    void CreateShaderDescriptor(CShaderDescriptor* out, CShaderDescriptor const& source) const;
+    void CreateShaderDescriptor(CShaderDescriptor* out, unsigned int properties) const;
+    void CreateShaderDescriptor(CShaderDescriptor* out, char const* fileName, unsigned int index) const;
+
+    unsigned int GetOccupiedShadersIndicesCount() const
+    {
+        return static_cast<unsigned int>(m_occupiedShaders.size());
+    }
+    unsigned int GetOccupiedShaderIndex(unsigned int i) const { return m_occupiedShaders[i]; }
+    unsigned int GetOccupiedShadersDescriptorsIndicesCount() const
+    {
+        return static_cast<unsigned int>(m_occupiedDescriptors.size());
+    }
+    unsigned int GetOccupiedShaderDescriptorIndex(unsigned int i) const { return m_occupiedDescriptors[i]; }
+
+    CTextureManager* GetTextureManager() { return &m_textureManager; }
+
+    // Re-sends the fixed stage states after a device reset and advances every descriptor.
+    void Refresh();
+
+protected:
+    // The stage states no shader changes, sent to every texture unit.
+    void ResetD3D();
+
 private:
     bool m_free = true;
+    CMessageManager* m_messageManager = nullptr;
+    CMemoryManager* m_memoryManager = nullptr;
+    CFileManager* m_fileManager = nullptr;
+    CTimerManager* m_timerManager = nullptr;
+    CConfig* m_config = nullptr;
+    CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
+    CLightManager* m_lightManager = nullptr;
+    CTextureManager m_textureManager;
+    std::vector<unsigned int> m_freeShaders;
+    std::vector<unsigned int> m_occupiedShaders;
+    std::vector<unsigned int> m_freeDescriptors;
+    std::vector<unsigned int> m_occupiedDescriptors;
+    std::vector<std::unique_ptr<CShader>> m_shaders;
+    std::vector<std::unique_ptr<CShaderDescriptor>> m_descriptors;
 };

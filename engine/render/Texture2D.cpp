@@ -1,0 +1,132 @@
+#include "render/Texture2D.h"
+
+#include <algorithm>
+
+#include "core/Config.h"
+#include "core/MessageManager.h"
+#include "math/Color.h"
+#include "render/Direct3DSubsystem.h"
+#include "render/Image.h"
+
+namespace
+{
+constexpr char const* CreateLabel = "Texture2D::Create";
+}
+
+CTexture2D::~CTexture2D()
+{
+    Destroy();
+}
+
+unsigned int CTexture2D::GetNearestPowerOfTwo(unsigned int size)
+{
+    unsigned long long above = 1;
+    while (above < size)
+        above <<= 1;
+    unsigned long long const below = above / 2;
+    if (below > 0 && size - below < above - size)
+        return static_cast<unsigned int>(below);
+    return static_cast<unsigned int>(std::min<unsigned long long>(above, 1ull << 31));
+}
+
+bool CTexture2D::IsPowerOfTwo(unsigned int size)
+{
+    return size != 0 && (size & (size - 1)) == 0;
+}
+
+void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CConfig* config,
+                        CDirect3DSubsystem* direct3DSubsystem, std::string const& name, CImage const& image,
+                        bool mipMapping)
+{
+    Destroy();
+    m_messageManager = messageManager;
+    m_memoryManager = memoryManager;
+    m_config = config;
+    m_direct3DSubsystem = direct3DSubsystem;
+    m_name = name;
+    m_users = 1;
+    m_usedMemory = 0;
+    m_free = false;
+
+    SMainSettings const* settings = m_config->GetMainSettings();
+    if (!settings->r_use_mip_mapping)
+        mipMapping = false;
+    if (image.IsFree() || image.GetWidth() == 0 || image.GetHeight() == 0)
+        return;
+
+    unsigned int width = GetNearestPowerOfTwo(image.GetWidth());
+    unsigned int height = GetNearestPowerOfTwo(image.GetHeight());
+    if (m_direct3DSubsystem->GetMaxTextureWidth() > 0)
+        width = std::min(width, m_direct3DSubsystem->GetMaxTextureWidth());
+    if (m_direct3DSubsystem->GetMaxTextureHeight() > 0)
+        height = std::min(height, m_direct3DSubsystem->GetMaxTextureHeight());
+
+    CImage level;
+    image.Resize(width, height, IRM_BILINEAR, &level);
+    if (level.GetBPP() == 8)
+        level.ChangeBpp(24);
+    if (level.GetBPP() != 24 && level.GetBPP() != 32)
+        return;
+
+    D3DFORMAT const format = level.GetBPP() == 32 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    m_direct3DSubsystem->Check(
+        CreateLabel, m_direct3DSubsystem->GetDevice()->CreateTexture(width, height, mipMapping ? 0 : 1, 0,
+                                                                     format, D3DPOOL_MANAGED, &m_texture));
+    if (!m_texture)
+        m_messageManager->WriteFatalError("Direct3D Subsystem (%s): %s", CreateLabel,
+                                          GetDirect3DErrorName(E_FAIL));
+
+    unsigned int const levels = m_texture->GetLevelCount();
+    for (unsigned int index = 0; index < levels; ++index) {
+        CopyLevel(index, level);
+        m_usedMemory += level.GetBPP() / 8 * level.GetWidth() * level.GetHeight();
+        if (!mipMapping || (level.GetWidth() == 1 && level.GetHeight() == 1))
+            break;
+        level.Resize(std::max(level.GetWidth() / 2, 1u), std::max(level.GetHeight() / 2, 1u), IRM_BOX);
+        if (settings->r_show_mip_maps)
+            level.FillWithColor(CColor(CVector4(1.0f, 0.0f, 0.0f, 1.0f)));
+    }
+}
+
+void CTexture2D::CopyLevel(unsigned int level, CImage const& image)
+{
+    D3DLOCKED_RECT locked = {};
+    m_direct3DSubsystem->Check(CreateLabel, m_texture->LockRect(level, &locked, nullptr, 0));
+    D3DSURFACE_DESC description = {};
+    m_direct3DSubsystem->Check(CreateLabel, m_texture->GetLevelDesc(level, &description));
+    // A level smaller than the image (never expected) is filled as far as it reaches.
+    unsigned int const width = std::min(image.GetWidth(), description.Width);
+    unsigned int const height = std::min(image.GetHeight(), description.Height);
+    unsigned int const pixelSize = image.GetBPP() / 8;
+    unsigned char const* source = image.GetData();
+    for (unsigned int y = 0; y < height; ++y) {
+        unsigned char const* row = source + static_cast<unsigned long long>(y) * image.GetWidth() * pixelSize;
+        auto* target = static_cast<unsigned char*>(locked.pBits) + static_cast<long long>(y) * locked.Pitch;
+        for (unsigned int x = 0; x < width; ++x, row += pixelSize, target += 4) {
+            target[0] = row[2];
+            target[1] = row[1];
+            target[2] = row[0];
+            target[3] = pixelSize == 4 ? row[3] : 255;
+        }
+    }
+    m_direct3DSubsystem->Check(CreateLabel, m_texture->UnlockRect(level));
+}
+
+void CTexture2D::Destroy()
+{
+    if (m_free)
+        return;
+    if (m_texture) {
+        m_texture->Release();
+        m_texture = nullptr;
+    }
+    m_name.clear();
+    m_users = 0;
+    m_usedMemory = 0;
+    m_free = true;
+}
+
+void CTexture2D::Enable(unsigned int unit)
+{
+    m_direct3DSubsystem->SetTexture(unit, m_texture);
+}
