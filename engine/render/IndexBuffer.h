@@ -1,0 +1,66 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/Direct3D8.h"
+
+class CDirect3DSubsystem;
+class CMemoryManager;
+class CMessageManager;
+
+// Triangle indices in system memory: 16-bit below 65536 indices, 32-bit from there.
+// Ranges are not checked: callers keep start + count within the capacity.
+class IndexBuffer
+{
+public:
+    static constexpr unsigned int WideIndexThreshold = 65536;
+
+    IndexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                CDirect3DSubsystem* direct3DSubsystem, unsigned int count);
+    IndexBuffer(IndexBuffer const& other);
+    IndexBuffer& operator=(IndexBuffer const& other) = default;
+    virtual ~IndexBuffer() = default;
+
+    // No reallocation: the size stays within the capacity.
+    void SetSize(unsigned int size);
+
+    void* Lock(unsigned int start, unsigned int count);
+    void Unlock() { m_locked = false; }
+    bool IsLocked() const { return m_locked; }
+
+    // 16-bit buffers keep the low 16 bits of each value.
+    void CopyIndices(unsigned int start, unsigned int count, unsigned int const* indices);
+
+    unsigned int GetIndex(unsigned int i) const;
+    void const* Get() const { return m_data.data(); }
+    unsigned int GetSize() const { return m_size; }
+    unsigned int GetCapacity() const { return m_capacity; }
+    D3DFORMAT GetFormat() const { return m_format; }
+    unsigned int GetFormatSize() const { return m_formatSize; }
+
+    // The range of vertices the first `size` indices use (0 and 0 when there are none).
+    unsigned int GetMinUsingVertex();
+    unsigned int GetUsingVerticesCount();
+
+    void Use() {}
+
+protected:
+    void CreateIndexBufferD3D() {}
+    void RecalculateUsingVertices();
+
+private:
+    CMessageManager* m_messageManager;
+    CMemoryManager* m_memoryManager;
+    CDirect3DSubsystem* m_direct3DSubsystem;
+    D3DFORMAT m_format;
+    unsigned int m_formatSize;
+    unsigned int m_capacity;
+    unsigned int m_size;
+    std::vector<unsigned char> m_data;
+    bool m_locked = false;
+    unsigned int m_lockStart = 0;
+    unsigned int m_lockCount = 0;
+    bool m_dirty = true;
+    unsigned int m_minUsingVertex = 0;
+    unsigned int m_usingVerticesCount = 0;
+};

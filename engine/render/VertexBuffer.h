@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "math/Vector.h"
+
+class CDirect3DSubsystem;
+class CMemoryManager;
+class CMessageManager;
+
+// One vertex as the device reads it: position, normal, diffuse colour (0xAARRGGBB)
+// and one texture coordinate.
+struct Vertex
+{
+    static constexpr unsigned int Format = 338; // XYZ | NORMAL | DIFFUSE | TEX1
+
+    CVector3 position;
+    CVector3 normal;
+    std::uint32_t color;
+    CVector2 uv;
+};
+static_assert(sizeof(Vertex) == 36, "the device reads 36-byte vertices");
+static_assert(offsetof(Vertex, normal) == 12 && offsetof(Vertex, color) == 24 && offsetof(Vertex, uv) == 28,
+              "vertex field offsets");
+
+// Packs a colour channel into a byte: 255 at or above 1, 0 at or below 0, else c·255 + 0.5 truncated.
+std::uint32_t PackColorChannel(float channel);
+// (a << 24) | (r << 16) | (g << 8) | b from an (r, g, b, a) colour.
+std::uint32_t PackColor(CVector4 const& rgba);
+CVector4 UnpackColor(std::uint32_t color);
+
+// Vertices kept in system memory and drawn from there.
+class VertexBuffer
+{
+public:
+    static constexpr unsigned int Stride = sizeof(Vertex);
+
+    // The vertices are undefined apart from their colour, opaque white.
+    VertexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                 CDirect3DSubsystem* direct3DSubsystem, unsigned int count);
+    VertexBuffer(VertexBuffer const& other);
+    VertexBuffer& operator=(VertexBuffer const& other) = default;
+    virtual ~VertexBuffer() = default;
+
+    Vertex* Lock(unsigned int start, unsigned int count);
+    void Unlock() { m_locked = false; }
+    bool IsLocked() const { return m_locked; }
+    unsigned int GetLockStart() const { return m_lockStart; }
+    unsigned int GetLockCount() const { return m_lockCount; }
+
+    Vertex const* Get() const { return m_data.data(); }
+    unsigned int GetSize() const { return m_size; }
+
+    void SetColor(CVector4 const& rgba);
+    CVector4 GetColor(unsigned int i) const;
+
+    // Sets the vertex format on the device.
+    void Use();
+
+protected:
+    void CreateVertexBufferD3D() {}
+
+private:
+    CMessageManager* m_messageManager;
+    CMemoryManager* m_memoryManager;
+    CDirect3DSubsystem* m_direct3DSubsystem;
+    unsigned int m_size;
+    std::vector<Vertex> m_data;
+    bool m_locked = false;
+    unsigned int m_lockStart = 0;
+    unsigned int m_lockCount = 0;
+};
