@@ -363,6 +363,9 @@ public:
             }
         }
         if (m_context->alive) {
+            if (m_presentedFrame != 0 && m_context->MakeCurrent()) {
+                glDeleteTextures(1, &m_presentedFrame);
+            }
             if (SDL_GL_GetCurrentContext() == m_context->context) {
                 SDL_GL_MakeCurrent(m_context->window, nullptr);
             }
@@ -422,6 +425,7 @@ public:
         if (!m_context->MakeCurrent()) {
             return D3DERR_DEVICELOST;
         }
+        KeepPresentedFrame();
         SDL_GL_SwapWindow(m_context->window);
         return D3D_OK;
     }
@@ -436,26 +440,23 @@ public:
         if (!m_context->MakeCurrent()) {
             return D3DERR_DEVICELOST;
         }
-        int drawableWidth = 0;
-        int drawableHeight = 0;
-        SDL_GL_GetDrawableSize(m_context->window, &drawableWidth, &drawableHeight);
-        UINT readWidth = std::min<UINT>(width, static_cast<UINT>(std::max(drawableWidth, 0)));
-        UINT readHeight = std::min<UINT>(height, static_cast<UINT>(std::max(drawableHeight, 0)));
-        std::vector<unsigned char> rows(std::size_t(std::max(readWidth, 1u)) * std::max(readHeight, 1u) * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_FRONT);
-        if (readWidth > 0 && readHeight > 0) {
-            glReadPixels(0, drawableHeight - static_cast<int>(readHeight), static_cast<GLsizei>(readWidth),
-                         static_cast<GLsizei>(readHeight), GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+        UINT readWidth = std::min(width, m_presentedWidth);
+        UINT readHeight = std::min(height, m_presentedHeight);
+        std::vector<unsigned char> rows(std::size_t(m_presentedWidth) * m_presentedHeight * 4);
+        if (m_presentedFrame != 0 && !rows.empty()) {
+            glActiveTexture(GL_TEXTURE0);
+            glBindTexture(GL_TEXTURE_2D, m_presentedFrame);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+            m_boundUnitsDirty = true;
         }
-        glReadBuffer(GL_BACK);
         auto* target = static_cast<unsigned char*>(pixels);
         for (UINT y = 0; y < height; ++y) {
             unsigned char* row = target + std::size_t(y) * pitch;
             std::memset(row, 0, std::size_t(width) * 4);
             if (y < readHeight) {
-                // GL rows run bottom up.
-                std::memcpy(row, rows.data() + std::size_t(readHeight - 1 - y) * readWidth * 4,
+                // GL rows run bottom up; the top of the frame is the last row.
+                std::memcpy(row, rows.data() + std::size_t(m_presentedHeight - 1 - y) * m_presentedWidth * 4,
                             std::size_t(readWidth) * 4);
             }
         }
@@ -769,6 +770,33 @@ public:
     }
 
 private:
+    // The back buffer is undefined after a swap and the front buffer is not readable on
+    // every system: each presented frame is copied aside for GetFrontBuffer.
+    void KeepPresentedFrame()
+    {
+        int width = 0;
+        int height = 0;
+        SDL_GL_GetDrawableSize(m_context->window, &width, &height);
+        if (width <= 0 || height <= 0) {
+            return;
+        }
+        glActiveTexture(GL_TEXTURE0);
+        if (m_presentedFrame == 0) {
+            glGenTextures(1, &m_presentedFrame);
+        }
+        glBindTexture(GL_TEXTURE_2D, m_presentedFrame);
+        if (UINT(width) != m_presentedWidth || UINT(height) != m_presentedHeight) {
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+            m_presentedWidth = UINT(width);
+            m_presentedHeight = UINT(height);
+        }
+        glReadBuffer(GL_BACK);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+        m_boundUnitsDirty = true;
+    }
+
     static bool GetPrimitive(D3DPRIMITIVETYPE type, UINT primitives, GLenum* mode, GLsizei* count)
     {
         if (primitives == 0 || primitives > 0x3FFFFFFF) {
@@ -1464,6 +1492,9 @@ private:
     bool m_lightsDirty = true;
     bool m_materialDirty = true;
     std::vector<unsigned char> m_colors;
+    GLuint m_presentedFrame = 0;
+    UINT m_presentedWidth = 0;
+    UINT m_presentedHeight = 0;
 };
 
 // --- runtime -----------------------------------------------------------------------------

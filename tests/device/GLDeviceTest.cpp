@@ -1,0 +1,446 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Direct3D8.h"
+
+// Renders through the OpenGL device into a real window and checks the pixels it shows.
+namespace
+{
+constexpr UINT Size = 64;
+constexpr DWORD EngineFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+struct Vertex
+{
+    float x, y, z;
+    float nx, ny, nz;
+    std::uint32_t color;
+    float u, v;
+};
+static_assert(sizeof(Vertex) == 36);
+
+struct Pixel
+{
+    int r, g, b;
+};
+
+// A quad in clip space (identity transforms), vertices top-left, top-right, bottom-right,
+// bottom-left; uv (0,0) at the top left.
+std::array<Vertex, 4> Quad(float left, float top, float right, float bottom, float z, std::uint32_t color,
+                           float normalZ = -1.0f)
+{
+    return {{{left, top, z, 0, 0, normalZ, color, 0, 0},
+             {right, top, z, 0, 0, normalZ, color, 1, 0},
+             {right, bottom, z, 0, 0, normalZ, color, 1, 1},
+             {left, bottom, z, 0, 0, normalZ, color, 0, 1}}};
+}
+
+D3DMATRIX Identity()
+{
+    D3DMATRIX matrix = {};
+    for (int i = 0; i < 4; ++i) {
+        matrix.m[i][i] = 1.0f;
+    }
+    return matrix;
+}
+
+class GLDeviceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        window = SDL_CreateWindow("device test", 0, 0, Size, Size, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        runtime = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(runtime, nullptr);
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferWidth = Size;
+        parameters.BackBufferHeight = Size;
+        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+        parameters.BackBufferCount = 1;
+        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        parameters.hDeviceWindow = window;
+        parameters.Windowed = true;
+        parameters.EnableAutoDepthStencil = true;
+        parameters.AutoDepthStencilFormat = D3DFMT_D24X8;
+        ASSERT_EQ(runtime->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                        &parameters, &device),
+                  D3D_OK);
+        D3DMATRIX identity = Identity();
+        device->SetTransform(D3DTS_WORLD, &identity);
+        device->SetTransform(D3DTS_VIEW, &identity);
+        device->SetTransform(D3DTS_PROJECTION, &identity);
+        // The stage set-up the shaders use: texture times diffuse, for colour and alpha.
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+        device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+        device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+        device->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+        device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        device->SetRenderState(D3DRS_LIGHTING, 0);
+        ASSERT_EQ(device->SetVertexShader(EngineFvf), D3D_OK);
+    }
+
+    void TearDown() override
+    {
+        for (IDirect3DTexture8* texture : textures) {
+            texture->Release();
+        }
+        if (device) {
+            device->SetTexture(0, nullptr);
+            device->Release();
+        }
+        if (runtime) {
+            runtime->Release();
+        }
+        if (window) {
+            SDL_DestroyWindow(window);
+        }
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    // A texture whose level-0 texels (B, G, R, A from the top row) are given as 0xAARRGGBB.
+    IDirect3DTexture8* MakeTexture(UINT width, UINT height, std::vector<std::uint32_t> const& texels,
+                                   UINT levels = 1)
+    {
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_EQ(device->CreateTexture(width, height, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+                  D3D_OK);
+        if (!texture) {
+            return nullptr;
+        }
+        textures.push_back(texture);
+        FillLevel(texture, 0, texels);
+        return texture;
+    }
+
+    void FillLevel(IDirect3DTexture8* texture, UINT level, std::vector<std::uint32_t> const& texels)
+    {
+        D3DSURFACE_DESC description;
+        ASSERT_EQ(texture->GetLevelDesc(level, &description), D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+        for (UINT y = 0; y < description.Height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(locked.pBits) +
+                                                         y * locked.Pitch);
+            for (UINT x = 0; x < description.Width; ++x) {
+                row[x] = texels.size() == 1 ? texels[0] : texels[y * description.Width + x];
+            }
+        }
+        ASSERT_EQ(texture->UnlockRect(level), D3D_OK);
+    }
+
+    void Draw(std::array<Vertex, 4> const& quad, bool clockwise = true)
+    {
+        static constexpr std::uint16_t front[6] = {0, 1, 2, 0, 2, 3};
+        static constexpr std::uint16_t back[6] = {0, 2, 1, 0, 3, 2};
+        ASSERT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, clockwise ? front : back,
+                                                 D3DFMT_INDEX16, quad.data(), sizeof(Vertex)),
+                  D3D_OK);
+    }
+
+    void BeginFrame(D3DCOLOR clearColor = 0xFF000000)
+    {
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColor, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+    }
+
+    void EndFrame()
+    {
+        ASSERT_EQ(device->EndScene(), D3D_OK);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        frame.assign(Size * Size, 0);
+        ASSERT_EQ(device->GetFrontBuffer(frame.data(), Size * 4), D3D_OK);
+    }
+
+    // Pixel (x, y) of the shown frame, y from the top.
+    Pixel At(int x, int y) const
+    {
+        std::uint32_t value = frame[std::size_t(y) * Size + x];
+        return {int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF)};
+    }
+
+    SDL_Window* window = nullptr;
+    IDirect3D8* runtime = nullptr;
+    IDirect3DDevice8* device = nullptr;
+    std::vector<IDirect3DTexture8*> textures;
+    std::vector<std::uint32_t> frame;
+};
+
+#define EXPECT_PIXEL(x, y, red, green, blue)                                                                 \
+    do {                                                                                                     \
+        Pixel p = At(x, y);                                                                                  \
+        EXPECT_NEAR(p.r, red, 3) << "red at " << (x) << "," << (y);                                          \
+        EXPECT_NEAR(p.g, green, 3) << "green at " << (x) << "," << (y);                                      \
+        EXPECT_NEAR(p.b, blue, 3) << "blue at " << (x) << "," << (y);                                        \
+    } while (false)
+
+TEST_F(GLDeviceTest, RuntimeListsTheDisplayWithWindowSizedModes)
+{
+    ASSERT_GE(runtime->GetAdapterCount(), 1u);
+    D3DDISPLAYMODE desktop;
+    ASSERT_EQ(runtime->GetAdapterDisplayMode(0, &desktop), D3D_OK);
+    EXPECT_GE(desktop.Width, 640u);
+    bool has640x480x16 = false;
+    for (UINT i = 0; i < runtime->GetAdapterModeCount(0); ++i) {
+        D3DDISPLAYMODE mode;
+        ASSERT_EQ(runtime->EnumAdapterModes(0, i, &mode), D3D_OK);
+        has640x480x16 =
+            has640x480x16 || (mode.Width == 640 && mode.Height == 480 && mode.Format == D3DFMT_R5G6B5);
+    }
+    EXPECT_TRUE(has640x480x16);
+    EXPECT_EQ(runtime->CheckDeviceType(0, D3DDEVTYPE_HAL, desktop.Format, desktop.Format, false), D3D_OK);
+    EXPECT_EQ(runtime->CheckDeviceType(0, D3DDEVTYPE_REF, desktop.Format, desktop.Format, false),
+              D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(runtime->CheckDeviceFormat(0, D3DDEVTYPE_HAL, desktop.Format, D3DUSAGE_DEPTHSTENCIL,
+                                         D3DRTYPE_SURFACE, D3DFMT_D16),
+              D3D_OK);
+    D3DCAPS8 caps;
+    ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_TRUE(caps.Caps2 & D3DCAPS2_CANRENDERWINDOWED);
+    EXPECT_GE(caps.MaxSimultaneousTextures, 2u);
+    EXPECT_GE(caps.MaxTextureWidth, 2048u);
+    EXPECT_GE(caps.MaxAnisotropy, 1u);
+}
+
+TEST_F(GLDeviceTest, TextureRowsAndColumnsLandWhereTheirCoordinatesSay)
+{
+    IDirect3DTexture8* pattern = MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+    device->SetTexture(0, pattern);
+    BeginFrame();
+    Draw(Quad(-1, 1, 1, -1, 0.5f, 0xFFFFFFFF));
+    EndFrame();
+    EXPECT_PIXEL(16, 16, 255, 0, 0);
+    EXPECT_PIXEL(48, 16, 0, 255, 0);
+    EXPECT_PIXEL(16, 48, 0, 0, 255);
+    EXPECT_PIXEL(48, 48, 255, 255, 255);
+}
+
+TEST_F(GLDeviceTest, LitTexturedBlendedQuadsWithDepthAndCulling)
+{
+    IDirect3DTexture8* white = MakeTexture(1, 1, {0xFFFFFFFF});
+    IDirect3DTexture8* yellow = MakeTexture(1, 1, {0xFFFFFF00});
+    BeginFrame();
+
+    // Top band: depth and blending. Red at depth 0.5, then blue behind it at 0.8, then a
+    // half-transparent green in front at 0.2 over the right half.
+    device->SetTexture(0, white);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    Draw(Quad(-1, 1, 0.5f, 0.5f, 0.5f, 0xFFFF0000));
+    Draw(Quad(-1, 1, 1, 0.5f, 0.8f, 0xFF0000FF));
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    Draw(Quad(0, 1, 1, 0.5f, 0.2f, 0x8000FF00));
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+
+    // Second band: a directional light shining into the screen lights the face turned
+    // towards the viewer and leaves the one turned away black; the texture modulates.
+    D3DLIGHT8 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    light.Range = 1000.0f;
+    ASSERT_EQ(device->SetLight(0, &light), D3D_OK);
+    ASSERT_EQ(device->LightEnable(0, true), D3D_OK);
+    D3DMATERIAL8 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    ASSERT_EQ(device->SetMaterial(&material), D3D_OK);
+    device->SetRenderState(D3DRS_LIGHTING, 1);
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    device->SetTexture(0, yellow);
+    Draw(Quad(-1, 0.5f, 0, 0, 0.5f, 0xFFFFFFFF, -1.0f));
+    Draw(Quad(0, 0.5f, 1, 0, 0.5f, 0xFFFFFFFF, 1.0f));
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+
+    // Third band: a strip with 32-bit indices, clockwise on the left (drawn) and
+    // counter-clockwise on the right (culled).
+    device->SetTexture(0, white);
+    auto left = Quad(-1, 0, 0, -0.5f, 0.5f, 0xFFFF00FF);
+    auto right = Quad(0, 0, 1, -0.5f, 0.5f, 0xFFFF00FF);
+    std::uint32_t const clockwise[4] = {0, 1, 3, 2};
+    std::uint32_t const counterClockwise[4] = {0, 3, 1, 2};
+    ASSERT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, 4, 2, clockwise, D3DFMT_INDEX32,
+                                             left.data(), sizeof(Vertex)),
+              D3D_OK);
+    ASSERT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, 4, 2, counterClockwise, D3DFMT_INDEX32,
+                                             right.data(), sizeof(Vertex)),
+              D3D_OK);
+
+    // Bottom band: clip-space depth runs from 0 to 1, so z = -0.5 is clipped and 0.99 is not.
+    Draw(Quad(-1, -0.5f, 0, -1, -0.5f, 0xFF00FFFF));
+    Draw(Quad(0, -0.5f, 1, -1, 0.99f, 0xFF00FFFF));
+    EndFrame();
+
+    EXPECT_PIXEL(16, 8, 255, 0, 0);    // red in front of blue
+    EXPECT_PIXEL(40, 8, 128, 128, 0);  // green over red
+    EXPECT_PIXEL(56, 8, 0, 128, 128);  // green over blue
+    EXPECT_PIXEL(16, 24, 255, 255, 0); // lit yellow
+    EXPECT_PIXEL(48, 24, 0, 0, 0);     // turned away
+    EXPECT_PIXEL(16, 40, 255, 0, 255); // front face
+    EXPECT_PIXEL(48, 40, 0, 0, 0);     // back face culled
+    EXPECT_PIXEL(16, 56, 0, 0, 0);     // in front of the near plane
+    EXPECT_PIXEL(48, 56, 0, 255, 255); // just before the far plane
+}
+
+TEST_F(GLDeviceTest, CullModesFollowTheDeviceWinding)
+{
+    device->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}));
+    BeginFrame();
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    Draw(Quad(-1, 1, 0, 0, 0.5f, 0xFFFF0000), true);
+    Draw(Quad(0, 1, 1, 0, 0.5f, 0xFFFF0000), false);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    Draw(Quad(-1, 0, 0, -1, 0.5f, 0xFF00FF00), true);
+    Draw(Quad(0, 0, 1, -1, 0.5f, 0xFF00FF00), false);
+    EndFrame();
+    EXPECT_PIXEL(16, 16, 0, 0, 0);
+    EXPECT_PIXEL(48, 16, 255, 0, 0);
+    EXPECT_PIXEL(16, 48, 0, 255, 0);
+    EXPECT_PIXEL(48, 48, 0, 255, 0);
+}
+
+TEST_F(GLDeviceTest, MipFilterPicksTheSmallerLevel)
+{
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(256, 256, 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    textures.push_back(texture);
+    ASSERT_EQ(texture->GetLevelCount(), 9u);
+    FillLevel(texture, 0, {0xFFFF0000});
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+        FillLevel(texture, level, {0xFF00FF00});
+    }
+    device->SetTexture(0, texture);
+    BeginFrame();
+    // 256 texels over 32 pixels: level 3 is the one that fits.
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+    Draw(Quad(-1, 1, 0, -1, 0.5f, 0xFFFFFFFF));
+    EndFrame();
+    EXPECT_PIXEL(16, 32, 255, 0, 0);
+
+    BeginFrame();
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    Draw(Quad(-1, 1, 0, -1, 0.5f, 0xFFFFFFFF));
+    EndFrame();
+    EXPECT_PIXEL(16, 32, 0, 255, 0);
+}
+
+TEST_F(GLDeviceTest, TextureMatrixScalesAndOffsetsCoordinates)
+{
+    device->SetTexture(0, MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
+    // u' = 0.5 u + 0.5 and v' = 0.5 v: only the top-right texel (green) shows.
+    D3DMATRIX matrix = Identity();
+    matrix._11 = 0.5f;
+    matrix._22 = 0.5f;
+    matrix._31 = 0.5f;
+    device->SetTransform(D3DTS_TEXTURE0, &matrix);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    BeginFrame();
+    Draw(Quad(-1, 1, 1, -1, 0.5f, 0xFFFFFFFF));
+    EndFrame();
+    EXPECT_PIXEL(8, 8, 0, 255, 0);
+    EXPECT_PIXEL(56, 8, 0, 255, 0);
+    EXPECT_PIXEL(8, 56, 0, 255, 0);
+}
+
+TEST_F(GLDeviceTest, ProjectionMatricesAreUsedAsSent)
+{
+    // A left-handed perspective with near 1 and far 100 (row vectors, z in 0..1): a quad
+    // at depth 2 spanning x in [-2, 0] and y in [0, 2] fills the top-left quarter.
+    D3DMATRIX projection = {};
+    float const near = 1.0f;
+    float const far = 100.0f;
+    projection._11 = 1.0f;
+    projection._22 = 1.0f;
+    projection._33 = far / (far - near);
+    projection._34 = 1.0f;
+    projection._43 = near * far / (near - far);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    // The world moves it 1 right and up, the view moves it back; rows carry the translation.
+    D3DMATRIX world = Identity();
+    world._41 = 1.0f;
+    world._42 = 1.0f;
+    D3DMATRIX view = Identity();
+    view._41 = -1.0f;
+    view._42 = -1.0f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}));
+    BeginFrame();
+    Draw(Quad(-2, 2, 0, 0, 2.0f, 0xFFFFFFFF));
+    EndFrame();
+    EXPECT_PIXEL(8, 8, 255, 255, 255);
+    EXPECT_PIXEL(30, 30, 255, 255, 255);
+    EXPECT_PIXEL(34, 30, 0, 0, 0);
+    EXPECT_PIXEL(30, 34, 0, 0, 0);
+}
+
+TEST_F(GLDeviceTest, ClearRectanglesAndInvalidCalls)
+{
+    D3DRECT rect = {0, 0, 32, 32};
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
+    EndFrame();
+    EXPECT_PIXEL(8, 8, 255, 0, 0);
+    EXPECT_PIXEL(40, 8, 0, 0, 255);
+    EXPECT_PIXEL(8, 40, 0, 0, 255);
+
+    auto quad = Quad(-1, 1, 1, -1, 0.5f, 0xFFFFFFFF);
+    std::uint16_t const indices[3] = {0, 1, 2};
+    // Outside a scene, with a wrong index format or too small a stride, nothing is drawn.
+    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, indices, D3DFMT_INDEX16,
+                                             quad.data(), sizeof(Vertex)),
+              D3DERR_INVALIDCALL);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, indices, D3DFMT_X8R8G8B8,
+                                             quad.data(), sizeof(Vertex)),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(
+        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, indices, D3DFMT_INDEX16, quad.data(), 20),
+        D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    IDirect3DTexture8* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(1 << 20, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+              D3DERR_INVALIDCALL);
+}
+
+TEST_F(GLDeviceTest, LockedRectanglesStayInsideTheLevel)
+{
+    IDirect3DTexture8* texture = MakeTexture(4, 4, {0xFFFFFFFF});
+    D3DLOCKED_RECT locked;
+    RECT outside = {2, 2, 5, 4};
+    EXPECT_EQ(texture->LockRect(0, &locked, &outside, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3DERR_INVALIDCALL);
+    RECT inside = {1, 2, 3, 4};
+    ASSERT_EQ(texture->LockRect(0, &locked, &inside, 0), D3D_OK);
+    EXPECT_EQ(locked.Pitch, 16);
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+    EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
+}
+
+TEST(Direct3DErrorNames, KnownAndUnknownCodes)
+{
+    EXPECT_STREQ(GetDirect3DErrorName(D3DERR_DEVICELOST), "D3DERR_DEVICELOST");
+    EXPECT_STREQ(GetDirect3DErrorName(D3DERR_INVALIDCALL), "D3DERR_INVALIDCALL");
+    EXPECT_STREQ(GetDirect3DErrorName(E_OUTOFMEMORY), "E_OUTOFMEMORY");
+    EXPECT_STREQ(GetDirect3DErrorName(-12345), "Unknown");
+    EXPECT_EQ(Direct3DCreate8(D3D_SDK_VERSION + 1), nullptr);
+}
+} // namespace
