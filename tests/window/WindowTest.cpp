@@ -81,6 +81,9 @@ protected:
         m_config.Create(&m_messages, nullptr, nullptr, nullptr, nullptr, nullptr);
         m_window.Create(&m_messages, nullptr, &m_config, &m_controls, Title, nullptr, 0, 320, 240, false);
         m_controls.Create(&m_messages, &m_config, m_window.GetHandler(), m_window.GetInstance());
+        // Away from the pointer (the display's centre), so no real motion reaches the window
+        // while other tests open windows on the same display.
+        SDL_SetWindowPosition(m_window.GetHandler(), 0, 0);
         SDL_Delay(20);
         PumpAll();
         m_controls.BeginFrame();
@@ -234,17 +237,35 @@ TEST_F(WindowTest, MinimisingStopsTheEngineAndRestoringRestartsIt)
 
 TEST_F(WindowTest, LosingTheFocusMinimisesATopLevelWindow)
 {
-    PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_FOCUS_GAINED);
-    PumpAll();
+    // Focus is set directly where real focus changes of other windows could race.
+    platform::SetKeyboardFocusState(m_window.GetHandler(), true);
     m_window.Refresh();
     PumpAll();
     EXPECT_FALSE(settings()->s_stop_engine);
 
     PushWindowEvent(m_window.GetHandler(), SDL_WINDOWEVENT_FOCUS_LOST);
     PumpAll();
+    EXPECT_FALSE(platform::HasKeyboardFocus(m_window.GetHandler()));
     m_window.Refresh();
     PumpAll();
     EXPECT_TRUE(settings()->s_stop_engine);
+
+    // Restored: stays until the focus has come back and gone again.
+    platform::PostWindowMessage(m_window.GetHandler(), platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+    PumpAll();
+    ASSERT_FALSE(settings()->s_stop_engine);
+    platform::SetKeyboardFocusState(m_window.GetHandler(), false);
+    m_window.Refresh();
+    PumpAll();
+    EXPECT_FALSE(settings()->s_stop_engine);
+}
+
+TEST_F(WindowTest, AWindowThatNeverHadTheFocusKeepsRunning)
+{
+    platform::SetKeyboardFocusState(m_window.GetHandler(), false);
+    m_window.Refresh();
+    PumpAll();
+    EXPECT_FALSE(settings()->s_stop_engine);
 }
 
 TEST_F(WindowTest, ConfiguredRampIsClampedAndWrittenBack)
@@ -321,6 +342,9 @@ TEST_F(WindowTest, ControlCharactersAreNotEntered)
 
 TEST_F(WindowTest, CursorMovesInClientCoordinatesAndHidesByCounter)
 {
+    // Apart from the windows of the other tests.
+    SDL_SetWindowPosition(m_window.GetHandler(), 900, 700);
+    PumpAll();
     m_controls.SetCursorPosition(CVector2(50.7f, 60.2f));
     PumpAll();
     CVector2 position = m_controls.GetCursorPosition();
