@@ -199,7 +199,8 @@ void HandleKey(SDL_KeyboardEvent const& key, bool down)
     if (altHeld) {
         lParam |= 1L << 29;
     }
-    if (down ? (wasDown || key.repeat != 0) : true) {
+    bool const previouslyDown = !down || wasDown || key.repeat != 0;
+    if (previouslyDown) {
         lParam |= 1L << 30;
     }
     if (!down) {

@@ -40,7 +40,12 @@ bool InitializeVideo()
     // The engine decides itself when a window minimises.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    // Typed characters arrive as text events.
+    SDL_StartTextInput();
+    return true;
 }
 
 HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, int top, unsigned int width,
