@@ -34,10 +34,18 @@ struct SErrorManager
 void IgnoreMessage(j_common_ptr)
 {}
 
+// Warnings are not printed; entropy data that ends early (a truncated file) is an error.
+void EmitMessage(j_common_ptr info, int level)
+{
+    if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER)
+        LeaveOnError(info);
+}
+
 void InstallErrorManager(SErrorManager* errors)
 {
     jpeg_std_error(&errors->base);
     errors->base.error_exit = LeaveOnError;
+    errors->base.emit_message = EmitMessage;
     errors->base.output_message = IgnoreMessage;
 }
 

@@ -20,6 +20,48 @@ CImage MakeBands(CMessageManager* messages, CMemoryManager* memory, unsigned int
     return image;
 }
 
+CImage MakeNoise(CMessageManager* messages, CMemoryManager* memory, unsigned int width, unsigned int height)
+{
+    CImage image;
+    image.Create(messages, memory, width, height, 24);
+    unsigned int state = 12345;
+    for (unsigned int i = 0; i < image.GetDataSize(); ++i) {
+        state = state * 1103515245u + 12345u;
+        image.GetData()[i] = static_cast<unsigned char>(state >> 24);
+    }
+    return image;
+}
+
+std::size_t FindMarker(std::vector<std::uint8_t> const& bytes, std::uint8_t marker)
+{
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker)
+            return i;
+    }
+    return bytes.size();
+}
+
+// Cut in the middle of the entropy-coded data after the start of scan.
+std::vector<std::uint8_t> TruncatedInScan(std::vector<std::uint8_t> const& bytes)
+{
+    std::size_t const scan = FindMarker(bytes, 0xDA);
+    EXPECT_LT(scan + 200, bytes.size());
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>((scan + bytes.size()) / 2)};
+}
+
+// The same data with a frame header that claims another picture size.
+std::vector<std::uint8_t> WithFrameSize(std::vector<std::uint8_t> bytes, unsigned int width,
+                                        unsigned int height)
+{
+    std::size_t const frame = FindMarker(bytes, 0xC0);
+    EXPECT_LT(frame + 9, bytes.size());
+    bytes[frame + 5] = static_cast<std::uint8_t>(height >> 8);
+    bytes[frame + 6] = static_cast<std::uint8_t>(height & 0xFF);
+    bytes[frame + 7] = static_cast<std::uint8_t>(width >> 8);
+    bytes[frame + 8] = static_cast<std::uint8_t>(width & 0xFF);
+    return bytes;
+}
+
 double MeanDifference(CImage const& a, CImage const& b)
 {
     double total = 0;
@@ -78,11 +120,11 @@ TEST_F(JpegTest, GreyAndAlphaImagesSave)
 
 TEST_F(JpegTest, RejectedDataFailsWithoutEndingTheProcess)
 {
-    CImage original = MakeBands(&messages, &memory, 64, 64);
+    CImage original = MakeNoise(&messages, &memory, 96, 96);
     ASSERT_TRUE(original.SaveToFile(&files, "good.jpg"));
     std::vector<std::uint8_t> const good = ReadBytes("good.jpg");
 
-    std::vector<std::uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
+    std::vector<std::uint8_t> truncated = TruncatedInScan(good);
     std::vector<std::uint8_t> noHeader(good.begin() + 20, good.end());
     std::vector<std::uint8_t> garbage(300, 0x5A);
     std::vector<std::uint8_t> missingEnd(good.begin(), good.end() - 2);
@@ -92,8 +134,10 @@ TEST_F(JpegTest, RejectedDataFailsWithoutEndingTheProcess)
         char const* name;
         std::vector<std::uint8_t> const& bytes;
     };
-    for (SCase const& test : {SCase{"truncated.jpg", truncated}, SCase{"noheader.jpg", noHeader},
-                              SCase{"garbage.jpg", garbage}, SCase{"empty.jpg", {}}}) {
+    std::vector<std::uint8_t> const lying = WithFrameSize(good, 12000, 12000);
+    for (SCase const& test :
+         {SCase{"truncated.jpg", truncated}, SCase{"noheader.jpg", noHeader}, SCase{"garbage.jpg", garbage},
+          SCase{"empty.jpg", {}}, SCase{"lying.jpg", lying}}) {
         SCOPED_TRACE(test.name);
         WriteBytes(test.name, test.bytes);
         messages.ClearMessagesBuffer();
