@@ -427,7 +427,7 @@ TEST(GammaRampTest, BrightnessContrastAndGammaShapeTheRamp)
     EXPECT_EQ(ramp[0], 65535);
     EXPECT_EQ(ramp[255], 65535);
 
-    // Gamma 0: every entry but the first is infinite and clamps high; the first stays defined.
+    // Gamma 0 (the clamp allows it): the exponent is infinite and every entry falls to the offset.
     TestWindow::BuildGammaRamp(1.0f, 1.0f, 0.0f, ramp);
     EXPECT_EQ(ramp[0], 0);
     EXPECT_EQ(ramp[128], 0);
