@@ -488,7 +488,17 @@ public:
             return D3DERR_INVALIDCALL;
         }
         m_inScene = true;
-        return m_context->MakeCurrent() ? D3D_OK : D3DERR_DEVICELOST;
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        // The window may have been resized since the viewport was set.
+        int width = 0;
+        int height = 0;
+        SDL_GL_GetDrawableSize(m_context->window, &width, &height);
+        if (width != m_viewportDrawableWidth || height != m_viewportDrawableHeight) {
+            ApplyViewport();
+        }
+        return D3D_OK;
     }
 
     HRESULT EndScene() override
@@ -964,6 +974,7 @@ private:
         int top = int(std::lround(m_viewport.Y * scaleY));
         int bottom = int(std::lround((m_viewport.Y + m_viewport.Height) * scaleY));
         glViewport(left, drawableHeight - bottom, right - left, bottom - top);
+        SDL_GL_GetDrawableSize(m_context->window, &m_viewportDrawableWidth, &m_viewportDrawableHeight);
         glDepthRange(m_viewport.MinZ, m_viewport.MaxZ);
         m_projectionDirty = true;
     }
@@ -1493,6 +1504,8 @@ private:
     bool m_materialDirty = true;
     std::vector<unsigned char> m_colors;
     GLuint m_presentedFrame = 0;
+    int m_viewportDrawableWidth = 0;
+    int m_viewportDrawableHeight = 0;
     UINT m_presentedWidth = 0;
     UINT m_presentedHeight = 0;
 };

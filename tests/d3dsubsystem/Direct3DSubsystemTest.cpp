@@ -587,3 +587,46 @@ TEST_F(Direct3DSubsystemCacheTest, FailedVideoModeChangeIsFatal)
     }
 }
 } // namespace
+
+namespace
+{
+// The whole path on the OpenGL device: selection, creation on the engine window, a frame.
+TEST(Direct3DSubsystemOnOpenGL, CreatesTheDeviceAndPresentsAFrame)
+{
+    CMessageManager messages;
+    messages.Create("test", false, nullptr);
+    CMemoryManager memory;
+    memory.Create(&messages);
+    CConfig config;
+    config.Create(&messages, &memory, nullptr, nullptr, "test", "640x480x32");
+    SMainSettings* settings = config.GetMainSettings();
+    std::snprintf(settings->v_mode, sizeof settings->v_mode, "640x480x32");
+    settings->v_fullscreen = false;
+    CWindow window;
+    window.Create(&messages, &memory, &config, nullptr, "Direct3D subsystem on OpenGL", nullptr, 0, 640, 480,
+                  false);
+    CDirect3DSubsystem subsystem;
+    subsystem.Create(&messages, &memory, &config, &window);
+    ASSERT_NE(subsystem.GetDevice(), nullptr);
+    EXPECT_GE(subsystem.GetMaxTextureUnits(), 2u);
+    EXPECT_GE(subsystem.GetMaxTextureWidth(), 2048u);
+    EXPECT_TRUE(subsystem.GetPresentParameters().Windowed);
+    EXPECT_EQ(subsystem.GetPresentParameters().BackBufferWidth, 640u);
+
+    subsystem.Refresh();
+    EXPECT_FALSE(subsystem.IsDeviceLost());
+    subsystem.SetZEnable(1);
+    subsystem.SetCullMode(D3DCULL_CCW);
+    IDirect3DDevice8* device = subsystem.GetDevice();
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF20A040, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    ASSERT_EQ(device->EndScene(), D3D_OK);
+    ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    std::vector<std::uint32_t> frame(640 * 480);
+    ASSERT_EQ(device->GetFrontBuffer(frame.data(), 640 * 4), D3D_OK);
+    EXPECT_EQ(frame[240 * 640 + 320] & 0xFFFFFF, 0x20A040u);
+
+    subsystem.Destroy();
+    window.Destroy();
+}
+} // namespace

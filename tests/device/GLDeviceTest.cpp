@@ -387,6 +387,31 @@ TEST_F(GLDeviceTest, ProjectionMatricesAreUsedAsSent)
     EXPECT_PIXEL(30, 34, 0, 0, 0);
 }
 
+TEST_F(GLDeviceTest, PixelCentresSitOnIntegerCoordinates)
+{
+    // Stripes one texel wide, drawn over pixel coordinates -0.5 .. 63.5 (y down): every
+    // pixel takes exactly its own texel.
+    std::vector<std::uint32_t> stripes(Size);
+    for (UINT i = 0; i < Size; ++i) {
+        stripes[i] = i % 2 == 0 ? 0xFFFFFFFF : 0xFF000000;
+    }
+    device->SetTexture(0, MakeTexture(Size, 1, stripes));
+    D3DMATRIX projection = Identity();
+    projection._11 = 2.0f / Size;
+    projection._22 = -2.0f / Size;
+    projection._41 = -1.0f;
+    projection._42 = 1.0f;
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    BeginFrame(0xFF808080);
+    Draw(Quad(-0.5f, -0.5f, Size - 0.5f, Size - 0.5f, 0.5f, 0xFFFFFFFF, -1.0f));
+    EndFrame();
+    for (int x = 0; x < int(Size); ++x) {
+        int expected = x % 2 == 0 ? 255 : 0;
+        ASSERT_EQ(At(x, 10).r, expected) << "column " << x;
+        ASSERT_EQ(At(x, 53).g, expected) << "column " << x;
+    }
+}
+
 TEST_F(GLDeviceTest, ClearRectanglesAndInvalidCalls)
 {
     D3DRECT rect = {0, 0, 32, 32};
