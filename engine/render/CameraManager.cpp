@@ -1,0 +1,132 @@
+#include "render/CameraManager.h"
+
+#include <cmath>
+
+#include "core/MessageManager.h"
+#include "render/Window.h"
+
+void CCameraManager::Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CWindow* window,
+                            CDirect3DSubsystem* direct3DSubsystem)
+{
+    Destroy();
+    m_messageManager = messageManager;
+    m_memoryManager = memoryManager;
+    m_window = window;
+    m_direct3DSubsystem = direct3DSubsystem;
+    m_messageManager->Write("...Creating camera manager\n");
+    SetViewport(0, 0, window ? window->GetWidth() : 1, window ? window->GetHeight() : 1);
+    m_appliedCamera = nullptr;
+    m_appliedZBiased = false;
+    m_free = false;
+}
+
+void CCameraManager::Destroy()
+{
+    if (m_free)
+        return;
+    for (CCamera& camera : m_cameras)
+        camera.Destroy();
+    m_appliedCamera = nullptr;
+    m_messageManager->Write("...Destroying camera manager\n");
+    m_free = true;
+}
+
+unsigned int CCameraManager::AddCamera(ECameraType const& type)
+{
+    for (unsigned int i = 0; i < MaxCameras; ++i) {
+        if (m_cameras[i].IsFree()) {
+            m_cameras[i].Create(m_direct3DSubsystem, type);
+            return i;
+        }
+    }
+    m_messageManager->WriteFatalError("Camera Manager: buffer is overflowed");
+}
+
+void CCameraManager::RemoveCamera(unsigned int const& index)
+{
+    if (index >= MaxCameras)
+        return;
+    if (m_appliedCamera == &m_cameras[index])
+        m_appliedCamera = nullptr;
+    m_cameras[index].Destroy();
+}
+
+CCamera* CCameraManager::GetCamera(unsigned int const& index)
+{
+    return index < MaxCameras ? &m_cameras[index] : nullptr;
+}
+
+unsigned int CCameraManager::GetCamerasCount() const
+{
+    unsigned int count = 0;
+    for (CCamera const& camera : m_cameras)
+        count += camera.IsFree() ? 0 : 1;
+    return count;
+}
+
+void CCameraManager::ApplyCamera(CCamera* camera, bool zBiased)
+{
+    if (camera == m_appliedCamera && zBiased == m_appliedZBiased)
+        return;
+    m_appliedCamera = camera;
+    m_appliedZBiased = zBiased;
+    if (zBiased)
+        camera->ApplyZBiased();
+    else
+        camera->Apply();
+}
+
+void CCameraManager::SetViewport(unsigned int x, unsigned int y, unsigned int width, unsigned int height)
+{
+    m_viewport[0] = x;
+    m_viewport[1] = y;
+    m_viewport[2] = width;
+    m_viewport[3] = height;
+}
+
+CVector3 CCameraManager::GetProjectedPoint(CCamera const* camera, CVector3 const& point) const
+{
+    CVector4 const clip = camera->GetClipMatrix() * CVector4(point);
+    float const x = clip.x / clip.w * 0.5f + 0.5f;
+    float const y = clip.y / clip.w * 0.5f + 0.5f;
+    float const z = clip.z / clip.w * 0.5f + 0.5f;
+    return {x * static_cast<float>(m_viewport[2]) + static_cast<float>(m_viewport[0]),
+            y * static_cast<float>(m_viewport[3]) + static_cast<float>(m_viewport[1]), z};
+}
+
+CVector3 CCameraManager::GetProjectedPoint(unsigned int const& index, CVector3 const& point)
+{
+    return GetProjectedPoint(GetCamera(index), point);
+}
+
+CVector3 CCameraManager::GetUnprojectedPoint(CCamera const* camera, CVector3 const& point) const
+{
+    CMatrix4x4 inverse = camera->GetClipMatrix();
+    inverse.Invert();
+    CVector4 const normalised(
+        (point.x - static_cast<float>(m_viewport[0])) * 2.0f / static_cast<float>(m_viewport[2]) - 1.0f,
+        (point.y - static_cast<float>(m_viewport[1])) * 2.0f / static_cast<float>(m_viewport[3]) - 1.0f,
+        2.0f * point.z - 1.0f, 1.0f);
+    CVector4 const result = inverse * normalised;
+    if (!(std::fabs(result.w) >= 0.00001f))
+        return {0.0f, 0.0f, 0.0f};
+    return {result.x / result.w, result.y / result.w, result.z / result.w};
+}
+
+CVector3 CCameraManager::GetUnprojectedPoint(unsigned int const& index, CVector3 const& point)
+{
+    return GetUnprojectedPoint(GetCamera(index), point);
+}
+
+void CCameraManager::Refresh()
+{
+    unsigned int const width = m_window ? m_window->GetWidth() : m_viewport[2];
+    unsigned int const height = m_window ? m_window->GetHeight() : m_viewport[3];
+    SetViewport(0, 0, width, height);
+    float const aspect = height ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
+    for (CCamera& camera : m_cameras) {
+        if (!camera.IsFree())
+            camera.Refresh(aspect);
+    }
+    m_appliedCamera = nullptr;
+}

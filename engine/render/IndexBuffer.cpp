@@ -1,0 +1,98 @@
+#include "render/IndexBuffer.h"
+
+#include <cstdint>
+#include <cstring>
+
+IndexBuffer::IndexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                         CDirect3DSubsystem* direct3DSubsystem, unsigned int count)
+    : m_messageManager(messageManager), m_memoryManager(memoryManager),
+      m_direct3DSubsystem(direct3DSubsystem),
+      m_format(count >= WideIndexThreshold ? D3DFMT_INDEX32 : D3DFMT_INDEX16),
+      m_formatSize(count >= WideIndexThreshold ? 4 : 2), m_capacity(count), m_size(count),
+      m_data(static_cast<std::size_t>(count) * m_formatSize)
+{
+    CreateIndexBufferD3D();
+}
+
+IndexBuffer::IndexBuffer(IndexBuffer const& other)
+    : m_messageManager(other.m_messageManager), m_memoryManager(other.m_memoryManager),
+      m_direct3DSubsystem(other.m_direct3DSubsystem), m_format(other.m_format),
+      m_formatSize(other.m_formatSize), m_capacity(other.m_capacity), m_size(other.m_size),
+      m_data(other.m_data), m_dirty(other.m_dirty), m_minUsingVertex(other.m_minUsingVertex),
+      m_usingVerticesCount(other.m_usingVerticesCount)
+{
+    CreateIndexBufferD3D();
+}
+
+void IndexBuffer::SetSize(unsigned int size)
+{
+    m_size = size;
+    m_dirty = true;
+}
+
+void* IndexBuffer::Lock(unsigned int start, unsigned int count)
+{
+    m_locked = true;
+    m_dirty = true;
+    m_lockStart = start;
+    m_lockCount = count;
+    return m_data.data() + static_cast<std::size_t>(start) * m_formatSize;
+}
+
+void IndexBuffer::CopyIndices(unsigned int start, unsigned int count, unsigned int const* indices)
+{
+    m_dirty = true;
+    m_lockStart = start;
+    m_lockCount = count;
+    if (m_formatSize == 4) {
+        std::memcpy(m_data.data() + static_cast<std::size_t>(start) * 4, indices,
+                    static_cast<std::size_t>(count) * 4);
+        return;
+    }
+    auto* target = reinterpret_cast<std::uint16_t*>(m_data.data()) + start;
+    for (unsigned int i = 0; i < count; ++i)
+        target[i] = static_cast<std::uint16_t>(indices[i] & 0xFFFF);
+}
+
+unsigned int IndexBuffer::GetIndex(unsigned int i) const
+{
+    if (m_formatSize == 4)
+        return reinterpret_cast<std::uint32_t const*>(m_data.data())[i];
+    return reinterpret_cast<std::uint16_t const*>(m_data.data())[i];
+}
+
+unsigned int IndexBuffer::GetMinUsingVertex()
+{
+    if (m_dirty)
+        RecalculateUsingVertices();
+    return m_minUsingVertex;
+}
+
+unsigned int IndexBuffer::GetUsingVerticesCount()
+{
+    if (m_dirty)
+        RecalculateUsingVertices();
+    return m_usingVerticesCount;
+}
+
+void IndexBuffer::RecalculateUsingVertices()
+{
+    m_dirty = false;
+    unsigned int const count = m_size < m_capacity ? m_size : m_capacity;
+    if (count == 0) {
+        m_minUsingVertex = 0;
+        m_usingVerticesCount = 0;
+        return;
+    }
+    unsigned int minimum = GetIndex(0);
+    unsigned int maximum = minimum;
+    for (unsigned int i = 1; i < count; ++i) {
+        unsigned int const index = GetIndex(i);
+        if (index < minimum)
+            minimum = index;
+        if (index > maximum)
+            maximum = index;
+    }
+    m_minUsingVertex = minimum;
+    m_usingVerticesCount = maximum - minimum + 1;
+}

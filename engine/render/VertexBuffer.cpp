@@ -1,0 +1,69 @@
+#include "render/VertexBuffer.h"
+
+#include "render/Direct3DSubsystem.h"
+
+std::uint32_t PackColorChannel(float channel)
+{
+    if (channel >= 1.0f)
+        return 255;
+    if (channel <= 0.0f)
+        return 0;
+    return static_cast<std::uint32_t>(channel * 255.0f + 0.5f);
+}
+
+std::uint32_t PackColor(CVector4 const& rgba)
+{
+    return (PackColorChannel(rgba.w) << 24) | (PackColorChannel(rgba.x) << 16) |
+           (PackColorChannel(rgba.y) << 8) | PackColorChannel(rgba.z);
+}
+
+CVector4 UnpackColor(std::uint32_t color)
+{
+    constexpr float scale = 1.0f / 255.0f;
+    return {static_cast<float>((color >> 16) & 0xFF) * scale, static_cast<float>((color >> 8) & 0xFF) * scale,
+            static_cast<float>(color & 0xFF) * scale, static_cast<float>((color >> 24) & 0xFF) * scale};
+}
+
+VertexBuffer::VertexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                           CDirect3DSubsystem* direct3DSubsystem, unsigned int count)
+    : m_messageManager(messageManager), m_memoryManager(memoryManager),
+      m_direct3DSubsystem(direct3DSubsystem), m_size(count), m_data(count)
+{
+    CreateVertexBufferD3D();
+    SetColor(CVector4(1.0f, 1.0f, 1.0f, 1.0f));
+}
+
+VertexBuffer::VertexBuffer(VertexBuffer const& other)
+    : m_messageManager(other.m_messageManager), m_memoryManager(other.m_memoryManager),
+      m_direct3DSubsystem(other.m_direct3DSubsystem), m_size(other.m_size), m_data(other.m_data)
+{
+    CreateVertexBufferD3D();
+}
+
+Vertex* VertexBuffer::Lock(unsigned int start, unsigned int count)
+{
+    m_locked = true;
+    m_lockStart = start;
+    m_lockCount = count;
+    return m_data.data() + start;
+}
+
+void VertexBuffer::SetColor(CVector4 const& rgba)
+{
+    std::uint32_t const color = PackColor(rgba);
+    Vertex* vertices = Lock(0, m_size);
+    for (unsigned int i = 0; i < m_size; ++i)
+        vertices[i].color = color;
+    Unlock();
+}
+
+CVector4 VertexBuffer::GetColor(unsigned int i) const
+{
+    return UnpackColor(m_data[i].color);
+}
+
+void VertexBuffer::Use()
+{
+    m_direct3DSubsystem->Check("VertexBuffer::Use",
+                               m_direct3DSubsystem->GetDevice()->SetVertexShader(Vertex::Format));
+}
