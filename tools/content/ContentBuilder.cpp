@@ -1,0 +1,285 @@
+#include "ContentBuilder.h"
+
+#include "ByteWriter.h"
+#include "FishDataWriter.h"
+#include "FishModel.h"
+#include "FishTextures.h"
+#include "FontRasterizer.h"
+#include "JpegWriter.h"
+#include "OctreeWriter.h"
+#include "OggWriter.h"
+#include "PackFileWriter.h"
+#include "ParticleSystemWriter.h"
+#include "PluginDescriptorWriter.h"
+#include "ShaderFileWriter.h"
+#include "Sounds.h"
+#include "StarfishModel.h"
+#include "Textures.h"
+#include "TgaWriter.h"
+#include "WavWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#ifndef CORALUME_FONT_FILE
+#define CORALUME_FONT_FILE "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+#endif
+#ifndef CORALUME_TITLE_FONT_FILE
+#define CORALUME_TITLE_FONT_FILE "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf"
+#endif
+
+namespace content
+{
+
+namespace
+{
+
+std::string Format(char const* format, int a, int b = 0)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+// Fish swimming areas and the starfish position, as configuration lines.
+struct SArea
+{
+    float min[3], max[3];
+};
+constexpr SArea FishAreas[] = {
+    {{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}},
+    {{-7.0f, -6.0f, 0.5f}, {7.0f, -1.0f, 4.5f}},
+};
+constexpr float StarfishPosition[3] = {4.2f, -6.5f, -1.6f};
+constexpr float StarfishAnimationSpeed = 1.5f;
+
+} // namespace
+
+void CContentBuilder::Build(std::string const& outDirectory, bool pack)
+{
+    m_outDirectory = outDirectory;
+    m_written.clear();
+    m_dataFiles.clear();
+    BuildFish();
+    BuildStarfish();
+    BuildPictures();
+    BuildFont();
+    BuildSounds();
+    BuildParticleSystem();
+    BuildFishPacks();
+    BuildPluginDescriptors();
+    BuildConfiguration();
+    if (pack) {
+        CPackFileWriter packWriter;
+        for (auto& [path, bytes] : m_dataFiles) {
+            std::string name = path;
+            std::replace(name.begin(), name.end(), '/', '\\');
+            packWriter.AddFile(name, bytes);
+        }
+        std::vector<std::uint8_t> const bytes = packWriter.Write();
+        WriteFileBytes(m_outDirectory + "/Data/coralume.pak", bytes);
+        m_written.push_back("Data/coralume.pak");
+    }
+    m_dataFiles.clear();
+}
+
+void CContentBuilder::Write(std::string const& relativePath, std::vector<std::uint8_t> const& bytes)
+{
+    WriteFileBytes(m_outDirectory + "/" + relativePath, bytes);
+    m_written.push_back(relativePath);
+    if (relativePath.rfind("Data/", 0) == 0) {
+        m_dataFiles.emplace_back(relativePath, bytes);
+    }
+}
+
+void CContentBuilder::BuildFish()
+{
+    auto const& species = GetFishSpecies();
+    for (std::size_t i = 0; i < species.size(); ++i) {
+        int const number = static_cast<int>(i) + 1;
+        SFishGeometry const geometry = CFishModelBuilder::Build(species[i]);
+        std::string const base = Format("Data/Models/fish%d", number);
+        Write(base + ".mlf", CModelWriter::Write(geometry.model));
+        // Descriptor 0: the opaque body; descriptor 1: the fins, blended through the alpha map.
+        std::string const texture = Format("fish%d_%d.jpg", number, 1);
+        std::string const alpha = Format("fish_alfa_%d_%d.jpg", number, 1);
+        SShaderRecord bodyShader = SShaderRecord::MakeOpaque(texture);
+        bodyShader.stages[0].borderU = bodyShader.stages[0].borderV = 0;
+        SShaderRecord finShader = SShaderRecord::MakeBlended(texture, alpha);
+        finShader.stages[0].borderU = finShader.stages[0].borderV = 0;
+        Write(base + ".srf", CShaderFileWriter::Write({bodyShader, finShader}));
+        CVector3 const pad(0.05f, 0.1f, 0.05f);
+        Write(base + ".otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(
+                                 geometry.boxMin - pad, geometry.boxMax + pad,
+                                 static_cast<std::uint32_t>(geometry.model.sets.size()))));
+        for (unsigned int palette = 0; palette < 2; ++palette) {
+            SFishTextures const textures = CFishTexturePainter::Paint(species[i], palette, geometry);
+            int const variant = static_cast<int>(palette) + 1;
+            Write(Format("Data/Textures/fish%d_%d.jpg", number, variant),
+                  CJpegWriter::Write(textures.colour, 92));
+            Write(Format("Data/Textures/fish_alfa_%d_%d.jpg", number, variant),
+                  CJpegWriter::Write(textures.alpha, 92));
+        }
+    }
+}
+
+void CContentBuilder::BuildStarfish()
+{
+    SModelData const star = CStarfishModelBuilder::BuildStar();
+    Write("Data/Models/star.mlf", CModelWriter::Write(star));
+    Write("Data/Models/star.srf", CShaderFileWriter::Write({SShaderRecord::MakeOpaque("star.jpg")}));
+    CVector3 min, max;
+    CStarfishModelBuilder::GetBoundingBox(star, &min, &max);
+    Write("Data/Models/star.otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(min, max, 1)));
+
+    SModelData const shadow = CStarfishModelBuilder::BuildShadow();
+    Write("Data/Models/star_shadow.mlf", CModelWriter::Write(shadow));
+    SShaderRecord shadowShader = SShaderRecord::MakeBlended("star_shadow.jpg", "star_shadow_alfa.jpg");
+    shadowShader.stages[0].borderU = shadowShader.stages[0].borderV = 0;
+    Write("Data/Models/star_shadow.srf", CShaderFileWriter::Write({shadowShader}));
+    CStarfishModelBuilder::GetBoundingBox(shadow, &min, &max);
+    Write("Data/Models/star_shadow.otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(min, max, 1)));
+
+    Write("Data/Textures/star.jpg", CJpegWriter::Write(CTexturePainter::Starfish(), 92));
+    Write("Data/Textures/star_shadow.jpg", CJpegWriter::Write(CTexturePainter::StarShadowColour(), 92));
+    SPicture alpha = CTexturePainter::StarShadowAlpha();
+    SPicture grey(alpha.width, alpha.height, 1);
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i) {
+        grey.pixels[i] = alpha.pixels[i * 3];
+    }
+    Write("Data/Textures/star_shadow_alfa.jpg", CJpegWriter::Write(grey, 92));
+}
+
+void CContentBuilder::BuildPictures()
+{
+    Write("Data/Textures/plankton.jpg", CJpegWriter::Write(CTexturePainter::Plankton(), 95));
+    Write("Data/Textures/loading.jpg",
+          CJpegWriter::Write(
+              CTexturePainter::Scene(1024, 512, "Loading...", CORALUME_TITLE_FONT_FILE, CORALUME_FONT_FILE),
+              90));
+    Write("Data/Textures/preview.jpg",
+          CJpegWriter::Write(
+              CTexturePainter::Scene(256, 256, "", CORALUME_TITLE_FONT_FILE, CORALUME_FONT_FILE), 90));
+    Write("Data/Textures/Console/console.jpg", CJpegWriter::Write(CTexturePainter::Console(), 90));
+}
+
+void CContentBuilder::BuildFont()
+{
+    CFontRasterizer rasterizer(CORALUME_FONT_FILE, 32);
+    SFontAtlas const atlas = rasterizer.BuildAtlas(512);
+    Write("Data/Textures/font/font.tga", CTgaWriter::Write(atlas.picture));
+    Write("Data/Textures/font/font.fnt", CFontWriter::Write(atlas.glyphs));
+}
+
+void CContentBuilder::BuildSounds()
+{
+    constexpr std::uint32_t Rate = CSoundSynthesizer::SampleRate;
+    Write("Data/Sounds/edit.wav", CWavWriter::Write(CSoundSynthesizer::KeyClick(), Rate));
+    Write("Data/Sounds/Menu/button_press.wav", CWavWriter::Write(CSoundSynthesizer::ButtonPress(), Rate));
+    Write("Data/Sounds/Menu/button_over.wav", CWavWriter::Write(CSoundSynthesizer::ButtonOver(), Rate));
+    Write("Data/Sounds/Menu/check_box.wav", CWavWriter::Write(CSoundSynthesizer::CheckBox(), Rate));
+    Write("Data/Sounds/bubbles.ogg", COggWriter::Write(CSoundSynthesizer::Bubbles(4.0f), Rate));
+}
+
+void CContentBuilder::BuildParticleSystem()
+{
+    // Bubbles rising from a point: a steady stream that drifts and grows on the way up.
+    SParticleSystemSettingsRecord settings;
+    settings.period = 6.0f;
+    settings.rate = {6, 8, 5, 9, 6, 7};
+    settings.lifetime = {4, 4, 4, 4, 4, 4};
+    for (int k = 0; k < 6; ++k) {
+        settings.direction[k] = CVector3(0.0f, 0.0f, 1.0f);
+        settings.spread[k] = CVector3(0.25f, 0.25f, 0.05f);
+        float const age = static_cast<float>(k) / 5.0f;
+        settings.colour[k] = CVector4(0.85f, 0.95f, 1.0f, k == 5 ? 0.0f : 0.8f);
+        settings.size[k] = 0.05f + 0.05f * age;
+        settings.speed[k] = 0.012f + 0.006f * age;
+    }
+    Write("Data/Particle Systems/bubbles.psf", CParticleSystemWriter::Write(settings));
+    Write("Data/Particle Systems/bubbles.srf",
+          CShaderFileWriter::Write({SShaderRecord::MakeBlended("bubble.jpg", "bubble_alfa.jpg")}));
+    Write("Data/Textures/bubble.jpg", CJpegWriter::Write(CTexturePainter::BubbleColour(), 92));
+    SPicture alpha = CTexturePainter::BubbleAlpha();
+    SPicture grey(alpha.width, alpha.height, 1);
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i) {
+        grey.pixels[i] = alpha.pixels[i * 3];
+    }
+    Write("Data/Textures/bubble_alfa.jpg", CJpegWriter::Write(grey, 92));
+}
+
+void CContentBuilder::BuildFishPacks()
+{
+    // Two packs over the same species: "Reef" with the first skins, "Lagoon" with the second.
+    auto const& species = GetFishSpecies();
+    char const* const packs[] = {"Reef", "Lagoon"};
+    char const* const titles[] = {"Reef Fishes", "Lagoon Fishes"};
+    for (int pack = 0; pack < 2; ++pack) {
+        Write(std::string("Data/FishPacks/") + packs[pack] + ".fsp",
+              CFishDataWriter::WritePack(titles[pack], static_cast<std::int32_t>(species.size())));
+        for (std::size_t i = 0; i < species.size(); ++i) {
+            SFishRecord fish;
+            fish.model = Format("fish%d.mlf", static_cast<int>(i) + 1);
+            fish.variant = pack + 1;
+            fish.sizeDivisor = 1.0f;
+            fish.minimumSpeed = 0.55f;
+            fish.maximumSpeed = 1.0f;
+            Write(std::string("Data/FishPacks/") + packs[pack] +
+                      Format("/Fish %d/fish.dat", static_cast<int>(i)),
+                  CFishDataWriter::WriteFish(fish));
+        }
+    }
+    SFishSelection selection;
+    for (auto& slot : selection.slots) {
+        slot.kind = 1; // a random fish from any enabled pack
+    }
+    selection.unique = true;
+    selection.packsEnabled = {1, 1};
+    Write("Data/fishes.dat", CFishDataWriter::WriteSelection(selection));
+}
+
+void CContentBuilder::BuildPluginDescriptors()
+{
+    auto descriptor = [](char const* text) {
+        SPluginDescriptor d;
+        d.firstText = text;
+        d.secondText = text;
+        return d;
+    };
+    Write(std::string("Plugins/") + FishPluginName + ".dat",
+          CPluginDescriptorWriter::Write(descriptor("Shoalmind Plugin v1.0")));
+    Write(std::string("Plugins/") + PlanktonPluginName + ".dat",
+          CPluginDescriptorWriter::Write(descriptor("Plankton Plugin v1.0")));
+    SPluginDescriptor star = descriptor("StarFish Plugin v1.0");
+    CByteWriter speed;
+    speed.WriteFloat(StarfishAnimationSpeed);
+    star.ownData = speed.GetBytes();
+    Write(std::string("Plugins/") + StarfishPluginName + ".dat", CPluginDescriptorWriter::Write(star));
+}
+
+void CContentBuilder::BuildConfiguration()
+{
+    std::string text = "// Fish swimming areas and the starfish position, read by the plug-ins.\n";
+    char line[128];
+    std::snprintf(line, sizeof line, "g_fish_areas_count %d\n", static_cast<int>(std::size(FishAreas)));
+    text += line;
+    char const* const axes[] = {"x", "y", "z"};
+    for (std::size_t i = 0; i < std::size(FishAreas); ++i) {
+        for (int corner = 0; corner < 2; ++corner) {
+            for (int axis = 0; axis < 3; ++axis) {
+                float const value = corner == 0 ? FishAreas[i].min[axis] : FishAreas[i].max[axis];
+                std::snprintf(line, sizeof line, "g_fish_area_%d_%s_%s %0.4f\n", static_cast<int>(i),
+                              corner == 0 ? "min" : "max", axes[axis], value);
+                text += line;
+            }
+        }
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        std::snprintf(line, sizeof line, "g_star_fish_%s %0.4f\n", axes[axis], StarfishPosition[axis]);
+        text += line;
+    }
+    Write("Coralume.ini", std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+} // namespace content

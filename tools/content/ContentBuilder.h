@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace content
+{
+
+// Writes the installation folder: Data (models with their shader and octree files,
+// textures, font, sounds, particle system, fish packs and selection), the plug-in
+// descriptors in Plugins and the configuration file. Every file is generated from fixed
+// seeds, so two builds give the same bytes.
+class CContentBuilder
+{
+public:
+    // The descriptor file names beside the plug-in libraries.
+    static constexpr char const* FishPluginName = "Shoalmind";
+    static constexpr char const* PlanktonPluginName = "Plankton";
+    static constexpr char const* StarfishPluginName = "StarFish";
+
+    // Throws std::exception on failure. With `pack`, the Data folder is also stored as the
+    // pack "Data\coralume.pak" (members named "Data\...").
+    void Build(std::string const& outDirectory, bool pack);
+
+    // Paths relative to the output folder with '/' separators, in writing order.
+    std::vector<std::string> const& GetWrittenFiles() const { return m_written; }
+    std::size_t GetWrittenFilesCount() const { return m_written.size(); }
+
+private:
+    void Write(std::string const& relativePath, std::vector<std::uint8_t> const& bytes);
+    void BuildFish();
+    void BuildStarfish();
+    void BuildPictures();
+    void BuildFont();
+    void BuildSounds();
+    void BuildParticleSystem();
+    void BuildFishPacks();
+    void BuildPluginDescriptors();
+    void BuildConfiguration();
+
+    std::string m_outDirectory;
+    std::vector<std::string> m_written;
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> m_dataFiles;
+};
+
+} // namespace content

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Picture.h"
+
+#include <string>
+
+namespace content
+{
+
+// The pictures of the installation apart from the fish skins and the font.
+class CTexturePainter
+{
+public:
+    // Soft speck, its own opacity (bright centre on black), "plankton.jpg".
+    static SPicture Plankton();
+    // Underwater scene with the title; `caption` is printed below it when not empty.
+    // Painted at 4:3 and stored at the power-of-two size given.
+    static SPicture Scene(unsigned int width, unsigned int height, std::string const& caption,
+                          std::string const& titleFont, std::string const& textFont);
+    static SPicture Console();
+    static SPicture Starfish();
+    static SPicture StarShadowColour();
+    static SPicture StarShadowAlpha();
+    static SPicture BubbleColour();
+    static SPicture BubbleAlpha();
+};
+
+} // namespace content
