@@ -217,8 +217,11 @@ TEST_F(SkeletonTest, CopiesOwnTheirBones)
     CSkeleton assigned;
     assigned = copy;
     EXPECT_EQ(assigned.GetBoneIndexByName("fin"), 3);
-    assigned = assigned;
+    CSkeleton& same = assigned;
+    assigned = same;
     EXPECT_EQ(assigned.GetBonesCount(), 4u);
+    assigned.Create(assigned);
+    EXPECT_EQ(assigned.GetBoneIndexByName("fin"), 3);
 }
 
 TEST_F(SkeletonTest, DestroyReturnsTheBones)
