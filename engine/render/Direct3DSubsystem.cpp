@@ -158,6 +158,7 @@ void CDirect3DSubsystem::BuildDeviceList()
     UINT adapterCount = m_direct3D->GetAdapterCount();
     for (UINT adapter = 0; adapter < adapterCount; ++adapter) {
         SAdapterInfo info;
+        info.ordinal = adapter;
         if (FAILED(m_direct3D->GetAdapterIdentifier(adapter, D3DENUM_NO_WHQL_LEVEL, &info.identifier)) ||
             FAILED(m_direct3D->GetAdapterDisplayMode(adapter, &info.desktopMode))) {
             continue;
@@ -385,8 +386,9 @@ void CDirect3DSubsystem::CreateDevice()
         SVideoMode const& mode = CurrentMode();
         m_window->SetMode(mode.width, mode.height, m_settings->v_fullscreen, desktop.Width, desktop.Height);
         FillPresentParameters();
-        HRESULT result = m_direct3D->CreateDevice(m_currentAdapter, device.deviceType, m_window->GetHandler(),
-                                                  mode.behaviour, &m_presentParameters, &m_device);
+        HRESULT result =
+            m_direct3D->CreateDevice(CurrentAdapter().ordinal, device.deviceType, m_window->GetHandler(),
+                                     mode.behaviour, &m_presentParameters, &m_device);
         if (SUCCEEDED(result)) {
             LogCreatedDevice();
             return;
@@ -462,7 +464,7 @@ void CDirect3DSubsystem::Refresh()
         if (result == D3DERR_DEVICENOTRESET) {
             if (m_presentParameters.Windowed) {
                 D3DDISPLAYMODE& desktop = CurrentAdapter().desktopMode;
-                if (SUCCEEDED(m_direct3D->GetAdapterDisplayMode(m_currentAdapter, &desktop))) {
+                if (SUCCEEDED(m_direct3D->GetAdapterDisplayMode(CurrentAdapter().ordinal, &desktop))) {
                     m_presentParameters.BackBufferFormat = desktop.Format;
                 }
             }

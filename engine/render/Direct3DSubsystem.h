@@ -32,6 +32,7 @@ struct SDeviceInfo
 
 struct SAdapterInfo
 {
+    unsigned int ordinal = 0; // the runtime's adapter number (adapters without devices are not listed)
     D3DADAPTER_IDENTIFIER8 identifier = {};
     D3DDISPLAYMODE desktopMode = {};
     std::vector<SDeviceInfo> devices;

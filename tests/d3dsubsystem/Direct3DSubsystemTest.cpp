@@ -151,6 +151,16 @@ TEST_F(Direct3DSubsystemTest, ReferenceDeviceChosenWhenHardwareCannotRenderWindo
     EXPECT_TRUE(HasMessage(MT_WARNING, "Direct3DSubsystem: Switching to the reference rasterizer"));
 }
 
+TEST_F(Direct3DSubsystemTest, AdapterWithoutDevicesIsSkippedButKeepsItsNumber)
+{
+    fake.adapters.push_back(fake.adapters[0]);
+    fake.adapters[0].modes = {Mode(320, 200)};
+    SetMode("800x600x32");
+    ASSERT_EQ(CreateFailure(), "");
+    EXPECT_EQ(fake.CountCalls("CreateDevice(1,1,"), 1u);
+    EXPECT_EQ(fake.CountCalls("CreateDevice(0,"), 0u);
+}
+
 TEST_F(Direct3DSubsystemTest, NullReferenceDeviceIsFatal)
 {
     fake.adapters[0].hal.caps.PrimitiveMiscCaps |= D3DPMISCCAPS_NULLREFERENCE;
