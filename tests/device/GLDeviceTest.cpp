@@ -412,6 +412,66 @@ TEST_F(GLDeviceTest, PixelCentresSitOnIntegerCoordinates)
     }
 }
 
+TEST_F(GLDeviceTest, SpotLightIsPlacedInWorldSpace)
+{
+    // A finely divided quad over the screen: lighting is computed per vertex.
+    constexpr int Cells = 32;
+    std::vector<Vertex> grid;
+    for (int row = 0; row <= Cells; ++row) {
+        for (int column = 0; column <= Cells; ++column) {
+            float x = -1.0f + 2.0f * column / Cells;
+            float y = 1.0f - 2.0f * row / Cells;
+            grid.push_back({x, y, 0.5f, 0, 0, -1, 0xFFFFFFFF, 0, 0});
+        }
+    }
+    std::vector<std::uint16_t> indices;
+    for (int row = 0; row < Cells; ++row) {
+        for (int column = 0; column < Cells; ++column) {
+            std::uint16_t topLeft = std::uint16_t(row * (Cells + 1) + column);
+            std::uint16_t bottomLeft = std::uint16_t(topLeft + Cells + 1);
+            for (std::uint16_t index : {topLeft, std::uint16_t(topLeft + 1), std::uint16_t(bottomLeft + 1),
+                                        topLeft, std::uint16_t(bottomLeft + 1), bottomLeft}) {
+                indices.push_back(index);
+            }
+        }
+    }
+    // The world moves the grid to x in [-2, 0], the view brings it back in front of the eye.
+    D3DMATRIX world = Identity();
+    world._41 = -1.0f;
+    D3DMATRIX view = Identity();
+    view._41 = 1.0f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetTransform(D3DTS_VIEW, &view);
+    // At world (-1, 0, 0), the eye in view space, pointing into the screen with a narrow cone.
+    D3DLIGHT8 light = {};
+    light.Type = D3DLIGHT_SPOT;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Position = {-1, 0, 0};
+    light.Direction = {0, 0, 1};
+    light.Range = 1000.0f;
+    light.Attenuation0 = 1.0f;
+    light.Falloff = 1.0f;
+    light.Theta = light.Phi = 0.8f;
+    ASSERT_EQ(device->SetLight(0, &light), D3D_OK);
+    ASSERT_EQ(device->LightEnable(0, true), D3D_OK);
+    D3DMATERIAL8 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    device->SetMaterial(&material);
+    device->SetRenderState(D3DRS_LIGHTING, 1);
+    device->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}));
+    BeginFrame();
+    ASSERT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, UINT(grid.size()),
+                                             UINT(indices.size() / 3), indices.data(), D3DFMT_INDEX16,
+                                             grid.data(), sizeof(Vertex)),
+              D3D_OK);
+    EndFrame();
+    // The cone's half angle is 0.4 rad: at depth 0.5 it reaches about 0.21 from the centre.
+    EXPECT_GT(At(32, 32).r, 200);
+    EXPECT_LT(At(4, 32).r, 10);
+    EXPECT_LT(At(60, 32).r, 10);
+    EXPECT_LT(At(32, 4).r, 10);
+}
+
 TEST_F(GLDeviceTest, ClearRectanglesAndInvalidCalls)
 {
     D3DRECT rect = {0, 0, 32, 32};
