@@ -48,6 +48,17 @@ std::vector<std::int16_t> Tone(unsigned int frequency, unsigned int samples, flo
     return tone;
 }
 
+std::vector<std::int16_t> Noise(unsigned int samples, unsigned int seed)
+{
+    std::vector<std::int16_t> noise(samples);
+    std::uint32_t state = seed;
+    for (std::int16_t& sample : noise) {
+        state = state * 1103515245u + 12345u;
+        sample = static_cast<std::int16_t>(state >> 16);
+    }
+    return noise;
+}
+
 Bytes MakeWave(std::vector<std::int16_t> const& samples, unsigned int frequency, unsigned int channels,
                unsigned int bits, unsigned int formatTag)
 {

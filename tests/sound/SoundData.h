@@ -12,6 +12,9 @@ using Bytes = std::vector<std::uint8_t>;
 // 16-bit signed samples (8-bit images store them as unsigned bytes).
 std::vector<std::int16_t> Tone(unsigned int frequency, unsigned int samples, float hertz, float amplitude);
 
+// Full-range pseudo-random samples (they compress poorly, so Ogg images get many pages).
+std::vector<std::int16_t> Noise(unsigned int samples, unsigned int seed);
+
 // A canonical RIFF WAVE image: "fmt " (16 bytes) then "data".
 Bytes MakeWave(std::vector<std::int16_t> const& samples, unsigned int frequency, unsigned int channels = 1,
                unsigned int bits = 16, unsigned int formatTag = 1);
