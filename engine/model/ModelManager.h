@@ -1,24 +1,108 @@
 #pragma once
 
-// Joins the engine's frame cycle; its subsystem fills it in.
+#include <vector>
+
+#include "math/Vector.h"
+#include "model/Model.h"
+
+class CCameraManager;
+class CDirect3DSubsystem;
+class CFileManager;
+class CLightManager;
+class CMemoryManager;
+class CMessageManager;
+class CShaderDescriptor;
+class CShaderManager;
+class CTimerManager;
+
+// Owns every model of the engine; each frame refreshes and sorts the visible ones,
+// clears the back buffer, draws them in one scene and presents.
 class CModelManager
 {
 public:
+    static constexpr unsigned int DefaultClearState = 3;
+
     CModelManager() = default;
     ~CModelManager() { Destroy(); }
     CModelManager(CModelManager const&) = delete;
     CModelManager& operator=(CModelManager const&) = delete;
 
-    template <typename... Arguments>
-    void Create(Arguments const&...)
-    {
-        Destroy();
-        m_free = false;
-    }
-    void Destroy() { m_free = true; }
+    void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
+                CTimerManager* timerManager, CDirect3DSubsystem* direct3DSubsystem,
+                CCameraManager* cameraManager, CLightManager* lightManager, CShaderManager* shaderManager);
+    void Destroy();
     bool IsFree() const { return m_free; }
-    void BeginFrame() {}
-    void FinishFrame() {}
+
+    // A file that cannot be loaded gives the unit box on camera 0; the model is added either way.
+    CModel* AddModel(char const* fileName, unsigned int cameraIndex);
+    CModel* AddModel(CModel const& model);
+    CModel* AddModel(unsigned int properties, unsigned int triangleSetsCount, unsigned int verticesCount,
+                     unsigned int framesCount, unsigned int cameraIndex);
+    CModel* AddModelBox(CShaderDescriptor const& shader, CVector3 const& min, CVector3 const& max,
+                        unsigned int cameraIndex);
+    CModel* AddModelTorus(CShaderDescriptor const& shader, float majorRadius, float minorRadius,
+                          unsigned int rings, unsigned int sides, unsigned int cameraIndex);
+
+    // Fill a model the caller owns; the manager does not keep it.
+    void CreateModel(CModel* model, char const* fileName, unsigned int cameraIndex);
+    void CreateModel(CModel* model, CModel const& source);
+    void CreateModel(CModel* model, unsigned int properties, unsigned int triangleSetsCount,
+                     unsigned int verticesCount, unsigned int framesCount);
+    void CreateModelBox(CModel* model, CShaderDescriptor const& shader, CVector3 const& min,
+                        CVector3 const& max, unsigned int cameraIndex);
+    void CreateModelTorus(CModel* model, CShaderDescriptor const& shader, float majorRadius,
+                          float minorRadius, unsigned int rings, unsigned int sides,
+                          unsigned int cameraIndex);
+
+    // Null, or a model this manager does not hold, changes nothing.
+    void RemoveModel(CModel* model);
+
+    unsigned int GetOccupiedModelsIndicesCount() const
+    {
+        return static_cast<unsigned int>(m_occupied.size());
+    }
+    unsigned int GetOccupiedModelIndex(unsigned int i) const { return m_occupied[i]; }
+    // Null for an empty slot or one past the table.
+    CModel* GetModel(unsigned int slot) const { return slot < m_slots.size() ? m_slots[slot] : nullptr; }
+
+    unsigned int GetTrianglesCount() const { return m_trianglesCount; }
+    unsigned int GetVisibleTrianglesCount() const { return m_visibleTrianglesCount; }
+
+    // Bit 1 clears the colour target, 2 the depth buffer, 4 the stencil; 0 clears nothing.
+    void SetClearState(unsigned int state) { m_clearState = state; }
+    unsigned int GetClearState() const { return m_clearState; }
+    void SetClearColor(CVector4 const& color) { m_clearColor = color; }
+    CVector4 const& GetClearColor() const { return m_clearColor; }
+
+    // The models in the order of the last frame's drawing.
+    unsigned int GetDrawListSize() const { return static_cast<unsigned int>(m_drawList.size()); }
+    CModel* GetDrawListModel(unsigned int i) const { return m_drawList[i]; }
+
+    // Refresh, sort, clear and draw; nothing while the device is lost.
+    void BeginFrame();
+    // Presents the frame; a lost device is left to the next frame's housekeeping.
+    void FinishFrame();
+
 private:
+    CModel* Insert(CModel* model);
+    void CreateFallbackBox(CModel* model);
+    void SortDrawList();
+
     bool m_free = true;
+    CMessageManager* m_messageManager = nullptr;
+    CMemoryManager* m_memoryManager = nullptr;
+    CFileManager* m_fileManager = nullptr;
+    CTimerManager* m_timerManager = nullptr;
+    CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
+    CCameraManager* m_cameraManager = nullptr;
+    CLightManager* m_lightManager = nullptr;
+    CShaderManager* m_shaderManager = nullptr;
+    std::vector<unsigned int> m_freeSlots;
+    std::vector<unsigned int> m_occupied;
+    std::vector<CModel*> m_slots;
+    std::vector<CModel*> m_drawList;
+    unsigned int m_trianglesCount = 0;
+    unsigned int m_visibleTrianglesCount = 0;
+    unsigned int m_clearState = DefaultClearState;
+    CVector4 m_clearColor{0.7f, 0.7f, 0.7f, 1.0f};
 };

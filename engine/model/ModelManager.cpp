@@ -1,0 +1,251 @@
+#include "model/ModelManager.h"
+
+#include <algorithm>
+
+#include "core/MessageManager.h"
+#include "platform/Direct3D8.h"
+#include "render/Direct3DSubsystem.h"
+#include "render/ShaderDescriptor.h"
+#include "render/ShaderManager.h"
+#include "render/VertexBuffer.h"
+
+namespace
+{
+constexpr char FrameLabel[] = "ModelManager::Refresh";
+
+// Drawing order of the groups: opaque, then models of neither group, then transparent.
+int GetGroupRank(CModel const* model)
+{
+    unsigned int const properties = model->GetProperties();
+    if (properties & MP_OPAQUE)
+        return 0;
+    if (properties & MP_TRANSPARENT)
+        return 2;
+    return 1;
+}
+} // namespace
+
+void CModelManager::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                           CFileManager* fileManager, CTimerManager* timerManager,
+                           CDirect3DSubsystem* direct3DSubsystem, CCameraManager* cameraManager,
+                           CLightManager* lightManager, CShaderManager* shaderManager)
+{
+    Destroy();
+    m_messageManager = messageManager;
+    m_memoryManager = memoryManager;
+    m_fileManager = fileManager;
+    m_timerManager = timerManager;
+    m_direct3DSubsystem = direct3DSubsystem;
+    m_cameraManager = cameraManager;
+    m_lightManager = lightManager;
+    m_shaderManager = shaderManager;
+    m_clearState = DefaultClearState;
+    m_clearColor = {0.7f, 0.7f, 0.7f, 1.0f};
+    m_trianglesCount = 0;
+    m_visibleTrianglesCount = 0;
+    if (m_messageManager)
+        m_messageManager->Write("\nModel Manager creation...");
+    m_free = false;
+}
+
+void CModelManager::Destroy()
+{
+    if (m_free)
+        return;
+    if (m_messageManager)
+        m_messageManager->Write("\nModel Manager destroying...");
+    for (unsigned int slot : m_occupied) {
+        delete m_slots[slot];
+        m_slots[slot] = nullptr;
+    }
+    m_occupied.clear();
+    m_freeSlots.clear();
+    m_slots.clear();
+    m_drawList.clear();
+    m_trianglesCount = 0;
+    m_visibleTrianglesCount = 0;
+    m_free = true;
+}
+
+CModel* CModelManager::Insert(CModel* model)
+{
+    unsigned int slot;
+    if (!m_freeSlots.empty()) {
+        slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        m_slots[slot] = model;
+    } else {
+        slot = static_cast<unsigned int>(m_slots.size());
+        m_slots.push_back(model);
+    }
+    m_occupied.push_back(slot);
+    // The frame's draw list never grows past the table, so BeginFrame does not allocate.
+    m_drawList.reserve(m_slots.size());
+    return model;
+}
+
+void CModelManager::CreateFallbackBox(CModel* model)
+{
+    CShaderDescriptor descriptor;
+    m_shaderManager->CreateShaderDescriptor(&descriptor, 0u);
+    CreateModelBox(model, descriptor, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}, 0);
+}
+
+void CModelManager::CreateModel(CModel* model, char const* fileName, unsigned int cameraIndex)
+{
+    if (!model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
+                       m_cameraManager, m_lightManager, m_shaderManager, fileName, cameraIndex)) {
+        CreateFallbackBox(model);
+    }
+}
+
+void CModelManager::CreateModel(CModel* model, CModel const& source)
+{
+    model->Create(source);
+}
+
+void CModelManager::CreateModel(CModel* model, unsigned int properties, unsigned int triangleSetsCount,
+                                unsigned int verticesCount, unsigned int framesCount)
+{
+    model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
+                  m_cameraManager, m_lightManager, m_shaderManager, properties, triangleSetsCount,
+                  verticesCount, framesCount, 0);
+}
+
+void CModelManager::CreateModelBox(CModel* model, CShaderDescriptor const& shader, CVector3 const& min,
+                                   CVector3 const& max, unsigned int cameraIndex)
+{
+    model->CreateBox(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
+                     m_cameraManager, m_lightManager, m_shaderManager, shader, min, max, cameraIndex);
+}
+
+void CModelManager::CreateModelTorus(CModel* model, CShaderDescriptor const& shader, float majorRadius,
+                                     float minorRadius, unsigned int rings, unsigned int sides,
+                                     unsigned int cameraIndex)
+{
+    model->CreateTorus(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
+                       m_cameraManager, m_lightManager, m_shaderManager, shader, majorRadius, minorRadius,
+                       rings, sides, cameraIndex);
+}
+
+CModel* CModelManager::AddModel(char const* fileName, unsigned int cameraIndex)
+{
+    auto* model = new CModel;
+    CreateModel(model, fileName, cameraIndex);
+    return Insert(model);
+}
+
+CModel* CModelManager::AddModel(CModel const& source)
+{
+    auto* model = new CModel;
+    CreateModel(model, source);
+    return Insert(model);
+}
+
+CModel* CModelManager::AddModel(unsigned int properties, unsigned int triangleSetsCount,
+                                unsigned int verticesCount, unsigned int framesCount,
+                                unsigned int cameraIndex)
+{
+    auto* model = new CModel;
+    model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
+                  m_cameraManager, m_lightManager, m_shaderManager, properties, triangleSetsCount,
+                  verticesCount, framesCount, cameraIndex);
+    return Insert(model);
+}
+
+CModel* CModelManager::AddModelBox(CShaderDescriptor const& shader, CVector3 const& min, CVector3 const& max,
+                                   unsigned int cameraIndex)
+{
+    auto* model = new CModel;
+    CreateModelBox(model, shader, min, max, cameraIndex);
+    return Insert(model);
+}
+
+CModel* CModelManager::AddModelTorus(CShaderDescriptor const& shader, float majorRadius, float minorRadius,
+                                     unsigned int rings, unsigned int sides, unsigned int cameraIndex)
+{
+    auto* model = new CModel;
+    CreateModelTorus(model, shader, majorRadius, minorRadius, rings, sides, cameraIndex);
+    return Insert(model);
+}
+
+void CModelManager::RemoveModel(CModel* model)
+{
+    if (!model)
+        return;
+    auto const found = std::find_if(m_occupied.begin(), m_occupied.end(),
+                                    [&](unsigned int slot) { return m_slots[slot] == model; });
+    if (found == m_occupied.end())
+        return;
+    unsigned int const slot = *found;
+    m_occupied.erase(found);
+    delete model;
+    m_slots[slot] = nullptr;
+    m_freeSlots.push_back(slot);
+    std::erase(m_drawList, model);
+}
+
+void CModelManager::SortDrawList()
+{
+    std::sort(m_drawList.begin(), m_drawList.end(), [](CModel const* a, CModel const* b) {
+        int const rankA = GetGroupRank(a);
+        int const rankB = GetGroupRank(b);
+        if (rankA != rankB)
+            return rankA < rankB;
+        if (rankA == 0)
+            return a->GetDepthValue() < b->GetDepthValue();
+        if (rankA == 2)
+            return a->GetDepthValue() > b->GetDepthValue();
+        return false;
+    });
+}
+
+void CModelManager::BeginFrame()
+{
+    if (m_free || !m_direct3DSubsystem || m_direct3DSubsystem->IsDeviceLost())
+        return;
+    m_trianglesCount = 0;
+    m_visibleTrianglesCount = 0;
+    m_drawList.clear();
+    for (unsigned int slot : m_occupied) {
+        CModel* model = m_slots[slot];
+        if (!model->IsVisible())
+            continue;
+        model->Refresh(true);
+        m_drawList.push_back(model);
+        m_trianglesCount += model->GetTrianglesCount();
+        m_visibleTrianglesCount += model->GetVisibleTrianglesCount();
+    }
+    SortDrawList();
+
+    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    if (!device)
+        return;
+    if (m_clearState != 0) {
+        DWORD flags = 0;
+        if (m_clearState & 1)
+            flags |= D3DCLEAR_TARGET;
+        if (m_clearState & 2)
+            flags |= D3DCLEAR_ZBUFFER;
+        if (m_clearState & 4)
+            flags |= D3DCLEAR_STENCIL;
+        m_direct3DSubsystem->Check(FrameLabel,
+                                   device->Clear(0, nullptr, flags, PackColor(m_clearColor), 1.0f, 0));
+    }
+    m_direct3DSubsystem->Check(FrameLabel, device->BeginScene());
+    for (CModel* model : m_drawList)
+        model->Draw();
+    m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+}
+
+void CModelManager::FinishFrame()
+{
+    if (m_free || !m_direct3DSubsystem)
+        return;
+    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    if (!device)
+        return;
+    HRESULT const result = device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (result != D3DERR_DEVICELOST)
+        m_direct3DSubsystem->Check(FrameLabel, result);
+}
