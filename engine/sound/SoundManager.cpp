@@ -44,14 +44,17 @@ void CSoundManager::Create(CMessageManager* messageManager, CMemoryManager* memo
 
 void CSoundManager::Destroy()
 {
-    if (m_free && !m_device)
-        return;
-    if (m_messageManager)
+    // A failed start leaves a device or context behind; a free manager may still hold
+    // the silent placeholders AddSound gives out.
+    bool const started = !m_free || m_device;
+    if (started && m_messageManager)
         m_messageManager->Write("OpenAL Subsystem destroying:");
     m_occupied.clear();
     m_sounds.clear();
     m_freeSlots.clear();
     m_nextSlot = 0;
+    if (!started)
+        return;
     m_bufferManager.Destroy();
     if (m_context) {
         // The WAV loader's toolkit may have been started on this context.
@@ -146,15 +149,18 @@ void CSoundManager::WriteExtensions()
 
 unsigned int CSoundManager::AddSound(std::string const& fileName)
 {
+    // Without a device the slot holds a sound that never plays.
     auto sound = std::make_unique<CSound>();
-    sound->Create(m_messageManager, m_memoryManager, &m_bufferManager, fileName);
+    if (!m_free)
+        sound->Create(m_messageManager, m_memoryManager, &m_bufferManager, fileName);
     return PlaceSound(std::move(sound));
 }
 
 unsigned int CSoundManager::AddSound(CSound const& sound)
 {
     auto copy = std::make_unique<CSound>();
-    copy->Create(sound);
+    if (!m_free)
+        copy->Create(sound);
     return PlaceSound(std::move(copy));
 }
 
