@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "render/Texture2D.h"
+
 class CConfig;
 class CDirect3DSubsystem;
 class CFileManager;
 class CImage;
 class CMemoryManager;
 class CMessageManager;
-class CTexture2D;
 
 // Mode bits of CTextureManager::AddTexture2D.
 enum : unsigned int

@@ -36,7 +36,7 @@ protected:
         files.Create(&messages, &memory, directory.c_str(), nullptr);
         config.Create(&messages, &memory, &files, directory.c_str(), "test", "640x480x32");
         settings = config.GetMainSettings();
-        std::snprintf(settings->v_mode, sizeof settings->v_mode, "%s", "320x240x32");
+        std::snprintf(settings->v_mode, sizeof settings->v_mode, "%s", "640x480x32");
         settings->v_fullscreen = false;
         if (!m_realDevice) {
             fake.adapters.push_back(FakeDirect3D8::MakeAdapter(
@@ -45,7 +45,7 @@ protected:
             ConfigureFake(fake.adapters.back());
             fake.Install();
         }
-        window.Create(&messages, &memory, &config, nullptr, "device test", nullptr, 0, 320, 240, false);
+        window.Create(&messages, &memory, &config, nullptr, "device test", nullptr, 0, 640, 480, false);
         direct3D.Create(&messages, &memory, &config, &window);
         // The first frame forces every cached state.
         direct3D.Refresh();
