@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ModelFixture.h"
+#include "ModelSamples.h"
+#include "render/Light.h"
+#include "render/LightManager.h"
+
+// Models drawn by the real device on the test display and read back from the shown frame.
+namespace
+{
+struct SPixel
+{
+    int r, g, b;
+    int Brightness() const { return r + g + b; }
+};
+
+class ModelRenderTest : public ModelFixture
+{
+protected:
+    ModelRenderTest() : ModelFixture(false) {}
+
+    void SetUp() override
+    {
+        ModelFixture::SetUp();
+        Models()->SetClearColor({0.0f, 0.0f, 0.0f, 1.0f});
+        PlaceCamera({0.0f, 0.0f, 10.0f});
+    }
+
+    void Render()
+    {
+        RunFrame();
+        D3DPRESENT_PARAMETERS const& parameters = Direct3D()->GetPresentParameters();
+        width = parameters.BackBufferWidth;
+        height = parameters.BackBufferHeight;
+        frame.assign(std::size_t(width) * height, 0);
+        ASSERT_EQ(Direct3D()->GetDevice()->GetFrontBuffer(frame.data(), width * 4), D3D_OK);
+    }
+
+    // The shown pixel where the world point lands.
+    SPixel At(CVector3 const& point)
+    {
+        CVector3 const projected = Cameras()->GetProjectedPoint(camera, point);
+        int const x = static_cast<int>(projected.x);
+        int const y = static_cast<int>(height) - 1 - static_cast<int>(projected.y);
+        EXPECT_TRUE(x >= 0 && y >= 0 && x < int(width) && y < int(height)) << x << "," << y;
+        if (x < 0 || y < 0 || x >= int(width) || y >= int(height))
+            return {0, 0, 0};
+        std::uint32_t const value = frame[std::size_t(y) * width + x];
+        return {int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF)};
+    }
+
+    unsigned int width = 0;
+    unsigned int height = 0;
+    std::vector<std::uint32_t> frame;
+};
+
+TEST_F(ModelRenderTest, BendingTheArmBoneMovesItsPixels)
+{
+    WriteModel("arm.mlf", model_samples::MakeSkeletal());
+    CModel* arm = Models()->AddModel("arm.mlf", 0);
+    ASSERT_EQ(arm->GetSkeleton()->GetBonesCount(), 2u);
+    PlaceCamera({1.0f, 0.5f, 4.0f});
+    Render();
+    EXPECT_GT(At({1.75f, 0.0f, 0.0f}).Brightness(), 600);
+    EXPECT_EQ(At({1.0f, 0.75f, 0.0f}).Brightness(), 0);
+
+    // A quarter turn about the arm's root: the arm now points up from (1, 0).
+    arm->GetSkeleton()->RotateBone(1, CQuaternion::GetRotationZ(1.5707964f));
+    Render();
+    EXPECT_EQ(At({1.75f, 0.0f, 0.0f}).Brightness(), 0);
+    EXPECT_GT(At({1.0f, 0.75f, 0.0f}).Brightness(), 600);
+}
+
+TEST_F(ModelRenderTest, LitTorusAndBoxFaceTheLight)
+{
+    unsigned int const index = Lights()->AddLight();
+    CLight* light = Lights()->GetLight(index);
+    light->SetType(LT_DIRECTIONAL);
+    light->SetDirection({0.0f, 0.0f, -1.0f});
+    light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
+    light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
+    light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
+    light->Enable();
+    Lights()->SetGlobalAmbient({0.0f, 0.0f, 0.0f});
+
+    CShaderDescriptor shader = MakeShader();
+    CModel* torus = Models()->AddModelTorus(shader, 1.5f, 0.5f, 32, 16, 0);
+    torus->SetMatrix(CMatrix4x4::GetTranslation({-2.5f, 0.0f, 0.0f}));
+    CModel* box = Models()->AddModelBox(shader, {-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}, 0);
+    // Turned about y so that the front face meets the light at an angle and one side shows.
+    box->SetMatrix(CMatrix4x4::GetTranslation({2.5f, 0.0f, 0.0f}) * CMatrix4x4::GetRotationY(0.5f));
+    Render();
+
+    // The tube's crest faces the light fully; its flank further out catches less of it.
+    SPixel const crest = At({-2.5f + 1.5f, 0.0f, 0.5f});
+    SPixel const flank = At({-2.5f + 1.5f + 0.45f, 0.0f, 0.2f});
+    EXPECT_GT(crest.Brightness(), 600);
+    EXPECT_LT(flank.Brightness(), crest.Brightness() - 60);
+    EXPECT_GT(flank.Brightness(), 0);
+    // The hole shows the clear colour.
+    EXPECT_EQ(At({-2.5f, 0.0f, 0.0f}).Brightness(), 0);
+
+    // Front face at 0.5 rad from the light: cos 0.5 of full white.
+    SPixel const front = At({2.5f + std::sin(0.5f) * 1.0f - 0.2f, 0.0f, std::cos(0.5f) * 1.0f});
+    EXPECT_NEAR(front.r, 255 * std::cos(0.5f), 12);
+    EXPECT_EQ(front.r, front.b);
+
+    // Turning the light away darkens everything drawn.
+    light->SetDirection({0.0f, 0.0f, 1.0f});
+    Render();
+    EXPECT_LT(At({-2.5f + 1.5f, 0.0f, 0.5f}).Brightness(), 30);
+    EXPECT_LT(At({2.5f + std::sin(0.5f) - 0.2f, 0.0f, std::cos(0.5f)}).Brightness(), 30);
+}
+} // namespace
