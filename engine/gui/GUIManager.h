@@ -1,23 +1,167 @@
 #pragma once
 
-// Joins the engine's frame cycle; its subsystem fills it in.
+#include <deque>
+#include <map>
+
+#include "gui/GUIButton.h"
+#include "gui/GUICheckBox.h"
+#include "gui/GUIComboBox.h"
+#include "gui/GUIContext.h"
+#include "gui/GUICursor.h"
+#include "gui/GUIEditBox.h"
+#include "gui/GUIFont.h"
+#include "gui/GUIScroll.h"
+#include "gui/GUISlider.h"
+#include "gui/GUIWindow.h"
+#include "math/Color.h"
+#include "math/Vector.h"
+
+class CModel;
+
+// Owns every GUI element under one ID space (released IDs are reused oldest first), the GUI's
+// orthographic camera and the cursors, refreshes the elements once per frame and prints text.
 class CGUIManager
 {
 public:
+    static constexpr float CameraNearPlane = 100.0f;
+    static constexpr float CameraFarPlane = -100.0f;
+    static constexpr float DepthTolerance = 0.00001f;
+
     CGUIManager() = default;
-    ~CGUIManager() { Destroy(); }
+    ~CGUIManager();
     CGUIManager(CGUIManager const&) = delete;
     CGUIManager& operator=(CGUIManager const&) = delete;
 
-    template <typename... Arguments>
-    void Create(Arguments const&...)
-    {
-        Destroy();
-        m_free = false;
-    }
-    void Destroy() { m_free = true; }
+    void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
+                CWindow* window, CTimerManager* timerManager, CCameraManager* cameraManager,
+                CShaderManager* shaderManager, CModelManager* modelManager, CControls* controls,
+                CSoundManager* soundManager);
+    void Destroy();
     bool IsFree() const { return m_free; }
-    void Refresh() {}
+    void SetFree(bool free) { m_free = free; }
+
+    void SetScreenSize(float width, float height);
+    float GetScreenWidth() const;
+    float GetScreenHeight() const;
+    unsigned int GetCameraIndex() const { return m_cameraIndex; }
+
+    unsigned int AddWindow(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                           CShaderDescriptor const& shader, CGUIWindow* parent);
+    unsigned int AddButton(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                           CShaderDescriptor const& shader, CGUIWindow* parent,
+                           char const* overSound = nullptr, char const* clickSound = nullptr);
+    unsigned int AddCheckBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                             CShaderDescriptor const& shader, CGUIWindow* parent,
+                             char const* overSound = nullptr, char const* clickSound = nullptr);
+    unsigned int AddEditBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                            CShaderDescriptor const& shader, CGUIWindow* parent, unsigned int fontId,
+                            CVector2 const& textOffset, CColor const& textColor, unsigned int maxCharacters,
+                            char cursorCharacter, char const* typingSound = nullptr);
+    unsigned int AddEditBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                            CShaderDescriptor const& shader, CGUIWindow* parent, CGUIFont* font,
+                            CVector2 const& textOffset, CColor const& textColor, unsigned int maxCharacters,
+                            char cursorCharacter, char const* typingSound = nullptr);
+    unsigned int AddComboBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                             CShaderDescriptor const& shader, CShaderDescriptor const& listShader,
+                             CGUIWindow* parent, unsigned int fontId, CColor const& textColor);
+    unsigned int AddComboBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                             CShaderDescriptor const& shader, CShaderDescriptor const& listShader,
+                             CGUIWindow* parent, CGUIFont* font, CColor const& textColor);
+    unsigned int AddSlider(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                           CShaderDescriptor const& shader, CShaderDescriptor const& toddlerShader,
+                           CVector2 const& toddlerSize, CGUIWindow* parent);
+    unsigned int AddScroll(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
+                           CShaderDescriptor const& shader, CShaderDescriptor const& thumbShader,
+                           CGUIWindow* parent);
+    unsigned int AddCursor(float size, CShaderDescriptor const& shader);
+    unsigned int AddCursor(CModel const& model);
+    unsigned int AddFont(CShaderDescriptor const& shader, char const* fileName);
+    // The copy of `font` at the depth of text in `window`, made when there is none yet.
+    unsigned int AddWindowFont(CGUIFont* font, CGUIWindow* window);
+
+    // RemoveWindow also removes a widget given by its ID.
+    void RemoveWindow(unsigned int id);
+    void RemoveButton(unsigned int id);
+    void RemoveCheckBox(unsigned int id);
+    void RemoveEditBox(unsigned int id);
+    void RemoveComboBox(unsigned int id);
+    void RemoveSlider(unsigned int id);
+    void RemoveScroll(unsigned int id);
+    void RemoveCursor(unsigned int id);
+    // Removes the font's window copies as well.
+    void RemoveFont(unsigned int id);
+    void RemoveWindowFont(unsigned int id);
+
+    CGUIWindow* GetWindow(unsigned int id) const { return Find(m_windows, id); }
+    CGUIButton* GetButton(unsigned int id) const { return Find(m_buttons, id); }
+    CGUICheckBox* GetCheckBox(unsigned int id) const { return Find(m_checkBoxes, id); }
+    CGUIEditBox* GetEditBox(unsigned int id) const { return Find(m_editBoxes, id); }
+    CGUIComboBox* GetComboBox(unsigned int id) const { return Find(m_comboBoxes, id); }
+    CGUISlider* GetSlider(unsigned int id) const { return Find(m_sliders, id); }
+    CGUIScroll* GetScroll(unsigned int id) const { return Find(m_scrolls, id); }
+    CGUICursor* GetCursor(unsigned int id) const { return Find(m_cursors, id); }
+    CGUIFont* GetFont(unsigned int id) const { return Find(m_fonts, id); }
+    CGUIFont* GetWindowFont(unsigned int id) const { return Find(m_windowFonts, id); }
+    unsigned int GetMainCursorId() const { return m_mainCursorId; }
+    unsigned int GetWindowFontsCount() const { return static_cast<unsigned int>(m_windowFonts.size()); }
+
+    CVector2 GetCursorPosition() const;
+
+    // Text in a window (nothing when it is hidden), at a position relative to the window or
+    // centred in it; one colour or one per character.
+    void Print(CGUIFont* font, CGUIWindow* window, CVector2 const& position, CColor const& color,
+               char const* format, ...) __attribute__((format(printf, 6, 7)));
+    void Print(unsigned int fontId, unsigned int windowId, CVector2 const& position, CColor const& color,
+               char const* format, ...) __attribute__((format(printf, 6, 7)));
+    void Print(CGUIFont* font, CGUIWindow* window, CVector2 const& position, CColor const* colors,
+               char const* format, ...) __attribute__((format(printf, 6, 7)));
+    void Print(unsigned int fontId, unsigned int windowId, CVector2 const& position, CColor const* colors,
+               char const* format, ...) __attribute__((format(printf, 6, 7)));
+    void Print(bool centerHorizontally, bool centerVertically, CGUIFont* font, CGUIWindow* window,
+               CVector2 const& position, CColor const& color, char const* format, ...)
+        __attribute__((format(printf, 8, 9)));
+    void Print(bool centerHorizontally, bool centerVertically, unsigned int fontId, unsigned int windowId,
+               CVector2 const& position, CColor const& color, char const* format, ...)
+        __attribute__((format(printf, 8, 9)));
+    void Print(bool centerHorizontally, bool centerVertically, CGUIFont* font, CGUIWindow* window,
+               CVector2 const& position, CColor const* colors, char const* format, ...)
+        __attribute__((format(printf, 8, 9)));
+    void Print(bool centerHorizontally, bool centerVertically, unsigned int fontId, unsigned int windowId,
+               CVector2 const& position, CColor const* colors, char const* format, ...)
+        __attribute__((format(printf, 8, 9)));
+
+    // Once per frame: expired window fonts, cursors, windows, then fonts.
+    void Refresh();
+
 private:
+    template <typename T> static T* Find(std::map<unsigned int, T*> const& map, unsigned int id)
+    {
+        auto const found = map.find(id);
+        return found != map.end() ? found->second : nullptr;
+    }
+    template <typename T> unsigned int AddWidget(std::map<unsigned int, T*>& map, T* widget);
+    template <typename T> void RemoveWidget(std::map<unsigned int, T*>& map, unsigned int id);
+
+    unsigned int TakeId();
+    void ReleaseId(unsigned int id);
+    void PrintText(bool centerHorizontally, bool centerVertically, CGUIFont* font, CGUIWindow* window,
+                   CVector2 const& position, CColor const& color, CColor const* colors,
+                   std::string const& text);
+
     bool m_free = true;
+    SGUIContext m_context;
+    unsigned int m_cameraIndex = 0;
+    unsigned int m_nextId = 0;
+    std::deque<unsigned int> m_releasedIds;
+    std::map<unsigned int, CGUICursor*> m_cursors;
+    std::map<unsigned int, CGUIFont*> m_fonts;
+    std::map<unsigned int, CGUIFont*> m_windowFonts;
+    std::map<unsigned int, CGUIWindow*> m_windows;
+    std::map<unsigned int, CGUIButton*> m_buttons;
+    std::map<unsigned int, CGUICheckBox*> m_checkBoxes;
+    std::map<unsigned int, CGUIEditBox*> m_editBoxes;
+    std::map<unsigned int, CGUIComboBox*> m_comboBoxes;
+    std::map<unsigned int, CGUISlider*> m_sliders;
+    std::map<unsigned int, CGUIScroll*> m_scrolls;
+    unsigned int m_mainCursorId = 0;
 };

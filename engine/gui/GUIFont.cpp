@@ -1,0 +1,263 @@
+#include "gui/GUIFont.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "core/Errors.h"
+#include "core/File.h"
+#include "core/FileManager.h"
+#include "core/MessageManager.h"
+#include "model/Model.h"
+#include "model/ModelManager.h"
+#include "render/IndexBuffer.h"
+#include "render/ShaderManager.h"
+#include "render/TriangleSet.h"
+#include "render/VertexBuffer.h"
+
+namespace
+{
+std::uint32_t ReadU32(unsigned char const* bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+float ReadF32(unsigned char const* bytes)
+{
+    std::uint32_t const bits = ReadU32(bytes);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+constexpr char FontMagic[5] = {'T', 'W', 'F', 'N', 'T'};
+} // namespace
+
+CGUIFont::~CGUIFont()
+{
+    Destroy();
+}
+
+void CGUIFont::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                      CFileManager* fileManager, CShaderManager* shaderManager, CModelManager* modelManager,
+                      unsigned int cameraIndex, CShaderDescriptor const& shader, char const* fileName)
+{
+    Destroy();
+    m_messageManager = messageManager;
+    m_memoryManager = memoryManager;
+    m_fileManager = fileManager;
+    m_shaderManager = shaderManager;
+    m_modelManager = modelManager;
+    m_parent = nullptr;
+    CreateModel(cameraIndex, shader);
+    m_size = 1.0f;
+    m_horizontalSpace = DefaultHorizontalSpace;
+    m_charactersCount = 0;
+    m_free = false;
+    ReadFontFile(fileName);
+}
+
+void CGUIFont::Create(CGUIFont* parent)
+{
+    Destroy();
+    m_messageManager = parent->m_messageManager;
+    m_memoryManager = parent->m_memoryManager;
+    m_fileManager = parent->m_fileManager;
+    m_shaderManager = parent->m_shaderManager;
+    m_modelManager = parent->m_modelManager;
+    m_parent = parent;
+    m_glyphs = parent->m_glyphs;
+    m_model = m_modelManager->AddModel(*parent->m_model);
+    m_vertexBuffer = m_model->GetVertexBuffer();
+    m_indexBuffer = m_model->GetTriangleSet(0)->GetIndexBuffer();
+    m_indexBuffer->SetSize(0);
+    m_model->SetDepthValue(ModelDepth);
+    m_size = parent->m_size;
+    m_horizontalSpace = parent->m_horizontalSpace;
+    m_charactersCount = 0;
+    m_lockedVertices = nullptr;
+    m_free = false;
+}
+
+void CGUIFont::Destroy()
+{
+    if (m_free)
+        return;
+    m_glyphs.clear();
+    if (m_model)
+        m_modelManager->RemoveModel(m_model);
+    m_model = nullptr;
+    m_vertexBuffer = nullptr;
+    m_indexBuffer = nullptr;
+    m_lockedVertices = nullptr;
+    m_parent = nullptr;
+    m_charactersCount = 0;
+    m_free = true;
+}
+
+void CGUIFont::CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader)
+{
+    m_model = m_modelManager->AddModel(ModelProperties, 1, VerticesCount, 1, cameraIndex);
+    m_model->CreateTriangleSet(0, IndicesCount, m_shaderManager->AddShader(shader));
+    m_vertexBuffer = m_model->GetVertexBuffer();
+    m_indexBuffer = m_model->GetTriangleSet(0)->GetIndexBuffer();
+
+    std::vector<unsigned int> indices(IndicesCount);
+    for (unsigned int quad = 0; quad < MaxCharacters; ++quad) {
+        unsigned int const first = 4 * quad;
+        unsigned int* out = &indices[6 * quad];
+        out[0] = first;
+        out[1] = first + 1;
+        out[2] = first + 2;
+        out[3] = first + 2;
+        out[4] = first + 1;
+        out[5] = first + 3;
+    }
+    m_indexBuffer->CopyIndices(0, IndicesCount, indices.data());
+    m_indexBuffer->SetSize(0);
+    m_model->SetDepthValue(ModelDepth);
+}
+
+void CGUIFont::ReadFontFile(char const* fileName)
+{
+    CFile file;
+    try {
+        m_fileManager->OpenFile(&file, fileName, FILE_READ_BINARY);
+        ReadGlyphs(file, fileName);
+    } catch (CFileError const& error) {
+        m_messageManager->WriteFatalError("%s", error.GetText());
+    }
+}
+
+void CGUIFont::ReadGlyphs(CFile& file, char const* fileName)
+{
+    unsigned int const fileSize = file.GetSize();
+    if (fileSize < HeaderSize)
+        m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
+
+    unsigned char header[HeaderSize];
+    file.Read(header, HeaderSize);
+    if (ReadU32(header) != fileSize || std::memcmp(header + 4, FontMagic, sizeof FontMagic) != 0)
+        m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
+    if (ReadU32(header + 9) != FileVersion)
+        m_messageManager->WriteFatalError("Incorrect %s format version, current is %d", fileName,
+                                          static_cast<int>(FileVersion));
+
+    // The glyph count must account for exactly the rest of the file.
+    std::uint64_t const count = ReadU32(header + 13);
+    if (HeaderSize + count * GlyphRecordSize != fileSize)
+        m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
+
+    std::vector<unsigned char> records(static_cast<std::size_t>(count) * GlyphRecordSize);
+    if (!records.empty())
+        file.Read(records.data(), static_cast<unsigned int>(records.size()));
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned char const* record = &records[i * GlyphRecordSize];
+        SGUIGlyph glyph;
+        glyph.code = record[0];
+        glyph.u = ReadF32(record + 1);
+        glyph.v = ReadF32(record + 5);
+        glyph.du = ReadF32(record + 9);
+        glyph.dv = ReadF32(record + 13);
+        glyph.advance = ReadF32(record + 17);
+        m_glyphs.emplace(glyph.code, glyph);
+    }
+}
+
+float CGUIFont::GetAdvance(unsigned char code) const
+{
+    auto const glyph = m_glyphs.find(code);
+    return glyph != m_glyphs.end() ? glyph->second.advance : m_horizontalSpace;
+}
+
+template <typename ColorAt>
+void CGUIFont::PrintWith(CVector2 const& position, std::string const& text, ColorAt colorAt)
+{
+    if (m_free)
+        return;
+    if (m_parent) {
+        m_size = m_parent->m_size;
+        m_horizontalSpace = m_parent->m_horizontalSpace;
+    }
+    float dx = 0.0f;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char const code = static_cast<unsigned char>(text[i]);
+        AddCharacter(code, position.x + dx, position.y, colorAt(i));
+        dx += GetAdvance(code) * m_size;
+    }
+}
+
+void CGUIFont::Print(CVector2 const& position, CColor const& color, std::string const& text)
+{
+    PrintWith(position, text, [&color](std::size_t) { return color.GetVector4(); });
+}
+
+void CGUIFont::Print(CVector2 const& position, CColor const* colors, std::string const& text)
+{
+    PrintWith(position, text, [colors](std::size_t i) { return colors[i].GetVector4(); });
+}
+
+void CGUIFont::AddCharacter(unsigned char code, float x, float y, CVector4 const& color)
+{
+    if (m_charactersCount >= MaxCharacters || code == '\n' || code == ' ')
+        return;
+    auto const found = m_glyphs.find(code);
+    if (found == m_glyphs.end())
+        return;
+    SGUIGlyph const& glyph = found->second;
+
+    if (!m_lockedVertices)
+        m_lockedVertices = m_vertexBuffer->Lock(0, VerticesCount);
+
+    float const right = x + glyph.advance * m_size;
+    float const top = y + m_size;
+    std::uint32_t const packed = PackColor(color);
+    CVector3 const normal(0.0f, 0.0f, 1.0f);
+    Vertex* quad = m_lockedVertices + 4 * m_charactersCount;
+    quad[0] = {CVector3(x, top, 0.0f), normal, packed, CVector2(glyph.u, glyph.v + glyph.dv)};
+    quad[1] = {CVector3(x, y, 0.0f), normal, packed, CVector2(glyph.u, glyph.v)};
+    quad[2] = {CVector3(right, top, 0.0f), normal, packed, CVector2(glyph.u + glyph.du, glyph.v + glyph.dv)};
+    quad[3] = {CVector3(right, y, 0.0f), normal, packed, CVector2(glyph.u + glyph.du, glyph.v)};
+
+    ++m_charactersCount;
+    m_indexBuffer->SetSize(m_charactersCount * 6);
+}
+
+float CGUIFont::GetStringWidth(char const* text) const
+{
+    float width = 0.0f;
+    for (; text && *text; ++text)
+        width += GetAdvance(static_cast<unsigned char>(*text)) * m_size;
+    return width;
+}
+
+bool CGUIFont::IsCharacterInSet(char character) const
+{
+    return m_glyphs.count(static_cast<unsigned char>(character)) != 0;
+}
+
+float CGUIFont::GetModelDepthValue() const
+{
+    return m_model ? m_model->GetDepthValue() : ModelDepth;
+}
+
+void CGUIFont::SetModelDepthValue(float depth)
+{
+    if (m_model)
+        m_model->SetDepthValue(depth);
+}
+
+void CGUIFont::Refresh()
+{
+    if (m_free)
+        return;
+    if (m_charactersCount == 0)
+        m_indexBuffer->SetSize(0);
+    m_charactersCount = 0;
+    if (m_lockedVertices) {
+        m_vertexBuffer->Unlock();
+        m_lockedVertices = nullptr;
+    }
+}

@@ -1,0 +1,497 @@
+#include "gui/GUIManager.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "core/MessageManager.h"
+#include "render/CameraManager.h"
+#include "render/ShaderManager.h"
+#include "render/Window.h"
+
+namespace
+{
+std::string FormatText(char const* format, va_list args)
+{
+    va_list copy;
+    va_copy(copy, args);
+    int const length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+} // namespace
+
+CGUIManager::~CGUIManager()
+{
+    Destroy();
+}
+
+void CGUIManager::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                         CFileManager* fileManager, CWindow* window, CTimerManager* timerManager,
+                         CCameraManager* cameraManager, CShaderManager* shaderManager,
+                         CModelManager* modelManager, CControls* controls, CSoundManager* soundManager)
+{
+    Destroy();
+    m_context.messageManager = messageManager;
+    m_context.memoryManager = memoryManager;
+    m_context.fileManager = fileManager;
+    m_context.window = window;
+    m_context.timerManager = timerManager;
+    m_context.cameraManager = cameraManager;
+    m_context.shaderManager = shaderManager;
+    m_context.modelManager = modelManager;
+    m_context.controls = controls;
+    m_context.soundManager = soundManager;
+    m_nextId = 0;
+    m_releasedIds.clear();
+
+    m_cameraIndex = cameraManager->AddCamera(CT_ORTHOGRAPHIC);
+    m_context.cameraIndex = m_cameraIndex;
+    CCamera* camera = cameraManager->GetCamera(m_cameraIndex);
+    camera->SetNearPlaneDistance(CameraNearPlane);
+    camera->SetFarPlaneDistance(CameraFarPlane);
+    if (window && window->GetWidth() > 0 && window->GetHeight() > 0)
+        camera->SetScreenSize(static_cast<float>(window->GetWidth()),
+                              static_cast<float>(window->GetHeight()));
+    m_free = false;
+
+    CShaderDescriptor cursorShader;
+    shaderManager->CreateShaderDescriptor(&cursorShader, 0u);
+    m_mainCursorId = AddCursor(1.0f, cursorShader);
+    m_cursors[m_mainCursorId]->Show(false);
+}
+
+void CGUIManager::Destroy()
+{
+    if (m_free)
+        return;
+    for (auto& [id, font] : m_windowFonts)
+        delete font;
+    m_windowFonts.clear();
+    for (auto& [id, window] : m_windows)
+        delete window;
+    m_windows.clear();
+    m_buttons.clear();
+    m_checkBoxes.clear();
+    m_editBoxes.clear();
+    m_comboBoxes.clear();
+    m_sliders.clear();
+    m_scrolls.clear();
+    for (auto& [id, cursor] : m_cursors)
+        delete cursor;
+    m_cursors.clear();
+    for (auto& [id, font] : m_fonts)
+        delete font;
+    m_fonts.clear();
+    if (m_context.cameraManager && !m_context.cameraManager->IsFree())
+        m_context.cameraManager->RemoveCamera(m_cameraIndex);
+    m_releasedIds.clear();
+    m_nextId = 0;
+    m_free = true;
+}
+
+unsigned int CGUIManager::TakeId()
+{
+    if (!m_releasedIds.empty()) {
+        unsigned int const id = m_releasedIds.front();
+        m_releasedIds.pop_front();
+        return id;
+    }
+    return m_nextId++;
+}
+
+void CGUIManager::ReleaseId(unsigned int id)
+{
+    m_releasedIds.push_back(id);
+}
+
+void CGUIManager::SetScreenSize(float width, float height)
+{
+    if (CCamera* camera =
+            m_context.cameraManager ? m_context.cameraManager->GetCamera(m_cameraIndex) : nullptr)
+        camera->SetScreenSize(width, height);
+}
+
+float CGUIManager::GetScreenWidth() const
+{
+    CCamera* camera = m_context.cameraManager ? m_context.cameraManager->GetCamera(m_cameraIndex) : nullptr;
+    return camera ? camera->GetScreenWidth() : 0.0f;
+}
+
+float CGUIManager::GetScreenHeight() const
+{
+    CCamera* camera = m_context.cameraManager ? m_context.cameraManager->GetCamera(m_cameraIndex) : nullptr;
+    return camera ? camera->GetScreenHeight() : 0.0f;
+}
+
+unsigned int CGUIManager::AddWindow(unsigned int const& properties, CVector2 const& position,
+                                    CVector2 const& size, CShaderDescriptor const& shader, CGUIWindow* parent)
+{
+    auto* window = new CGUIWindow;
+    window->Create(m_context, properties, position, size, shader, parent);
+    unsigned int const id = TakeId();
+    m_windows[id] = window;
+    return id;
+}
+
+template <typename T> unsigned int CGUIManager::AddWidget(std::map<unsigned int, T*>& map, T* widget)
+{
+    unsigned int const id = TakeId();
+    map[id] = widget;
+    m_windows[id] = widget;
+    return id;
+}
+
+unsigned int CGUIManager::AddButton(unsigned int const& properties, CVector2 const& position,
+                                    CVector2 const& size, CShaderDescriptor const& shader, CGUIWindow* parent,
+                                    char const* overSound, char const* clickSound)
+{
+    auto* button = new CGUIButton;
+    button->Create(m_context, properties, position, size, shader, parent, overSound, clickSound);
+    return AddWidget(m_buttons, button);
+}
+
+unsigned int CGUIManager::AddCheckBox(unsigned int const& properties, CVector2 const& position,
+                                      CVector2 const& size, CShaderDescriptor const& shader,
+                                      CGUIWindow* parent, char const* overSound, char const* clickSound)
+{
+    auto* box = new CGUICheckBox;
+    box->Create(m_context, properties, position, size, shader, parent, overSound, clickSound);
+    return AddWidget(m_checkBoxes, box);
+}
+
+unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 const& position,
+                                     CVector2 const& size, CShaderDescriptor const& shader,
+                                     CGUIWindow* parent, unsigned int fontId, CVector2 const& textOffset,
+                                     CColor const& textColor, unsigned int maxCharacters,
+                                     char cursorCharacter, char const* typingSound)
+{
+    return AddEditBox(properties, position, size, shader, parent, GetFont(fontId), textOffset, textColor,
+                      maxCharacters, cursorCharacter, typingSound);
+}
+
+unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 const& position,
+                                     CVector2 const& size, CShaderDescriptor const& shader,
+                                     CGUIWindow* parent, CGUIFont* font, CVector2 const& textOffset,
+                                     CColor const& textColor, unsigned int maxCharacters,
+                                     char cursorCharacter, char const* typingSound)
+{
+    if (!font)
+        m_context.messageManager->WriteFatalError("GUI: an edit box needs a font");
+    auto* box = new CGUIEditBox;
+    box->Create(m_context, properties, position, size, shader, parent, font, textOffset, textColor,
+                maxCharacters, cursorCharacter, typingSound);
+    return AddWidget(m_editBoxes, box);
+}
+
+unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 const& position,
+                                      CVector2 const& size, CShaderDescriptor const& shader,
+                                      CShaderDescriptor const& listShader, CGUIWindow* parent,
+                                      unsigned int fontId, CColor const& textColor)
+{
+    return AddComboBox(properties, position, size, shader, listShader, parent, GetFont(fontId), textColor);
+}
+
+unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 const& position,
+                                      CVector2 const& size, CShaderDescriptor const& shader,
+                                      CShaderDescriptor const& listShader, CGUIWindow* parent, CGUIFont* font,
+                                      CColor const& textColor)
+{
+    if (!font)
+        m_context.messageManager->WriteFatalError("GUI: a combo box needs a font");
+    auto* box = new CGUIComboBox;
+    box->Create(m_context, properties, position, size, shader, listShader, parent, font, textColor);
+    return AddWidget(m_comboBoxes, box);
+}
+
+unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 const& position,
+                                    CVector2 const& size, CShaderDescriptor const& shader,
+                                    CShaderDescriptor const& toddlerShader, CVector2 const& toddlerSize,
+                                    CGUIWindow* parent)
+{
+    auto* slider = new CGUISlider;
+    slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent);
+    return AddWidget(m_sliders, slider);
+}
+
+unsigned int CGUIManager::AddScroll(unsigned int const& properties, CVector2 const& position,
+                                    CVector2 const& size, CShaderDescriptor const& shader,
+                                    CShaderDescriptor const& thumbShader, CGUIWindow* parent)
+{
+    auto* scroll = new CGUIScroll;
+    scroll->Create(m_context, properties, position, size, shader, thumbShader, parent);
+    return AddWidget(m_scrolls, scroll);
+}
+
+unsigned int CGUIManager::AddCursor(float size, CShaderDescriptor const& shader)
+{
+    auto* cursor = new CGUICursor;
+    cursor->Create(m_context, size, shader);
+    unsigned int const id = TakeId();
+    m_cursors[id] = cursor;
+    return id;
+}
+
+unsigned int CGUIManager::AddCursor(CModel const& model)
+{
+    auto* cursor = new CGUICursor;
+    cursor->Create(m_context, model);
+    unsigned int const id = TakeId();
+    m_cursors[id] = cursor;
+    return id;
+}
+
+unsigned int CGUIManager::AddFont(CShaderDescriptor const& shader, char const* fileName)
+{
+    auto* font = new CGUIFont;
+    try {
+        font->Create(m_context.messageManager, m_context.memoryManager, m_context.fileManager,
+                     m_context.shaderManager, m_context.modelManager, m_cameraIndex, shader, fileName);
+    } catch (...) {
+        delete font;
+        throw;
+    }
+    unsigned int const id = TakeId();
+    m_fonts[id] = font;
+    return id;
+}
+
+unsigned int CGUIManager::AddWindowFont(CGUIFont* font, CGUIWindow* window)
+{
+    float const depth = window->GetDepth() - CGUIWindow::TextDepthOffset;
+    for (auto const& [id, copy] : m_windowFonts) {
+        if (copy->GetParentFont() == font && std::fabs(copy->GetModelDepthValue() - depth) <= DepthTolerance)
+            return id;
+    }
+    auto* copy = new CGUIFont;
+    copy->Create(font);
+    copy->SetModelDepthValue(depth);
+    unsigned int const id = TakeId();
+    m_windowFonts[id] = copy;
+    return id;
+}
+
+template <typename T> void CGUIManager::RemoveWidget(std::map<unsigned int, T*>& map, unsigned int id)
+{
+    auto const found = map.find(id);
+    if (found == map.end())
+        return;
+    T* widget = found->second;
+    map.erase(found);
+    m_windows.erase(id);
+    widget->Destroy();
+    delete widget;
+    ReleaseId(id);
+}
+
+void CGUIManager::RemoveWindow(unsigned int id)
+{
+    if (m_buttons.count(id))
+        return RemoveButton(id);
+    if (m_checkBoxes.count(id))
+        return RemoveCheckBox(id);
+    if (m_editBoxes.count(id))
+        return RemoveEditBox(id);
+    if (m_comboBoxes.count(id))
+        return RemoveComboBox(id);
+    if (m_sliders.count(id))
+        return RemoveSlider(id);
+    if (m_scrolls.count(id))
+        return RemoveScroll(id);
+    auto const found = m_windows.find(id);
+    if (found == m_windows.end())
+        return;
+    CGUIWindow* window = found->second;
+    m_windows.erase(found);
+    window->Destroy();
+    delete window;
+    ReleaseId(id);
+}
+
+void CGUIManager::RemoveButton(unsigned int id)
+{
+    RemoveWidget(m_buttons, id);
+}
+
+void CGUIManager::RemoveCheckBox(unsigned int id)
+{
+    RemoveWidget(m_checkBoxes, id);
+}
+
+void CGUIManager::RemoveEditBox(unsigned int id)
+{
+    RemoveWidget(m_editBoxes, id);
+}
+
+void CGUIManager::RemoveComboBox(unsigned int id)
+{
+    RemoveWidget(m_comboBoxes, id);
+}
+
+void CGUIManager::RemoveSlider(unsigned int id)
+{
+    RemoveWidget(m_sliders, id);
+}
+
+void CGUIManager::RemoveScroll(unsigned int id)
+{
+    RemoveWidget(m_scrolls, id);
+}
+
+void CGUIManager::RemoveCursor(unsigned int id)
+{
+    auto const found = m_cursors.find(id);
+    if (found == m_cursors.end())
+        return;
+    delete found->second;
+    m_cursors.erase(found);
+    ReleaseId(id);
+}
+
+void CGUIManager::RemoveFont(unsigned int id)
+{
+    auto const found = m_fonts.find(id);
+    if (found == m_fonts.end())
+        return;
+    CGUIFont* font = found->second;
+    for (auto copy = m_windowFonts.begin(); copy != m_windowFonts.end();) {
+        auto const next = std::next(copy);
+        if (copy->second->GetParentFont() == font)
+            RemoveWindowFont(copy->first);
+        copy = next;
+    }
+    m_fonts.erase(found);
+    delete font;
+    ReleaseId(id);
+}
+
+void CGUIManager::RemoveWindowFont(unsigned int id)
+{
+    auto const found = m_windowFonts.find(id);
+    if (found == m_windowFonts.end())
+        return;
+    delete found->second;
+    m_windowFonts.erase(found);
+    ReleaseId(id);
+}
+
+CVector2 CGUIManager::GetCursorPosition() const
+{
+    CGUICursor const* cursor = GetCursor(m_mainCursorId);
+    return cursor ? cursor->GetPosition() : CVector2(0.0f, 0.0f);
+}
+
+void CGUIManager::PrintText(bool centerHorizontally, bool centerVertically, CGUIFont* font,
+                            CGUIWindow* window, CVector2 const& position, CColor const& color,
+                            CColor const* colors, std::string const& text)
+{
+    if (m_free || !font || !window || !window->IsVisible())
+        return;
+    CVector2 place = position;
+    if (centerHorizontally)
+        place.x = 0.5f * (window->GetSize().x - font->GetStringWidth(text.c_str()));
+    if (centerVertically)
+        place.y = 0.5f * (window->GetSize().y - font->GetSize());
+    place = place + window->GetAbsolutePosition();
+
+    CGUIFont* copy = GetWindowFont(AddWindowFont(font, window));
+    if (colors)
+        copy->Print(place, colors, text);
+    else
+        copy->Print(place, color, text);
+}
+
+#define TIDEWELL_GUI_FORMAT(text, format)                                                                    \
+    va_list args;                                                                                            \
+    va_start(args, format);                                                                                  \
+    std::string const text = FormatText(format, args);                                                       \
+    va_end(args)
+
+void CGUIManager::Print(CGUIFont* font, CGUIWindow* window, CVector2 const& position, CColor const& color,
+                        char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(false, false, font, window, position, color, nullptr, text);
+}
+
+void CGUIManager::Print(unsigned int fontId, unsigned int windowId, CVector2 const& position,
+                        CColor const& color, char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(false, false, GetFont(fontId), GetWindow(windowId), position, color, nullptr, text);
+}
+
+void CGUIManager::Print(CGUIFont* font, CGUIWindow* window, CVector2 const& position, CColor const* colors,
+                        char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(false, false, font, window, position, CColor(), colors, text);
+}
+
+void CGUIManager::Print(unsigned int fontId, unsigned int windowId, CVector2 const& position,
+                        CColor const* colors, char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(false, false, GetFont(fontId), GetWindow(windowId), position, CColor(), colors, text);
+}
+
+void CGUIManager::Print(bool centerHorizontally, bool centerVertically, CGUIFont* font, CGUIWindow* window,
+                        CVector2 const& position, CColor const& color, char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(centerHorizontally, centerVertically, font, window, position, color, nullptr, text);
+}
+
+void CGUIManager::Print(bool centerHorizontally, bool centerVertically, unsigned int fontId,
+                        unsigned int windowId, CVector2 const& position, CColor const& color,
+                        char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(centerHorizontally, centerVertically, GetFont(fontId), GetWindow(windowId), position, color,
+              nullptr, text);
+}
+
+void CGUIManager::Print(bool centerHorizontally, bool centerVertically, CGUIFont* font, CGUIWindow* window,
+                        CVector2 const& position, CColor const* colors, char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(centerHorizontally, centerVertically, font, window, position, CColor(), colors, text);
+}
+
+void CGUIManager::Print(bool centerHorizontally, bool centerVertically, unsigned int fontId,
+                        unsigned int windowId, CVector2 const& position, CColor const* colors,
+                        char const* format, ...)
+{
+    TIDEWELL_GUI_FORMAT(text, format);
+    PrintText(centerHorizontally, centerVertically, GetFont(fontId), GetWindow(windowId), position, CColor(),
+              colors, text);
+}
+
+#undef TIDEWELL_GUI_FORMAT
+
+void CGUIManager::Refresh()
+{
+    if (m_free)
+        return;
+    for (auto copy = m_windowFonts.begin(); copy != m_windowFonts.end();) {
+        auto const next = std::next(copy);
+        if (copy->second->GetCharactersCount() == 0)
+            RemoveWindowFont(copy->first);
+        copy = next;
+    }
+    for (auto& [id, cursor] : m_cursors)
+        cursor->Refresh();
+    CVector2 const cursorPosition = GetCursorPosition();
+    for (auto& [id, window] : m_windows)
+        window->Refresh(cursorPosition);
+    for (auto& [id, font] : m_fonts)
+        font->Refresh();
+    for (auto& [id, copy] : m_windowFonts)
+        copy->Refresh();
+}
