@@ -1,0 +1,123 @@
+#include "GeneratedContent.h"
+
+#include "core/FileManager.h"
+#include "core/MemoryManager.h"
+#include "core/MessageManager.h"
+#include "core/PackFile.h"
+#include "render/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+
+bool IsPowerOfTwo(unsigned int value)
+{
+    return value != 0 && (value & (value - 1)) == 0;
+}
+
+// The engine's file layer over the generated installation.
+class GeneratedContentThroughEngine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(CGeneratedContent::Get().GetResults(), (std::vector<int>{0, 0}));
+        messages.Create("content", false, nullptr);
+        memory.Create(&messages);
+        files.Create(&messages, &memory, CGeneratedContent::Get().GetFirst().c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        files.Destroy();
+        memory.Destroy();
+        messages.Destroy();
+    }
+
+    static std::string EnginePath(std::string path)
+    {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+
+    CMessageManager messages;
+    CMemoryManager memory;
+    CFileManager files;
+};
+
+} // namespace
+
+TEST_F(GeneratedContentThroughEngine, EveryPictureLoadsAsATexture)
+{
+    int pictures = 0;
+    for (auto const& [path, bytes] : CGeneratedContent::Get().GetFirstTree()) {
+        bool const jpeg = path.size() > 4 && path.substr(path.size() - 4) == ".jpg";
+        bool const tga = path.size() > 4 && path.substr(path.size() - 4) == ".tga";
+        if (!jpeg && !tga) {
+            continue;
+        }
+        ++pictures;
+        CImage image;
+        ASSERT_TRUE(image.LoadFromFile(&messages, &memory, &files, EnginePath(path).c_str())) << path;
+        EXPECT_TRUE(IsPowerOfTwo(image.GetWidth()) && IsPowerOfTwo(image.GetHeight())) << path;
+        bool const opacity = path.find("_alfa") != std::string::npos;
+        EXPECT_EQ(image.GetBPP(), opacity ? 8u : tga ? 32u : 24u) << path;
+    }
+    EXPECT_GT(pictures, 30);
+}
+
+TEST_F(GeneratedContentThroughEngine, FishOpacityMapsMatchTheirTextures)
+{
+    for (int fish = 1; fish <= 6; ++fish) {
+        for (int variant = 1; variant <= 2; ++variant) {
+            std::string const suffix = std::to_string(fish) + "_" + std::to_string(variant) + ".jpg";
+            CImage colour, opacity;
+            ASSERT_TRUE(
+                colour.LoadFromFile(&messages, &memory, &files, ("Data\\Textures\\fish" + suffix).c_str()));
+            ASSERT_TRUE(opacity.LoadFromFile(&messages, &memory, &files,
+                                             ("Data\\Textures\\fish_alfa_" + suffix).c_str()));
+            EXPECT_EQ(colour.GetWidth(), opacity.GetWidth());
+            EXPECT_EQ(colour.GetHeight(), opacity.GetHeight());
+        }
+    }
+}
+
+TEST_F(GeneratedContentThroughEngine, FontAtlasIsWhiteWithCoverageInAlpha)
+{
+    CImage font;
+    ASSERT_TRUE(font.LoadFromFile(&messages, &memory, &files, "Data\\Textures\\font\\font.tga"));
+    ASSERT_EQ(font.GetBPP(), 32u);
+    unsigned int covered = 0;
+    for (unsigned int y = 0; y < font.GetHeight(); ++y) {
+        for (unsigned int x = 0; x < font.GetWidth(); ++x) {
+            unsigned char r, g, b, a;
+            font.GetPixel(x, y, &r, &g, &b, &a);
+            ASSERT_EQ(r, 255);
+            covered += a > 128 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(covered, 2000u);
+}
+
+TEST_F(GeneratedContentThroughEngine, PackHoldsTheDataFolder)
+{
+    CPackFile pack;
+    std::string const path = (CGeneratedContent::Get().GetFirst() / "Data" / "coralume.pak").string();
+    ASSERT_TRUE(pack.Load(&messages, &memory, path.c_str()));
+    unsigned int members = 0;
+    for (auto const& [name, bytes] : CGeneratedContent::Get().GetFirstTree()) {
+        if (name.rfind("Data/", 0) != 0 || name == "Data/coralume.pak") {
+            continue;
+        }
+        ++members;
+        unsigned int size = 0;
+        ASSERT_TRUE(pack.GetFileSize(EnginePath(name).c_str(), &size)) << name;
+        ASSERT_EQ(size, bytes.size()) << name;
+        std::vector<std::uint8_t> data(size);
+        ASSERT_TRUE(pack.GetFileData(EnginePath(name).c_str(), data.data()));
+        EXPECT_TRUE(data == bytes) << name;
+    }
+    EXPECT_EQ(pack.GetFilesCount(), members);
+}
