@@ -662,7 +662,7 @@ void CModel::Refresh(bool useFrustum)
     if (morph)
         BlendMorphFrames(frameA, frameB, t);
     if (skeletal)
-        SkinVertices();
+        ApplySkin();
 }
 
 void CModel::AnimateSkeleton(unsigned int frameA, unsigned int frameB, float t)
@@ -709,7 +709,6 @@ void CModel::BlendMorphFrames(unsigned int frameA, unsigned int frameB, float t)
     unsigned int const bufferSize = m_vertexBuffer->GetSize();
     std::size_t const records = m_morphFrames.size() / MorphRecordFloats;
     Vertex* vertices = m_vertexBuffer->Lock(0, bufferSize);
-    float const s = 1.0f - t;
     std::size_t offset = 0;
     unsigned int const lastFrame = std::max(frameA, frameB);
     for (auto const& set : m_triangleSets) {
@@ -726,17 +725,12 @@ void CModel::BlendMorphFrames(unsigned int frameA, unsigned int frameB, float t)
             continue;
         float const* a = m_morphFrames.data() + (setOffset + std::size_t(count) * frameA) * MorphRecordFloats;
         float const* b = m_morphFrames.data() + (setOffset + std::size_t(count) * frameB) * MorphRecordFloats;
-        Vertex* out = vertices + first;
-        for (unsigned int k = 0; k < count; ++k, a += MorphRecordFloats, b += MorphRecordFloats, ++out) {
-            out->position = {a[0] * s + b[0] * t, a[1] * s + b[1] * t, a[2] * s + b[2] * t};
-            out->normal = {a[3] * s + b[3] * t, a[4] * s + b[4] * t, a[5] * s + b[5] * t};
-            out->uv = {a[6] * s + b[6] * t, a[7] * s + b[7] * t};
-        }
+        BlendMorphRecords(a, b, t, count, vertices + first);
     }
     m_vertexBuffer->Unlock();
 }
 
-void CModel::SkinVertices()
+void CModel::ApplySkin()
 {
     if (m_skin.empty() || !m_vertexBuffer || m_skeleton.IsFree())
         return;
@@ -747,29 +741,7 @@ void CModel::SkinVertices()
         static_cast<unsigned int>(std::min<std::size_t>(m_skin.size(), m_vertexBuffer->GetSize()));
     SBone const* bones = bonesCount > 0 ? m_skeleton.GetBone(0u) : nullptr;
     Vertex* vertices = m_vertexBuffer->Lock(0, vertexCount);
-    SInfluence const* influences = m_influences.data();
-    for (unsigned int v = 0; v < vertexCount; ++v) {
-        SSkinEntry const entry = m_skin[v];
-        float px = 0.0f, py = 0.0f, pz = 0.0f;
-        float nx = 0.0f, ny = 0.0f, nz = 0.0f;
-        SInfluence const* influence = influences + entry.firstInfluence;
-        for (unsigned int i = 0; i < entry.influencesCount; ++i, ++influence) {
-            SBone const& bone = bones[influence->bone];
-            float const* m = bone.boneMatrix.Get();
-            float const* r = bone.rotationMatrix.Get();
-            float const w = influence->weight;
-            CVector3 const& p = influence->position;
-            CVector3 const& n = influence->normal;
-            px += w * (m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3]);
-            py += w * (m[4] * p.x + m[5] * p.y + m[6] * p.z + m[7]);
-            pz += w * (m[8] * p.x + m[9] * p.y + m[10] * p.z + m[11]);
-            nx += w * (r[0] * n.x + r[1] * n.y + r[2] * n.z);
-            ny += w * (r[4] * n.x + r[5] * n.y + r[6] * n.z);
-            nz += w * (r[8] * n.x + r[9] * n.y + r[10] * n.z);
-        }
-        vertices[v].position = {px, py, pz};
-        vertices[v].normal = {nx, ny, nz};
-    }
+    SkinVertices(m_skin.data(), vertexCount, m_influences.data(), bones, vertices);
     m_vertexBuffer->Unlock();
 }
 

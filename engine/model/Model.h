@@ -11,6 +11,7 @@
 #include "model/AnimationControl.h"
 #include "model/ModelFile.h"
 #include "model/Skeleton.h"
+#include "model/Skinning.h"
 #include "render/Octree.h"
 
 class CCamera;
@@ -141,21 +142,6 @@ public:
     bool Save(char const* fileName) const;
 
 private:
-    // One bone's pull on a skinned vertex, in bone space.
-    struct SInfluence
-    {
-        std::uint32_t bone;
-        float weight;
-        CVector3 position;
-        CVector3 normal;
-    };
-    struct SSkinEntry
-    {
-        std::uint16_t influencesCount;
-        std::uint32_t firstInfluence;
-    };
-    // Morph record: position (3), normal (3), u, v.
-    static constexpr unsigned int MorphRecordFloats = 8;
     static constexpr unsigned int KeyframeFloats = 10;
 
     void StoreManagers(SModelManagers const& managers);
@@ -167,7 +153,7 @@ private:
 
     void AnimateSkeleton(unsigned int frameA, unsigned int frameB, float t);
     void BlendMorphFrames(unsigned int frameA, unsigned int frameB, float t);
-    void SkinVertices();
+    void ApplySkin();
     void CollectVisibleTriangleSets(bool useFrustum);
     void SortVisibleTriangleSets();
 
@@ -184,7 +170,7 @@ private:
     // Scratch of the same capacity for ordering the visible sets without allocating.
     std::vector<unsigned int> m_sortScratch;
     std::vector<SSkinEntry> m_skin;
-    std::vector<SInfluence> m_influences;
+    std::vector<SSkinInfluence> m_influences;
     // Highest bone any influence names (skinning is skipped when the skeleton lacks it).
     std::uint32_t m_highestInfluenceBone = 0;
     std::vector<float> m_morphFrames;
