@@ -1,6 +1,18 @@
 #pragma once
 
-// Joins the engine's frame cycle; its subsystem fills it in.
+#include <vector>
+
+#include "model/SpriteGroup.h"
+
+class CCameraManager;
+class CMemoryManager;
+class CMessageManager;
+class CModelManager;
+class CShaderDescriptor;
+class CShaderManager;
+
+// Owns every sprite group of the engine and refreshes them once per frame, before the
+// model manager draws the scene.
 class CSpriteGroupManager
 {
 public:
@@ -9,15 +21,45 @@ public:
     CSpriteGroupManager(CSpriteGroupManager const&) = delete;
     CSpriteGroupManager& operator=(CSpriteGroupManager const&) = delete;
 
-    template <typename... Arguments>
-    void Create(Arguments const&...)
-    {
-        Destroy();
-        m_free = false;
-    }
-    void Destroy() { m_free = true; }
+    void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CCameraManager* cameraManager,
+                CShaderManager* shaderManager, CModelManager* modelManager);
+    void Destroy();
     bool IsFree() const { return m_free; }
-    void Refresh() {}
+
+    CSpriteGroup* AddSpriteGroup(unsigned int const& count, CShaderDescriptor const& shader,
+                                 unsigned int const& cameraIndex);
+    CSpriteGroup* AddSpriteGroup(CSpriteGroup const& group);
+    // Fill a group the caller owns; the manager does not keep it.
+    void CreateSpriteGroup(CSpriteGroup* group, unsigned int const& count, CShaderDescriptor const& shader,
+                           unsigned int const& cameraIndex);
+    void CreateSpriteGroup(CSpriteGroup* group, CSpriteGroup const& source);
+    // Null, or a group this manager does not hold, changes nothing.
+    void RemoveSpriteGroup(CSpriteGroup* group);
+
+    unsigned int GetOccupiedSpriteGroupsIndicesCount() const
+    {
+        return static_cast<unsigned int>(m_occupied.size());
+    }
+    unsigned int GetOccupiedSpriteGroupIndex(unsigned int i) const { return m_occupied[i]; }
+    // Null for an empty slot or one past the table.
+    CSpriteGroup* GetSpriteGroup(unsigned int slot) const
+    {
+        return slot < m_slots.size() ? m_slots[slot] : nullptr;
+    }
+
+    // Refreshes every group in the order they were added.
+    void Refresh();
+
 private:
+    CSpriteGroup* Insert(CSpriteGroup* group);
+
     bool m_free = true;
+    CMessageManager* m_messageManager = nullptr;
+    CMemoryManager* m_memoryManager = nullptr;
+    CCameraManager* m_cameraManager = nullptr;
+    CShaderManager* m_shaderManager = nullptr;
+    CModelManager* m_modelManager = nullptr;
+    std::vector<unsigned int> m_freeSlots;
+    std::vector<unsigned int> m_occupied;
+    std::vector<CSpriteGroup*> m_slots;
 };
