@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-// Two runs of the builder program (with the pack) into fresh folders, made once per test
-// process and removed at its end.
+// Two runs of the builder program (with the pack) into fresh folders. The result is kept
+// in the working directory for the builder binary it came from, so the test processes
+// that ctest starts one per test share one generation.
 class CGeneratedContent
 {
 public:
@@ -45,19 +46,34 @@ public:
 
 private:
     CGeneratedContent()
-        : m_root(std::filesystem::temp_directory_path() /
-                 ("coralume-content-test-" + std::to_string(::getpid())))
     {
-        std::filesystem::remove_all(m_root);
-        for (char const* name : {"first", "second"}) {
-            std::string const command = std::string("\"") + CORALUME_CONTENT_BUILDER + "\" \"" +
-                                        (m_root / name).string() + "\" --pack > /dev/null";
-            m_results.push_back(std::system(command.c_str()));
+        namespace fs = std::filesystem;
+        std::error_code error;
+        auto const stamp = fs::last_write_time(CORALUME_CONTENT_BUILDER, error).time_since_epoch().count();
+        std::string const name = "generated-content-" +
+                                 std::to_string(fs::file_size(CORALUME_CONTENT_BUILDER, error)) + "-" +
+                                 std::to_string(stamp);
+        m_root = fs::absolute(name);
+        if (!fs::exists(m_root / "done")) {
+            fs::path const scratch = fs::absolute(name + "-" + std::to_string(::getpid()));
+            fs::remove_all(scratch);
+            std::vector<int> results;
+            for (char const* run : {"first", "second"}) {
+                std::string const command = std::string("\"") + CORALUME_CONTENT_BUILDER + "\" \"" +
+                                            (scratch / run).string() + "\" --pack > /dev/null";
+                results.push_back(std::system(command.c_str()));
+            }
+            std::ofstream(scratch / "done") << results[0] << " " << results[1] << "\n";
+            fs::rename(scratch, m_root, error); // another process may have finished first
+            fs::remove_all(scratch, error);
         }
+        std::ifstream done(m_root / "done");
+        int first = -1, second = -1;
+        done >> first >> second;
+        m_results = {first, second};
         m_first = ReadTree(m_root / "first");
         m_second = ReadTree(m_root / "second");
     }
-    ~CGeneratedContent() { std::filesystem::remove_all(m_root); }
 
     static Tree ReadTree(std::filesystem::path const& root)
     {
