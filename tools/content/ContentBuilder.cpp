@@ -53,6 +53,8 @@ constexpr SArea FishAreas[] = {
 };
 constexpr float StarfishPosition[3] = {4.2f, -6.5f, -1.6f};
 constexpr float StarfishAnimationSpeed = 1.5f;
+// The models are built at about 1.5 units long; the school shows them a third larger.
+constexpr float FishSizeDivisor = 0.75f;
 
 } // namespace
 
@@ -222,7 +224,7 @@ void CContentBuilder::BuildFishPacks()
             SFishRecord fish;
             fish.model = Format("fish%d.mlf", static_cast<int>(i) + 1);
             fish.variant = pack + 1;
-            fish.sizeDivisor = 1.0f;
+            fish.sizeDivisor = FishSizeDivisor;
             fish.minimumSpeed = 0.55f;
             fish.maximumSpeed = 1.0f;
             Write(std::string("Data/FishPacks/") + packs[pack] +
