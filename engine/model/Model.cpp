@@ -203,9 +203,11 @@ void CModel::BuildFromFile(SModelFile const& file)
     auto const setsCount = static_cast<unsigned int>(m_triangleSets.size());
     bool const loaded = m_octree.Create(m_managers.messageManager, m_managers.memoryManager,
                                         m_managers.fileManager, octreePath);
-    if (loaded && !m_octree.FitsTriangleSets(setsCount))
+    // A tree without nodes, or one naming sets the model lacks, is replaced like a missing one.
+    bool const fits = loaded && m_octree.GetNodesCount() > 0 && m_octree.FitsTriangleSets(setsCount);
+    if (loaded && !fits)
         m_managers.messageManager->WriteError("Incorrect %s file format", octreePath);
-    if (!loaded || !m_octree.FitsTriangleSets(setsCount)) {
+    if (!fits) {
         CreateSingleLeafOctree(nullptr, nullptr);
         if (file.IsMorph()) {
             Vertex* vertices = m_vertexBuffer->Lock(0, bufferVertices);
@@ -568,7 +570,8 @@ void CModel::SetName(char const* name)
 
 CBoundingBox const& CModel::GetBoundingBox() const
 {
-    return m_octree.GetNode(0)->box;
+    static CBoundingBox const empty({0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f});
+    return m_octree.GetNodesCount() > 0 ? m_octree.GetNode(0)->box : empty;
 }
 
 void CModel::CalculateAccurateBoundingBox(CBoundingBox* box) const

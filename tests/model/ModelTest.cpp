@@ -105,6 +105,17 @@ TEST_F(ModelTest, OctreeFileBesideTheModelIsUsedWhenItFits)
     CModel* other = Models()->AddModel("static.mlf", 0);
     EXPECT_EQ(other->GetOctree()->GetNodesCount(), 1u);
     EXPECT_EQ(other->GetTriangleSetsCount(), 2u);
+
+    // Nor does a tree without nodes.
+    COctree empty;
+    empty.Create(Messages(), Memory(), Files(), 0u);
+    ASSERT_TRUE(empty.Save("data\\models\\static.otf"));
+    CModel* third = Models()->AddModel("static.mlf", 0);
+    ASSERT_EQ(third->GetOctree()->GetNodesCount(), 1u);
+    ExpectNear(third->GetBoundingBox().GetMaxPoint(), {3, 1, 0});
+
+    CModel free;
+    EXPECT_EQ(free.GetBoundingBox().GetRadius(), 0.0f);
 }
 
 TEST_F(ModelTest, SizeMismatchGivesFormatErrorAndTheUnitBox)
