@@ -66,6 +66,14 @@ private:
             std::ofstream(scratch / "done") << results[0] << " " << results[1] << "\n";
             fs::rename(scratch, m_root, error); // another process may have finished first
             fs::remove_all(scratch, error);
+            // Generations of earlier builder binaries are no longer needed.
+            for (auto const& entry : fs::directory_iterator(m_root.parent_path(), error)) {
+                std::string const other = entry.path().filename().string();
+                if (other.rfind("generated-content-", 0) == 0 && entry.path() != m_root &&
+                    fs::exists(entry.path() / "done")) {
+                    fs::remove_all(entry.path(), error);
+                }
+            }
         }
         std::ifstream done(m_root / "done");
         int first = -1, second = -1;
