@@ -1,5 +1,7 @@
 #include "gui/GUIFont.h"
 
+#include "gui/GUIFontFile.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -15,25 +17,6 @@
 #include "render/ShaderManager.h"
 #include "render/TriangleSet.h"
 #include "render/VertexBuffer.h"
-
-namespace
-{
-std::uint32_t ReadU32(unsigned char const* bytes)
-{
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-float ReadF32(unsigned char const* bytes)
-{
-    std::uint32_t const bits = ReadU32(bytes);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-constexpr char FontMagic[5] = {'T', 'W', 'F', 'N', 'T'};
-} // namespace
 
 CGUIFont::~CGUIFont()
 {
@@ -125,44 +108,9 @@ void CGUIFont::ReadFontFile(char const* fileName)
     CFile file;
     try {
         m_fileManager->OpenFile(&file, fileName, FILE_READ_BINARY);
-        ReadGlyphs(file, fileName);
+        ReadFontGlyphs(m_messageManager, file, fileName, &m_glyphs);
     } catch (CFileError const& error) {
         m_messageManager->WriteFatalError("%s", error.GetText());
-    }
-}
-
-void CGUIFont::ReadGlyphs(CFile& file, char const* fileName)
-{
-    unsigned int const fileSize = file.GetSize();
-    if (fileSize < HeaderSize)
-        m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
-
-    unsigned char header[HeaderSize];
-    file.Read(header, HeaderSize);
-    if (ReadU32(header) != fileSize || std::memcmp(header + 4, FontMagic, sizeof FontMagic) != 0)
-        m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
-    if (ReadU32(header + 9) != FileVersion)
-        m_messageManager->WriteFatalError("Incorrect %s format version, current is %d", fileName,
-                                          static_cast<int>(FileVersion));
-
-    // The glyph count must account for exactly the rest of the file.
-    std::uint64_t const count = ReadU32(header + 13);
-    if (HeaderSize + count * GlyphRecordSize != fileSize)
-        m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
-
-    std::vector<unsigned char> records(static_cast<std::size_t>(count) * GlyphRecordSize);
-    if (!records.empty())
-        file.Read(records.data(), static_cast<unsigned int>(records.size()));
-    for (std::size_t i = 0; i < count; ++i) {
-        unsigned char const* record = &records[i * GlyphRecordSize];
-        SGUIGlyph glyph;
-        glyph.code = record[0];
-        glyph.u = ReadF32(record + 1);
-        glyph.v = ReadF32(record + 5);
-        glyph.du = ReadF32(record + 9);
-        glyph.dv = ReadF32(record + 13);
-        glyph.advance = ReadF32(record + 17);
-        m_glyphs.emplace(glyph.code, glyph);
     }
 }
 

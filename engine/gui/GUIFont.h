@@ -86,7 +86,6 @@ protected:
 private:
     void CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader);
     void ReadFontFile(char const* fileName);
-    void ReadGlyphs(CFile& file, char const* fileName);
     float GetAdvance(unsigned char code) const;
     template <typename ColorAt>
     void PrintWith(CVector2 const& position, std::string const& text, ColorAt colorAt);
