@@ -49,7 +49,7 @@ TEST_F(ContentBuild, EveryFileTheProgramAndPluginsLoadIsPresent)
           "Data/Sounds/edit.wav", "Data/Sounds/Menu/button_press.wav", "Data/Models/star.mlf",
           "Data/Models/star.srf", "Data/Models/star.otf", "Data/Models/star_shadow.mlf",
           "Data/Models/star_shadow.srf", "Data/Models/star_shadow.otf", "Data/fishes.dat",
-          "Plugins/StarFish.dat", "Plugins/Shoalmind.dat", "Plugins/Plankton.dat", "Coralume.ini"}) {
+          "Plugins/StarFish.dat", "Plugins/Shoalmind.dat", "Plugins/Plankton.dat", "Data/Coralume.ini"}) {
         EXPECT_TRUE(Has(path)) << path;
     }
     bool ogg = false;
@@ -140,7 +140,7 @@ TEST_F(ContentBuild, StarfishDescriptorHoldsTheAnimationSpeed)
 
 TEST_F(ContentBuild, ConfigurationLinesNameTheFishAreasAndStarfish)
 {
-    std::vector<std::uint8_t> const& bytes = File("Coralume.ini");
+    std::vector<std::uint8_t> const& bytes = File("Data/Coralume.ini");
     std::string const text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find("g_fish_areas_count 2\n"), std::string::npos);
     EXPECT_NE(text.find("g_fish_area_1_max_z "), std::string::npos);

@@ -281,7 +281,8 @@ void CContentBuilder::BuildConfiguration()
         std::snprintf(line, sizeof line, "g_star_fish_%s %0.4f\n", axes[axis], StarfishPosition[axis]);
         text += line;
     }
-    Write("Coralume.ini", std::vector<std::uint8_t>(text.begin(), text.end()));
+    // The engine keeps its configuration file in the data folder.
+    Write("Data/Coralume.ini", std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 } // namespace content

@@ -9,7 +9,7 @@ namespace content
 
 // Writes the installation folder: Data (models with their shader and octree files,
 // textures, font, sounds, particle system, fish packs and selection), the plug-in
-// descriptors in Plugins and the configuration file. Every file is generated from fixed
+// descriptors in Plugins and the configuration file (Data\Coralume.ini). Every file is generated from fixed
 // seeds, so two builds give the same bytes.
 class CContentBuilder
 {

@@ -13,8 +13,8 @@ void PrintUsage()
     std::printf("Usage: coralume-content OUTDIR [--pack]\n"
                 "Writes the aquarium's installation data into OUTDIR: Data (models, shaders,\n"
                 "octrees, textures, font, sounds, fish packs), the plug-in descriptors in\n"
-                "Plugins and the configuration file. Every file is generated; two runs give\n"
-                "the same bytes.\n"
+                "Plugins and the configuration file Data/Coralume.ini. Every file is generated;\n"
+                "two runs give the same bytes.\n"
                 "  --pack  also store the Data folder as the pack Data\\coralume.pak\n");
 }
 
