@@ -1,9 +1,11 @@
 #include "GeneratedContent.h"
 
+#include "core/File.h"
 #include "core/FileManager.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "core/PackFile.h"
+#include "model/ModelFile.h"
 #include "render/Image.h"
 
 #include <gtest/gtest.h>
@@ -120,4 +122,33 @@ TEST_F(GeneratedContentThroughEngine, PackHoldsTheDataFolder)
         EXPECT_TRUE(data == bytes) << name;
     }
     EXPECT_EQ(pack.GetFilesCount(), members);
+}
+
+TEST_F(GeneratedContentThroughEngine, EveryModelReadsThroughTheEngineModelReader)
+{
+    int models = 0;
+    for (auto const& [path, bytes] : CGeneratedContent::Get().GetFirstTree()) {
+        if (path.size() < 4 || path.substr(path.size() - 4) != ".mlf") {
+            continue;
+        }
+        ++models;
+        CFile file;
+        files.OpenFile(&file, EnginePath(path), 2);
+        SModelFile model;
+        ASSERT_EQ(ReadModelFile(file, &model), EModelFileResult::Ok) << path;
+        file.Close();
+        ASSERT_FALSE(model.triangleSets.empty()) << path;
+        if (path.find("/fish") != std::string::npos) {
+            EXPECT_TRUE(model.IsSkeletal()) << path;
+            ASSERT_EQ(model.bones.size(), 5u);
+            EXPECT_EQ(model.bones[0].name, "Bone01");
+            EXPECT_EQ(model.bones[4].name, "Bone05");
+            EXPECT_EQ(model.triangleSets.size(), 2u);
+            EXPECT_EQ(model.triangleSets[1].shaderNumber, 1u);
+        } else if (path == "Data/Models/star.mlf") {
+            EXPECT_TRUE(model.IsMorph());
+            EXPECT_GT(model.framesCount, 1u);
+        }
+    }
+    EXPECT_EQ(models, 8);
 }
