@@ -5,12 +5,17 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "core/PackFile.h"
+#include "gui/GUIFont.h"
+#include "gui/GUIFontFile.h"
 #include "model/ModelFile.h"
 #include "render/Image.h"
+#include "render/Octree.h"
+#include "render/ShaderDescriptor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 namespace
 {
@@ -151,4 +156,38 @@ TEST_F(GeneratedContentThroughEngine, EveryModelReadsThroughTheEngineModelReader
         }
     }
     EXPECT_EQ(models, 8);
+}
+
+TEST_F(GeneratedContentThroughEngine, ShadersOctreesAndFontReadThroughTheEngine)
+{
+    for (std::string const stem :
+         {"fish1", "fish2", "fish3", "fish4", "fish5", "fish6", "star", "star_shadow"}) {
+        std::string const base = "Data\\Models\\" + stem;
+        COctree octree;
+        ASSERT_TRUE(octree.Create(&messages, &memory, &files, (base + ".otf").c_str())) << stem;
+        EXPECT_EQ(octree.GetNodesCount(), 1u);
+        unsigned int const descriptors = stem.rfind("fish", 0) == 0 ? 2u : 1u;
+        for (unsigned int index = 0; index < descriptors; ++index) {
+            CShaderDescriptor shader;
+            ASSERT_TRUE(shader.Create(&messages, &memory, &files, nullptr, (base + ".srf").c_str(), index))
+                << stem;
+            ASSERT_EQ(shader.GetStagesCount(), 1u);
+            SShaderDescriptorStage const* stage = shader.GetStage(0);
+            bool const blended = stem == "star_shadow" || index == 1;
+            EXPECT_EQ(shader.GetProperties() & 1u, blended ? 1u : 0u) << stem;
+            EXPECT_EQ(stage->flags & 2u, blended ? 2u : 0u) << stem;
+            EXPECT_TRUE(CGeneratedContent::Get().Has(std::string("Data/Textures/") + stage->imageName))
+                << stem;
+            if (blended) {
+                EXPECT_TRUE(CGeneratedContent::Get().Has(std::string("Data/Textures/") + stage->opacityName))
+                    << stem;
+            }
+        }
+    }
+    CFile file;
+    files.OpenFile(&file, "Data\\Textures\\font\\font.fnt", 2);
+    std::map<unsigned char, SGUIGlyph> glyphs;
+    ReadFontGlyphs(&messages, file, "Data\\Textures\\font\\font.fnt", &glyphs);
+    EXPECT_EQ(glyphs.size(), 95u);
+    EXPECT_EQ(glyphs.count('A'), 1u);
 }
