@@ -8,6 +8,7 @@
 #include "gui/GUIFont.h"
 #include "gui/GUIFontFile.h"
 #include "model/ModelFile.h"
+#include "model/ParticleSystemFile.h"
 #include "render/Image.h"
 #include "render/Octree.h"
 #include "render/ShaderDescriptor.h"
@@ -190,4 +191,16 @@ TEST_F(GeneratedContentThroughEngine, ShadersOctreesAndFontReadThroughTheEngine)
     ReadFontGlyphs(&messages, file, "Data\\Textures\\font\\font.fnt", &glyphs);
     EXPECT_EQ(glyphs.size(), 95u);
     EXPECT_EQ(glyphs.count('A'), 1u);
+}
+
+TEST_F(GeneratedContentThroughEngine, BubblesReadThroughTheEngineParticleSystemReader)
+{
+    CFile file;
+    files.OpenFile(&file, "Data\\Particle Systems\\bubbles.psf", 2);
+    ParticleSystemSettings settings;
+    ASSERT_EQ(ParticleSystemFile::Read(file, &settings), EParticleSystemFileResult::Ok);
+    EXPECT_FLOAT_EQ(settings.animationPeriod, 6.0f);
+    EXPECT_GT(settings.emissionRate[0], 0.0f);
+    EXPECT_FLOAT_EQ(settings.direction[3].z, 1.0f);
+    EXPECT_FLOAT_EQ(settings.color[5].w, 0.0f); // bubbles fade out at the end of their life
 }
