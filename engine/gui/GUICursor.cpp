@@ -29,10 +29,10 @@ void CGUICursor::Create(SGUIContext const& context, float size, CShaderDescripto
     CVector3 const normal(0.0f, 0.0f, 1.0f);
     std::uint32_t const white = 0xFFFFFFFFu;
     Vertex* vertices = model->GetVertexBuffer()->Lock(0, 4);
-    vertices[0] = {CVector3(0.0f, 0.0f, 0.0f), normal, white, CVector2(0.0f, 0.0f)};
-    vertices[1] = {CVector3(0.0f, -size, 0.0f), normal, white, CVector2(0.0f, 1.0f)};
-    vertices[2] = {CVector3(size, 0.0f, 0.0f), normal, white, CVector2(1.0f, 0.0f)};
-    vertices[3] = {CVector3(size, -size, 0.0f), normal, white, CVector2(1.0f, 1.0f)};
+    vertices[0] = {CVector3(0.0f, 0.0f, 0.0f), normal, white, CVector2(0.0f, 1.0f)};
+    vertices[1] = {CVector3(0.0f, -size, 0.0f), normal, white, CVector2(0.0f, 0.0f)};
+    vertices[2] = {CVector3(size, 0.0f, 0.0f), normal, white, CVector2(1.0f, 1.0f)};
+    vertices[3] = {CVector3(size, -size, 0.0f), normal, white, CVector2(1.0f, 0.0f)};
     model->GetVertexBuffer()->Unlock();
     m_free = false;
     Adopt(model);

@@ -74,6 +74,7 @@ void CGUIWindow::WriteQuadVertices()
     VertexBuffer* buffer = m_model->GetVertexBuffer();
     if (!buffer || buffer->GetSize() < 4 || m_model->GetTriangleSetsCount() != 1)
         return;
+    // Texture v runs up from the picture's bottom row, as in the font atlas.
     float const u0 = (m_properties & GWP_FLIP_HORIZONTAL) ? 1.0f : 0.0f;
     float const v0 = (m_properties & GWP_FLIP_VERTICAL) ? 1.0f : 0.0f;
     float const u1 = 1.0f - u0;
@@ -81,10 +82,10 @@ void CGUIWindow::WriteQuadVertices()
     std::uint32_t const color = PackColor(m_color);
     CVector3 const normal(0.0f, 0.0f, 1.0f);
     Vertex* vertices = buffer->Lock(0, 4);
-    vertices[0] = {CVector3(0.0f, 1.0f, 0.0f), normal, color, CVector2(u0, v0)};
-    vertices[1] = {CVector3(0.0f, 0.0f, 0.0f), normal, color, CVector2(u0, v1)};
-    vertices[2] = {CVector3(1.0f, 1.0f, 0.0f), normal, color, CVector2(u1, v0)};
-    vertices[3] = {CVector3(1.0f, 0.0f, 0.0f), normal, color, CVector2(u1, v1)};
+    vertices[0] = {CVector3(0.0f, 1.0f, 0.0f), normal, color, CVector2(u0, v1)};
+    vertices[1] = {CVector3(0.0f, 0.0f, 0.0f), normal, color, CVector2(u0, v0)};
+    vertices[2] = {CVector3(1.0f, 1.0f, 0.0f), normal, color, CVector2(u1, v1)};
+    vertices[3] = {CVector3(1.0f, 0.0f, 0.0f), normal, color, CVector2(u1, v0)};
     buffer->Unlock();
 }
 

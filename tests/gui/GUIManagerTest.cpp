@@ -154,8 +154,9 @@ TEST_F(GUIManagerTest, FlipsMirrorTheTextureCoordinates)
     window->FlipHorizontal();
     EXPECT_FLOAT_EQ(v[0].uv.x, 1.0f);
     EXPECT_TRUE(window->GetProperties() & GWP_FLIP_HORIZONTAL);
-    window->FlipVertical();
     EXPECT_FLOAT_EQ(v[0].uv.y, 1.0f);
+    window->FlipVertical();
+    EXPECT_FLOAT_EQ(v[0].uv.y, 0.0f);
     window->SetColor(CVector4(1.0f, 0.0f, 0.0f, 0.5f));
     EXPECT_EQ(v[3].color, 0x80FF0000u);
 }

@@ -84,4 +84,27 @@ TEST_F(GUIRenderTest, WindowsDrawTheirColourAndTextLiesOverThem)
     EXPECT_EQ(At(40, 70), 0x000000u);
     EXPECT_EQ(At(255, 70), 0x000000u);
 }
+TEST_F(GUIRenderTest, WindowPicturesStandUpright)
+{
+    // A picture stored top row first: red above, green below.
+    std::vector<unsigned char> picture = MakeSolidTga(8, 8, 0xFFFF0000u);
+    for (std::size_t pixel = 32; pixel < 64; ++pixel) {
+        picture[18 + 4 * pixel + 1] = 0xFF;
+        picture[18 + 4 * pixel + 2] = 0x00;
+    }
+    host->WriteFile("Data/Textures/font/halves.tga", picture);
+    CShaderDescriptor shader;
+    host->engine.GetShaderManager()->CreateShaderDescriptor(&shader, 0u);
+    shader.AddStage(SSF_TEXTURE, 1, 0.0f, "font\\halves.tga", "", SSBT_CLAMP);
+    host->gui->AddWindow(GWP_SHOWN, CVector2(100, 100), CVector2(80, 80), shader, nullptr);
+    CGUIWindow* mirrored = host->gui->GetWindow(
+        host->gui->AddWindow(GWP_SHOWN, CVector2(300, 100), CVector2(80, 80), shader, nullptr));
+    mirrored->FlipVertical();
+    Render();
+
+    EXPECT_EQ(At(140, 170), 0xFF0000u);
+    EXPECT_EQ(At(140, 110), 0x00FF00u);
+    EXPECT_EQ(At(340, 170), 0x00FF00u);
+    EXPECT_EQ(At(340, 110), 0xFF0000u);
+}
 } // namespace
