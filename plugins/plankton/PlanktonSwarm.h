@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "math/Vector.h"
+
+class CSpriteGroup;
+
+// The swarm's own linear congruential generator.
+class CPlanktonRandom
+{
+public:
+    explicit CPlanktonRandom(std::uint32_t seed = 1) : m_seed(seed) {}
+
+    void SetSeed(std::uint32_t seed) { m_seed = seed; }
+    std::uint32_t GetSeed() const { return m_seed; }
+    // A value in [0, 1) with 15 bits.
+    float Next()
+    {
+        m_seed = m_seed * 1103515245u + 12345u;
+        return static_cast<float>((m_seed >> 16) & 0x7fffu) / 32768.0f;
+    }
+
+private:
+    std::uint32_t m_seed;
+};
+
+// Specks of plankton on a layered grid of homes: each drifts slowly, flees any fish that
+// comes close, and once it has strayed far from home fades out and reappears there.
+class CPlanktonSwarm
+{
+public:
+    static constexpr unsigned int CellsX = 5;
+    static constexpr unsigned int CellsY = 5;
+    static constexpr unsigned int Layers = 15;
+    static constexpr unsigned int SpecksCount = CellsX * CellsY * Layers;
+    static constexpr float SpeckSize = 0.025f;
+    static constexpr float DriftSpeed = 0.1f;
+    static constexpr float FlightFactor = 5.0f;
+    static constexpr float StrayDistance = 5.0f;
+    static constexpr float FadeStep = 0.1f;
+    static constexpr float FadeChance = 0.9f;
+    static constexpr float InvisibleAlpha = 0.00001f;
+
+    CPlanktonSwarm();
+
+    CVector3 const& GetMinimum() const { return m_min; }
+    CVector3 const& GetMaximum() const { return m_max; }
+    CVector3 const& GetCellSize() const { return m_cellSize; }
+    CPlanktonRandom& GetRandom() { return m_random; }
+
+    // Puts every speck on its home as a sprite of `group`, which needs room for SpecksCount.
+    void Populate(CSpriteGroup* group);
+    // Lets go of the sprite group and forgets the specks.
+    void Clear();
+
+    // One step of `dt` seconds with the fish at `fish[0 … fishCount − 1]`.
+    void Refresh(float dt, CVector3 const* fish, unsigned int fishCount);
+
+    unsigned int GetSpecksCount() const { return static_cast<unsigned int>(m_sprites.size()); }
+    unsigned int GetSpriteIndex(unsigned int speck) const { return m_sprites[speck]; }
+    CVector3 const& GetHome(unsigned int speck) const { return m_homes[speck]; }
+    CVector3& GetMovement(unsigned int speck) { return m_movements[speck]; }
+
+private:
+    CVector3 NextCentredVector(CVector3 const& scale, CVector3 const& offset);
+    bool Flee(CVector3 const& position, CVector3* movement, float dt, CVector3 const* fish,
+              unsigned int fishCount) const;
+    void ReturnHome(unsigned int speck, CVector3* position, CVector4* color);
+
+    CVector3 m_min;
+    CVector3 m_max;
+    CVector3 m_cellSize;
+    CPlanktonRandom m_random;
+    CSpriteGroup* m_group = nullptr;
+    std::vector<unsigned int> m_sprites;
+    std::vector<CVector3> m_movements;
+    std::vector<CVector3> m_homes;
+};

@@ -1,0 +1,35 @@
+#include "StarFishPlugin.h"
+
+#include "PluginExports.h"
+#include "core/Engine.h"
+#include "core/Format.h"
+
+CGameChocolateStarFishPlugin::~CGameChocolateStarFishPlugin()
+{
+    Destroy();
+}
+
+void CGameChocolateStarFishPlugin::Create(CEngine* engine, CCamera* /*camera*/)
+{
+    m_engine = engine;
+    CFormat const path("%s\\Plugins\\StarFish.dat", engine->GetConfig()->GetValue("g_install_path"));
+    CFile* descriptor = ReadConfigFile(engine, path.GetString().c_str());
+    if (!descriptor)
+        engine->GetMessageManager()->WriteFatalError("Cannot open Plugins\\StarFish.dat");
+    float const speed = CStarFishScene::ReadAnimationSpeed(descriptor);
+    m_scene.Create(engine->GetModelManager(), speed, CStarFishScene::ReadPosition(engine->GetConfig()));
+    engine->GetMessageManager()->Write("+Plugin: StarFish");
+}
+
+void CGameChocolateStarFishPlugin::Destroy()
+{
+    if (!m_engine)
+        return;
+    m_scene.Destroy();
+    m_engine->GetMessageManager()->Write("-Plugin: StarFish");
+    m_engine = nullptr;
+}
+
+LAGOONIX_DEFINE_PLUGIN(CGameChocolateStarFishPlugin, CGameChocolateStarFishPlugin::Priority,
+                       CGameChocolateStarFishPlugin::Type, CGameChocolateStarFishPlugin::Version,
+                       CGameChocolateStarFishPlugin::Description)

@@ -1,0 +1,192 @@
+#include "sprites/SpriteFixture.h"
+
+#include <cmath>
+#include <set>
+
+#include "../../plugins/plankton/PlanktonSwarm.h"
+
+namespace
+{
+constexpr float Tolerance = 1e-4f;
+
+class PlanktonSwarmTest : public SpriteFixture
+{
+protected:
+    void SetUp() override
+    {
+        SpriteFixture::SetUp();
+        group = Groups()->AddSpriteGroup(CPlanktonSwarm::SpecksCount, MakeShader(), 0);
+        swarm.GetRandom().SetSeed(1234);
+        swarm.Populate(group);
+    }
+
+    SSprite* Sprite(unsigned int speck) { return group->GetSprite(swarm.GetSpriteIndex(speck)); }
+    static unsigned int Speck(unsigned int i, unsigned int j, unsigned int k) { return (i * 5 + j) * 15 + k; }
+
+    CSpriteGroup* group = nullptr;
+    CPlanktonSwarm swarm;
+};
+
+TEST(PlanktonRandom, FollowsTheLinearCongruentialSequence)
+{
+    CPlanktonRandom random(1);
+    // seed 1 × 1103515245 + 12345 = 1103527590; (>> 16) & 0x7fff = 16838.
+    EXPECT_FLOAT_EQ(random.Next(), 16838.0f / 32768.0f);
+    EXPECT_EQ(random.GetSeed(), 1103527590u);
+    for (int i = 0; i < 1000; ++i) {
+        float const u = random.Next();
+        ASSERT_GE(u, 0.0f);
+        ASSERT_LT(u, 1.0f);
+    }
+}
+
+TEST_F(PlanktonSwarmTest, VolumeIsCutIntoFiveByFiveByFifteenCells)
+{
+    EXPECT_NEAR(swarm.GetCellSize().x, 21.0f / 5.0f, Tolerance);
+    EXPECT_NEAR(swarm.GetCellSize().y, 8.0f / 5.0f, Tolerance);
+    EXPECT_NEAR(swarm.GetCellSize().z, 8.0f / 15.0f, Tolerance);
+}
+
+TEST_F(PlanktonSwarmTest, EverySpeckGetsItsOwnSpriteOnASquaredLayerHome)
+{
+    ASSERT_EQ(swarm.GetSpecksCount(), 375u);
+    EXPECT_EQ(group->GetUsedCount(), 375u);
+    std::set<unsigned int> sprites;
+    CVector3 const& cell = swarm.GetCellSize();
+    CVector3 const& min = swarm.GetMinimum();
+    for (unsigned int i = 0; i < 5; ++i) {
+        for (unsigned int j = 0; j < 5; ++j) {
+            for (unsigned int k = 0; k < 15; ++k) {
+                unsigned int const speck = Speck(i, j, k);
+                sprites.insert(swarm.GetSpriteIndex(speck));
+                CVector3 const& home = swarm.GetHome(speck);
+                // Within ±0.3 of a cell in x and y and ±0.15 in z of the grid point.
+                EXPECT_LE(std::fabs(home.x - (min.x + cell.x * i)), 0.3f * cell.x + Tolerance);
+                EXPECT_LE(std::fabs(home.y - (min.y + cell.y * j)), 0.3f * cell.y + Tolerance);
+                EXPECT_LE(std::fabs(home.z - (min.z + cell.z * 0.035f * k * k)), 0.15f * cell.z + Tolerance);
+                SSprite const* sprite = Sprite(speck);
+                EXPECT_EQ(sprite->position.x, home.x);
+                EXPECT_EQ(sprite->size, CPlanktonSwarm::SpeckSize);
+                EXPECT_EQ(sprite->color.w, 1.0f);
+                EXPECT_EQ(swarm.GetMovement(speck).GetLength(), 0.0f);
+            }
+        }
+    }
+    EXPECT_EQ(sprites.size(), 375u);
+}
+
+TEST_F(PlanktonSwarmTest, FirstHomeTakesItsDrawsZFirst)
+{
+    CPlanktonSwarm fresh;
+    fresh.GetRandom().SetSeed(1);
+    CSpriteGroup* other = Groups()->AddSpriteGroup(CPlanktonSwarm::SpecksCount, MakeShader(), 0);
+    fresh.Populate(other);
+    CPlanktonRandom random(1);
+    float const u1 = random.Next();
+    float const u2 = random.Next();
+    float const u3 = random.Next();
+    CVector3 const& cell = fresh.GetCellSize();
+    CVector3 const& home = fresh.GetHome(0);
+    EXPECT_NEAR(home.x, -10.5f + cell.x * (u3 * 0.6f - 0.3f), Tolerance);
+    EXPECT_NEAR(home.y, -2.0f + cell.y * (u2 * 0.6f - 0.3f), Tolerance);
+    EXPECT_NEAR(home.z, -2.0f + cell.z * (u1 * 0.3f - 0.15f), Tolerance);
+}
+
+TEST_F(PlanktonSwarmTest, WithoutFishEverySpeckDriftsAtATenthOfAUnitPerSecond)
+{
+    for (int frame = 0; frame < 20; ++frame) {
+        std::vector<CVector3> before;
+        for (unsigned int s = 0; s < swarm.GetSpecksCount(); ++s)
+            before.push_back(Sprite(s)->position);
+        swarm.Refresh(0.5f, nullptr, 0);
+        for (unsigned int s = 0; s < swarm.GetSpecksCount(); ++s) {
+            ASSERT_NEAR(swarm.GetMovement(s).GetLength(), 1.0f, Tolerance) << "speck " << s;
+            ASSERT_NEAR((Sprite(s)->position - before[s]).GetLength(), 0.05f, Tolerance) << "speck " << s;
+        }
+    }
+}
+
+TEST_F(PlanktonSwarmTest, NearbyFishPutsSpecksToFlightAtHalfAUnitPerSecond)
+{
+    CVector3 const fish[] = {{0, 0, 0}};
+    unsigned int const fleeing = 0;
+    unsigned int const tallBox = 1;
+    unsigned int const besideX = 2;
+    unsigned int const aboveY = 3;
+    Sprite(fleeing)->position = {0.6f, 0.0f, -0.8f};
+    Sprite(tallBox)->position = {0.0f, 3.9f, 0.0f};
+    Sprite(besideX)->position = {1.05f, 0.0f, 0.0f};
+    Sprite(aboveY)->position = {0.0f, -4.05f, 0.0f};
+
+    swarm.Refresh(0.2f, fish, 1);
+    // Straight away from the fish from a standing start.
+    EXPECT_NEAR(Sprite(fleeing)->position.x, 0.6f + 0.6f * 0.1f, Tolerance);
+    EXPECT_NEAR(Sprite(fleeing)->position.z, -0.8f - 0.8f * 0.1f, Tolerance);
+    EXPECT_NEAR(swarm.GetMovement(fleeing).GetLength(), 5.0f, Tolerance);
+    EXPECT_NEAR(Sprite(tallBox)->position.y, 3.9f + 0.1f, Tolerance);
+    EXPECT_NEAR(swarm.GetMovement(tallBox).GetLength(), 5.0f, Tolerance);
+    // Outside the box: drift only.
+    EXPECT_NEAR(swarm.GetMovement(besideX).GetLength(), 1.0f, Tolerance);
+    EXPECT_NEAR(swarm.GetMovement(aboveY).GetLength(), 1.0f, Tolerance);
+
+    // Still in the box: keeps fleeing at 0.5 per second.
+    CVector3 const before = Sprite(fleeing)->position;
+    swarm.Refresh(0.2f, fish, 1);
+    EXPECT_NEAR((Sprite(fleeing)->position - before).GetLength(), 0.1f, Tolerance);
+
+    // Once clear of every fish it slows back down to the drift.
+    swarm.Refresh(0.2f, nullptr, 0);
+    EXPECT_NEAR(swarm.GetMovement(fleeing).GetLength(), 1.0f, Tolerance);
+}
+
+TEST_F(PlanktonSwarmTest, OnlyTheFirstNearFishSteers)
+{
+    CVector3 const fish[] = {{0, 0, 0}, {1, 0, 0}};
+    Sprite(0)->position = {0.5f, 0.0f, 0.0f};
+    swarm.Refresh(0.1f, fish, 2);
+    // Away from the first fish (+x), not from the second (−x).
+    EXPECT_GT(swarm.GetMovement(0).x, 4.9f);
+}
+
+TEST_F(PlanktonSwarmTest, FarStrayFadesOutInTenStepsAndReturnsHome)
+{
+    unsigned int const speck = 7;
+    CVector3 const home = swarm.GetHome(speck);
+    Sprite(speck)->position = home + CVector3(6.0f, 0.0f, 0.0f);
+
+    std::set<int> tenths;
+    int frames = 0;
+    int fadeSteps = 0;
+    float alpha = 1.0f;
+    while (frames < 2000) {
+        swarm.Refresh(0.001f, nullptr, 0);
+        ++frames;
+        float const now = Sprite(speck)->color.w;
+        if (now < alpha - 0.05f)
+            ++fadeSteps;
+        alpha = now;
+        tenths.insert(static_cast<int>(std::lround(now * 10.0f)));
+        if ((Sprite(speck)->position - home).GetLength() < Tolerance)
+            break;
+    }
+    ASSERT_LT(frames, 2000) << "the speck never came home";
+    EXPECT_EQ(fadeSteps, 9) << "the tenth step takes it home at once";
+    EXPECT_EQ(Sprite(speck)->color.w, 1.0f);
+    // Each check passes with chance 0.1, so the fade takes many more frames than steps.
+    EXPECT_GT(frames, 30);
+    EXPECT_EQ(tenths.size(), 10u); // 1.0 down to 0.1
+
+    // Back within reach, a half-faded speck is made opaque again.
+    Sprite(speck)->color.w = 0.5f;
+    swarm.Refresh(0.001f, nullptr, 0);
+    EXPECT_EQ(Sprite(speck)->color.w, 1.0f);
+}
+
+TEST_F(PlanktonSwarmTest, ClearLetsGoOfTheGroup)
+{
+    swarm.Clear();
+    EXPECT_EQ(swarm.GetSpecksCount(), 0u);
+    swarm.Refresh(1.0f, nullptr, 0);
+    EXPECT_EQ(group->GetUsedCount(), 375u);
+}
+} // namespace
