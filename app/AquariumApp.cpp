@@ -1,0 +1,383 @@
+#include "AquariumApp.h"
+
+#include "ExitRules.h"
+#include "FramePacing.h"
+#include "InstallationData.h"
+#include "SettingsLauncher.h"
+#include "core/Errors.h"
+#include "core/Timer.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/NativeWindow.h"
+#include "platform/Path.h"
+#include "platform/Registry.h"
+#include "render/ShaderDescriptor.h"
+#include "render/TextureManager.h"
+
+#include <cstdio>
+#include <set>
+
+namespace
+{
+constexpr char const* ProductName = "Coralume";
+constexpr char const* DataFolderName = "Data";
+constexpr char const* DefaultVideoMode = "desktop";
+constexpr char const* WallpaperTitle = "Coralume Wallpaper";
+constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
+constexpr float HalfPi = 1.5707964f;
+constexpr unsigned int ShownWindow = 1;
+constexpr unsigned int WindowedWidth = 800;
+constexpr unsigned int WindowedHeight = 600;
+
+std::set<std::string> ListScreenshots(std::string const& directory)
+{
+    std::set<std::string> names;
+    for (platform::SDirectoryEntry const& entry : platform::ListDirectory(directory)) {
+        if (!entry.isDirectory)
+            names.insert(entry.name);
+    }
+    return names;
+}
+} // namespace
+
+CAquariumApp::CAquariumApp() = default;
+
+CAquariumApp::~CAquariumApp()
+{
+    Shutdown();
+}
+
+char const* CAquariumApp::GetWindowTitle(ERunMode runMode)
+{
+    switch (runMode) {
+    case RUN_PREVIEW:
+        return "Coralume Screensaver Preview";
+    case RUN_SCREENSAVER:
+        return "Coralume Screensaver";
+    case RUN_WALLPAPER:
+        return "Coralume Wallpaper";
+    default:
+        return "Coralume";
+    }
+}
+
+void CAquariumApp::ReadInstallationData()
+{
+    platform::Registry registry;
+    registry.Load(platform::Registry::GetDefaultPath());
+    m_installationSuffix =
+        installation::ReadSuffix(installation::GetSuffixFilePath(platform::GetExecutablePath()));
+    m_versionText = installation::ReadVersionText(registry);
+    m_versionNumber = installation::GetVersionNumber(m_versionText);
+    m_versionString = installation::GetVersionString(m_versionText);
+}
+
+bool CAquariumApp::ReadInstallPath()
+{
+    platform::Registry registry;
+    registry.Load(platform::Registry::GetDefaultPath());
+    if (installation::ReadInstallPath(registry, m_installationSuffix, m_installPath))
+        return true;
+    platform::ShowMessageBox(ProductName, DataPathError);
+    return false;
+}
+
+int CAquariumApp::Run(SLaunchOptions const& options)
+{
+    ReadInstallationData();
+    ERunMode const runMode = options.command.runMode;
+    if (runMode == RUN_SETTINGS)
+        return RunSettingsLauncher(options.command);
+    if (IsAnotherInstanceRunning(runMode))
+        return 0;
+
+    int status = 0;
+    bool ownWindow = false;
+    HWND parent = nullptr;
+    try {
+        parent = MakeParentWindow(options, &ownWindow);
+        if (!parent &&
+            (options.command.parentWindow != 0 || options.command.desktopParent || options.windowed)) {
+            status = 1;
+        } else if (!StartUp(runMode, parent)) {
+            status = 1;
+        } else {
+            RunMessageLoop(options);
+        }
+    } catch (CFatalError const& error) {
+        platform::ShowMessageBox("Fatal Error", error.GetText());
+        status = 1;
+    }
+    Shutdown();
+    if (parent)
+        platform::DestroyNativeWindow(parent);
+    return status;
+}
+
+int CAquariumApp::RunSettingsLauncher(SCommandLine const& command)
+{
+    (void)command; // the Settings program opens its own window; no parent is passed on
+    std::string const title = std::string("Coralume ") + m_versionString;
+    if (platform::IsAnotherInstanceRunning(title.c_str(), &m_instanceLock))
+        return 0;
+    m_instanceLock.Release();
+    if (!ReadInstallPath())
+        return 1;
+    return LaunchSettingsProgram(m_installPath) ? 0 : 1;
+}
+
+bool CAquariumApp::IsAnotherInstanceRunning(ERunMode runMode)
+{
+    std::string title;
+    if (runMode == RUN_SCREENSAVER)
+        title = "Coralume Screensaver " + m_versionString;
+    else if (runMode == RUN_WALLPAPER)
+        title = "Coralume Wallpaper " + m_versionString;
+    else
+        return false;
+    return platform::IsAnotherInstanceRunning(title.c_str(), &m_instanceLock);
+}
+
+HWND CAquariumApp::MakeParentWindow(SLaunchOptions const& options, bool* ownWindow)
+{
+    *ownWindow = false;
+    SCommandLine const& command = options.command;
+    if (!command.desktopParent && command.parentWindow == 0 && !options.windowed)
+        return nullptr;
+    if (!platform::InitializeVideo()) {
+        platform::ShowMessageBox(ProductName, "No display can be opened.");
+        return nullptr;
+    }
+    HWND window = nullptr;
+    if (command.desktopParent) {
+        window = platform::AttachDesktopWindow();
+        if (!window)
+            platform::ShowMessageBox(ProductName, "The desktop window cannot be used.");
+    } else if (command.parentWindow != 0) {
+        window = platform::AttachForeignWindow(command.parentWindow);
+        if (!window) {
+            char text[128];
+            std::snprintf(text, sizeof(text), "Window %lu cannot be used.", command.parentWindow);
+            platform::ShowMessageBox(ProductName, text);
+        }
+    } else {
+        // The screen saver in a window of its own, titled as the engine would title it.
+        char title[256];
+        std::snprintf(title, sizeof(title), "%s %d.%.2d", GetWindowTitle(command.runMode),
+                      m_versionNumber / 100, m_versionNumber % 100);
+        window = platform::CreateNativeWindow(title, platform::NativeWindowStyle::Windowed, 0, 0,
+                                              WindowedWidth, WindowedHeight);
+        *ownWindow = window != nullptr;
+    }
+    return window;
+}
+
+bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
+{
+    Shutdown();
+    m_shutDown = false;
+    m_runMode = runMode;
+    char const* title = GetWindowTitle(runMode);
+
+    if (!ReadInstallPath()) {
+        m_shutDown = true;
+        return false;
+    }
+    m_dataPath = std::string(m_installPath) + "\\" + DataFolderName;
+
+    SEngineSettings settings{};
+    settings.applicationName = title;
+    settings.applicationVersion = m_versionNumber;
+    settings.engineDirectory = m_installPath;
+    settings.saveConfigOnExit = false;
+    settings.configFileName = ProductName;
+    settings.createLogFile = true;
+    settings.logDirectory = m_installPath;
+    settings.configDirectory = m_dataPath.c_str();
+    settings.packDirectory = DataFolderName;
+    settings.parentWindow = parentWindow;
+    settings.iconResourceId = 0;
+    settings.defaultVideoMode = DefaultVideoMode;
+    m_engine.Create(settings);
+
+    if (runMode == RUN_WALLPAPER)
+        platform::SetWindowTitle(m_engine.GetWindow()->GetHandler(), WallpaperTitle);
+
+    RegisterVariables();
+    PlaceScene();
+
+    CTimer* loadTimer = m_engine.GetTimerManager()->AddTimer(0.0f, false);
+    bool const fullAquarium = runMode == RUN_SCREENSAVER || runMode == RUN_WALLPAPER;
+    m_screenOverlay.Init(&m_engine, runMode == RUN_SCREENSAVER, runMode == RUN_WALLPAPER,
+                         runMode == RUN_PREVIEW);
+
+    if (runMode == RUN_PREVIEW)
+        StartPreview();
+    if (runMode == RUN_SCREENSAVER)
+        StartConsole();
+    if (fullAquarium)
+        StartAquarium();
+
+    m_elapsedTime = 0.0f;
+    CMessageManager* messages = m_engine.GetMessageManager();
+    messages->Write("\nLoad Time: %0.2f", loadTimer->GetTime());
+    messages->Write("Video Memory Used: %0.2f Mb",
+                    m_engine.GetShaderManager()->GetTextureManager()->GetUsedMemorySize() / 1048576.0);
+    m_engine.GetTimerManager()->RemoveTimer(loadTimer);
+
+    DrainKeyStates();
+    return true;
+}
+
+void CAquariumApp::RegisterVariables()
+{
+    CConfig* config = m_engine.GetConfig();
+    config->CreateCommand("g_exit_mode", CCT_INT, false, true, &m_exitMode, "2");
+    config->CreateCommand("g_show_mouse_cursor", CCT_BOOL, false, true, &m_showMouseCursor, "1");
+    config->CreateCommand("g_play_bubles_sound", CCT_BOOL, false, true, &m_playBubblesSound, "1");
+    config->CreateCommand("g_wallpaper_priority", CCT_INT, false, true, &m_wallpaperPriority, "9");
+    config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, m_installPath);
+    config->CreateCommand("g_debug_mode", CCT_BOOL, false, true, &m_debugMode, "0");
+}
+
+void CAquariumApp::PlaceScene()
+{
+    CCamera* camera = m_engine.GetCameraManager()->GetCamera(0);
+    camera->SetPosition(CVector3(0.0f, -18.316f, 2.165f));
+    camera->SetAngles(CVector3(HalfPi, 0.0f, 0.0f));
+    camera->SetFOV(57.5f);
+    m_engine.GetModelManager()->SetClearColor(
+        CVector4(94.0f / 255.0f, 174.0f / 255.0f, 243.0f / 255.0f, 1.0f));
+    m_engine.GetGUIManager()->SetScreenSize(800.0f, 600.0f);
+}
+
+void CAquariumApp::StartPreview()
+{
+    CShaderDescriptor descriptor;
+    m_engine.GetShaderManager()->CreateShaderDescriptor(&descriptor, 0u);
+    unsigned int const stage = descriptor.AddStage(SSF_TEXTURE, 1, 0.0f, "preview.jpg", nullptr, SSBT_REPEAT);
+    descriptor.GetStage(stage)->borderU = SSBT_CLAMP;
+    descriptor.GetStage(stage)->borderV = SSBT_CLAMP;
+    m_previewWindowId = m_engine.GetGUIManager()->AddWindow(ShownWindow, CVector2(0.0f, 0.0f),
+                                                            CVector2(800.0f, 600.0f), descriptor, nullptr);
+}
+
+void CAquariumApp::StartConsole()
+{
+    platform::ShowCursor(m_showMouseCursor);
+    CShaderDescriptor descriptor;
+    m_engine.GetShaderManager()->CreateShaderDescriptor(&descriptor, 1u);
+    descriptor.SetBlendingFactor(0, SBF_SRC_ALPHA);
+    descriptor.SetBlendingFactor(1, SBF_INV_SRC_ALPHA);
+    unsigned int const stage = descriptor.AddStage(SSF_TEXTURE | SSF_MIP_MAPPING, 1, 0.0f,
+                                                   "Console\\console.jpg", nullptr, SSBT_REPEAT);
+    descriptor.GetStage(stage)->borderU = SSBT_CLAMP;
+    descriptor.GetStage(stage)->borderV = SSBT_CLAMP;
+    std::string const title = std::string("Coralume ") + m_versionString;
+    m_engine.CreateConsole(title, descriptor, m_screenOverlay.GetFont(), m_screenOverlay.GetFontSize(), '_',
+                           ']', '+', "edit.wav", "~", 0.95f, 308.0f, 1000.0f);
+    m_engine.GetMessageManager()->Write(" ");
+}
+
+void CAquariumApp::StartAquarium()
+{
+    // One frame so the loading picture is on screen while the plug-ins load.
+    m_engine.BeginFrame();
+    m_engine.FinishFrame();
+    m_plugins.FindAndLoad(&m_engine);
+    m_plugins.OrderByPriority(&m_engine);
+    m_plugins.Start(&m_engine);
+    m_cameraControl.Init(&m_engine);
+}
+
+void CAquariumApp::DrainKeyStates()
+{
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int key = 0; key < 256; ++key)
+            platform::GetAsyncKeyState(key);
+    }
+}
+
+void CAquariumApp::Frame()
+{
+    m_engine.BeginFrame();
+    if (m_engine.IsStopped())
+        return;
+    m_screenOverlay.Refresh();
+    if (!m_cameraControl.IsShutDown() && m_debugMode)
+        m_cameraControl.Update();
+    if (m_runMode == RUN_SCREENSAVER)
+        ApplyExitRules();
+    if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
+        m_plugins.RefreshAll();
+    m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();
+    if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
+        platform::SleepMilliseconds(pause);
+    m_engine.FinishFrame();
+}
+
+void CAquariumApp::ApplyExitRules()
+{
+    CControlsExitInput input(m_engine.GetControls());
+    int const requests = CExitRules::CountRequests(m_exitMode, m_elapsedTime, input);
+    for (int i = 0; i < requests; ++i)
+        m_engine.Exit(true);
+}
+
+void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
+{
+    std::int64_t const frequency = platform::GetPerformanceFrequency();
+    std::int64_t const start = platform::GetPerformanceCounter();
+    long frames = 0;
+    double seconds = 0.0;
+    do {
+        if (!platform::PumpOneEvent()) {
+            Frame();
+            ++frames;
+        }
+        seconds = double(platform::GetPerformanceCounter() - start) / double(frequency);
+        if (options.demoSeconds > 0.0 && seconds >= options.demoSeconds && !m_engine.IsExit())
+            m_engine.Exit(true);
+    } while (!m_engine.IsExit());
+    if (!options.screenshotDirectory.empty())
+        TakeFinalScreenshot(options.screenshotDirectory);
+    if (options.demoSeconds > 0.0 && seconds > 0.0)
+        std::printf("%ld frames in %.2f s: %.1f frames per second\n", frames, seconds, frames / seconds);
+}
+
+void CAquariumApp::TakeFinalScreenshot(std::string const& directory)
+{
+    CConfig* config = m_engine.GetConfig();
+    if (m_engine.GetScreenCapture()->IsFree() || !config->IsCommandExecuted("sc_take_screenshot"))
+        return;
+    char captures[PathLength + 32];
+    std::snprintf(captures, sizeof(captures), "%s\\ScreenCaptures", m_installPath);
+    std::string const capturesFolder = platform::ResolvePath(captures);
+    std::set<std::string> const before = ListScreenshots(capturesFolder);
+    config->SetCommandExecution("sc_take_screenshot", false);
+    Frame();
+    platform::MakeDirectory(directory);
+    for (std::string const& name : ListScreenshots(capturesFolder)) {
+        if (before.count(name))
+            continue;
+        std::string const target = directory + "/" + name;
+        if (platform::CopyFile(capturesFolder + "/" + name, target))
+            std::printf("Screenshot: %s\n", target.c_str());
+    }
+}
+
+void CAquariumApp::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    if (m_runMode == RUN_PREVIEW && !m_engine.GetGUIManager()->IsFree())
+        m_engine.GetGUIManager()->RemoveWindow(m_previewWindowId);
+    else if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
+        m_plugins.UnloadAll();
+    m_screenOverlay.Shutdown();
+    m_cameraControl.Shutdown();
+    m_engine.Destroy();
+    m_shutDown = true;
+}

@@ -1,0 +1,138 @@
+#include "CommandLine.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+SCommandLine ParseCommandLine(char const* text)
+{
+    SCommandLine line;
+    if (!text || text[0] != '/')
+        return line;
+    bool const hasNumber = std::strlen(text) > 3;
+    switch (std::tolower(static_cast<unsigned char>(text[1]))) {
+    case 'p':
+        line.runMode = RUN_PREVIEW;
+        line.parentWindow = hasNumber ? static_cast<unsigned long>(std::atol(text + 3)) : 0;
+        break;
+    case 's':
+        line.runMode = RUN_SCREENSAVER;
+        break;
+    case 'w':
+        line.runMode = RUN_WALLPAPER;
+        line.desktopParent = true;
+        break;
+    case 'c':
+    case 'r':
+        line.runMode = RUN_SETTINGS;
+        line.parentWindow = hasNumber ? static_cast<unsigned long>(std::atol(text + 3)) : 0;
+        break;
+    default:
+        break;
+    }
+    return line;
+}
+
+namespace
+{
+bool ParseWindowId(char const* text, unsigned long* id)
+{
+    if (!text || !text[0])
+        return false;
+    char* end = nullptr;
+    *id = std::strtoul(text, &end, 0);
+    return end && *end == 0 && *id != 0;
+}
+} // namespace
+
+SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, char const* xscreensaverWindow)
+{
+    SLaunchOptions options;
+    std::string switches; // the screen-saver command line, words joined by spaces
+    bool root = false;
+    bool windowId = false;
+    unsigned long hostId = 0;
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string const& argument = arguments[i];
+        bool const hasValue = i + 1 < arguments.size();
+        if (argument == "--help" || argument == "-help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "-root" || argument == "--root") {
+            root = true;
+        } else if (argument == "-window-id" || argument == "--window-id") {
+            if (!hasValue || !ParseWindowId(arguments[i + 1].c_str(), &hostId)) {
+                options.error = "-window-id needs a window number";
+                return options;
+            }
+            windowId = true;
+            ++i;
+        } else if (argument == "-window" || argument == "--window") {
+            options.windowed = true;
+        } else if (argument == "--demo-seconds") {
+            if (!hasValue || std::atof(arguments[i + 1].c_str()) <= 0.0) {
+                options.error = "--demo-seconds needs a number of seconds";
+                return options;
+            }
+            options.demoSeconds = std::atof(arguments[++i].c_str());
+        } else if (argument == "--screenshot-dir") {
+            if (!hasValue) {
+                options.error = "--screenshot-dir needs a directory";
+                return options;
+            }
+            options.screenshotDirectory = arguments[++i];
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            options.error = "unknown option " + argument;
+            return options;
+        } else {
+            if (!switches.empty())
+                switches += ' ';
+            switches += argument;
+        }
+    }
+
+    options.command = ParseCommandLine(switches.c_str());
+    bool const noSwitch = switches.empty();
+    if (root) {
+        options.command = SCommandLine{RUN_WALLPAPER, 0, true};
+    } else if (windowId) {
+        options.command = SCommandLine{RUN_SCREENSAVER, hostId, false};
+        options.hostWindow = true;
+    } else if ((noSwitch || options.command.runMode == RUN_SCREENSAVER) && !options.windowed &&
+               ParseWindowId(xscreensaverWindow, &hostId)) {
+        options.command = SCommandLine{RUN_SCREENSAVER, hostId, false};
+        options.hostWindow = true;
+    } else if (noSwitch &&
+               (options.windowed || options.demoSeconds > 0.0 || !options.screenshotDirectory.empty())) {
+        // Development runs without a switch show the screen saver in a window.
+        options.command = SCommandLine{RUN_SCREENSAVER, 0, false};
+        options.windowed = true;
+    }
+    if (options.windowed && options.command.runMode != RUN_SCREENSAVER)
+        options.windowed = false;
+    if (options.hostWindow)
+        options.windowed = false;
+    return options;
+}
+
+char const* GetUsageText()
+{
+    return "Usage: coralume [switch] [options]\n"
+           "Switches (as a screen-saver host passes them):\n"
+           "  /s                    run the screen saver full screen\n"
+           "  /p N                  run the preview inside window N (also /p:N)\n"
+           "  /w                    run the live wallpaper on the desktop\n"
+           "  /c, /r or none        start the Settings program\n"
+           "X11 screen-saver hosts:\n"
+           "  -root                 run the wallpaper on the root window\n"
+           "  -window-id N          run the screen saver inside window N (decimal or 0x hex)\n"
+           "  XSCREENSAVER_WINDOW   when set, the screen saver runs inside that window\n"
+           "Development:\n"
+           "  -window               run the screen saver in a normal window\n"
+           "  --demo-seconds N      run N seconds, print frames per second and exit\n"
+           "                        (without a switch: the screen saver in a window)\n"
+           "  --screenshot-dir DIR  take a screenshot into DIR at the end\n"
+           "  --help                show this text\n"
+           "The installation is found through the registry file named by CORALUME_REGISTRY,\n"
+           "else \"registry\" beside the program, else $XDG_CONFIG_HOME/coralume/registry.\n";
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/DynamicLibrary.h"
+
+class CEngine;
+class CLagoonix;
+
+// The plug-ins found in the installation's Plugins folder: each instance with the library
+// it came from, kept at the same index, in update order once ordered.
+class CPluginTable
+{
+public:
+    static constexpr int Capacity = 128;
+
+    static constexpr char const* TypeExport = "?GetAquariumPluginType@@YAHXZ";
+    static constexpr char const* CreateExport = "?CreateObject@@YAPAVCLagoonix@@XZ";
+    static constexpr char const* PriorityExport = "?GetAquariumPluginPriority@@YAHXZ";
+    static constexpr char const* DestroyExport = "?DestroyObject@@YAXPAVCLagoonix@@@Z";
+
+    CPluginTable();
+    CPluginTable(CPluginTable const&) = delete;
+    CPluginTable& operator=(CPluginTable const&) = delete;
+
+    // Loads every enabled library of "<g_install_path>\Plugins"; a failure skips that file.
+    void FindAndLoad(CEngine* engine);
+    // Highest priority first; equal priorities keep their order. A library without a priority
+    // function is fatal.
+    void OrderByPriority(CEngine* engine);
+    // Create(engine, camera 0) on every instance.
+    void Start(CEngine* engine);
+    void RefreshAll();
+    // Destroy (for started instances), delete through the library and free it, for every instance.
+    void UnloadAll();
+
+    int GetCount() const { return m_count; }
+    CLagoonix* GetInstance(int index) const { return m_instances[index]; }
+    platform::HMODULE GetLibrary(int index) const { return m_libraries[index]; }
+
+private:
+    void LoadPlugin(CEngine* engine, char const* path);
+    bool IsEnabledByDescriptor(CEngine* engine, char const* libraryPath);
+
+    CLagoonix* m_instances[Capacity];
+    platform::HMODULE m_libraries[Capacity];
+    int m_count = 0;
+    int m_startedCount = 0; // instances whose Create was called, from index 0
+};

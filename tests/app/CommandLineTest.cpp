@@ -1,0 +1,119 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct SCommandLineCase
+{
+    char const* text;
+    ERunMode mode;
+    unsigned long parent;
+    bool desktop;
+};
+
+SLaunchOptions Parse(std::vector<std::string> const& arguments, char const* hostWindow = nullptr)
+{
+    return ParseLaunchOptions(arguments, hostWindow);
+}
+} // namespace
+
+TEST(CommandLine, SwitchTable)
+{
+    SCommandLineCase const cases[] = {
+        {"/p 1234", RUN_PREVIEW, 1234, false},
+        {"/p:1234", RUN_PREVIEW, 1234, false},
+        {"/P 66000", RUN_PREVIEW, 66000, false},
+        {"/p", RUN_PREVIEW, 0, false},
+        {"/p ", RUN_PREVIEW, 0, false},
+        {"/s", RUN_SCREENSAVER, 0, false},
+        {"/S", RUN_SCREENSAVER, 0, false},
+        {"/s 99", RUN_SCREENSAVER, 0, false},
+        {"/w", RUN_WALLPAPER, 0, true},
+        {"/W", RUN_WALLPAPER, 0, true},
+        {"/c", RUN_SETTINGS, 0, false},
+        {"/c:4321", RUN_SETTINGS, 4321, false},
+        {"/C 77", RUN_SETTINGS, 77, false},
+        {"/r", RUN_SETTINGS, 0, false},
+        {"", RUN_SETTINGS, 0, false},
+        {"s", RUN_SETTINGS, 0, false},
+        {"-s", RUN_SETTINGS, 0, false},
+        {"/x", RUN_SETTINGS, 0, false},
+        {"/", RUN_SETTINGS, 0, false},
+        {"/screensaver", RUN_SCREENSAVER, 0, false},
+    };
+    for (SCommandLineCase const& c : cases) {
+        SCommandLine const line = ParseCommandLine(c.text);
+        EXPECT_EQ(line.runMode, c.mode) << '"' << c.text << '"';
+        EXPECT_EQ(line.parentWindow, c.parent) << '"' << c.text << '"';
+        EXPECT_EQ(line.desktopParent, c.desktop) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(ParseCommandLine(nullptr).runMode, RUN_SETTINGS);
+}
+
+TEST(CommandLine, ArgumentsJoinIntoTheSwitchLine)
+{
+    SLaunchOptions const preview = Parse({"/p", "1234"});
+    EXPECT_EQ(preview.command.runMode, RUN_PREVIEW);
+    EXPECT_EQ(preview.command.parentWindow, 1234u);
+    EXPECT_EQ(Parse({}).command.runMode, RUN_SETTINGS);
+    EXPECT_EQ(Parse({"/s"}).command.runMode, RUN_SCREENSAVER);
+    EXPECT_FALSE(Parse({"/s"}).windowed);
+}
+
+TEST(CommandLine, ScreenSaverHostConventions)
+{
+    SLaunchOptions const root = Parse({"-root"});
+    EXPECT_EQ(root.command.runMode, RUN_WALLPAPER);
+    EXPECT_TRUE(root.command.desktopParent);
+
+    SLaunchOptions const inside = Parse({"-window-id", "0x1a00007"});
+    EXPECT_EQ(inside.command.runMode, RUN_SCREENSAVER);
+    EXPECT_EQ(inside.command.parentWindow, 0x1a00007u);
+    EXPECT_TRUE(inside.hostWindow);
+
+    SLaunchOptions const decimal = Parse({"-window-id", "4242"});
+    EXPECT_EQ(decimal.command.parentWindow, 4242u);
+
+    SLaunchOptions const environment = Parse({}, "0x2c00003");
+    EXPECT_EQ(environment.command.runMode, RUN_SCREENSAVER);
+    EXPECT_EQ(environment.command.parentWindow, 0x2c00003u);
+    EXPECT_TRUE(environment.hostWindow);
+
+    // An explicit switch wins over the host's variable; a bad variable is ignored.
+    EXPECT_EQ(Parse({"/c"}, "0x2c00003").command.runMode, RUN_SETTINGS);
+    EXPECT_EQ(Parse({}, "junk").command.runMode, RUN_SETTINGS);
+}
+
+TEST(CommandLine, DevelopmentOptions)
+{
+    SLaunchOptions const windowed = Parse({"-window"});
+    EXPECT_EQ(windowed.command.runMode, RUN_SCREENSAVER);
+    EXPECT_TRUE(windowed.windowed);
+    EXPECT_TRUE(Parse({"/s", "-window"}).windowed);
+    EXPECT_FALSE(Parse({"/w", "-window"}).windowed);
+
+    SLaunchOptions const demo = Parse({"--demo-seconds", "5", "--screenshot-dir", "/tmp/shots"});
+    EXPECT_EQ(demo.command.runMode, RUN_SCREENSAVER);
+    EXPECT_TRUE(demo.windowed);
+    EXPECT_DOUBLE_EQ(demo.demoSeconds, 5.0);
+    EXPECT_EQ(demo.screenshotDirectory, "/tmp/shots");
+
+    SLaunchOptions const demoWallpaper = Parse({"/w", "--demo-seconds", "2"});
+    EXPECT_EQ(demoWallpaper.command.runMode, RUN_WALLPAPER);
+    EXPECT_FALSE(demoWallpaper.windowed);
+
+    EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_TRUE(Parse({"/s", "-h"}).help);
+}
+
+TEST(CommandLine, BadArgumentsAreReported)
+{
+    EXPECT_FALSE(Parse({"--bogus"}).error.empty());
+    EXPECT_FALSE(Parse({"-window-id"}).error.empty());
+    EXPECT_FALSE(Parse({"-window-id", "zero"}).error.empty());
+    EXPECT_FALSE(Parse({"--demo-seconds"}).error.empty());
+    EXPECT_FALSE(Parse({"--demo-seconds", "-1"}).error.empty());
+    EXPECT_FALSE(Parse({"--screenshot-dir"}).error.empty());
+    EXPECT_TRUE(Parse({"/s"}).error.empty());
+}

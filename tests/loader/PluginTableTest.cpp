@@ -1,0 +1,240 @@
+#include "PluginTable.h"
+#include "LoaderFixture.h"
+
+#include "Lagoonix.h"
+#include "core/Errors.h"
+#include "platform/FileSystem.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class PluginTableTest : public LoaderFixture
+{
+protected:
+    void InstallEnabled(char const* name, std::string const& base = "")
+    {
+        std::string const file = base.empty() ? name : base;
+        InstallPlugin(name, file + ".so");
+        WriteDescriptor(file, Descriptor(true, "text one", "text two"));
+    }
+
+    void LoadOrderStart()
+    {
+        m_table.FindAndLoad(&m_engine);
+        m_table.OrderByPriority(&m_engine);
+        m_table.Start(&m_engine);
+        TakeMessages();
+    }
+
+    CPluginTable m_table;
+};
+
+TEST_F(PluginTableTest, RefreshesByPriorityWhateverTheFolderOrder)
+{
+    // Listed alphabetically: fish (0), plankton (600), starfish (500) under names that
+    // put them in yet another order.
+    InstallEnabled("plankton", "c_plankton");
+    InstallEnabled("fish", "a_fish");
+    InstallEnabled("starfish", "b_starfish");
+    m_table.FindAndLoad(&m_engine);
+    ASSERT_EQ(m_table.GetCount(), 3);
+    m_table.OrderByPriority(&m_engine);
+    m_table.Start(&m_engine);
+    EXPECT_THAT(TakeMessages(), ElementsAre("create plankton camera given", "create starfish camera given",
+                                            "create fish camera given"));
+    m_table.RefreshAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("refresh plankton", "refresh starfish", "refresh fish"));
+
+    m_table.UnloadAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("destroy plankton", "destroy starfish", "destroy fish"));
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_EQ(m_table.GetLibrary(0), reinterpret_cast<platform::HMODULE>(~std::uintptr_t{0}));
+    EXPECT_EQ(m_table.GetInstance(0), nullptr);
+}
+
+TEST_F(PluginTableTest, InstancesAndLibrariesMoveTogether)
+{
+    InstallEnabled("fish", "a_fish");
+    InstallEnabled("plankton", "b_plankton");
+    m_table.FindAndLoad(&m_engine);
+    m_table.OrderByPriority(&m_engine);
+    using Priority = int (*)();
+    auto const priority0 = reinterpret_cast<Priority>(
+        platform::FindLibraryExport(m_table.GetLibrary(0), CPluginTable::PriorityExport));
+    auto const priority1 = reinterpret_cast<Priority>(
+        platform::FindLibraryExport(m_table.GetLibrary(1), CPluginTable::PriorityExport));
+    ASSERT_NE(priority0, nullptr);
+    ASSERT_NE(priority1, nullptr);
+    EXPECT_EQ(priority0(), 600);
+    EXPECT_EQ(priority1(), 0);
+    m_table.Start(&m_engine);
+    TakeMessages();
+    m_table.RefreshAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("refresh plankton", "refresh fish"));
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, EqualPrioritiesKeepTheirOrder)
+{
+    InstallEnabled("equal_first", "a_first");
+    InstallEnabled("equal_second", "b_second");
+    InstallEnabled("fish", "c_fish");
+    LoadOrderStart();
+    m_table.RefreshAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("refresh equal_first", "refresh equal_second", "refresh fish"));
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, SelectionSortOrderOfEqualPrioritiesAfterASwap)
+{
+    // fish (0), equal_first (100), equal_second (100), plankton (600): plankton is swapped to
+    // the front, fish to position 3, and the two equal ones keep their relative order.
+    InstallEnabled("fish", "a");
+    InstallEnabled("equal_first", "b");
+    InstallEnabled("equal_second", "c");
+    InstallEnabled("plankton", "d");
+    LoadOrderStart();
+    m_table.RefreshAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("refresh plankton", "refresh equal_first", "refresh equal_second",
+                                            "refresh fish"));
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, DisabledPluginIsNeverLoaded)
+{
+    unsetenv("CORALUME_TEST_LOADED_starfish");
+    InstallPlugin("starfish");
+    WriteDescriptor("starfish", Descriptor(false));
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_THAT(TakeMessages(), ElementsAre("plugin " + PluginPath("starfish.so") + " disabled"));
+    EXPECT_EQ(std::getenv("CORALUME_TEST_LOADED_starfish"), nullptr);
+}
+
+TEST_F(PluginTableTest, FailuresAreLoggedAndSkipped)
+{
+    InstallEnabled("missing_create");
+    InstallEnabled("missing_type");
+    InstallEnabled("null_object");
+    InstallEnabled("fish");
+    m_table.FindAndLoad(&m_engine);
+    ASSERT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(MT_ERROR),
+                ElementsAre("Error: cannot find plugin " + PluginPath("missing_create.so") + " entry point!",
+                            "Error: cannot find plugin " + PluginPath("missing_type.so") + " entry point!",
+                            "Error: cannot create plugin " + PluginPath("null_object.so") + " instance!"));
+    m_table.OrderByPriority(&m_engine);
+    m_table.Start(&m_engine);
+    TakeMessages();
+    m_table.RefreshAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("refresh fish"));
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, LibraryThatDoesNotLoad)
+{
+    WriteDescriptor("broken", Descriptor(true));
+    std::FILE* file = std::fopen((m_installPath + "/Plugins/broken.so").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("not a library", file);
+    std::fclose(file);
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_THAT(TakeMessages(MT_ERROR),
+                ElementsAre("Error: can not load plugin " + PluginPath("broken.so") + ", error: 193!"));
+}
+
+TEST_F(PluginTableTest, MissingOrMalformedDescriptorSkipsThePlugin)
+{
+    InstallPlugin("fish"); // no descriptor at all
+    InstallPlugin("starfish");
+    WriteDescriptor("starfish", {0x01}); // too short for the enabled byte
+    InstallPlugin("plankton");
+    WriteDescriptor("plankton", {}); // empty
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    std::vector<std::string> const errors = TakeMessages(MT_ERROR);
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_THAT(errors[0], HasSubstr("fish.dat"));
+    EXPECT_THAT(errors[1], HasSubstr("plankton.dat"));
+    EXPECT_THAT(errors[2], HasSubstr("starfish.dat"));
+}
+
+TEST_F(PluginTableTest, MissingPriorityFunctionIsFatal)
+{
+    InstallEnabled("fish", "a_fish");
+    InstallEnabled("missing_priority", "b_missing_priority");
+    m_table.FindAndLoad(&m_engine);
+    ASSERT_EQ(m_table.GetCount(), 2);
+    TakeMessages();
+    try {
+        m_table.OrderByPriority(&m_engine);
+        FAIL() << "no fatal error";
+    } catch (CFatalError const& error) {
+        EXPECT_STREQ(error.GetText(),
+                     "some plugin is damaged: cannot find priority function in DLL. plugin index is 1");
+    }
+    EXPECT_THAT(TakeMessages(MT_FATAL_ERROR),
+                ElementsAre("PROGRAM ABORTING: some plugin is damaged: cannot find priority function in DLL. "
+                            "plugin index is 1"));
+    // Never started, so unloading deletes the objects without calling Destroy.
+    m_table.UnloadAll();
+    EXPECT_THAT(TakeMessages(), IsEmpty());
+    EXPECT_EQ(m_table.GetCount(), 0);
+}
+
+TEST_F(PluginTableTest, NoPluginsFolderMeansNoPlugins)
+{
+    platform::RemoveTree(m_installPath + "/Plugins");
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_THAT(TakeMessages(), IsEmpty());
+}
+
+TEST_F(PluginTableTest, OtherFilesInTheFolderAreIgnored)
+{
+    WriteDescriptor("notes", Descriptor(true));
+    InstallEnabled("fish");
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(), IsEmpty());
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, MacroDefinedExports)
+{
+    InstallEnabled("macro_defined");
+    m_table.FindAndLoad(&m_engine);
+    ASSERT_EQ(m_table.GetCount(), 1);
+    platform::HMODULE const library = m_table.GetLibrary(0);
+    using IntFunction = int (*)();
+    using TextFunction = void (*)(char*);
+    auto const priority = reinterpret_cast<IntFunction>(
+        platform::FindLibraryExport(library, "?GetAquariumPluginPriority@@YAHXZ"));
+    auto const type =
+        reinterpret_cast<IntFunction>(platform::FindLibraryExport(library, "?GetAquariumPluginType@@YAHXZ"));
+    auto const version =
+        reinterpret_cast<IntFunction>(platform::FindLibraryExport(library, "?GetPluginVersion@@YAHXZ"));
+    auto const shortText =
+        reinterpret_cast<TextFunction>(platform::FindLibraryExport(library, "?GetShortDesription@@YAXPAD@Z"));
+    auto const longText =
+        reinterpret_cast<TextFunction>(platform::FindLibraryExport(library, "?GetLongDesription@@YAXPAD@Z"));
+    auto const destroy = reinterpret_cast<void (*)(CLagoonix*)>(
+        platform::FindLibraryExport(library, "?DestroyObject@@YAXPAVCLagoonix@@@Z"));
+    ASSERT_TRUE(priority && type && version && shortText && longText && destroy);
+    EXPECT_EQ(priority(), 7);
+    EXPECT_EQ(type(), 2);
+    EXPECT_EQ(version(), 100);
+    char text[64] = {};
+    shortText(text);
+    EXPECT_STREQ(text, "Macro Plugin v1.0");
+    longText(text);
+    EXPECT_STREQ(text, "Macro Plugin v1.0");
+    destroy(nullptr); // does nothing
+    m_table.UnloadAll();
+}
