@@ -1,0 +1,562 @@
+#include "Fish.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "FishArea.h"
+#include "FishFiles.h"
+#include "FishRandom.h"
+#include "core/Engine.h"
+#include "math/Matrix4x4.h"
+#include "math/Quaternion.h"
+#include "model/Model.h"
+#include "render/ShaderDescriptor.h"
+#include "render/TriangleSet.h"
+
+namespace
+{
+constexpr float Pi = 3.14159265358979f;
+constexpr unsigned int PlacementTries = 512;
+constexpr char const* BoneNames[CFish::BonesCount] = {"Bone01", "Bone02", "Bone03", "Bone04", "Bone05"};
+
+float SafeAcos(float value)
+{
+    if (value > 0.999999f)
+        return 0.0f;
+    if (value < -0.999999f)
+        return Pi;
+    return std::acos(value);
+}
+
+float WrapAngle(float angle)
+{
+    while (angle > Pi)
+        angle -= 2.0f * Pi;
+    while (angle < -Pi)
+        angle += 2.0f * Pi;
+    return angle;
+}
+
+float MoveToward(float value, float target, float step)
+{
+    if (value < target)
+        return std::min(target, value + step);
+    return std::max(target, value - step);
+}
+
+float HorizontalLength(CVector3 const& v)
+{
+    return std::sqrt(v.x * v.x + v.y * v.y);
+}
+
+// Unit normal of the vertical plane through the heading, about which the fish pitches.
+CVector3 GetPitchAxis(CVector3 const& heading)
+{
+    CVector3 axis(-heading.y, heading.x, 0.0f);
+    float const length = axis.GetLength();
+    if (length < 1e-6f)
+        return CVector3(1.0f, 0.0f, 0.0f);
+    return axis / length;
+}
+
+CVector3 Normalised(CVector3 const& v)
+{
+    float const length = v.GetLength();
+    return length > 0.0f ? v / length : CVector3(1.0f, 0.0f, 0.0f);
+}
+
+// Angle above the horizontal plane.
+float GetPitch(CVector3 const& v)
+{
+    return std::atan2(v.z, HorizontalLength(v));
+}
+} // namespace
+
+CFishGrid* CFish::Grid() const
+{
+    return m_area->GetGrid();
+}
+
+void CFish::SetHeading(CVector3 const& heading)
+{
+    m_heading = Normalised(heading);
+}
+
+void CFish::SetCells(vec3i const& previous, vec3i const& occupied, vec3i const& target)
+{
+    m_previousCell = previous;
+    m_occupiedCell = occupied;
+    m_targetCell = target;
+}
+
+void CFish::Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsigned int layer,
+                   SRandoms const& randoms, float now)
+{
+    Destroy();
+    m_engine = engine;
+    m_area = area;
+    m_randoms = randoms;
+    m_turnSign = 1.0f;
+    m_sizeDivisor = file.sizeDivisor;
+    m_lastReplan = -100.0f;
+    m_replanPending = false;
+    m_pitchRecovery = false;
+    m_approaching = false;
+
+    CreateModel(file);
+    DrawSpeeds(file, now);
+    DrawHeading();
+    Place(layer);
+    // The root bone starts with the heading's orientation, so the first frame does not bend.
+    float const horizontal = HorizontalLength(m_heading);
+    float yaw = horizontal > 0.0f ? SafeAcos(m_heading.x / horizontal) : 0.0f;
+    if (m_heading.y <= 0.0f)
+        yaw = -yaw;
+    float pitch = SafeAcos(horizontal);
+    if (m_heading.z >= 0.0f)
+        pitch = -pitch;
+    m_bones[0].angleZ = yaw;
+    m_bones[0].angleY = pitch;
+
+    m_targetCell = CFishGrid::NoCell();
+    m_previousCell = CFishGrid::NoCell();
+    Replan(now);
+    if (m_model && m_model->GetAnimationControl())
+        m_model->GetAnimationControl()->Start();
+}
+
+void CFish::CreateModel(SFishFile const& file)
+{
+    m_model = m_engine->GetModelManager()->AddModel(file.modelFileName, 0);
+    int const texture = std::strlen(file.modelFileName) > 4 ? std::atoi(file.modelFileName + 4) : 0;
+    char image[64];
+    char opacity[64];
+    std::snprintf(image, sizeof image, "fish%d_%d.jpg", texture, static_cast<int>(file.textureVariant));
+    std::snprintf(opacity, sizeof opacity, "fish_alfa_%d_%d.jpg", texture,
+                  static_cast<int>(file.textureVariant));
+
+    CShaderManager* shaders = m_engine->GetShaderManager();
+    CShaderDescriptor opaque;
+    shaders->CreateShaderDescriptor(&opaque, 0u);
+    opaque.AddStage(SSF_TEXTURE | SSF_MIP_MAPPING, 1, 0.0f, image, nullptr, SSBT_REPEAT);
+    opaque.GetStage(0)->borderU = SSBT_CLAMP;
+    opaque.GetStage(0)->borderV = SSBT_CLAMP;
+    CShaderDescriptor transparent;
+    shaders->CreateShaderDescriptor(&transparent, SP_BLENDING);
+    transparent.SetBlendingFactor(0, SBF_SRC_ALPHA);
+    transparent.SetBlendingFactor(1, SBF_INV_SRC_ALPHA);
+    transparent.AddStage(SSF_TEXTURE | SSF_OPACITY_MAP | SSF_MIP_MAPPING, 1, 0.0f, image, opacity,
+                         SSBT_REPEAT);
+
+    unsigned int const sets = m_model->GetTriangleSetsCount();
+    if (sets == 1) {
+        m_model->GetTriangleSet(0)->ChangeShader(opaque);
+    } else {
+        for (unsigned int i = 0; i < sets; ++i) {
+            TriangleSet* set = m_model->GetTriangleSet(i);
+            CShaderDescriptor const* loaded = set->GetShaderDescriptor();
+            bool const blended = loaded && (loaded->GetProperties() & SP_BLENDING) != 0;
+            set->ChangeShader(blended ? transparent : opaque);
+        }
+    }
+    m_model->AddProperties(MP_TRANSPARENT);
+    if (AnimationControl* animation = m_model->GetAnimationControl()) {
+        animation->Stop();
+        animation->Start();
+    }
+    m_model->SaveMatrix();
+
+    CBoundingBox const& box = m_model->GetBoundingBox();
+    CVector3 const extent = box.GetMaxPoint() - box.GetMinPoint();
+    m_length = extent.x / m_sizeDivisor;
+    m_height = extent.z / m_sizeDivisor;
+    CSkeleton* skeleton = m_model->GetSkeleton();
+    for (unsigned int i = 0; i < BonesCount; ++i) {
+        m_bones[i] = SSpineBone();
+        m_bones[i].skeleton = skeleton;
+        m_bones[i].index = skeleton->GetBoneIndexByName(BoneNames[i]);
+    }
+}
+
+void CFish::DrawSpeeds(SFishFile const& file, float now)
+{
+    CFishRandom& random = *m_randoms.spread;
+    m_wantedFactor =
+        file.minimumWantedSpeed + random.Next() * (file.maximumWantedSpeed - file.minimumWantedSpeed);
+    m_wantedFactorTarget = m_wantedFactor;
+    m_baseSpeedFactor = (random.Next() * 0.8f + 1.0f) * 0.75f;
+    m_maximumSpeed = (random.Next() + 1.5f) * 0.75f;
+    m_minimumSpeed = (random.Next() * 0.9f + 0.1f) * 0.75f;
+    m_speed = 0.0f;
+    m_nextSpeedChange = now;
+}
+
+void CFish::DrawHeading()
+{
+    CFishRandom& random = *m_randoms.spread;
+    float const x = random.Next();
+    float const y = random.Next();
+    float const z = random.Next() * 0.1f * std::min(x, y);
+    CVector3 heading(x, y, z);
+    for (int axis = 0; axis < 3; ++axis) {
+        if (random.Next() > 0.5f)
+            heading[axis] = -heading[axis];
+    }
+    m_heading = Normalised(heading);
+}
+
+void CFish::Place(unsigned int layer)
+{
+    CVector3 const& min = m_area->GetMin();
+    CVector3 const& max = m_area->GetMax();
+    CFishRandom& random = *m_randoms.spread;
+    float const margin = std::min(0.8f, (max.y - min.y) * 0.25f);
+    m_position.z = min.z + (max.z - min.z) * static_cast<float>(layer) / 10.0f;
+    for (unsigned int attempt = 0; attempt < PlacementTries; ++attempt) {
+        m_position.x = min.x + random.Next() * (max.x - min.x);
+        m_position.y = min.y + margin + random.Next() * (max.y - min.y - 2.0f * margin);
+        vec3i const cell = Grid()->GetCellOfPosition(m_position);
+        if (Grid()->IsFreeFor(cell, m_height)) {
+            Grid()->Occupy(cell, m_height);
+            m_occupiedCell = cell;
+            return;
+        }
+    }
+    m_position.x = m_randoms.between->Between(min.x, max.x);
+    m_position.y = min.y;
+    m_occupiedCell = Grid()->GetCellOfPosition(m_position);
+    Grid()->Occupy(m_occupiedCell, m_height);
+}
+
+void CFish::Destroy()
+{
+    if (!m_engine)
+        return;
+    m_engine->GetModelManager()->RemoveModel(m_model);
+    m_model = nullptr;
+    for (SSpineBone& bone : m_bones)
+        bone = SSpineBone();
+    m_previousCell = m_occupiedCell = m_targetCell = CFishGrid::NoCell();
+    m_area = nullptr;
+    m_engine = nullptr;
+}
+
+void CFish::Startle(float factor, float now)
+{
+    m_wantedFactor = m_minimumSpeed;
+    m_wantedFactorTarget = m_maximumSpeed * factor;
+    m_speed = m_maximumSpeed * factor;
+    m_nextSpeedChange = now + 4.0f;
+}
+
+void CFish::ComputeNeighbourWeights(float* weights) const
+{
+    CFishGrid const* grid = Grid();
+    vec3i const current = grid->GetCellOfPosition(m_position);
+    auto sameCell = [](vec3i const& a, vec3i const& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+    auto isPrevious = [&](vec3i const& cell) {
+        return IsCell(m_previousCell) && sameCell(cell, m_previousCell);
+    };
+    auto isOccupied = [&](vec3i const& cell) {
+        return IsCell(m_occupiedCell) && sameCell(cell, m_occupiedCell);
+    };
+    for (int index = 0; index < static_cast<int>(NeighboursCount); ++index) {
+        vec3i const d = GetNeighbourOffset(index);
+        weights[index] = 0.0f;
+        if (d.x == 0 && d.y == 0 && d.z == 0)
+            continue;
+        vec3i const cell(current.x + d.x, current.y + d.y, current.z + d.z);
+        bool const previous = isPrevious(cell);
+        if (!previous && (grid->IsBlocked(cell) || isOccupied(cell) || !grid->IsFreeFor(cell, m_height)))
+            continue;
+        CVector3 const direction = Normalised(grid->GetCellPoint(cell) - m_position);
+        float const t = m_heading * direction;
+        float weight = t <= 0.0f ? (t + 1.01f) * 0.1f : t * t + 0.1f;
+        if (d.x != 0 && d.y == 0)
+            weight *= 1.5f;
+        else if (d.x == 0 && d.y == 0)
+            weight = 0.015f;
+        if (std::abs(d.y) == 1)
+            weight *= 0.9f;
+        if (previous)
+            weight *= 0.03f;
+        if (std::abs(d.x) + std::abs(d.y) == 2) {
+            auto closed = [&](vec3i const& side) {
+                return !grid->IsFreeFor(side, m_height) && !isOccupied(side) && !isPrevious(side);
+            };
+            if (closed(vec3i(current.x + d.x, current.y, current.z)) &&
+                closed(vec3i(current.x, current.y + d.y, current.z)))
+                weight = 0.0f;
+        }
+        weights[index] = weight;
+    }
+}
+
+int CFish::PickNeighbour(float const* weights, float draw)
+{
+    float sum = 0.0f;
+    for (int index = 0; index < static_cast<int>(NeighboursCount); ++index) {
+        sum += weights[index];
+        if (weights[index] > 0.0f && draw < sum)
+            return index;
+    }
+    return -1;
+}
+
+void CFish::Replan(float now)
+{
+    if (now - m_lastReplan < ReplanInterval) {
+        m_replanPending = true;
+        return;
+    }
+    m_replanPending = false;
+    m_lastReplan = now;
+    CFishGrid* grid = Grid();
+    if (IsCell(m_previousCell)) {
+        grid->Release(m_previousCell, m_height);
+        m_previousCell = CFishGrid::NoCell();
+    }
+    m_previousCell = m_occupiedCell;
+    m_occupiedCell = m_targetCell;
+
+    float weights[NeighboursCount];
+    ComputeNeighbourWeights(weights);
+    float total = 0.0f;
+    for (float weight : weights)
+        total += weight;
+    m_targetCell = CFishGrid::NoCell();
+    if (total > 0.0f) {
+        int const chosen = PickNeighbour(weights, m_randoms.spread->Next() * total);
+        if (chosen >= 0) {
+            vec3i const current = grid->GetCellOfPosition(m_position);
+            vec3i const d = GetNeighbourOffset(chosen);
+            m_targetCell = vec3i(current.x + d.x, current.y + d.y, current.z + d.z);
+            if ((grid->GetCellPoint(m_targetCell) - m_position) * m_heading < 0.0f) {
+                m_wantedFactor = m_minimumSpeed;
+                m_nextSpeedChange = now + 3.0f;
+            }
+        }
+    }
+    if (IsCell(m_targetCell)) {
+        m_targetPosition = grid->GetCellPoint(m_targetCell);
+        bool const turnsBack = IsCell(m_previousCell) && m_targetCell.x == m_previousCell.x &&
+                               m_targetCell.y == m_previousCell.y && m_targetCell.z == m_previousCell.z;
+        if (!turnsBack)
+            grid->Occupy(m_targetCell, m_height);
+        else
+            m_previousCell = CFishGrid::NoCell();
+        m_distance = m_lastDistance = (m_targetPosition - m_position).GetLength();
+        m_approaching = false;
+    } else {
+        m_targetPosition = CVector3(0.0f, 0.0f, 0.0f);
+    }
+    if (!IsCell(m_occupiedCell)) {
+        vec3i const cell = grid->GetCellOfPosition(m_position);
+        if (grid->IsFreeFor(cell, m_height)) {
+            grid->Occupy(cell, m_height);
+            m_occupiedCell = cell;
+        }
+    }
+}
+
+void CFish::Refresh(float now, float dt)
+{
+    LimitPitch(dt);
+    if (m_replanPending)
+        Replan(now);
+    if (!IsCell(m_targetCell)) {
+        Wander(dt);
+        Replan(now);
+    } else {
+        Steer(dt);
+        Move(dt);
+        m_lastDistance = m_distance;
+        m_distance = (m_targetPosition - m_position).GetLength();
+        if (m_distance < m_lastDistance)
+            m_approaching = true;
+        CVector3 const toTarget = m_targetPosition - m_position;
+        if (HorizontalLength(toTarget) < 2.0f && m_approaching && m_distance > m_lastDistance)
+            Replan(now);
+    }
+    BendSpine(dt);
+    PlaceModel(now);
+    ChangeSpeedPattern(now, dt);
+}
+
+void CFish::LimitPitch(float dt)
+{
+    if (std::abs(m_heading.z) > 0.25f) {
+        m_heading.z = std::copysign(0.25f, m_heading.z);
+        m_heading = Normalised(m_heading);
+        m_pitchRecovery = true;
+    }
+    if (!m_pitchRecovery)
+        return;
+    m_heading.z = MoveToward(m_heading.z, 0.0f, dt * 0.3f);
+    m_heading = Normalised(m_heading);
+    if (std::abs(m_heading.z) < 0.1f) {
+        m_heading.z = std::copysign(0.1f, m_heading.z);
+        m_heading = Normalised(m_heading);
+        m_pitchRecovery = false;
+    }
+}
+
+void CFish::Wander(float dt)
+{
+    m_heading = Normalised(CMatrix4x4::GetRotationZ(dt * m_turnSign * 0.3f) * m_heading);
+    Move(dt);
+}
+
+float CFish::GetTargetAngle(CVector3 const& heading) const
+{
+    CVector3 const toTarget = m_targetPosition - m_position;
+    float const a = HorizontalLength(heading);
+    float const b = HorizontalLength(toTarget);
+    if (a <= 0.0f || b <= 0.0f)
+        return 0.0f;
+    return SafeAcos((heading.x * toTarget.x + heading.y * toTarget.y) / (a * b));
+}
+
+float CFish::GetTargetPitchDifference(CVector3 const& heading) const
+{
+    return std::abs(GetPitch(m_targetPosition - m_position) - GetPitch(heading));
+}
+
+void CFish::Steer(float dt)
+{
+    m_swingAngle += m_swingDirection * 2.0f * dt;
+    if (m_swingAngle >= m_swingAmplitude || m_swingAngle <= -m_swingAmplitude) {
+        m_swingAngle = std::clamp(m_swingAngle, -m_swingAmplitude, m_swingAmplitude);
+        m_swingDirection = -m_swingDirection;
+        m_swingAmplitude = m_randoms.between->Between(0.0f, 1.5f);
+    }
+    CVector3 const swung = CMatrix4x4::GetRotationZ(m_swingAngle) * m_heading;
+    CVector3 const toTarget = m_targetPosition - m_position;
+
+    m_wantedTurnHorizontal = 0.0f;
+    if (HorizontalLength(toTarget) > 1.0f) {
+        float const angle = GetTargetAngle(swung);
+        if (angle > 0.15707964f) {
+            float rate = (std::abs(0.3f * angle - angle) + 1.0f) * 1.5f;
+            if (m_wantedFactor < 1.0f)
+                rate *= m_wantedFactor;
+            if (GetTargetAngle(CMatrix4x4::GetRotationZ(0.01f) * swung) >= angle)
+                rate = -rate;
+            m_wantedTurnHorizontal = rate;
+        }
+    }
+    if (std::abs(toTarget.z) > 1.0f) {
+        float const pitch = GetTargetPitchDifference(m_heading);
+        if (pitch > 0.06544985f) {
+            float rate = m_wantedFactor * 0.5f;
+            float const scale = std::abs(0.3f * pitch - pitch);
+            if (scale < 1.0f)
+                rate *= scale;
+            CVector3 const tilted = CMatrix4x4::GetRotation(GetPitchAxis(m_heading), 0.01f) * m_heading;
+            if (GetTargetPitchDifference(tilted) >= pitch)
+                rate = -rate;
+            m_wantedTurnVertical = rate;
+        }
+    }
+    m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor, 3.0f * dt);
+    m_turnHorizontal = MoveToward(m_turnHorizontal, m_wantedTurnHorizontal, 5.0f * dt);
+    m_turnVertical = MoveToward(m_turnVertical, m_wantedTurnVertical, 5.0f * dt);
+}
+
+void CFish::Move(float dt)
+{
+    CMatrix4x4 const turn = CMatrix4x4::GetRotation(GetPitchAxis(m_heading), dt * m_turnVertical) *
+                            CMatrix4x4::GetRotationZ(dt * m_turnHorizontal);
+    m_heading = turn * m_heading;
+    m_position += m_heading * m_speed * dt;
+}
+
+void CFish::BendSpine(float dt)
+{
+    m_heading = Normalised(m_heading);
+    if (!m_model)
+        return;
+    CSkeleton* skeleton = m_model->GetSkeleton();
+    skeleton->ResetAllBonesAdditionalPositionAndRotation();
+    float const horizontal = HorizontalLength(m_heading);
+    float yaw = horizontal > 0.0f ? SafeAcos(m_heading.x / horizontal) : 0.0f;
+    if (m_heading.y <= 0.0f)
+        yaw = -yaw;
+    float pitch = SafeAcos(horizontal);
+    if (m_heading.z >= 0.0f)
+        pitch = -pitch;
+    float const yawChange = WrapAngle(m_bones[0].angleZ - yaw);
+    float const pitchChange = m_bones[0].angleY - pitch;
+    m_bones[0].angleZ = yaw;
+    m_bones[0].angleY = pitch;
+    float const cruise = m_wantedFactor * m_baseSpeedFactor;
+    float const k = cruise > 0.0f ? std::min(1.0f, m_speed / cruise) : 1.0f;
+    for (unsigned int i = 1; i < BonesCount; ++i) {
+        SSpineBone& bone = m_bones[i];
+        bone.angleZ = std::clamp(bone.angleZ + yawChange * 3.0f / 12.0f, -2.0f, 2.0f);
+        bone.angleY = std::clamp(bone.angleY + pitchChange / 12.0f, -2.0f, 2.0f);
+        bone.angleZ *= std::max(0.0f, 1.0f - std::abs(2.0f * dt) * std::abs(bone.angleZ));
+        bone.angleY *= 1.0f - dt * k;
+        bone.angleZ *= std::max(0.0f, 1.0f - std::abs(k * dt));
+    }
+    for (SSpineBone const& bone : m_bones) {
+        if (bone.index < 0)
+            continue;
+        skeleton->RotateBone(bone.index,
+                             CQuaternion::GetRotationY(bone.angleY) * CQuaternion::GetRotationZ(bone.angleZ));
+    }
+}
+
+void CFish::PlaceModel(float now)
+{
+    if (!m_model)
+        return;
+    if (AnimationControl* animation = m_model->GetAnimationControl())
+        animation->SetSpeed(10.0f);
+    m_model->RestoreMatrix();
+    float const scale = 1.0f / m_sizeDivisor;
+    m_model->Transform(CMatrix4x4::GetScale(CVector3(scale, scale, scale)));
+
+    CBoundingBox box = m_model->GetBoundingBox();
+    box.Transform(CMatrix4x4::GetTranslation(m_position + m_heading * 0.3f * m_length));
+    CVector3 const& areaMin = m_area->GetMin();
+    CVector3 const& areaMax = m_area->GetMax();
+    if (box.GetMaxPoint().y > areaMax.y) {
+        m_position.y -= box.GetMaxPoint().y - areaMax.y + 0.00001f;
+        m_wantedFactor = m_minimumSpeed;
+        m_wantedFactorTarget = m_maximumSpeed;
+        m_speed = m_maximumSpeed;
+        m_nextSpeedChange = now + 4.0f;
+        m_turnSign = 1.0f;
+    } else if (box.GetMinPoint().y < areaMin.y) {
+        m_position.y += areaMin.y - box.GetMinPoint().y + 0.00001f;
+        Startle(1.0f, now);
+        m_turnSign = 1.0f;
+    }
+    m_model->Transform(CMatrix4x4::GetTranslation(m_position + m_heading * 0.3f * m_length * m_length));
+}
+
+void CFish::ChangeSpeedPattern(float now, float dt)
+{
+    if (now > m_nextSpeedChange) {
+        CFishRandom& random = *m_randoms.spread;
+        switch (std::rand() % 3) {
+        case 0:
+            m_wantedFactorTarget = m_minimumSpeed;
+            m_nextSpeedChange = now + random.Spread(12.0f, 6.0f);
+            break;
+        case 1:
+            m_wantedFactorTarget = (m_minimumSpeed + m_maximumSpeed) * 0.5f;
+            m_nextSpeedChange = now + random.Spread(4.0f, 3.0f);
+            break;
+        default:
+            m_wantedFactorTarget = m_maximumSpeed;
+            m_nextSpeedChange = now + random.Spread(4.0f, 2.0f);
+            break;
+        }
+    }
+    m_wantedFactor = MoveToward(m_wantedFactor, m_wantedFactorTarget, 4.0f * dt);
+}

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "FishGrid.h"
+#include "math/Vector.h"
+
+class CEngine;
+class CFishArea;
+class CFishRandom;
+class CModel;
+class CSkeleton;
+struct SFishFile;
+
+// One fish: wanders through its area's grid from cell to cell with a swinging tail,
+// varying speed and a spine that bends with every turn.
+class CFish
+{
+public:
+    static constexpr unsigned int BonesCount = 5;
+    static constexpr unsigned int NeighboursCount = 27;
+    static constexpr float ReplanInterval = 0.3f;
+
+    // The two generators of the school: `spread` for uniform draws, `between` for ranges.
+    struct SRandoms
+    {
+        CFishRandom* spread = nullptr;
+        CFishRandom* between = nullptr;
+    };
+
+    CFish() = default;
+    ~CFish() { Destroy(); }
+    CFish(CFish const&) = delete;
+    CFish& operator=(CFish const&) = delete;
+
+    // Loads the model with its two shaders, draws the speeds and heading and places the fish
+    // in a free cell of its layer (0 to 9) of the area.
+    void Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsigned int layer,
+                SRandoms const& randoms, float now);
+    // Removes the model; the cells it holds stay with the grid, which goes with the area.
+    void Destroy();
+    bool IsFree() const { return m_engine == nullptr; }
+
+    void Refresh(float now, float dt);
+    // Swims off at `factor` times the maximum speed for a moment.
+    void Startle(float factor, float now);
+    // Chooses the next target cell; within the re-plan interval it is only remembered.
+    void Replan(float now);
+
+    // Weights of the 26 neighbours of the fish's cell, indexed (dx + 1) × 9 + (dy + 1) × 3 + dz + 1.
+    void ComputeNeighbourWeights(float* weights) const;
+    // Index of the first neighbour whose running sum of weights exceeds `draw`; -1 when none.
+    static int PickNeighbour(float const* weights, float draw);
+    static vec3i GetNeighbourOffset(int index)
+    {
+        return vec3i(index / 9 - 1, index / 3 % 3 - 1, index % 3 - 1);
+    }
+
+    CModel* GetModel() const { return m_model; }
+    CFishArea* GetArea() const { return m_area; }
+    CVector3 const& GetPosition() const { return m_position; }
+    void SetPosition(CVector3 const& position) { m_position = position; }
+    CVector3 const& GetHeading() const { return m_heading; }
+    void SetHeading(CVector3 const& heading);
+    CVector3 const& GetTargetPosition() const { return m_targetPosition; }
+    vec3i const& GetPreviousCell() const { return m_previousCell; }
+    vec3i const& GetOccupiedCell() const { return m_occupiedCell; }
+    vec3i const& GetTargetCell() const { return m_targetCell; }
+    // Sets the three cells as they are, without touching the grid.
+    void SetCells(vec3i const& previous, vec3i const& occupied, vec3i const& target);
+
+    float GetLength() const { return m_length; }
+    float GetHeight() const { return m_height; }
+    float GetSizeDivisor() const { return m_sizeDivisor; }
+    float GetSpeed() const { return m_speed; }
+    float GetBaseSpeedFactor() const { return m_baseSpeedFactor; }
+    float GetWantedSpeedFactor() const { return m_wantedFactor; }
+    float GetWantedSpeedTarget() const { return m_wantedFactorTarget; }
+    float GetMinimumSpeed() const { return m_minimumSpeed; }
+    float GetMaximumSpeed() const { return m_maximumSpeed; }
+    float GetNextSpeedChange() const { return m_nextSpeedChange; }
+    float GetTurnSign() const { return m_turnSign; }
+    void SetTurnSign(float sign) { m_turnSign = sign; }
+    bool IsReplanPending() const { return m_replanPending; }
+    float GetBoneAngleZ(unsigned int bone) const { return m_bones[bone].angleZ; }
+    float GetBoneAngleY(unsigned int bone) const { return m_bones[bone].angleY; }
+    int GetBoneIndex(unsigned int bone) const { return m_bones[bone].index; }
+
+private:
+    struct SSpineBone
+    {
+        CSkeleton* skeleton = nullptr;
+        int index = -1;
+        float angleZ = 0.0f;
+        float angleY = 0.0f;
+    };
+
+    void CreateModel(SFishFile const& file);
+    void DrawSpeeds(SFishFile const& file, float now);
+    void DrawHeading();
+    void Place(unsigned int layer);
+
+    void LimitPitch(float dt);
+    void Wander(float dt);
+    void Steer(float dt);
+    void Move(float dt);
+    void BendSpine(float dt);
+    void PlaceModel(float now);
+    void ChangeSpeedPattern(float now, float dt);
+
+    bool IsCell(vec3i const& cell) const { return !CFishGrid::IsNoCell(cell); }
+    CFishGrid* Grid() const;
+    float GetTargetAngle(CVector3 const& heading) const;
+    float GetTargetPitchDifference(CVector3 const& heading) const;
+
+    CEngine* m_engine = nullptr;
+    CFishArea* m_area = nullptr;
+    SRandoms m_randoms;
+    float m_turnSign = 1.0f;
+    float m_sizeDivisor = 1.0f;
+    float m_length = 0.0f;
+    float m_height = 0.0f;
+    float m_speed = 0.0f;
+    float m_baseSpeedFactor = 1.0f;
+    float m_wantedFactor = 1.0f;
+    float m_wantedFactorTarget = 1.0f;
+    float m_minimumSpeed = 0.0f;
+    float m_maximumSpeed = 0.0f;
+    CVector3 m_position{0.0f, 0.0f, 0.0f};
+    CVector3 m_targetPosition{0.0f, 0.0f, 0.0f};
+    CVector3 m_heading{1.0f, 0.0f, 0.0f};
+    bool m_pitchRecovery = false;
+    SSpineBone m_bones[BonesCount];
+    CModel* m_model = nullptr;
+    vec3i m_previousCell = CFishGrid::NoCell();
+    vec3i m_occupiedCell = CFishGrid::NoCell();
+    vec3i m_targetCell = CFishGrid::NoCell();
+    float m_distance = 0.0f;
+    float m_lastDistance = 0.0f;
+    bool m_approaching = false;
+    float m_wantedTurnHorizontal = 0.0f;
+    float m_wantedTurnVertical = 0.0f;
+    float m_turnHorizontal = 0.0f;
+    float m_turnVertical = 0.0f;
+    float m_swingAngle = 0.0f;
+    float m_swingDirection = 1.0f;
+    float m_swingAmplitude = 0.75f;
+    float m_nextSpeedChange = 0.0f;
+    float m_lastReplan = -100.0f;
+    bool m_replanPending = false;
+};

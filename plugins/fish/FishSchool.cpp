@@ -1,0 +1,245 @@
+#include "FishSchool.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Engine.h"
+#include "core/Errors.h"
+#include "core/File.h"
+#include "model/Model.h"
+
+namespace
+{
+constexpr int MaxAreas = 64;
+constexpr unsigned int PackFileMode = 2;
+CVector3 const DefaultAreaMin(-10.5f, -8.0f, -1.0f);
+CVector3 const DefaultAreaMax(10.5f, 0.0f, 6.0f);
+
+float ReadFloat(CConfig* config, char const* name)
+{
+    return static_cast<float>(std::atof(config->GetValue(name)));
+}
+} // namespace
+
+void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, float now)
+{
+    Destroy();
+    std::srand(seed);
+    m_spread.SetSeed(seed);
+    m_between.SetSeed(seed ^ 0x9e3779b9u);
+    m_engine = engine;
+    m_camera = camera;
+    m_shutDown = false;
+    CreateAreas();
+    try {
+        FindPacks();
+        char path[512];
+        std::snprintf(path, sizeof path, "%s\\%s", engine->GetConfig()->GetValue("g_install_path"),
+                      "Data\\fishes.dat");
+        m_selection = SFishSelection();
+        m_selection.Read(engine->GetFileManager(), path, m_packs.data(),
+                         static_cast<unsigned int>(m_packs.size()));
+        m_selection.DrawRandomSlots(m_packs.data(), static_cast<unsigned int>(m_packs.size()), m_spread);
+        CreateFishes(now);
+    } catch (CFileError const& error) {
+        engine->GetMessageManager()->WriteError("%s", error.GetText());
+    }
+    m_startTime = now;
+    m_randomFactor = 1.0f + m_spread.Next() * 0.1f;
+}
+
+void CFishSchool::CreateAreas()
+{
+    CConfig* config = m_engine->GetConfig();
+    int const count = std::atoi(config->GetValue("g_fish_areas_count"));
+    if (count == 0) {
+        m_engine->GetMessageManager()->WriteError("Can't find fish areas");
+        m_areas.push_back(std::make_unique<CFishArea>());
+        m_areas.back()->Create(m_engine, this, DefaultAreaMin, DefaultAreaMax);
+    }
+    char name[64];
+    for (int i = 0; i < std::min(count, MaxAreas); ++i) {
+        CVector3 corners[2];
+        char const* const cornerNames[2] = {"min", "max"};
+        char const* const axes[3] = {"x", "y", "z"};
+        for (int corner = 0; corner < 2; ++corner) {
+            for (int axis = 0; axis < 3; ++axis) {
+                std::snprintf(name, sizeof name, "g_fish_area_%d_%s_%s", i, cornerNames[corner], axes[axis]);
+                corners[corner][axis] = ReadFloat(config, name);
+            }
+        }
+        // Corners given the wrong way round still describe the same box.
+        for (int axis = 0; axis < 3; ++axis) {
+            if (corners[0][axis] > corners[1][axis])
+                std::swap(corners[0][axis], corners[1][axis]);
+        }
+        m_areas.push_back(std::make_unique<CFishArea>());
+        m_areas.back()->Create(m_engine, this, corners[0], corners[1]);
+    }
+    m_areaFishesCount.assign(m_areas.size(), 0);
+}
+
+void CFishSchool::FindPacks()
+{
+    CFileManager* files = m_engine->GetFileManager();
+    char const* installPath = m_engine->GetConfig()->GetValue("g_install_path");
+    char directory[512];
+    std::snprintf(directory, sizeof directory, "%s\\Data\\FishPacks", installPath);
+    std::string const folder = directory;
+    unsigned int count = 0;
+    files->FindFiles(folder, "*.fsp", &count, nullptr);
+    std::vector<char> names(static_cast<std::size_t>(count) * CFileManager::NameLength);
+    if (count > 0)
+        files->FindFiles(folder, "*.fsp", &count, names.data());
+    m_packs.assign(count, SFishPack());
+    for (unsigned int i = 0; i < count; ++i) {
+        char const* found = names.data() + static_cast<std::size_t>(i) * CFileManager::NameLength;
+        char const* slash = std::strrchr(found, '\\');
+        char const* fileName = slash ? slash + 1 : found;
+        SFishPack& pack = m_packs[i];
+        std::snprintf(pack.name, sizeof pack.name, "%s", fileName);
+        std::size_t const length = std::strlen(pack.name);
+        pack.name[length >= 4 ? length - 4 : 0] = '\0';
+
+        char path[768];
+        std::snprintf(path, sizeof path, "%s\\Data\\FishPacks\\%s", installPath, fileName);
+        CFile file;
+        files->OpenFile(&file, path, PackFileMode);
+        file.ReadBinaryString(pack.title);
+        std::uint8_t bytes[4];
+        file.Read(bytes, 4);
+        file.Close();
+        std::int32_t fishCount = static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                                                           (static_cast<std::uint32_t>(bytes[3]) << 24));
+        pack.fishCount = std::max(0, fishCount);
+        pack.enabled = 1;
+    }
+}
+
+void CFishSchool::CreateFishes(float now)
+{
+    unsigned int const slotsCount = m_selection.GetFishSlotsCount();
+    m_fishes = std::make_unique<CFish[]>(std::max(1u, slotsCount));
+    m_fishesCount = 0;
+    unsigned int order[SFishSelection::SlotsCount];
+    for (unsigned int i = 0; i < SFishSelection::SlotsCount; ++i)
+        order[i] = i;
+    for (int i = 0; i < 50; ++i) {
+        unsigned int const a = static_cast<unsigned int>(std::rand()) % 10;
+        unsigned int const b = static_cast<unsigned int>(std::rand()) % 10;
+        std::swap(order[a], order[b]);
+    }
+    if (m_areas.empty())
+        return;
+    CFish::SRandoms const randoms{&m_spread, &m_between};
+    for (unsigned int i = 0; i < SFishSelection::SlotsCount; ++i) {
+        SFishSelection::SSlot const& slot = m_selection.slots[i];
+        if (slot.kind < SFishSelection::FirstPackKind)
+            continue;
+        SFishFile file;
+        file.Read(m_engine->GetFileManager(), m_packs[slot.kind - SFishSelection::FirstPackKind].name,
+                  slot.number);
+        unsigned int const area = ChooseArea();
+        ++m_areaFishesCount[area];
+        m_fishes[m_fishesCount].Create(m_engine, m_areas[area].get(), file, order[i], randoms, now);
+        Publish(m_fishesCount);
+        ++m_fishesCount;
+        m_publishedCount = static_cast<int>(m_fishesCount);
+    }
+}
+
+unsigned int CFishSchool::ChooseArea() const
+{
+    unsigned int const count = static_cast<unsigned int>(m_areas.size());
+    if (count == 1)
+        return 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        if (m_areaFishesCount[i] == 0)
+            return i;
+    }
+    if (std::rand() % 100 > 40 && m_areaFishesCount[0] < 6)
+        return 0;
+    return static_cast<unsigned int>(std::rand()) % (count - 1) + 1;
+}
+
+void CFishSchool::Publish(unsigned int fish)
+{
+    CConfig* config = m_engine->GetConfig();
+    if (!m_countRegistered) {
+        config->CreateCommand("g_fishes_count", CCT_INT, true, false, &m_publishedCount, "0");
+        m_countRegistered = true;
+    }
+    if (!m_publishedRegistered[fish]) {
+        char const* const axes[3] = {"x", "y", "z"};
+        char name[64];
+        for (int axis = 0; axis < 3; ++axis) {
+            std::snprintf(name, sizeof name, "g_fish_%u_position_%s", fish, axes[axis]);
+            config->CreateCommand(name, CCT_FLOAT, true, false, &m_publishedPositions[fish][axis], "0.0");
+        }
+        m_publishedRegistered[fish] = true;
+    }
+    CVector3 const& position = m_fishes[fish].GetPosition();
+    for (int axis = 0; axis < 3; ++axis)
+        m_publishedPositions[fish][axis] = position[axis];
+}
+
+void CFishSchool::Destroy()
+{
+    if (m_shutDown)
+        return;
+    for (unsigned int i = 0; i < m_fishesCount; ++i)
+        m_fishes[i].Destroy();
+    m_fishes.reset();
+    m_fishesCount = 0;
+    m_publishedCount = 0;
+    m_areas.clear();
+    m_areaFishesCount.clear();
+    m_packs.clear();
+    m_engine = nullptr;
+    m_camera = nullptr;
+    m_shutDown = true;
+}
+
+void CFishSchool::Refresh(float now, float dt)
+{
+    if (m_shutDown)
+        return;
+    for (auto& area : m_areas)
+        area->Refresh();
+    StartleUnderMouse(now);
+    for (unsigned int i = 0; i < m_fishesCount; ++i) {
+        m_fishes[i].Refresh(now, dt);
+        CVector3 const& position = m_fishes[i].GetPosition();
+        for (int axis = 0; axis < 3; ++axis)
+            m_publishedPositions[i][axis] = position[axis];
+    }
+}
+
+void CFishSchool::StartleUnderMouse(float now)
+{
+    CControls* controls = m_engine->GetControls();
+    if (controls->IsFree() || !m_camera)
+        return;
+    CVector2 const offset = controls->GetMouseOffset();
+    if (std::abs(offset.x) + std::abs(offset.y) < 0.001f)
+        return;
+    CCameraManager* cameras = m_engine->GetCameraManager();
+    CVector2 const cursor = controls->GetCursorPosition();
+    float const y = static_cast<float>(cameras->GetViewport()[3]) - cursor.y - 1.0f;
+    CVector3 const nearPoint = cameras->GetUnprojectedPoint(m_camera, CVector3(cursor.x, y, -1.0f));
+    CVector3 const farPoint = cameras->GetUnprojectedPoint(m_camera, CVector3(cursor.x, y, 1.0f));
+    Startle(CRay(nearPoint, farPoint - nearPoint),
+            controls->IsKeyPressed("MOUSE1") ? ButtonStartle : MouseStartle, now);
+}
+
+void CFishSchool::Startle(CRay const& ray, float factor, float now)
+{
+    for (unsigned int i = 0; i < m_fishesCount; ++i) {
+        CModel* model = m_fishes[i].GetModel();
+        if (model && model->GetBoundingBox().GetRayIntersection(ray))
+            m_fishes[i].Startle(factor, now);
+    }
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "Fish.h"
+#include "FishArea.h"
+#include "FishFiles.h"
+#include "FishRandom.h"
+#include "math/Ray.h"
+
+class CCamera;
+class CEngine;
+
+// The plug-in's fish: areas from the configuration, up to ten fish chosen from the installed
+// packs, their frame-by-frame swimming, startling under the mouse, and the published
+// positions. Time comes in from outside, so that the school can run on a fixed clock.
+class CFishSchool
+{
+public:
+    static constexpr unsigned int MaxFishes = SFishSelection::SlotsCount;
+    static constexpr float MouseStartle = 2.5f;
+    static constexpr float ButtonStartle = 4.0f;
+
+    CFishSchool() = default;
+    ~CFishSchool() { Destroy(); }
+    CFishSchool(CFishSchool const&) = delete;
+    CFishSchool& operator=(CFishSchool const&) = delete;
+
+    // `seed` seeds rand() and both generators. A file error ends the start-up with the fish
+    // made so far; it is logged.
+    void Create(CEngine* engine, CCamera* camera, std::uint32_t seed, float now);
+    void Destroy();
+    bool IsFree() const { return m_shutDown; }
+
+    // Areas, the startle ray from the mouse, then every fish.
+    void Refresh(float now, float dt);
+    // Every fish whose box the ray meets swims off at `factor` times its maximum speed.
+    void Startle(CRay const& ray, float factor, float now);
+
+    unsigned int GetAreasCount() const { return static_cast<unsigned int>(m_areas.size()); }
+    CFishArea* GetArea(unsigned int index) const { return m_areas[index].get(); }
+    unsigned int GetAreaFishesCount(unsigned int index) const { return m_areaFishesCount[index]; }
+    unsigned int GetFishesCount() const { return m_fishesCount; }
+    CFish* GetFish(unsigned int index) { return &m_fishes[index]; }
+    unsigned int GetPacksCount() const { return static_cast<unsigned int>(m_packs.size()); }
+    SFishPack const& GetPack(unsigned int index) const { return m_packs[index]; }
+    SFishSelection const& GetSelection() const { return m_selection; }
+    float GetStartTime() const { return m_startTime; }
+    float GetRandomFactor() const { return m_randomFactor; }
+    CFishRandom& GetSpreadRandom() { return m_spread; }
+    CFishRandom& GetBetweenRandom() { return m_between; }
+
+private:
+    void CreateAreas();
+    void FindPacks();
+    void CreateFishes(float now);
+    unsigned int ChooseArea() const;
+    void Publish(unsigned int fish);
+    void StartleUnderMouse(float now);
+
+    bool m_shutDown = true;
+    CEngine* m_engine = nullptr;
+    CCamera* m_camera = nullptr;
+    std::vector<std::unique_ptr<CFishArea>> m_areas;
+    std::vector<unsigned int> m_areaFishesCount;
+    unsigned int m_fishesCount = 0;
+    std::unique_ptr<CFish[]> m_fishes;
+    float m_startTime = 0.0f;
+    float m_randomFactor = 1.0f;
+
+    CFishRandom m_spread;
+    CFishRandom m_between;
+    std::vector<SFishPack> m_packs;
+    SFishSelection m_selection;
+    // Storage of the published variables; it outlives every run of the school, since the
+    // configuration keeps pointing at it.
+    int m_publishedCount = 0;
+    float m_publishedPositions[MaxFishes][3] = {};
+    bool m_publishedRegistered[MaxFishes] = {};
+    bool m_countRegistered = false;
+};
