@@ -56,6 +56,10 @@ protected:
         if (camera->IsFree())
             camera = cameras->GetCamera(cameras->AddCamera(CT_PERSPECTIVE));
         ASSERT_EQ(camera, cameras->GetCamera(0));
+        // The GUI may have taken slot 0 for its flat camera; the scene needs a perspective.
+        camera->SetType(CT_PERSPECTIVE);
+        camera->SetNearPlaneDistance(1.0f);
+        camera->SetFarPlaneDistance(1000.0f);
         PlaceCamera({0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f});
     }
 
