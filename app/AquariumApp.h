@@ -33,6 +33,7 @@ public:
 
     CEngine* GetEngine() { return &m_engine; }
     CPluginTable* GetPlugins() { return &m_plugins; }
+    CScreenOverlay const* GetScreenOverlay() const { return &m_screenOverlay; }
     ERunMode GetRunMode() const { return m_runMode; }
     float GetElapsedTime() const { return m_elapsedTime; }
 

@@ -1,0 +1,132 @@
+// The screen saver run in a window of the test's own on a real display, on the build tree's
+// installation: loading window, scene, exit rules and a clean log.
+#include "AquariumApp.h"
+
+#include "platform/EventPump.h"
+#include "platform/NativeWindow.h"
+#include "platform/Path.h"
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+constexpr unsigned int Width = 320;
+constexpr unsigned int Height = 240;
+
+class ScreenSaverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!platform::InitializeVideo())
+            GTEST_SKIP() << "no display";
+        m_registryPath = "/tmp/coralume-aquarium-registry-" + std::to_string(getpid());
+        std::ofstream(m_registryPath)
+            << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorin\\Coralume\\0]\nInstallPath=" << CORALUME_STAGE_DIR
+            << "\n";
+        setenv("CORALUME_REGISTRY", m_registryPath.c_str(), 1);
+        m_window = platform::CreateNativeWindow("Coralume Screensaver test",
+                                                platform::NativeWindowStyle::Windowed, 0, 0, Width, Height);
+        ASSERT_NE(m_window, nullptr);
+    }
+
+    void TearDown() override
+    {
+        m_app.Shutdown();
+        if (m_window)
+            platform::DestroyNativeWindow(m_window);
+        unsetenv("CORALUME_REGISTRY");
+        std::remove(m_registryPath.c_str());
+    }
+
+    std::vector<std::uint32_t> ShownFrame()
+    {
+        unsigned int width = 0;
+        unsigned int height = 0;
+        platform::GetWindowClientSize(m_window, &width, &height);
+        std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+        IDirect3DDevice8* device = m_app.GetEngine()->GetDirect3DSubsystem()->GetDevice();
+        EXPECT_EQ(device->GetFrontBuffer(pixels.data(), width * 4), D3D_OK);
+        return pixels;
+    }
+
+    void PumpAndFrame()
+    {
+        while (platform::PumpOneEvent()) {
+        }
+        m_app.Frame();
+    }
+
+    void RunUntil(float elapsed)
+    {
+        for (int i = 0; i < 2000 && m_app.GetElapsedTime() < elapsed && !m_app.GetEngine()->IsExit(); ++i) {
+            PumpAndFrame();
+            SDL_Delay(2);
+        }
+    }
+
+    void PushEscape(bool down)
+    {
+        SDL_Event event;
+        SDL_zero(event);
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.windowID = SDL_GetWindowID(m_window);
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+        event.key.keysym.sym = SDLK_ESCAPE;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    std::string m_registryPath;
+    HWND m_window = nullptr;
+    CAquariumApp m_app;
+};
+} // namespace
+
+TEST_F(ScreenSaverTest, LoadingWindowThenSceneThenEscapeAfterTheGuard)
+{
+    ASSERT_TRUE(m_app.StartUp(RUN_SCREENSAVER, m_window));
+    std::string const logPath = m_app.GetEngine()->GetMessageManager()->GetLogFilePath();
+
+    // Start-up put the loading picture up and drew a frame; the first frame removes it and
+    // the scene shows the tank's clear colour.
+    EXPECT_TRUE(m_app.GetScreenOverlay()->IsLoadingScreenShown());
+    PumpAndFrame();
+    EXPECT_FALSE(m_app.GetScreenOverlay()->IsLoadingScreenShown());
+    PumpAndFrame();
+    std::vector<std::uint32_t> const scene = ShownFrame();
+    std::size_t clearPixels = 0;
+    for (std::uint32_t pixel : scene)
+        clearPixels += (pixel & 0xFFFFFF) == 0x5EAEF3;
+    EXPECT_GT(clearPixels, 0u);
+
+    // Escape within the first half second is ignored, later it ends the screen saver.
+    PushEscape(true);
+    RunUntil(0.3f);
+    EXPECT_FALSE(m_app.GetEngine()->IsExit());
+    PushEscape(false);
+    RunUntil(0.6f);
+    EXPECT_FALSE(m_app.GetEngine()->IsExit());
+    PushEscape(true);
+    PumpAndFrame();
+    EXPECT_TRUE(m_app.GetEngine()->IsExit());
+    PushEscape(false);
+    m_app.Shutdown();
+
+    std::ifstream file(platform::ResolvePath(logPath));
+    std::stringstream log;
+    log << file.rdbuf();
+    std::string const text = log.str();
+    EXPECT_NE(text.find("Load Time: "), std::string::npos);
+    EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("PROGRAM ABORTING"), std::string::npos);
+}
