@@ -1,6 +1,19 @@
 #pragma once
 
-// Joins the engine's frame cycle; its subsystem fills it in.
+#include <vector>
+
+#include "model/ParticleSystem.h"
+
+class CFileManager;
+class CMemoryManager;
+class CMessageManager;
+class CShaderDescriptor;
+class CShaderManager;
+class CSpriteGroupManager;
+class CTimerManager;
+
+// Owns every particle system of the engine and refreshes them once per frame, before the
+// sprite groups build their quads.
 class CParticleSystemManager
 {
 public:
@@ -9,15 +22,51 @@ public:
     CParticleSystemManager(CParticleSystemManager const&) = delete;
     CParticleSystemManager& operator=(CParticleSystemManager const&) = delete;
 
-    template <typename... Arguments>
-    void Create(Arguments const&...)
-    {
-        Destroy();
-        m_free = false;
-    }
-    void Destroy() { m_free = true; }
+    void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
+                CTimerManager* timerManager, CShaderManager* shaderManager,
+                CSpriteGroupManager* spriteGroupManager);
+    void Destroy();
     bool IsFree() const { return m_free; }
-    void Refresh() {}
+
+    // A file that cannot be read gives the default system.
+    CParticleSystem* AddParticleSystem(char const* fileName, unsigned int const& cameraIndex);
+    CParticleSystem* AddParticleSystem(unsigned int const& maxParticles, CShaderDescriptor const& shader,
+                                       unsigned int const& cameraIndex);
+    CParticleSystem* AddParticleSystem(CParticleSystem const& source);
+    // Fill a system the caller owns; the manager does not keep it.
+    bool CreateParticleSystem(CParticleSystem* system, char const* fileName, unsigned int const& cameraIndex);
+    void CreateParticleSystem(CParticleSystem* system, unsigned int const& maxParticles,
+                              CShaderDescriptor const& shader, unsigned int const& cameraIndex);
+    void CreateParticleSystem(CParticleSystem* system, CParticleSystem const& source);
+    void CreateParticleSystemDefault(CParticleSystem* system, unsigned int const& cameraIndex);
+    // Null, or a system this manager does not hold, changes nothing.
+    void RemoveParticleSystem(CParticleSystem* system);
+
+    unsigned int GetOccupiedParticleSystemsIndicesCount() const
+    {
+        return static_cast<unsigned int>(m_occupied.size());
+    }
+    unsigned int GetOccupiedParticleSystemIndex(unsigned int i) const { return m_occupied[i]; }
+    // Null for an empty slot or one past the table.
+    CParticleSystem* GetParticleSystem(unsigned int slot) const
+    {
+        return slot < m_slots.size() ? m_slots[slot] : nullptr;
+    }
+
+    // Refreshes every system in the order they were added.
+    void Refresh();
+
 private:
+    CParticleSystem* Insert(CParticleSystem* system);
+
     bool m_free = true;
+    CMessageManager* m_messageManager = nullptr;
+    CMemoryManager* m_memoryManager = nullptr;
+    CFileManager* m_fileManager = nullptr;
+    CTimerManager* m_timerManager = nullptr;
+    CShaderManager* m_shaderManager = nullptr;
+    CSpriteGroupManager* m_spriteGroupManager = nullptr;
+    std::vector<unsigned int> m_freeSlots;
+    std::vector<unsigned int> m_occupied;
+    std::vector<CParticleSystem*> m_slots;
 };

@@ -1,0 +1,128 @@
+#include "model/ParticleSystemManager.h"
+
+#include <memory>
+
+#include "core/MessageManager.h"
+
+void CParticleSystemManager::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
+                                    CFileManager* fileManager, CTimerManager* timerManager,
+                                    CShaderManager* shaderManager, CSpriteGroupManager* spriteGroupManager)
+{
+    Destroy();
+    m_messageManager = messageManager;
+    m_memoryManager = memoryManager;
+    m_fileManager = fileManager;
+    m_timerManager = timerManager;
+    m_shaderManager = shaderManager;
+    m_spriteGroupManager = spriteGroupManager;
+    if (m_messageManager)
+        m_messageManager->Write("\nParticle System Manager creation...");
+    m_free = false;
+}
+
+void CParticleSystemManager::Destroy()
+{
+    if (m_free)
+        return;
+    if (m_messageManager)
+        m_messageManager->Write("\nParticle System Manager destroying...");
+    for (unsigned int slot : m_occupied) {
+        delete m_slots[slot];
+        m_slots[slot] = nullptr;
+    }
+    m_occupied.clear();
+    m_freeSlots.clear();
+    m_slots.clear();
+    m_free = true;
+}
+
+CParticleSystem* CParticleSystemManager::Insert(CParticleSystem* system)
+{
+    unsigned int slot;
+    if (!m_freeSlots.empty()) {
+        slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        m_slots[slot] = system;
+    } else {
+        slot = static_cast<unsigned int>(m_slots.size());
+        m_slots.push_back(system);
+    }
+    m_occupied.push_back(slot);
+    return system;
+}
+
+CParticleSystem* CParticleSystemManager::AddParticleSystem(char const* fileName,
+                                                           unsigned int const& cameraIndex)
+{
+    auto system = std::make_unique<CParticleSystem>();
+    if (!CreateParticleSystem(system.get(), fileName, cameraIndex))
+        CreateParticleSystemDefault(system.get(), cameraIndex);
+    return Insert(system.release());
+}
+
+CParticleSystem* CParticleSystemManager::AddParticleSystem(unsigned int const& maxParticles,
+                                                           CShaderDescriptor const& shader,
+                                                           unsigned int const& cameraIndex)
+{
+    auto* system = new CParticleSystem;
+    CreateParticleSystem(system, maxParticles, shader, cameraIndex);
+    return Insert(system);
+}
+
+CParticleSystem* CParticleSystemManager::AddParticleSystem(CParticleSystem const& source)
+{
+    auto* system = new CParticleSystem;
+    CreateParticleSystem(system, source);
+    return Insert(system);
+}
+
+bool CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, char const* fileName,
+                                                  unsigned int const& cameraIndex)
+{
+    return system->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_shaderManager,
+                          m_spriteGroupManager, fileName, cameraIndex);
+}
+
+void CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, unsigned int const& maxParticles,
+                                                  CShaderDescriptor const& shader,
+                                                  unsigned int const& cameraIndex)
+{
+    system->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_shaderManager,
+                   m_spriteGroupManager, maxParticles, shader, cameraIndex);
+}
+
+void CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, CParticleSystem const& source)
+{
+    system->Create(source);
+}
+
+void CParticleSystemManager::CreateParticleSystemDefault(CParticleSystem* system,
+                                                         unsigned int const& cameraIndex)
+{
+    system->CreateDefault(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_shaderManager,
+                          m_spriteGroupManager, cameraIndex);
+}
+
+void CParticleSystemManager::RemoveParticleSystem(CParticleSystem* system)
+{
+    if (!system)
+        return;
+    for (auto it = m_occupied.begin(); it != m_occupied.end(); ++it) {
+        if (m_slots[*it] != system)
+            continue;
+        unsigned int const slot = *it;
+        m_occupied.erase(it);
+        delete system;
+        m_slots[slot] = nullptr;
+        m_freeSlots.push_back(slot);
+        return;
+    }
+}
+
+void CParticleSystemManager::Refresh()
+{
+    if (m_free)
+        return;
+    for (unsigned int slot : m_occupied)
+        m_slots[slot]->Refresh();
+}
