@@ -42,6 +42,7 @@ void CEngine::Create(SEngineSettings const& settings)
     m_spriteGroups.Create(&m_messages, &m_memory, &m_cameras, &m_shaders, &m_models);
     m_particleSystems.Create(&m_messages, &m_memory, &m_files, &m_timers, &m_shaders, &m_spriteGroups);
     m_screenCapture.Create(&m_messages, &m_memory, &m_files, &m_config, &m_window);
+    m_screenCapture.SetDirect3DSubsystem(&m_direct3d);
     m_controls.Create(&m_messages, &m_config, m_window.GetHandler(), m_window.GetInstance());
     m_sound.Create(&m_messages, &m_memory, &m_files, &m_config);
     m_gui.Create(&m_messages, &m_memory, &m_files, &m_window, &m_timers, &m_cameras, &m_shaders, &m_models,
