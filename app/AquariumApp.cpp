@@ -238,7 +238,8 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("g_show_mouse_cursor", CCT_BOOL, false, true, &m_showMouseCursor, "1");
     config->CreateCommand("g_play_bubles_sound", CCT_BOOL, false, true, &m_playBubblesSound, "1");
     config->CreateCommand("g_wallpaper_priority", CCT_INT, false, true, &m_wallpaperPriority, "9");
-    config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, m_installPath);
+    std::string const installPath = m_installPath; // the default is copied into the same buffer
+    config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
     config->CreateCommand("g_debug_mode", CCT_BOOL, false, true, &m_debugMode, "0");
 }
 
