@@ -1,0 +1,152 @@
+#include "FishFixture.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "model/Model.h"
+#include "render/Image.h"
+#include "render/Light.h"
+#include "render/LightManager.h"
+
+// The generated aquarium on the OpenGL device: the school swims for a minute of simulated
+// time, every fish stays in its area and keeps moving, and the frames show fish.
+namespace
+{
+constexpr float Step = 1.0f / 30.0f;
+constexpr int Steps = 60 * 30;
+constexpr int RenderEvery = 10;
+
+class FishAquariumTest : public FishFixture
+{
+protected:
+    FishAquariumTest() : FishFixture(false) {}
+
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs a display (scripts/with-display)";
+        FishFixture::SetUp();
+        SetAreas(
+            {{{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}}, {{-7.0f, -6.0f, 0.5f}, {7.0f, -1.0f, 4.5f}}});
+        camera->SetPosition(CVector3(0.0f, -18.316f, 2.165f));
+        camera->SetAngles(CVector3(1.5707964f, 0.0f, 0.0f));
+        camera->SetFOV(57.5f);
+        engine.GetModelManager()->SetClearColor(
+            CVector4(94.0f / 255.0f, 174.0f / 255.0f, 243.0f / 255.0f, 1.0f));
+        CLightManager* lights = engine.GetLightManager();
+        CLight* light = lights->GetLight(lights->AddLight());
+        light->SetType(LT_DIRECTIONAL);
+        light->SetDirection({0.3f, 0.6f, -1.0f});
+        light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
+        light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
+        light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
+        light->Enable();
+        lights->SetGlobalAmbient({0.45f, 0.45f, 0.5f});
+    }
+
+    void Render()
+    {
+        engine.BeginFrame();
+        engine.FinishFrame();
+        D3DPRESENT_PARAMETERS const& parameters = engine.GetDirect3DSubsystem()->GetPresentParameters();
+        width = parameters.BackBufferWidth;
+        height = parameters.BackBufferHeight;
+        frame.assign(std::size_t(width) * height, 0);
+        ASSERT_EQ(engine.GetDirect3DSubsystem()->GetDevice()->GetFrontBuffer(frame.data(), width * 4),
+                  D3D_OK);
+    }
+
+    // Pixels that differ clearly from the water colour.
+    unsigned int CountNonWaterPixels() const
+    {
+        unsigned int count = 0;
+        for (std::uint32_t value : frame) {
+            int const r = int((value >> 16) & 0xFF), g = int((value >> 8) & 0xFF), b = int(value & 0xFF);
+            if (std::abs(r - 94) + std::abs(g - 174) + std::abs(b - 243) > 60)
+                ++count;
+        }
+        return count;
+    }
+
+    void SaveFrame(char const* directoryName, int index)
+    {
+        CImage image;
+        image.Create(engine.GetMessageManager(), engine.GetMemoryManager(), width, height, 24);
+        unsigned char* data = image.GetData();
+        for (unsigned int y = 0; y < height; ++y) {
+            for (unsigned int x = 0; x < width; ++x) {
+                std::uint32_t const value = frame[std::size_t(y) * width + x];
+                unsigned char* pixel = data + (std::size_t(height - 1 - y) * width + x) * 3;
+                pixel[0] = static_cast<unsigned char>(value >> 16);
+                pixel[1] = static_cast<unsigned char>(value >> 8);
+                pixel[2] = static_cast<unsigned char>(value);
+            }
+        }
+        char name[512];
+        std::snprintf(name, sizeof name, "%s/fish_school_%d.jpg", directoryName, index);
+        EXPECT_TRUE(image.SaveToFileJPG(engine.GetFileManager(), name, 90)) << name;
+    }
+
+    unsigned int width = 0;
+    unsigned int height = 0;
+    std::vector<std::uint32_t> frame;
+};
+
+TEST_F(FishAquariumTest, SchoolSwimsAMinuteInsideItsAreas)
+{
+    school.Create(&engine, camera, 20261208, 0.0f);
+    ASSERT_EQ(school.GetFishesCount(), 10u);
+    CConfig* config = engine.GetConfig();
+    ASSERT_STREQ(config->GetValue("g_fishes_count"), "10");
+
+    auto published = [&](unsigned int fish) {
+        CVector3 position;
+        char const* const axes[3] = {"x", "y", "z"};
+        for (int axis = 0; axis < 3; ++axis) {
+            char name[64];
+            std::snprintf(name, sizeof name, "g_fish_%u_position_%s", fish, axes[axis]);
+            position[axis] = config->GetValueAsFloat(name);
+        }
+        return position;
+    };
+    CVector3 start[10];
+    CVector3 last[10];
+    float travelled[10] = {};
+    for (unsigned int i = 0; i < 10; ++i)
+        start[i] = last[i] = published(i);
+
+    char const* shots = std::getenv("CORALUME_FISH_SHOTS");
+    int shot = 0;
+    unsigned int mostShown = 0;
+    for (int step = 1; step <= Steps; ++step) {
+        float const now = static_cast<float>(step) * Step;
+        school.Refresh(now, Step);
+        for (unsigned int i = 0; i < 10; ++i) {
+            CVector3 const position = published(i);
+            travelled[i] += (position - last[i]).GetLength();
+            last[i] = position;
+            CVector3 const& min = school.GetFish(i)->GetArea()->GetMin();
+            CVector3 const& max = school.GetFish(i)->GetArea()->GetMax();
+            // The swimming model keeps each fish within a step of its area.
+            for (int axis = 0; axis < 3; ++axis) {
+                ASSERT_GE(position[axis], min[axis] - 0.5f)
+                    << "fish " << i << " axis " << axis << " at " << now;
+                ASSERT_LE(position[axis], max[axis] + 0.5f)
+                    << "fish " << i << " axis " << axis << " at " << now;
+            }
+        }
+        if (step % RenderEvery == 0) {
+            Render();
+            mostShown = std::max(mostShown, CountNonWaterPixels());
+            if (shots && step % 450 == 0)
+                SaveFrame(shots, shot++);
+        }
+    }
+    for (unsigned int i = 0; i < 10; ++i) {
+        EXPECT_GT(travelled[i], 5.0f) << "fish " << i << " hardly moved";
+        EXPECT_GT((last[i] - start[i]).GetLength() + travelled[i], 0.0f);
+    }
+    // The fish are drawn: a good share of the frame is not water.
+    EXPECT_GT(mostShown, 2000u);
+}
+} // namespace

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FishSchool.h"
+#include "core/Engine.h"
+#include "core/Errors.h"
+#include "platform/FakeDirect3D8.h"
+
+// An engine on the scripted device (or the OpenGL one) whose files are the generated
+// aquarium data. The school's installation folder is the stage or a private folder that a
+// test fills with its own selection and packs.
+class FishFixture : public ::testing::Test
+{
+protected:
+    static constexpr unsigned int MaxAreas = 4;
+
+    explicit FishFixture(bool useFakeDevice = true) : m_useFakeDevice(useFakeDevice) {}
+
+    void SetUp() override
+    {
+        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        directory = std::filesystem::temp_directory_path() /
+                    (std::string("coralume_fish_") + test->test_suite_name() + "_" + test->name());
+        std::filesystem::remove_all(directory);
+        std::filesystem::create_directories(directory / "Data" / "FishPacks");
+        std::ofstream(directory / "FishTest.ini") << "v_fullscreen 0\nv_mode 640x480x32\n";
+        if (m_useFakeDevice) {
+            D3DDISPLAYMODE const desktop{1280, 1024, 60, D3DFMT_X8R8G8B8};
+            std::vector<D3DDISPLAYMODE> const modes{{640, 480, 60, D3DFMT_X8R8G8B8},
+                                                    {1280, 1024, 60, D3DFMT_X8R8G8B8}};
+            fake.adapters.push_back(FakeDirect3D8::MakeAdapter(desktop, modes));
+            fake.Install();
+        }
+        directoryText = directory.string();
+        SEngineSettings settings{};
+        settings.applicationName = "FishTest";
+        settings.applicationVersion = 100;
+        settings.engineDirectory = CORALUME_STAGE_DIR;
+        settings.configFileName = "FishTest";
+        settings.configDirectory = directoryText.c_str();
+        settings.createLogFile = false;
+        settings.logDirectory = directoryText.c_str();
+        settings.defaultVideoMode = "640x480x32";
+        try {
+            engine.Create(settings);
+        } catch (CError const& error) {
+            FAIL() << "engine creation: " << error.GetText();
+        }
+        UseInstallPath(CORALUME_STAGE_DIR);
+        camera = engine.GetCameraManager()->GetCamera(0);
+        if (camera->IsFree())
+            camera =
+                engine.GetCameraManager()->GetCamera(engine.GetCameraManager()->AddCamera(CT_PERSPECTIVE));
+    }
+
+    void TearDown() override
+    {
+        school.Destroy();
+        engine.Destroy();
+        if (m_useFakeDevice)
+            fake.Uninstall();
+        std::error_code ignored;
+        std::filesystem::remove_all(directory, ignored);
+    }
+
+    void UseInstallPath(std::string const& path)
+    {
+        // Registered once, as the program does; later paths go straight into its storage.
+        if (!installPathRegistered)
+            engine.GetConfig()->CreateCommand("g_install_path", CCT_STRING, true, false, installPath, "");
+        installPathRegistered = true;
+        std::snprintf(installPath, sizeof installPath, "%s", path.c_str());
+    }
+    void UsePrivateInstallPath() { UseInstallPath(directoryText); }
+
+    // Registers the area variables the way the program's configuration provides them.
+    void SetAreas(std::vector<std::pair<CVector3, CVector3>> const& areas)
+    {
+        CConfig* config = engine.GetConfig();
+        areasCount = static_cast<int>(areas.size());
+        config->CreateCommand("g_fish_areas_count", CCT_INT, false, false, &areasCount, "0");
+        areasCount = static_cast<int>(areas.size());
+        char const* const corners[2] = {"min", "max"};
+        char const* const axes[3] = {"x", "y", "z"};
+        for (std::size_t i = 0; i < areas.size() && i < MaxAreas; ++i) {
+            for (int corner = 0; corner < 2; ++corner) {
+                for (int axis = 0; axis < 3; ++axis) {
+                    char name[64];
+                    std::snprintf(name, sizeof name, "g_fish_area_%zu_%s_%s", i, corners[corner], axes[axis]);
+                    float* storage = &areaValues[i][corner * 3 + axis];
+                    config->CreateCommand(name, CCT_FLOAT, false, false, storage, "0");
+                    *storage = corner == 0 ? areas[i].first[axis] : areas[i].second[axis];
+                }
+            }
+        }
+    }
+
+    static void AppendInt(std::vector<std::uint8_t>& bytes, std::int32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+    }
+
+    // Ten slots of (kind, number), the unique flag and the packs the file was written for.
+    static std::vector<std::uint8_t> MakeSelection(std::vector<std::pair<int, int>> const& slots, bool unique,
+                                                   std::vector<std::uint8_t> const& packsEnabled)
+    {
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t i = 0; i < 10; ++i) {
+            AppendInt(bytes, i < slots.size() ? slots[i].first : 0);
+            AppendInt(bytes, i < slots.size() ? slots[i].second : 0);
+        }
+        bytes.push_back(unique ? 1 : 0);
+        AppendInt(bytes, static_cast<std::int32_t>(packsEnabled.size()));
+        bytes.insert(bytes.end(), packsEnabled.begin(), packsEnabled.end());
+        return bytes;
+    }
+
+    void WritePrivateFile(std::string const& relative, std::vector<std::uint8_t> const& bytes)
+    {
+        std::filesystem::create_directories((directory / relative).parent_path());
+        std::ofstream out(directory / relative, std::ios::binary);
+        out.write(reinterpret_cast<char const*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // A private installation holding the stage's "Reef" pack and the given selection.
+    void UseReefOnly(std::vector<std::pair<int, int>> const& slots)
+    {
+        UsePrivateInstallPath();
+        std::filesystem::copy_file(std::filesystem::path(CORALUME_STAGE_DIR) / "Data" / "FishPacks" /
+                                       "Reef.fsp",
+                                   directory / "Data" / "FishPacks" / "Reef.fsp");
+        WritePrivateFile("Data/fishes.dat", MakeSelection(slots, true, {1}));
+    }
+
+    bool HasMessage(EMessageType type, char const* text)
+    {
+        CMessageManager* messages = engine.GetMessageManager();
+        for (unsigned int i = 0; i < messages->GetMessagesCount(); ++i) {
+            if (messages->GetMessageType(i) == type && std::strstr(messages->GetMessageText(i), text))
+                return true;
+        }
+        return false;
+    }
+
+    std::filesystem::path directory;
+    std::string directoryText;
+    FakeDirect3D8 fake;
+    CEngine engine;
+    CCamera* camera = nullptr;
+    char installPath[256] = {};
+    bool installPathRegistered = false;
+    int areasCount = 0;
+    float areaValues[MaxAreas][6] = {};
+    CFishSchool school;
+
+private:
+    bool m_useFakeDevice;
+};

@@ -1,0 +1,6 @@
+// The plug-in's school is built into this test program as well.
+#include "../../plugins/fish/Fish.cpp"
+#include "../../plugins/fish/FishArea.cpp"
+#include "../../plugins/fish/FishFiles.cpp"
+#include "../../plugins/fish/FishGrid.cpp"
+#include "../../plugins/fish/FishSchool.cpp"
