@@ -64,9 +64,39 @@ HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, in
                             static_cast<int>(height), flags);
 }
 
+namespace
+{
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// False for an id that names no window, which would otherwise end the process with BadWindow.
+bool ForeignWindowExists(unsigned long nativeWindowId)
+{
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return false;
+    }
+    X11Library const& xlib = GetX11Library();
+    XErrorHandler const previous = xlib.setErrorHandler(IgnoreXError);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Status const found = xlib.queryTree(display, nativeWindowId, &root, &parent, &children, &count);
+    if (children != nullptr) {
+        xlib.free(children);
+    }
+    xlib.closeDisplay(display);
+    xlib.setErrorHandler(previous);
+    return found != 0;
+}
+} // namespace
+
 HWND AttachForeignWindow(unsigned long nativeWindowId)
 {
-    if (nativeWindowId == 0 || !InitializeVideo()) {
+    if (nativeWindowId == 0 || !InitializeVideo() || !ForeignWindowExists(nativeWindowId)) {
         return nullptr;
     }
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
