@@ -14,6 +14,9 @@
 #include "ShaderFileWriter.h"
 #include "Sounds.h"
 #include "StarfishModel.h"
+#include "TankLayout.h"
+#include "TankModels.h"
+#include "TankTextures.h"
 #include "Textures.h"
 #include "TgaWriter.h"
 #include "WavWriter.h"
@@ -42,16 +45,6 @@ std::string Format(char const* format, int a, int b = 0)
     return text;
 }
 
-// Fish swimming areas and the starfish position, as configuration lines.
-struct SArea
-{
-    float min[3], max[3];
-};
-constexpr SArea FishAreas[] = {
-    {{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}},
-    {{-7.0f, -6.0f, 0.5f}, {7.0f, -1.0f, 4.5f}},
-};
-constexpr float StarfishPosition[3] = {4.2f, -6.5f, -1.6f};
 constexpr float StarfishAnimationSpeed = 1.5f;
 // The models are built at about 1.5 units long; the school shows them a third larger.
 constexpr float FishSizeDivisor = 0.75f;
@@ -69,6 +62,7 @@ void CContentBuilder::Build(std::string const& outDirectory, bool pack)
     BuildFont();
     BuildSounds();
     BuildParticleSystem();
+    BuildTank();
     BuildFishPacks();
     BuildPluginDescriptors();
     BuildConfiguration();
@@ -258,31 +252,89 @@ void CContentBuilder::BuildPluginDescriptors()
     speed.WriteFloat(StarfishAnimationSpeed);
     star.ownData = speed.GetBytes();
     Write(std::string("Plugins/") + StarfishPluginName + ".dat", CPluginDescriptorWriter::Write(star));
+    Write(std::string("Plugins/") + TankPluginName + ".dat",
+          CPluginDescriptorWriter::Write(descriptor("Tank Plugin v1.0")));
 }
 
 void CContentBuilder::BuildConfiguration()
 {
+    // The tank plug-in registers the same values from its layout; the file keeps them in one
+    // place for whoever wants to change them.
     std::string text = "// Fish swimming areas and the starfish position, read by the plug-ins.\n";
     char line[128];
-    std::snprintf(line, sizeof line, "g_fish_areas_count %d\n", static_cast<int>(std::size(FishAreas)));
+    std::snprintf(line, sizeof line, "g_fish_areas_count %d\n", static_cast<int>(tank::FishAreasCount));
     text += line;
     char const* const axes[] = {"x", "y", "z"};
-    for (std::size_t i = 0; i < std::size(FishAreas); ++i) {
+    for (std::size_t i = 0; i < tank::FishAreasCount; ++i) {
         for (int corner = 0; corner < 2; ++corner) {
             for (int axis = 0; axis < 3; ++axis) {
-                float const value = corner == 0 ? FishAreas[i].min[axis] : FishAreas[i].max[axis];
+                float const value = corner == 0 ? tank::FishAreas[i].min[axis] : tank::FishAreas[i].max[axis];
                 std::snprintf(line, sizeof line, "g_fish_area_%d_%s_%s %0.4f\n", static_cast<int>(i),
                               corner == 0 ? "min" : "max", axes[axis], value);
                 text += line;
             }
         }
     }
+    float const starfish[3] = {tank::StarFishX, tank::StarFishY, tank::GetStarFishZ()};
     for (int axis = 0; axis < 3; ++axis) {
-        std::snprintf(line, sizeof line, "g_star_fish_%s %0.4f\n", axes[axis], StarfishPosition[axis]);
+        std::snprintf(line, sizeof line, "g_star_fish_%s %0.4f\n", axes[axis], starfish[axis]);
         text += line;
     }
     // The engine keeps its configuration file in the data folder.
     Write("Data/Coralume.ini", std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+void CContentBuilder::WriteSceneryModel(std::string const& name, SModelData const& model,
+                                        std::vector<SShaderRecord> const& shaders)
+{
+    Write("Data/Models/" + name + ".mlf", CModelWriter::Write(model));
+    Write("Data/Models/" + name + ".srf", CShaderFileWriter::Write(shaders));
+    CVector3 min, max;
+    CTankModelBuilder::GetBoundingBox(model, &min, &max);
+    // Swaying plants reach past their first frame's box.
+    CVector3 const pad(0.5f, 0.5f, 0.2f);
+    Write("Data/Models/" + name + ".otf",
+          COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(min - pad, max + pad,
+                                                             static_cast<std::uint32_t>(model.sets.size()))));
+}
+
+void CContentBuilder::BuildTank()
+{
+    SShaderRecord backdrop = SShaderRecord::MakeOpaque("tank_backdrop.jpg");
+    backdrop.stages[0].borderV = 0;
+    WriteSceneryModel("tank_backdrop", CTankModelBuilder::Backdrop(), {backdrop});
+    Write("Data/Textures/tank_backdrop.jpg", CJpegWriter::Write(CTankTexturePainter::Backdrop(), 92));
+
+    // The sand, with the caustic light moving over it in a second, animated stage.
+    SShaderRecord sand = SShaderRecord::MakeOpaque("tank_sand.jpg");
+    SShaderStageRecord caustic;
+    caustic.flags = StageFlags::Texture | StageFlags::MipMapping | StageFlags::AnimatedTexture;
+    caustic.frames = CTankTexturePainter::CausticFrames;
+    caustic.speed = 9.0f;
+    caustic.image = "caustic.jpg";
+    caustic.scaleU = caustic.scaleV = 0.55f;
+    sand.stages.push_back(caustic);
+    WriteSceneryModel("tank_sand", CTankModelBuilder::Sand(), {sand});
+    Write("Data/Textures/tank_sand.jpg", CJpegWriter::Write(CTankTexturePainter::Sand(), 92));
+    for (unsigned int frame = 0; frame < CTankTexturePainter::CausticFrames; ++frame) {
+        Write(Format("Data/Textures/caustic%02d.jpg", static_cast<int>(frame)),
+              CJpegWriter::Write(CTankTexturePainter::Caustic(frame), 92));
+    }
+
+    for (unsigned int shape = 0; shape < tank::RockShapesCount; ++shape) {
+        WriteSceneryModel(Format("tank_rock%d", static_cast<int>(shape)), CTankModelBuilder::Rock(shape),
+                          {SShaderRecord::MakeOpaque("tank_rock.jpg")});
+    }
+    Write("Data/Textures/tank_rock.jpg", CJpegWriter::Write(CTankTexturePainter::Rock(), 92));
+
+    SShaderRecord grass = SShaderRecord::MakeOpaque("tank_grass.jpg");
+    grass.stages[0].borderU = grass.stages[0].borderV = 0;
+    WriteSceneryModel("tank_grass", CTankModelBuilder::Grass(), {grass});
+    Write("Data/Textures/tank_grass.jpg", CJpegWriter::Write(CTankTexturePainter::Grass(), 92));
+    SShaderRecord bush = SShaderRecord::MakeOpaque("tank_bush.jpg");
+    bush.stages[0].borderU = bush.stages[0].borderV = 0;
+    WriteSceneryModel("tank_bush", CTankModelBuilder::Bush(), {bush});
+    Write("Data/Textures/tank_bush.jpg", CJpegWriter::Write(CTankTexturePainter::Bush(), 92));
 }
 
 } // namespace content

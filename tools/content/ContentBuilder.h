@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ModelWriter.h"
+#include "ShaderFileWriter.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@ public:
     static constexpr char const* FishPluginName = "Shoalmind";
     static constexpr char const* PlanktonPluginName = "Plankton";
     static constexpr char const* StarfishPluginName = "StarFish";
+    static constexpr char const* TankPluginName = "Tank";
 
     // Throws std::exception on failure. With `pack`, the Data folder is also stored as the
     // pack "Data\coralume.pak" (members named "Data\...").
@@ -35,6 +39,9 @@ private:
     void BuildFont();
     void BuildSounds();
     void BuildParticleSystem();
+    void BuildTank();
+    void WriteSceneryModel(std::string const& name, SModelData const& model,
+                           std::vector<SShaderRecord> const& shaders);
     void BuildFishPacks();
     void BuildPluginDescriptors();
     void BuildConfiguration();

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+
+// Where everything in the tank stands. The plug-in places its models from these values and
+// registers the fish areas and the starfish place from them; the content builder shapes the
+// floor and writes the configuration file from the same values. z is up; the camera looks
+// along +y from y = -18.3.
+namespace tank
+{
+
+struct SBox
+{
+    float min[3];
+    float max[3];
+};
+
+struct SPlacement
+{
+    float x, y;
+    float scale;
+    float turn;  // radians about z
+    float phase; // animation start, in frames
+};
+
+// The sand floor: a gently rising, rippled height field.
+constexpr float FloorMinX = -20.0f, FloorMaxX = 20.0f;
+constexpr float FloorMinY = -13.0f, FloorMaxY = 11.0f;
+constexpr float FloorBaseHeight = -1.9f;
+constexpr float FloorSlope = 0.025f; // rise per unit of y
+constexpr float RippleHeight = 0.035f;
+
+// Floor height without ripples: what objects standing on the sand rest on.
+inline float GetFloorHeight(float /*x*/, float y)
+{
+    return FloorBaseHeight + FloorSlope * (y - FloorMinY);
+}
+
+// Floor height with the sand's ripples, as the floor model is built.
+inline float GetRippledFloorHeight(float x, float y)
+{
+    float const ripples =
+        std::sin(x * 2.1f + std::sin(y * 0.45f) * 1.7f) * 0.7f + std::sin(x * 0.9f - y * 1.3f) * 0.3f;
+    return GetFloorHeight(x, y) + RippleHeight * ripples;
+}
+
+// The backdrop: a tall water-coloured wall behind the floor.
+constexpr float BackdropY = 10.5f;
+constexpr float BackdropHalfWidth = 46.0f;
+constexpr float BackdropBottom = -16.0f, BackdropTop = 30.0f;
+
+// The caustic light lies this far above the sand so it never fights the floor for depth.
+constexpr float CausticLift = 0.015f;
+
+constexpr SBox FishAreas[] = {
+    {{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}},
+    {{-7.0f, -6.0f, 0.5f}, {7.0f, -1.0f, 4.5f}},
+};
+constexpr std::size_t FishAreasCount = sizeof FishAreas / sizeof FishAreas[0];
+
+// The starfish lies on the sand in front, between the plant clusters.
+constexpr float StarFishX = 3.2f, StarFishY = -8.2f;
+inline float GetStarFishZ()
+{
+    return GetFloorHeight(StarFishX, StarFishY) + 0.01f;
+}
+
+// Two kinds of plant: tall ribbon grass and a low bushy fan.
+constexpr SPlacement TallPlants[] = {
+    {-8.6f, -3.2f, 1.10f, 0.3f, 0.0f}, {-7.1f, -1.4f, 0.85f, 1.9f, 3.0f}, {-9.9f, 0.6f, 1.25f, 4.1f, 7.0f},
+    {8.1f, -2.6f, 1.05f, 2.4f, 5.0f},  {9.4f, 0.2f, 1.30f, 0.9f, 11.0f},  {6.6f, 1.8f, 0.90f, 5.2f, 2.0f},
+    {-2.4f, 4.3f, 1.20f, 3.3f, 9.0f},  {1.6f, 5.4f, 1.35f, 1.1f, 13.0f},  {4.1f, 3.4f, 0.95f, 2.7f, 6.0f},
+    {-5.6f, 5.8f, 1.15f, 4.6f, 1.0f},
+};
+constexpr SPlacement BushPlants[] = {
+    {-5.4f, -7.4f, 0.75f, 0.4f, 4.0f}, {6.9f, -6.8f, 0.85f, 2.2f, 8.0f},  {-0.6f, 2.6f, 0.9f, 1.4f, 12.0f},
+    {10.6f, 4.6f, 1.1f, 3.9f, 2.0f},   {-10.8f, 4.9f, 1.0f, 5.5f, 10.0f},
+};
+
+// Rocks: three shapes, each placed where its index says.
+struct SRockPlacement
+{
+    unsigned int shape;
+    float x, y;
+    float scale;
+    float turn;
+};
+constexpr SRockPlacement Rocks[] = {
+    {0, -6.2f, 2.4f, 1.7f, 0.4f},   {1, 5.3f, 6.2f, 2.2f, 2.0f}, {2, 8.7f, -5.3f, 0.9f, 1.1f},
+    {1, -3.3f, -6.6f, 0.65f, 4.0f}, {0, 0.4f, 8.2f, 2.8f, 5.1f}, {2, -11.5f, -1.8f, 1.4f, 3.2f},
+    {2, 11.8f, 2.4f, 1.6f, 0.8f},
+};
+constexpr unsigned int RockShapesCount = 3;
+
+// Bubble streams rise from behind rocks and plants.
+struct SBubbleStream
+{
+    float x, y;
+};
+constexpr SBubbleStream BubbleStreams[] = {
+    {-7.6f, -2.2f},
+    {5.8f, 5.2f},
+    {-1.2f, 7.0f},
+};
+
+} // namespace tank

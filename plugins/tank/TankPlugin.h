@@ -1,0 +1,36 @@
+#pragma once
+
+#include "BubbleSound.h"
+#include "Lagoonix.h"
+#include "TankScene.h"
+#include "TankVariables.h"
+
+class CEngine;
+
+// Tank plug-in: the scenery every other plug-in lives in. It is created first, so the fish
+// areas and the starfish's place it registers are there when the others read them.
+class CGameTankPlugin : public CLagoonix
+{
+public:
+    static constexpr int Priority = 700;
+    static constexpr int Type = 2;
+    static constexpr int Version = 100;
+    static constexpr char const* Description = "Tank Plugin v1.0";
+
+    CGameTankPlugin() = default;
+    ~CGameTankPlugin() override;
+
+    void Create(CEngine* engine, CCamera* camera) override;
+    void Destroy() override;
+    void Refresh() override;
+
+    CTankVariables const* GetVariables() const { return &m_variables; }
+    CTankScene* GetScene() { return &m_scene; }
+    CBubbleSound* GetBubbleSound() { return &m_bubbleSound; }
+
+private:
+    CEngine* m_engine = nullptr;
+    CTankVariables m_variables;
+    CTankScene m_scene;
+    CBubbleSound m_bubbleSound;
+};

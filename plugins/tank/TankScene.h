@@ -1,0 +1,59 @@
+#pragma once
+
+#include <vector>
+
+#include "TankLayout.h"
+#include "math/Vector.h"
+
+class CEngine;
+class CModel;
+class CParticleSystem;
+
+// The tank itself: the water backdrop, the rippled sand with its moving caustic light, rocks,
+// swaying plants, bubble streams and the light that falls from the surface.
+class CTankScene
+{
+public:
+    static constexpr char const* BackdropModel = "tank_backdrop.mlf";
+    static constexpr char const* SandModel = "tank_sand.mlf";
+    static constexpr char const* RockModelFormat = "tank_rock%u.mlf";
+    static constexpr char const* TallPlantModel = "tank_grass.mlf";
+    static constexpr char const* BushPlantModel = "tank_bush.mlf";
+    static constexpr char const* BubblesParticleSystem = "bubbles.psf";
+
+    // Light from the surface, slightly from the front left, and the water's ambient glow.
+    static constexpr float SunDirection[3] = {0.3f, 0.35f, -1.0f};
+    static constexpr float SunColour[3] = {0.85f, 0.9f, 0.95f};
+    static constexpr float Ambient[3] = {0.42f, 0.5f, 0.58f};
+
+    CTankScene() = default;
+    ~CTankScene() { Destroy(); }
+    CTankScene(CTankScene const&) = delete;
+    CTankScene& operator=(CTankScene const&) = delete;
+
+    void Create(CEngine* engine);
+    void Destroy();
+    bool IsFree() const { return m_engine == nullptr; }
+
+    CModel* GetBackdrop() const { return m_backdrop; }
+    CModel* GetSand() const { return m_sand; }
+    std::vector<CModel*> const& GetRocks() const { return m_rocks; }
+    std::vector<CModel*> const& GetPlants() const { return m_plants; }
+    std::vector<CParticleSystem*> const& GetBubbleStreams() const { return m_bubbles; }
+
+    // Where a plant or rock placed at (x, y) with `scale` and `turn` stands.
+    static CVector3 GetFloorPoint(float x, float y);
+
+private:
+    CModel* AddPlaced(char const* file, float x, float y, float scale, float turn);
+    void AddLight();
+
+    CEngine* m_engine = nullptr;
+    CModel* m_backdrop = nullptr;
+    CModel* m_sand = nullptr;
+    std::vector<CModel*> m_rocks;
+    std::vector<CModel*> m_plants;
+    std::vector<CParticleSystem*> m_bubbles;
+    unsigned int m_light = 0;
+    bool m_hasLight = false;
+};
