@@ -1,5 +1,7 @@
 #include "core/Engine.h"
 
+#include "render/Camera.h"
+
 #include <cstdio>
 
 namespace
@@ -35,6 +37,9 @@ void CEngine::Create(SEngineSettings const& settings)
                     m_config.GetMainSettings()->v_fullscreen);
     m_direct3d.Create(&m_messages, &m_memory, &m_config, &m_window);
     m_cameras.Create(&m_messages, &m_memory, &m_window, &m_direct3d);
+    // Camera 0 is the scene's camera: the program places it and hands it to the plug-ins, and
+    // models default to it. Adding it first keeps the GUI's own camera off slot 0.
+    m_cameras.AddCamera(CT_PERSPECTIVE);
     m_lights.Create(&m_messages, &m_memory, &m_direct3d);
     m_shaders.Create(&m_messages, &m_memory, &m_files, &m_timers, &m_config, &m_direct3d, &m_lights);
     m_models.Create(&m_messages, &m_memory, &m_files, &m_timers, &m_direct3d, &m_cameras, &m_lights,
@@ -128,12 +133,12 @@ char const* CEngine::GetApplicationTitle() const
     return g_applicationTitle;
 }
 
-void CEngine::CreateConsole(std::string const& backgroundTexture, CShaderDescriptor const& shader,
-                            CGUIFont* font, float fontSize, char cursorChar, char promptChar, char markerChar,
-                            std::string const& typingSound, std::string const& slideSound, float slideSpeed,
-                            float height, float alpha)
+void CEngine::CreateConsole(std::string const& title, CShaderDescriptor const& background, CGUIFont* font,
+                            float fontSize, char cursorCharacter, char promptCharacter, char markerCharacter,
+                            std::string const& typingSound, std::string const& defaultKey, float alpha,
+                            float size, float speed)
 {
-    m_console.Create(&m_messages, &m_memory, &m_timers, &m_config, &m_controls, &m_shaders, &m_gui,
-                     backgroundTexture, shader, font, fontSize, cursorChar, promptChar, markerChar,
-                     typingSound, slideSound, slideSpeed, height, alpha);
+    m_console.Create(&m_messages, &m_memory, &m_timers, &m_config, &m_controls, &m_shaders, &m_gui, title,
+                     background, font, fontSize, cursorCharacter, promptCharacter, markerCharacter,
+                     typingSound, defaultKey, alpha, size, speed);
 }

@@ -48,10 +48,10 @@ public:
     int GetApplicationVersion() const { return m_settings.applicationVersion; }
     char const* GetApplicationTitle() const;
 
-    void CreateConsole(std::string const& backgroundTexture, CShaderDescriptor const& shader, CGUIFont* font,
-                       float fontSize, char cursorChar, char promptChar, char markerChar,
-                       std::string const& typingSound, std::string const& slideSound, float slideSpeed,
-                       float height, float alpha);
+    void CreateConsole(std::string const& title, CShaderDescriptor const& background, CGUIFont* font,
+                       float fontSize, char cursorCharacter, char promptCharacter, char markerCharacter,
+                       std::string const& typingSound, std::string const& defaultKey, float alpha, float size,
+                       float speed);
 
     CMessageManager* GetMessageManager() { return &m_messages; }
     CMemoryManager* GetMemoryManager() { return &m_memory; }

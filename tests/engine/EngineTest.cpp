@@ -2,6 +2,7 @@
 #include "core/Errors.h"
 #include "platform/FakeDirect3D8.h"
 #include "platform/Path.h"
+#include "render/Camera.h"
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,16 @@ TEST_F(EngineTest, LogOfARunIsOneLineFromHeaderToFooter)
     EXPECT_EQ(log.find('\n'), std::string::npos);
     EXPECT_EQ(log.rfind("<HTML><HEAD><TITLE>EngineTest Log</TITLE>", 0), 0u);
     EXPECT_EQ(log.substr(log.size() - 14), "</BODY></HTML>");
+}
+
+TEST_F(EngineTest, CameraZeroIsThePerspectiveSceneCamera)
+{
+    engine.Create(settings);
+    CCamera* camera = engine.GetCameraManager()->GetCamera(0);
+    ASSERT_NE(camera, nullptr);
+    EXPECT_FALSE(camera->IsFree());
+    EXPECT_TRUE(camera->IsPerspective());
+    EXPECT_NE(engine.GetCameraManager()->AddCamera(CT_ORTHOGRAPHIC), 0u);
 }
 
 TEST_F(EngineTest, CanBeCreatedAgainAfterDestroy)
