@@ -59,8 +59,9 @@ constexpr SBox FishAreas[] = {
 };
 constexpr std::size_t FishAreasCount = sizeof FishAreas / sizeof FishAreas[0];
 
-// The starfish lies on the sand in front, between the plant clusters.
-constexpr float StarFishX = 3.2f, StarFishY = -8.2f;
+// The starfish lies on the sand in front, between the plant clusters, far enough back for the
+// camera to see the sand it lies on.
+constexpr float StarFishX = 2.6f, StarFishY = -4.6f;
 inline float GetStarFishZ()
 {
     return GetFloorHeight(StarFishX, StarFishY) + 0.01f;

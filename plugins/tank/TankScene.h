@@ -19,7 +19,7 @@ public:
     static constexpr char const* RockModelFormat = "tank_rock%u.mlf";
     static constexpr char const* TallPlantModel = "tank_grass.mlf";
     static constexpr char const* BushPlantModel = "tank_bush.mlf";
-    static constexpr char const* BubblesParticleSystem = "bubbles.psf";
+    static constexpr char const* BubblesParticleSystem = "tank_bubbles.psf";
 
     // Light from the surface, slightly from the front left, and the water's ambient glow.
     static constexpr float SunDirection[3] = {0.3f, 0.35f, -1.0f};

@@ -327,12 +327,32 @@ void CContentBuilder::BuildTank()
     }
     Write("Data/Textures/tank_rock.jpg", CJpegWriter::Write(CTankTexturePainter::Rock(), 92));
 
+    // The tank's bubble streams: larger bubbles than the plain stream, wobbling as they rise.
+    SParticleSystemSettingsRecord bubbles;
+    bubbles.period = 5.0f;
+    bubbles.rate = {5, 7, 4, 8, 3, 6};
+    bubbles.lifetime = {4.5f, 4.5f, 4.5f, 4.5f, 4.5f, 4.5f};
+    for (int k = 0; k < 6; ++k) {
+        float const age = static_cast<float>(k) / 5.0f;
+        bubbles.direction[k] = CVector3(k % 2 ? 0.08f : -0.08f, 0.0f, 1.0f);
+        bubbles.spread[k] = CVector3(0.18f, 0.18f, 0.05f);
+        bubbles.colour[k] = CVector4(0.9f, 0.97f, 1.0f, k == 5 ? 0.0f : 0.85f);
+        bubbles.size[k] = 0.07f + 0.08f * age;
+        bubbles.speed[k] = 0.014f + 0.008f * age;
+    }
+    Write("Data/Particle Systems/tank_bubbles.psf", CParticleSystemWriter::Write(bubbles));
+    Write("Data/Particle Systems/tank_bubbles.srf",
+          CShaderFileWriter::Write({SShaderRecord::MakeBlended("bubble.jpg", "bubble_alfa.jpg")}));
+
     SShaderRecord grass = SShaderRecord::MakeOpaque("tank_grass.jpg");
     grass.stages[0].borderU = grass.stages[0].borderV = 0;
+    // Thin blades catch little of the light from above; a faint glow keeps them green.
+    grass.emission = CVector4(0.18f, 0.22f, 0.16f, 1.0f);
     WriteSceneryModel("tank_grass", CTankModelBuilder::Grass(), {grass});
     Write("Data/Textures/tank_grass.jpg", CJpegWriter::Write(CTankTexturePainter::Grass(), 92));
     SShaderRecord bush = SShaderRecord::MakeOpaque("tank_bush.jpg");
     bush.stages[0].borderU = bush.stages[0].borderV = 0;
+    bush.emission = CVector4(0.2f, 0.14f, 0.12f, 1.0f);
     WriteSceneryModel("tank_bush", CTankModelBuilder::Bush(), {bush});
     Write("Data/Textures/tank_bush.jpg", CJpegWriter::Write(CTankTexturePainter::Bush(), 92));
 }

@@ -54,6 +54,7 @@ void AddGridIndices(std::vector<std::uint32_t>& indices, std::uint32_t base, uns
     }
 }
 
+// Texture v runs up from the picture's bottom row: v = 1 is the picture's top row.
 SModelVertex MakeVertex(CVector3 const& position, float u, float v)
 {
     SModelVertex vertex;
@@ -96,8 +97,8 @@ void AddBladeVertices(std::vector<SModelVertex>& vertices, SBlade const& blade, 
                                 side * (cross * blade.height) +
                                 CVector3(0.0f, 0.0f, blade.height * t * (1.0f - 0.25f * bend));
         float const halfWidth = blade.width * 0.5f * (1.0f - 0.85f * t) * (s == 0 ? 0.8f : 1.0f);
-        vertices.push_back(MakeVertex(centre - side * halfWidth, 0.0f, 1.0f - t));
-        vertices.push_back(MakeVertex(centre + side * halfWidth, 1.0f, 1.0f - t));
+        vertices.push_back(MakeVertex(centre - side * halfWidth, 0.0f, t));
+        vertices.push_back(MakeVertex(centre + side * halfWidth, 1.0f, t));
     }
 }
 
@@ -140,7 +141,7 @@ SModelData CTankModelBuilder::Backdrop()
         for (unsigned int i = 0; i <= Columns; ++i) {
             float const s = static_cast<float>(i) / Columns;
             float const x = -tank::BackdropHalfWidth + 2.0f * tank::BackdropHalfWidth * s;
-            SModelVertex vertex = MakeVertex(CVector3(x, tank::BackdropY, z), s * 3.0f, 1.0f - t);
+            SModelVertex vertex = MakeVertex(CVector3(x, tank::BackdropY, z), s * 3.0f, t);
             vertex.normal = CVector3(0.0f, -1.0f, 0.0f);
             set.vertices.push_back(vertex);
         }
