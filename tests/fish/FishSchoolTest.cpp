@@ -287,4 +287,36 @@ TEST_F(FishSchoolTest, TruncatedPackFileEndsTheStartUp)
     EXPECT_EQ(school.GetFishesCount(), 0u);
     EXPECT_TRUE(HasMessage(MT_ERROR, "Broken.fsp"));
 }
+TEST_F(FishSchoolTest, TruncatedFishAndSelectionFilesThrowFileErrors)
+{
+    CFileManager files;
+    files.Create(engine.GetMessageManager(), engine.GetMemoryManager(), directoryText.c_str(), nullptr);
+    WritePrivateFile("Data/FishPacks/Reef/Fish 0/fish.dat", std::vector<std::uint8_t>(351, 0));
+    SFishFile fish;
+    EXPECT_THROW(fish.Read(&files, "Reef", 0), CFileError);
+    EXPECT_THROW(fish.Read(&files, "Reef", 1), CFileError);
+
+    std::vector<std::uint8_t> selection = MakeSelection({{2, 0}}, false, {1, 1});
+    SFishPack packs[2];
+    WritePrivateFile("Data/fishes.dat", std::vector<std::uint8_t>(selection.begin(), selection.begin() + 84));
+    SFishSelection read;
+    EXPECT_THROW(read.Read(&files, "Data\\fishes.dat", packs, 2), CFileError);
+    // Written for two packs but missing their enabled bytes.
+    WritePrivateFile("Data/fishes.dat", std::vector<std::uint8_t>(selection.begin(), selection.begin() + 86));
+    EXPECT_THROW(read.Read(&files, "Data\\fishes.dat", packs, 2), CFileError);
+    // Both bytes present, both 0: every pack is enabled.
+    selection[85] = 0;
+    selection[86] = 0;
+    WritePrivateFile("Data/fishes.dat", selection);
+    read.Read(&files, "Data\\fishes.dat", packs, 2);
+    EXPECT_EQ(packs[0].enabled, 1);
+    EXPECT_EQ(packs[1].enabled, 1);
+    selection[86] = 1;
+    WritePrivateFile("Data/fishes.dat", selection);
+    read.Read(&files, "Data\\fishes.dat", packs, 2);
+    EXPECT_EQ(packs[0].enabled, 0);
+    EXPECT_EQ(packs[1].enabled, 1);
+    EXPECT_EQ(read.slots[0].kind, 2);
+    files.Destroy();
+}
 } // namespace
