@@ -11,6 +11,7 @@
 #include "PackFileWriter.h"
 #include "ParticleSystemWriter.h"
 #include "PluginDescriptorWriter.h"
+#include "SettingsPictures.h"
 #include "ShaderFileWriter.h"
 #include "Sounds.h"
 #include "StarfishModel.h"
@@ -63,6 +64,7 @@ void CContentBuilder::Build(std::string const& outDirectory, bool pack)
     BuildSounds();
     BuildParticleSystem();
     BuildTank();
+    BuildSettingsPictures();
     BuildFishPacks();
     BuildPluginDescriptors();
     BuildConfiguration();
@@ -355,6 +357,22 @@ void CContentBuilder::BuildTank()
     bush.emission = CVector4(0.2f, 0.14f, 0.12f, 1.0f);
     WriteSceneryModel("tank_bush", CTankModelBuilder::Bush(), {bush});
     Write("Data/Textures/tank_bush.jpg", CJpegWriter::Write(CTankTexturePainter::Bush(), 92));
+}
+
+void CContentBuilder::BuildSettingsPictures()
+{
+    std::string const folder = "Data/Textures/Settings/";
+    Write(folder + "panel.tga", CTgaWriter::Write(CSettingsPictures::Panel()));
+    for (int frame = 0; frame < 3; ++frame) {
+        Write(Format((folder + "button%d.tga").c_str(), frame),
+              CTgaWriter::Write(CSettingsPictures::Button(static_cast<unsigned int>(frame))));
+        Write(Format((folder + "check%d.tga").c_str(), frame),
+              CTgaWriter::Write(CSettingsPictures::CheckBox(static_cast<unsigned int>(frame))));
+    }
+    Write(folder + "combo.tga", CTgaWriter::Write(CSettingsPictures::ComboBox()));
+    Write(folder + "list.tga", CTgaWriter::Write(CSettingsPictures::List()));
+    Write(folder + "slider.tga", CTgaWriter::Write(CSettingsPictures::Slider()));
+    Write(folder + "toddler.tga", CTgaWriter::Write(CSettingsPictures::Toddler()));
 }
 
 } // namespace content

@@ -40,6 +40,7 @@ private:
     void BuildSounds();
     void BuildParticleSystem();
     void BuildTank();
+    void BuildSettingsPictures();
     void WriteSceneryModel(std::string const& name, SModelData const& model,
                            std::vector<SShaderRecord> const& shaders);
     void BuildFishPacks();

@@ -1,0 +1,126 @@
+#include "SettingsFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace
+{
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Name and value of a line, the value cut at a "//" comment and trimmed.
+void SplitLine(std::string const& line, std::string* name, std::string* value)
+{
+    std::string text = line.substr(0, line.find("//"));
+    std::size_t const start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) {
+        name->clear();
+        value->clear();
+        return;
+    }
+    std::size_t const nameEnd = text.find_first_of(" \t", start);
+    *name = Lower(text.substr(start, nameEnd == std::string::npos ? std::string::npos : nameEnd - start));
+    std::size_t const valueStart =
+        nameEnd == std::string::npos ? std::string::npos : text.find_first_not_of(" \t", nameEnd);
+    *value = valueStart == std::string::npos ? "" : text.substr(valueStart);
+    while (!value->empty() && std::isspace(static_cast<unsigned char>(value->back())))
+        value->pop_back();
+}
+
+std::string FormatFloat(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%0.4f", value);
+    return text;
+}
+} // namespace
+
+bool CSettingsFile::Load(std::string const& path)
+{
+    m_lines.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        m_lines.push_back(line);
+    }
+    return true;
+}
+
+bool CSettingsFile::Save(std::string const& path) const
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (std::string const& line : m_lines)
+        out << line << '\n';
+    return static_cast<bool>(out);
+}
+
+int CSettingsFile::FindLine(std::string const& name) const
+{
+    std::string const wanted = Lower(name);
+    std::string lineName, value;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        SplitLine(m_lines[i], &lineName, &value);
+        if (lineName == wanted)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string CSettingsFile::GetValue(std::string const& name, std::string const& fallback) const
+{
+    int const line = FindLine(name);
+    if (line < 0)
+        return fallback;
+    std::string lineName, value;
+    SplitLine(m_lines[static_cast<std::size_t>(line)], &lineName, &value);
+    return value.empty() ? fallback : value;
+}
+
+void CSettingsFile::SetValue(std::string const& name, std::string const& value)
+{
+    std::string const text = Lower(name) + " " + value;
+    int const line = FindLine(name);
+    if (line < 0)
+        m_lines.push_back(text);
+    else
+        m_lines[static_cast<std::size_t>(line)] = text;
+}
+
+SSavedSettings SSavedSettings::Read(CSettingsFile const& file)
+{
+    SSavedSettings settings;
+    settings.exitMode = std::atoi(file.GetValue("g_exit_mode", "2").c_str());
+    if (settings.exitMode < 0 || settings.exitMode >= ExitModesCount)
+        settings.exitMode = 2;
+    settings.debugMode = std::atoi(file.GetValue("g_debug_mode", "0").c_str()) != 0;
+    settings.showMouseCursor = std::atoi(file.GetValue("g_show_mouse_cursor", "1").c_str()) != 0;
+    settings.playBubblesSound = std::atoi(file.GetValue("g_play_bubles_sound", "1").c_str()) != 0;
+    settings.wallpaperPriority =
+        std::clamp(std::atoi(file.GetValue("g_wallpaper_priority", "9").c_str()), 0, MaxWallpaperPriority);
+    settings.videoMode = file.GetValue("v_mode", "desktop");
+    settings.volume =
+        std::clamp(static_cast<float>(std::atof(file.GetValue("s_sound_volume", "1.0").c_str())), 0.0f, 1.0f);
+    return settings;
+}
+
+void SSavedSettings::Write(CSettingsFile* file) const
+{
+    file->SetValue("g_exit_mode", std::to_string(exitMode));
+    file->SetValue("g_debug_mode", debugMode ? "1" : "0");
+    file->SetValue("g_show_mouse_cursor", showMouseCursor ? "1" : "0");
+    file->SetValue("g_play_bubles_sound", playBubblesSound ? "1" : "0");
+    file->SetValue("g_wallpaper_priority", std::to_string(wallpaperPriority));
+    file->SetValue("v_mode", videoMode);
+    file->SetValue("s_sound_volume", FormatFloat(volume));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The engine's configuration file edited as text: values are replaced in their own lines and
+// every other line (comments, values of other parts) stays as it was.
+class CSettingsFile
+{
+public:
+    // False when the file cannot be read; the file is then empty.
+    bool Load(std::string const& path);
+    bool Save(std::string const& path) const;
+
+    // The value of the first line for `name` (without a "//" comment); `fallback` when none.
+    std::string GetValue(std::string const& name, std::string const& fallback) const;
+    // Replaces the value of the first line for `name`, or appends a line.
+    void SetValue(std::string const& name, std::string const& value);
+
+    std::vector<std::string> const& GetLines() const { return m_lines; }
+
+private:
+    int FindLine(std::string const& name) const;
+
+    std::vector<std::string> m_lines;
+};
+
+// The saved variables the Settings program edits, as the program registers them.
+struct SSavedSettings
+{
+    static constexpr int ExitModesCount = 5;
+    static constexpr int MaxWallpaperPriority = 9;
+
+    int exitMode = 2;
+    bool debugMode = false;
+    bool showMouseCursor = true;
+    bool playBubblesSound = true;
+    int wallpaperPriority = 9;
+    std::string videoMode = "desktop";
+    float volume = 1.0f;
+
+    // Values out of range are brought into it.
+    static SSavedSettings Read(CSettingsFile const& file);
+    void Write(CSettingsFile* file) const;
+};

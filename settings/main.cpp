@@ -1,0 +1,76 @@
+// The Settings program: edits the aquarium's saved variables and fish selection with the
+// engine's own widgets. The launcher passes the installation folder as its argument; without
+// one, the folder the program lies in is the installation.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "SettingsDialog.h"
+#include "SettingsLook.h"
+#include "core/Engine.h"
+#include "core/Errors.h"
+#include "gui/GUIManager.h"
+#include "model/ModelManager.h"
+#include "platform/EventPump.h"
+#include "platform/Path.h"
+
+namespace
+{
+// The program's own engine configuration: a window of the dialog's size.
+std::string PrepareConfigDirectory()
+{
+    std::filesystem::path directory = std::filesystem::temp_directory_path() / "coralume-settings";
+    std::error_code ignored;
+    std::filesystem::create_directories(directory, ignored);
+    std::ofstream(directory / "Settings.ini") << "v_fullscreen 0\nv_mode 800x600x32\n";
+    return directory.string();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string const installPath = argc > 1 ? argv[1] : platform::GetExecutableDirectory();
+    std::string const configDirectory = PrepareConfigDirectory();
+    SEngineSettings settings{};
+    settings.applicationName = "Coralume Settings";
+    settings.applicationVersion = 100;
+    settings.engineDirectory = installPath.c_str();
+    settings.saveConfigOnExit = false;
+    settings.configFileName = "Settings";
+    settings.createLogFile = false;
+    settings.logDirectory = configDirectory.c_str();
+    settings.configDirectory = configDirectory.c_str();
+    settings.packDirectory = "Data";
+    settings.parentWindow = nullptr;
+    settings.iconResourceId = 0;
+    settings.defaultVideoMode = "800x600x32";
+
+    CEngine engine;
+    int result = 0;
+    try {
+        engine.Create(settings);
+        engine.GetGUIManager()->SetScreenSize(CSettingsDialog::Width, CSettingsDialog::Height);
+        engine.GetModelManager()->SetClearColor(CVector4(0.04f, 0.17f, 0.28f, 1.0f));
+        CSettingsDialog dialog;
+        dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
+                      SSettingsPaths::ForInstallation(installPath));
+        while (!engine.IsExit() && !dialog.IsFinished()) {
+            if (platform::PumpOneEvent())
+                continue;
+            engine.BeginFrame();
+            dialog.Refresh();
+            engine.FinishFrame();
+        }
+        if (dialog.HasSaveFailed()) {
+            std::fprintf(stderr, "Settings: the settings could not be saved in %s\n", installPath.c_str());
+            result = 1;
+        }
+        dialog.Destroy();
+    } catch (CError const& error) {
+        std::fprintf(stderr, "Settings: %s\n", error.GetText());
+        result = 1;
+    }
+    engine.Destroy();
+    return result;
+}
