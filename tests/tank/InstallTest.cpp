@@ -75,9 +75,10 @@ protected:
 
 TEST_F(InstallTest, LaysOutProgramLibrariesPlugInsDataAndRegistry)
 {
-    for (char const* file : {"coralume", "libTidewell.so", "libLagoonix.so", "registry", "Data/Coralume.ini",
-                             "Data/fishes.dat", "Data/Models/tank_sand.mlf", "Plugins/Tank.so",
-                             "Plugins/Tank.dat", "Plugins/StarFish.so", "Plugins/StarFish.dat"})
+    for (char const* file :
+         {"coralume", "libTidewell.so", "libLagoonix.so", "registry", "Data/Coralume.ini", "Data/fishes.dat",
+          "Data/Models/tank_sand.mlf", "Plugins/Tank.so", "Plugins/Tank.dat", "Plugins/StarFish.so",
+          "Plugins/StarFish.dat", "Settings", "Data/Textures/Settings/button0.tga"})
         EXPECT_TRUE(fs::exists(folder / file)) << file;
     // The registry names the installed folder, where the program reads its data.
     std::string const registry = ReadText(folder / "registry");
