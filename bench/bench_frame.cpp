@@ -1,0 +1,126 @@
+// The whole aquarium as the screen saver runs it, for a fixed number of frames in the
+// display's size: frames per second, main-thread CPU time per frame split into the engine's
+// frame start (model refresh, skinning, sprites, particles, GUI, draw submission), the
+// plug-ins' simulation and the present, the renderer's CPU time, and peak memory.
+// Usage: bench_frame [frames] [warm-up frames]
+#include "AquariumApp.h"
+#include "FrameClock.h"
+#include "model/ModelManager.h"
+#include "render/Direct3DSubsystem.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+
+namespace
+{
+// C++ heap allocations of the whole process (engine, program, plug-ins).
+std::atomic<unsigned long> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* block = std::malloc(size ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept
+{
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+
+namespace
+{
+double GetProcessCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+struct SFrameTimes
+{
+    double wall = 0.0;
+    double process = 0.0;
+    double engineFrame = 0.0;
+    double plugins = 0.0;
+    double present = 0.0;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    long const frames = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 300;
+    long const warmUp = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 30;
+    CAquariumApp application;
+    if (!application.StartUp(RUN_SCREENSAVER, nullptr)) {
+        std::fprintf(stderr, "bench_frame: the aquarium did not start\n");
+        return 1;
+    }
+    CEngine* engine = application.GetEngine();
+    CPluginTable* plugins = application.GetPlugins();
+    D3DPRESENT_PARAMETERS const& screen = engine->GetDirect3DSubsystem()->GetPresentParameters();
+
+    SFrameTimes total;
+    std::size_t residentAfterWarmUp = 0;
+    unsigned long allocationsAfterWarmUp = 0;
+    for (long frame = -warmUp; frame < frames; ++frame) {
+        if (frame == 0) {
+            residentAfterWarmUp = bench::GetResidentKilobytes();
+            allocationsAfterWarmUp = g_allocations.load();
+        }
+        double const wall = bench::GetWallSeconds();
+        double const process = GetProcessCpuSeconds();
+        double const start = bench::GetThreadCpuSeconds();
+        engine->BeginFrame();
+        double const afterEngine = bench::GetThreadCpuSeconds();
+        plugins->RefreshAll();
+        double const afterPlugins = bench::GetThreadCpuSeconds();
+        engine->FinishFrame();
+        double const end = bench::GetThreadCpuSeconds();
+        if (frame < 0)
+            continue;
+        total.wall += bench::GetWallSeconds() - wall;
+        total.process += GetProcessCpuSeconds() - process;
+        total.engineFrame += afterEngine - start;
+        total.plugins += afterPlugins - afterEngine;
+        total.present += end - afterPlugins;
+    }
+    unsigned long const allocations = g_allocations.load() - allocationsAfterWarmUp;
+    std::size_t const residentAtEnd = bench::GetResidentKilobytes();
+    CModelManager const* models = engine->GetModelManager();
+    unsigned int const drawnModels = models->GetDrawListSize();
+    unsigned int const triangles = models->GetVisibleTrianglesCount();
+    application.Shutdown();
+
+    double const n = double(frames > 0 ? frames : 1);
+    double const mainThread = total.engineFrame + total.plugins + total.present;
+    std::printf("screen %ux%u, %ld frames (after %ld warm-up frames)\n", screen.BackBufferWidth,
+                screen.BackBufferHeight, frames, warmUp);
+    std::printf("frames per second        %8.1f\n", n / total.wall);
+    std::printf("wall time per frame      %8.2f ms\n", 1000.0 * total.wall / n);
+    std::printf("main-thread CPU / frame  %8.2f ms\n", 1000.0 * mainThread / n);
+    std::printf(
+        "  engine frame start     %8.2f ms  (model refresh, skinning, sprites, particles, draw submission)\n",
+        1000.0 * total.engineFrame / n);
+    std::printf("  plug-ins (simulation)  %8.2f ms  (fish school, plankton, starfish, tank)\n",
+                1000.0 * total.plugins / n);
+    std::printf("  present                %8.2f ms\n", 1000.0 * total.present / n);
+    std::printf("renderer threads CPU     %8.2f ms  (process CPU less main thread)\n",
+                1000.0 * (total.process - mainThread) / n);
+    std::printf("models drawn             %8u  (%u triangles in view)\n", drawnModels, triangles);
+    std::printf("C++ heap allocations     %8.1f per frame\n", double(allocations) / n);
+    std::printf("resident memory          %8zu KiB after warm-up, %zu KiB at the end\n", residentAfterWarmUp,
+                residentAtEnd);
+    std::printf("peak resident memory     %8zu KiB\n", bench::GetPeakResidentKilobytes());
+    return 0;
+}
