@@ -36,10 +36,10 @@ public:
     char const* GetSecondText() const { return m_secondText; }
 
 protected:
-    std::uint8_t m_firstDescriptorByte;
-    std::uint8_t m_enabled;
-    char m_firstText[TextLength];
-    char m_secondText[TextLength];
+    std::uint8_t m_firstDescriptorByte = 0;
+    std::uint8_t m_enabled = 0;
+    char m_firstText[TextLength] = {};
+    char m_secondText[TextLength] = {};
     CFile m_descriptorFile;
 
 private:
