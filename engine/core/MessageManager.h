@@ -44,7 +44,10 @@ public:
     void ClearMessagesBuffer() { m_messagesCount = 0; }
     unsigned int GetMessagesCount() const { return m_messagesCount; }
     EMessageType GetMessageType(unsigned int const& index) { return m_messageTypes[index]; }
-    char const* GetMessageText(unsigned int const& index) const { return m_messageTexts + index * MessageLength; }
+    char const* GetMessageText(unsigned int const& index) const
+    {
+        return m_messageTexts + index * MessageLength;
+    }
 
     // Path of the open log file ("" when none).
     char const* GetLogFilePath() const { return m_logFilePath; }

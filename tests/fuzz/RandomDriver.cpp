@@ -33,11 +33,13 @@ std::vector<std::uint8_t> Mutate(std::vector<std::uint8_t> input, std::mt19937& 
             input.resize(at);
             break;
         case 3:
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(random()));
+            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at),
+                         static_cast<std::uint8_t>(random()));
             break;
         default:
             if (input.size() >= at + 4) {
-                std::uint32_t const value = (random() % 2) ? 0xFFFFFFFFu : static_cast<std::uint32_t>(random());
+                std::uint32_t const value =
+                    (random() % 2) ? 0xFFFFFFFFu : static_cast<std::uint32_t>(random());
                 for (int b = 0; b < 4; ++b)
                     input[at + b] = static_cast<std::uint8_t>(value >> (8 * b));
             }
