@@ -153,20 +153,22 @@ void CMessageManager::SetFree(bool const& free)
     }
 }
 
+void CMessageManager::AddFormatted(EMessageType const& type, char const* decoration, char* text,
+                                   char const* format, va_list args)
+{
+    std::vsnprintf(text, FormatBufferSize, format, args);
+    char line[FormatBufferSize + 32];
+    std::snprintf(line, sizeof(line), decoration, text);
+    AddMessage(type, line);
+}
+
 void CMessageManager::Write(char const* format, ...)
 {
     char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    AddFormatted(MT_MESSAGE, m_newLineMode ? "%s\n" : "%s", text, format, args);
     va_end(args);
-    if (m_newLineMode) {
-        char line[FormatBufferSize + 2];
-        std::snprintf(line, sizeof(line), "%s\n", text);
-        AddMessage(MT_MESSAGE, line);
-    } else {
-        AddMessage(MT_MESSAGE, text);
-    }
 }
 
 void CMessageManager::WriteWarning(char const* format, ...)
@@ -174,11 +176,8 @@ void CMessageManager::WriteWarning(char const* format, ...)
     char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    AddFormatted(MT_WARNING, m_newLineMode ? "\nWarning: %s!\n\n" : "Warning: %s!\n", text, format, args);
     va_end(args);
-    char line[FormatBufferSize + 32];
-    std::snprintf(line, sizeof(line), m_newLineMode ? "\nWarning: %s!\n\n" : "Warning: %s!\n", text);
-    AddMessage(MT_WARNING, line);
 }
 
 void CMessageManager::WriteError(char const* format, ...)
@@ -186,11 +185,8 @@ void CMessageManager::WriteError(char const* format, ...)
     char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    AddFormatted(MT_ERROR, m_newLineMode ? "\nError: %s!\n\n" : "Error: %s!\n", text, format, args);
     va_end(args);
-    char line[FormatBufferSize + 32];
-    std::snprintf(line, sizeof(line), m_newLineMode ? "\nError: %s!\n\n" : "Error: %s!\n", text);
-    AddMessage(MT_ERROR, line);
 }
 
 void CMessageManager::WriteFatalError(char const* format, ...)
@@ -198,11 +194,8 @@ void CMessageManager::WriteFatalError(char const* format, ...)
     char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    AddFormatted(MT_FATAL_ERROR, "PROGRAM ABORTING: %s\n", text, format, args);
     va_end(args);
-    char line[FormatBufferSize + 32];
-    std::snprintf(line, sizeof(line), "PROGRAM ABORTING: %s\n", text);
-    AddMessage(MT_FATAL_ERROR, line);
     CFatalError error;
     error.SetText("%s", text);
     throw error;

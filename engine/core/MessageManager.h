@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -67,6 +68,10 @@ protected:
     void SetFree(bool const& free);
 
 private:
+    // Formats the user text into `text` (FormatBufferSize characters), wraps it in the
+    // one-"%s" `decoration` and adds the result.
+    void AddFormatted(EMessageType const& type, char const* decoration, char* text, char const* format,
+                      va_list args);
     void WriteLogHeader();
     void WriteLogFooter();
 
