@@ -3,12 +3,16 @@
 // frame start (model refresh, skinning, sprites, particles, GUI, draw submission), the
 // plug-ins' simulation and the present, the renderer's CPU time, and peak memory.
 // Usage: bench_frame [frames] [warm-up frames]
+// BENCH_TRACE_ALLOCATIONS=1 prints the call stack of every allocation in the first measured frame.
 #include "AquariumApp.h"
 #include "FrameClock.h"
 #include "model/ModelManager.h"
 #include "render/Direct3DSubsystem.h"
 
 #include <atomic>
+#include <execinfo.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -18,11 +22,28 @@ namespace
 {
 // C++ heap allocations of the whole process (engine, program, plug-ins).
 std::atomic<unsigned long> g_allocations{0};
+std::atomic<bool> g_traceAllocations{false};
+
+void PrintAllocationStack(std::size_t size)
+{
+    static thread_local bool inside = false;
+    if (inside)
+        return;
+    inside = true;
+    void* frames[24];
+    int const depth = backtrace(frames, 24);
+    std::fprintf(stderr, "-- allocation of %zu bytes\n", size);
+    std::fflush(stderr);
+    backtrace_symbols_fd(frames + 1, depth - 1, STDERR_FILENO);
+    inside = false;
+}
 } // namespace
 
 void* operator new(std::size_t size)
 {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (g_traceAllocations.load(std::memory_order_relaxed))
+        PrintAllocationStack(size);
     if (void* block = std::malloc(size ? size : 1))
         return block;
     throw std::bad_alloc();
@@ -70,6 +91,7 @@ int main(int argc, char** argv)
     CPluginTable* plugins = application.GetPlugins();
     D3DPRESENT_PARAMETERS const& screen = engine->GetDirect3DSubsystem()->GetPresentParameters();
 
+    bool const traceAllocations = std::getenv("BENCH_TRACE_ALLOCATIONS") != nullptr;
     SFrameTimes total;
     std::size_t residentAfterWarmUp = 0;
     unsigned long allocationsAfterWarmUp = 0;
@@ -78,6 +100,7 @@ int main(int argc, char** argv)
             residentAfterWarmUp = bench::GetResidentKilobytes();
             allocationsAfterWarmUp = g_allocations.load();
         }
+        g_traceAllocations = traceAllocations && frame == 0;
         double const wall = bench::GetWallSeconds();
         double const process = GetProcessCpuSeconds();
         double const start = bench::GetThreadCpuSeconds();
@@ -87,6 +110,7 @@ int main(int argc, char** argv)
         double const afterPlugins = bench::GetThreadCpuSeconds();
         engine->FinishFrame();
         double const end = bench::GetThreadCpuSeconds();
+        g_traceAllocations = false;
         if (frame < 0)
             continue;
         total.wall += bench::GetWallSeconds() - wall;

@@ -227,7 +227,7 @@ SConfigCommand* CConfig::FindCommand(char const* name)
 {
     if (!name)
         return nullptr;
-    auto const found = m_commands.find(name);
+    auto const found = m_commands.find(std::string_view(name));
     return found == m_commands.end() ? nullptr : &found->second;
 }
 
@@ -235,7 +235,7 @@ SConfigCommand const* CConfig::FindCommand(char const* name) const
 {
     if (!name)
         return nullptr;
-    auto const found = m_commands.find(name);
+    auto const found = m_commands.find(std::string_view(name));
     return found == m_commands.end() ? nullptr : &found->second;
 }
 

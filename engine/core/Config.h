@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 class CMessageManager;
 class CMemoryManager;
@@ -138,8 +140,9 @@ private:
     CMemoryManager* m_memory = nullptr;
     CFileManager* m_files = nullptr;
     char m_configFilePath[SConfigCommand::TextLength] = {};
-    std::map<std::string, SConfigCommand> m_commands;
-    std::map<std::string, std::string> m_pendingLines;
+    // Transparent ordering: lookups by a C string do not build a std::string each time.
+    std::map<std::string, SConfigCommand, std::less<>> m_commands;
+    std::map<std::string, std::string, std::less<>> m_pendingLines;
     SMainSettings m_mainSettings;
     mutable char m_valueText[SConfigCommand::TextLength] = {};
 };

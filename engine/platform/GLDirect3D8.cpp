@@ -1,4 +1,5 @@
 #include "platform/GLDirect3D8.h"
+#include "platform/HeapTuning.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -1679,6 +1680,7 @@ public:
             SDL_GL_DeleteContext(context->context);
             return D3DERR_NOTAVAILABLE;
         }
+        platform::KeepFreedHeapForReuse();
         D3DPRESENT_PARAMETERS parameters = *presentParameters;
         parameters.hDeviceWindow = window;
         *returnedDevice = new GLDirect3DDevice8(this, adapter, std::move(context), parameters);

@@ -10,13 +10,39 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <unistd.h>
 #include <vector>
+
+namespace
+{
+// C++ heap allocations of the whole process, counted for the steady-frame test.
+std::atomic<unsigned long> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* block = std::malloc(size ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept
+{
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
 
 namespace
 {
@@ -132,4 +158,17 @@ TEST_F(ScreenSaverTest, LoadingWindowThenSceneThenEscapeAfterTheGuard)
     EXPECT_NE(text.find("Load Time: "), std::string::npos);
     EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
     EXPECT_EQ(text.find("PROGRAM ABORTING"), std::string::npos);
+}
+
+// Once the scene runs, a frame (engine, every plug-in, overlay, capture polling, present)
+// allocates nothing on the C++ heap.
+TEST_F(ScreenSaverTest, SteadyFramesAllocateNothing)
+{
+    ASSERT_TRUE(m_app.StartUp(RUN_SCREENSAVER, m_window));
+    RunUntil(1.0f);
+    unsigned long const before = g_allocations.load();
+    for (int frame = 0; frame < 60; ++frame)
+        m_app.Frame();
+    EXPECT_EQ(g_allocations.load() - before, 0u);
+    EXPECT_FALSE(m_app.GetEngine()->IsExit());
 }
