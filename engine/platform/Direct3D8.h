@@ -13,6 +13,7 @@
 using HRESULT = std::int32_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
+using BYTE = std::uint8_t;
 using BOOL = int;
 using D3DCOLOR = std::uint32_t;
 
@@ -331,6 +332,8 @@ constexpr DWORD D3DCLEAR_ZBUFFER = 0x00000002;
 constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
 
 constexpr DWORD D3DLOCK_READONLY = 0x00000010;
+constexpr DWORD D3DLOCK_DISCARD = 0x00002000;
+constexpr DWORD D3DUSAGE_WRITEONLY = 0x00000008;
 
 constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0x00000000;
 constexpr UINT D3DPRESENT_INTERVAL_ONE = 0x00000001;
@@ -540,6 +543,22 @@ public:
     virtual HRESULT UnlockRect(UINT level) = 0;
 };
 
+// Vertex or index data kept by the device. Lock(0, 0, …) locks the whole buffer; with
+// D3DLOCK_DISCARD the old contents are undefined.
+class IDirect3DBuffer8 : public IUnknown8
+{
+public:
+    virtual UINT GetLength() = 0;
+    virtual HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) = 0;
+    virtual HRESULT Unlock() = 0;
+};
+
+class IDirect3DVertexBuffer8 : public IDirect3DBuffer8
+{};
+
+class IDirect3DIndexBuffer8 : public IDirect3DBuffer8
+{};
+
 class IDirect3DDevice8 : public IUnknown8
 {
 public:
@@ -581,6 +600,16 @@ public:
     virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
                                            UINT primitiveCount, void const* indexData, D3DFORMAT indexFormat,
                                            void const* vertexData, UINT vertexStride) = 0;
+
+    // Device-kept vertex and index data: created once, locked to change, drawn from stream 0.
+    virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       IDirect3DVertexBuffer8** buffer) = 0;
+    virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IDirect3DIndexBuffer8** buffer) = 0;
+    virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) = 0;
+    virtual HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
+                                         UINT startIndex, UINT primitiveCount) = 0;
 };
 
 class IDirect3D8 : public IUnknown8

@@ -390,6 +390,97 @@ HRESULT FakeDirect3DDevice8::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT 
                   Arguments({type, minVertexIndex, vertexCount, primitiveCount, indexFormat, vertexStride}));
 }
 
+HRESULT FakeDirect3DDevice8::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                                IDirect3DVertexBuffer8** buffer)
+{
+    HRESULT const result = Record("CreateVertexBuffer", Arguments({length, usage, fvf, pool}));
+    if (FAILED(result)) {
+        return result;
+    }
+    if (!buffer || length == 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!deviceBuffers) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    *buffer = new FakeDirect3DVertexBuffer8(m_owner, "VertexBuffer", length);
+    return D3D_OK;
+}
+
+HRESULT FakeDirect3DDevice8::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                               IDirect3DIndexBuffer8** buffer)
+{
+    HRESULT const result = Record("CreateIndexBuffer", Arguments({length, usage, format, pool}));
+    if (FAILED(result)) {
+        return result;
+    }
+    if (!buffer || length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!deviceBuffers) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    *buffer = new FakeDirect3DIndexBuffer8(m_owner, "IndexBuffer", length);
+    return D3D_OK;
+}
+
+HRESULT FakeDirect3DDevice8::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride)
+{
+    HRESULT const result = Record("SetStreamSource", Arguments({stream, stride}));
+    if (SUCCEEDED(result) && stream == 0) {
+        streamSource = buffer;
+    }
+    return result;
+}
+
+HRESULT FakeDirect3DDevice8::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex)
+{
+    HRESULT const result = Record("SetIndices", Arguments({baseVertexIndex}));
+    if (SUCCEEDED(result)) {
+        indices = buffer;
+    }
+    return result;
+}
+
+HRESULT FakeDirect3DDevice8::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
+                                                  UINT startIndex, UINT primitiveCount)
+{
+    HRESULT const result =
+        Record("DrawIndexedPrimitive", Arguments({type, minIndex, vertexCount, startIndex, primitiveCount}));
+    if (SUCCEEDED(result) && (!streamSource || !indices)) {
+        return D3DERR_INVALIDCALL;
+    }
+    return result;
+}
+
+template <class Interface>
+HRESULT FakeDirect3DBuffer8<Interface>::Lock(UINT offset, UINT size, BYTE** data, DWORD flags)
+{
+    m_owner->RecordCall(std::string(m_kind) + "::Lock(" + Arguments({offset, size, flags}) + ")");
+    if (size == 0 && offset <= m_data.size()) {
+        size = static_cast<UINT>(m_data.size()) - offset;
+    }
+    if (!data || m_locked || offset > m_data.size() || size > m_data.size() - offset) {
+        return D3DERR_INVALIDCALL;
+    }
+    m_locked = true;
+    *data = m_data.data() + offset;
+    return D3D_OK;
+}
+
+template <class Interface> HRESULT FakeDirect3DBuffer8<Interface>::Unlock()
+{
+    m_owner->RecordCall(std::string(m_kind) + "::Unlock()");
+    if (!m_locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    m_locked = false;
+    return D3D_OK;
+}
+
+template class FakeDirect3DBuffer8<IDirect3DVertexBuffer8>;
+template class FakeDirect3DBuffer8<IDirect3DIndexBuffer8>;
+
 // --- runtime -----------------------------------------------------------------------------
 
 FakeDirect3D8::~FakeDirect3D8()

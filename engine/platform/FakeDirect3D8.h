@@ -52,6 +52,41 @@ private:
     std::vector<SLevel> m_levels;
 };
 
+// Vertex or index data kept in memory; each lock and unlock is recorded with the owner.
+template <class Interface> class FakeDirect3DBuffer8 : public Interface
+{
+public:
+    FakeDirect3DBuffer8(FakeDirect3D8* owner, char const* kind, UINT length)
+        : m_owner(owner), m_kind(kind), m_data(length)
+    {}
+
+    unsigned long AddRef() override { return ++m_references; }
+    unsigned long Release() override
+    {
+        unsigned long const left = --m_references;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    UINT GetLength() override { return static_cast<UINT>(m_data.size()); }
+    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
+    HRESULT Unlock() override;
+
+    std::vector<unsigned char> const& GetData() const { return m_data; }
+    bool IsLocked() const { return m_locked; }
+
+private:
+    FakeDirect3D8* m_owner;
+    char const* m_kind;
+    unsigned long m_references = 1;
+    std::vector<unsigned char> m_data;
+    bool m_locked = false;
+};
+
+using FakeDirect3DVertexBuffer8 = FakeDirect3DBuffer8<IDirect3DVertexBuffer8>;
+using FakeDirect3DIndexBuffer8 = FakeDirect3DBuffer8<IDirect3DIndexBuffer8>;
+
 class FakeDirect3DDevice8 : public IDirect3DDevice8
 {
 public:
@@ -93,6 +128,17 @@ public:
     HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
                                    UINT primitiveCount, void const* indexData, D3DFORMAT indexFormat,
                                    void const* vertexData, UINT vertexStride) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** buffer) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** buffer) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
+                                 UINT primitiveCount) override;
+
+    // Device-kept buffers are refused (D3DERR_NOTAVAILABLE) unless a test turns them on.
+    bool deviceBuffers = false;
 
     // Scripting: results TestCooperativeLevel returns in turn (D3D_OK once empty), and
     // failures by method name ("SetRenderState", "Reset", ...), returned until cleared.
@@ -111,6 +157,8 @@ public:
     D3DVIEWPORT8 viewport = {};
     DWORD vertexShader = 0;
     bool inScene = false;
+    IDirect3DVertexBuffer8* streamSource = nullptr;
+    IDirect3DIndexBuffer8* indices = nullptr;
 
     unsigned long GetReferences() const { return m_references; }
 

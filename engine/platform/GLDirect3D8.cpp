@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -203,6 +204,102 @@ D3DMATRIX Multiply(D3DMATRIX const& a, D3DMATRIX const& b)
     return result;
 }
 
+// --- vertex and index buffers ------------------------------------------------------------
+
+// A GL buffer object. A lock maps it for writing; a whole-buffer or discarding lock gives
+// fresh storage, so frames still being drawn from the old contents are not waited for.
+template <class Interface> class GLDirect3DBuffer8 : public Interface
+{
+public:
+    GLDirect3DBuffer8(std::shared_ptr<SGLContext> context, GLenum target, UINT length, D3DFORMAT format)
+        : m_context(std::move(context)), m_target(target), m_length(length), m_format(format)
+    {
+        m_context->MakeCurrent();
+        glGenBuffers(1, &m_name);
+        glBindBuffer(m_target, m_name);
+        glBufferData(m_target, GLsizeiptr(m_length), nullptr, GL_DYNAMIC_DRAW);
+        glBindBuffer(m_target, 0);
+    }
+
+    ~GLDirect3DBuffer8() override
+    {
+        if (m_context->MakeCurrent()) {
+            glDeleteBuffers(1, &m_name);
+        }
+    }
+
+    unsigned long AddRef() override { return ++m_references; }
+    unsigned long Release() override
+    {
+        unsigned long const left = --m_references;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    UINT GetLength() override { return m_length; }
+
+    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override
+    {
+        if (size == 0 && offset <= m_length) {
+            size = m_length - offset;
+        }
+        if (!data || m_locked || size == 0 || offset > m_length || size > m_length - offset) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        GLbitfield access = GL_MAP_WRITE_BIT;
+        if ((flags & D3DLOCK_DISCARD) || size == m_length) {
+            access |= GL_MAP_INVALIDATE_BUFFER_BIT;
+        } else {
+            access |= GL_MAP_READ_BIT;
+        }
+        glBindBuffer(m_target, m_name);
+        void* mapped = glMapBufferRange(m_target, GLintptr(offset), GLsizeiptr(size), access);
+        glBindBuffer(m_target, 0);
+        if (!mapped) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_locked = true;
+        *data = static_cast<BYTE*>(mapped);
+        return D3D_OK;
+    }
+
+    HRESULT Unlock() override
+    {
+        if (!m_locked) {
+            return D3DERR_INVALIDCALL;
+        }
+        m_locked = false;
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        glBindBuffer(m_target, m_name);
+        GLboolean const intact = glUnmapBuffer(m_target);
+        glBindBuffer(m_target, 0);
+        return intact ? D3D_OK : D3DERR_INVALIDCALL;
+    }
+
+    GLuint GetName() const { return m_name; }
+    bool IsLocked() const { return m_locked; }
+    D3DFORMAT GetFormat() const { return m_format; }
+
+private:
+    std::shared_ptr<SGLContext> m_context;
+    GLenum m_target;
+    UINT m_length;
+    D3DFORMAT m_format;
+    GLuint m_name = 0;
+    unsigned long m_references = 1;
+    bool m_locked = false;
+};
+
+using GLDirect3DVertexBuffer8 = GLDirect3DBuffer8<IDirect3DVertexBuffer8>;
+using GLDirect3DIndexBuffer8 = GLDirect3DBuffer8<IDirect3DIndexBuffer8>;
+
 // --- texture -----------------------------------------------------------------------------
 
 class GLDirect3DTexture8 : public IDirect3DTexture8
@@ -357,6 +454,8 @@ public:
 
     ~GLDirect3DDevice8() override
     {
+        SetStreamSource(0, nullptr, 0);
+        SetIndices(nullptr, 0);
         for (IDirect3DTexture8*& texture : m_textures) {
             if (texture) {
                 texture->Release();
@@ -780,6 +879,99 @@ public:
         return D3D_OK;
     }
 
+    HRESULT CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer8** buffer) override
+    {
+        if (!buffer || length == 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        *buffer = nullptr;
+        // Colours are read in place, so buffers need the BGRA vertex colour format.
+        if (!m_bgraColors || !m_bufferObjects) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        *buffer = new GLDirect3DVertexBuffer8(m_context, GL_ARRAY_BUFFER, length, D3DFMT_UNKNOWN);
+        return D3D_OK;
+    }
+
+    HRESULT CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL,
+                              IDirect3DIndexBuffer8** buffer) override
+    {
+        if (!buffer || length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
+            return D3DERR_INVALIDCALL;
+        }
+        *buffer = nullptr;
+        if (!m_bufferObjects) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        *buffer = new GLDirect3DIndexBuffer8(m_context, GL_ELEMENT_ARRAY_BUFFER, length, format);
+        return D3D_OK;
+    }
+
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override
+    {
+        if (stream != 0) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (buffer) {
+            buffer->AddRef();
+        }
+        if (m_streamSource) {
+            m_streamSource->Release();
+        }
+        m_streamSource = static_cast<GLDirect3DVertexBuffer8*>(buffer);
+        m_streamStride = stride;
+        return D3D_OK;
+    }
+
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override
+    {
+        if (buffer) {
+            buffer->AddRef();
+        }
+        if (m_indices) {
+            m_indices->Release();
+        }
+        m_indices = static_cast<GLDirect3DIndexBuffer8*>(buffer);
+        m_baseVertexIndex = baseVertexIndex;
+        return D3D_OK;
+    }
+
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
+                                 UINT primitiveCount) override
+    {
+        GLenum mode;
+        GLsizei count;
+        if (!m_streamSource || !m_indices || m_streamSource->IsLocked() || m_indices->IsLocked() ||
+            vertexCount == 0 || !GetPrimitive(type, primitiveCount, &mode, &count)) {
+            return D3DERR_INVALIDCALL;
+        }
+        std::uint64_t const indexSize = m_indices->GetFormat() == D3DFMT_INDEX16 ? 2 : 4;
+        std::uint64_t const lastVertex = std::uint64_t(m_baseVertexIndex) + minIndex + vertexCount;
+        if ((std::uint64_t(startIndex) + std::uint64_t(count)) * indexSize > m_indices->GetLength() ||
+            lastVertex * m_streamStride > m_streamSource->GetLength()) {
+            return D3DERR_INVALIDCALL;
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, m_streamSource->GetName());
+        auto const* base = reinterpret_cast<void const*>(std::uintptr_t(m_baseVertexIndex) * m_streamStride);
+        HRESULT const result = PrepareDraw(base, m_streamStride, minIndex + vertexCount);
+        if (SUCCEEDED(result)) {
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indices->GetName());
+            glDrawRangeElements(mode, minIndex, minIndex + vertexCount - 1, count,
+                                indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                                reinterpret_cast<void const*>(std::uintptr_t(startIndex * indexSize)));
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        }
+        // Draws from user memory find no buffer bound.
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        return result;
+    }
+
 private:
     // The back buffer is undefined after a swap and the front buffer is not readable on
     // every system: each presented frame is copied aside for GetFrontBuffer.
@@ -860,6 +1052,7 @@ private:
             m_maxAnisotropy = static_cast<UINT>(std::max(1.0f, anisotropy));
         }
         m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
+        m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
     }
 
     void InitialiseStates()
@@ -1483,12 +1676,17 @@ private:
     UINT m_units = 1;
     UINT m_maxAnisotropy = 1;
     bool m_bgraColors = false;
+    bool m_bufferObjects = false;
     bool m_inScene = false;
 
     std::array<DWORD, 256> m_renderStates = {};
     std::array<std::array<DWORD, 32>, MaxStages> m_stageStates = {};
     std::array<bool, MaxStages> m_stageDirty = {};
     std::array<IDirect3DTexture8*, MaxStages> m_textures = {};
+    GLDirect3DVertexBuffer8* m_streamSource = nullptr;
+    UINT m_streamStride = 0;
+    GLDirect3DIndexBuffer8* m_indices = nullptr;
+    UINT m_baseVertexIndex = 0;
     std::array<D3DMATRIX, MaxStages> m_textureMatrices = {};
     bool m_boundUnitsDirty = true;
     D3DMATRIX m_world = {};

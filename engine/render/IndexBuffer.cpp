@@ -1,5 +1,7 @@
 #include "render/IndexBuffer.h"
 
+#include "render/Direct3DSubsystem.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -9,7 +11,8 @@ IndexBuffer::IndexBuffer(CMessageManager* messageManager, CMemoryManager* memory
       m_direct3DSubsystem(direct3DSubsystem),
       m_format(count >= WideIndexThreshold ? D3DFMT_INDEX32 : D3DFMT_INDEX16),
       m_formatSize(count >= WideIndexThreshold ? 4 : 2), m_capacity(count), m_size(count),
-      m_data(static_cast<std::size_t>(count) * m_formatSize)
+      m_data(static_cast<std::size_t>(count) * m_formatSize),
+      m_deviceCopy(CDeviceBufferCopy::EKind::Indices, m_format)
 {
     CreateIndexBufferD3D();
 }
@@ -19,19 +22,46 @@ IndexBuffer::IndexBuffer(IndexBuffer const& other)
       m_direct3DSubsystem(other.m_direct3DSubsystem), m_format(other.m_format),
       m_formatSize(other.m_formatSize), m_capacity(other.m_capacity), m_size(other.m_size),
       m_data(other.m_data), m_dirty(other.m_dirty), m_minUsingVertex(other.m_minUsingVertex),
-      m_usingVerticesCount(other.m_usingVerticesCount)
+      m_usingVerticesCount(other.m_usingVerticesCount),
+      m_deviceCopy(CDeviceBufferCopy::EKind::Indices, m_format)
 {
     CreateIndexBufferD3D();
 }
 
+IndexBuffer& IndexBuffer::operator=(IndexBuffer const& other)
+{
+    if (this == &other)
+        return *this;
+    m_messageManager = other.m_messageManager;
+    m_memoryManager = other.m_memoryManager;
+    m_direct3DSubsystem = other.m_direct3DSubsystem;
+    if (m_format != other.m_format || m_capacity != other.m_capacity)
+        m_deviceCopy.Reset();
+    m_format = other.m_format;
+    m_formatSize = other.m_formatSize;
+    m_capacity = other.m_capacity;
+    m_size = other.m_size;
+    m_data = other.m_data;
+    m_locked = other.m_locked;
+    m_lockStart = other.m_lockStart;
+    m_lockCount = other.m_lockCount;
+    m_dirty = other.m_dirty;
+    m_minUsingVertex = other.m_minUsingVertex;
+    m_usingVerticesCount = other.m_usingVerticesCount;
+    m_deviceCopy.MarkChanged();
+    return *this;
+}
+
 void IndexBuffer::SetSize(unsigned int size)
 {
+    m_deviceCopy.MarkChanged();
     m_size = size;
     m_dirty = true;
 }
 
 void* IndexBuffer::Lock(unsigned int start, unsigned int count)
 {
+    m_deviceCopy.MarkChanged();
     m_locked = true;
     m_dirty = true;
     m_lockStart = start;
@@ -41,6 +71,7 @@ void* IndexBuffer::Lock(unsigned int start, unsigned int count)
 
 void IndexBuffer::CopyIndices(unsigned int start, unsigned int count, unsigned int const* indices)
 {
+    m_deviceCopy.MarkChanged();
     m_dirty = true;
     m_lockStart = start;
     m_lockCount = count;
@@ -95,4 +126,14 @@ void IndexBuffer::RecalculateUsingVertices()
     }
     m_minUsingVertex = minimum;
     m_usingVerticesCount = maximum - minimum + 1;
+}
+
+IDirect3DIndexBuffer8* IndexBuffer::GetDeviceBuffer()
+{
+    if (!m_direct3DSubsystem)
+        return nullptr;
+    // The whole capacity: a draw may reach past `size` as it does from memory.
+    unsigned int const bytes = m_capacity * m_formatSize;
+    return static_cast<IDirect3DIndexBuffer8*>(
+        m_deviceCopy.Update(m_direct3DSubsystem->GetDevice(), m_data.data(), bytes, bytes, m_locked));
 }

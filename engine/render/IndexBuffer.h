@@ -3,12 +3,14 @@
 #include <vector>
 
 #include "platform/Direct3D8.h"
+#include "render/DeviceBufferCopy.h"
 
 class CDirect3DSubsystem;
 class CMemoryManager;
 class CMessageManager;
 
-// Triangle indices in system memory: 16-bit below 65536 indices, 32-bit from there.
+// Triangle indices in system memory: 16-bit below 65536 indices, 32-bit from there. The
+// device gets its own copy of the first `size` indices, sent again after they change.
 // Ranges are not checked: callers keep start + count within the capacity.
 class IndexBuffer
 {
@@ -18,7 +20,7 @@ public:
     IndexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
                 CDirect3DSubsystem* direct3DSubsystem, unsigned int count);
     IndexBuffer(IndexBuffer const& other);
-    IndexBuffer& operator=(IndexBuffer const& other) = default;
+    IndexBuffer& operator=(IndexBuffer const& other);
     virtual ~IndexBuffer() = default;
 
     // No reallocation: the size stays within the capacity.
@@ -44,6 +46,9 @@ public:
 
     void Use() {}
 
+    // The device's copy, brought up to date; null when the indices are drawn from memory.
+    IDirect3DIndexBuffer8* GetDeviceBuffer();
+
 protected:
     void CreateIndexBufferD3D() {}
     void RecalculateUsingVertices();
@@ -63,4 +68,5 @@ private:
     bool m_dirty = true;
     unsigned int m_minUsingVertex = 0;
     unsigned int m_usingVerticesCount = 0;
+    CDeviceBufferCopy m_deviceCopy;
 };

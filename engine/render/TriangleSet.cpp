@@ -62,8 +62,19 @@ void TriangleSet::Draw()
         m_shaderDescriptor->GetStagesCount() > m_direct3DSubsystem->GetMaxTextureUnits())
         return;
     m_shaderManager->UseShader(m_shaderIndex);
-    HRESULT const result = m_direct3DSubsystem->GetDevice()->DrawIndexedPrimitiveUP(
-        m_primitiveType, 0, m_vertexBuffer->GetSize(), m_primitiveCount, m_indexBuffer->Get(),
-        m_indexBuffer->GetFormat(), m_vertexBuffer->Get(), VertexBuffer::Stride);
+    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    IDirect3DVertexBuffer8* vertices = m_vertexBuffer->GetDeviceBuffer();
+    IDirect3DIndexBuffer8* indices = vertices ? m_indexBuffer->GetDeviceBuffer() : nullptr;
+    HRESULT result = D3D_OK;
+    if (vertices && indices) {
+        device->SetStreamSource(0, vertices, VertexBuffer::Stride);
+        device->SetIndices(indices, 0);
+        result =
+            device->DrawIndexedPrimitive(m_primitiveType, 0, m_vertexBuffer->GetSize(), 0, m_primitiveCount);
+    } else {
+        result = device->DrawIndexedPrimitiveUP(
+            m_primitiveType, 0, m_vertexBuffer->GetSize(), m_primitiveCount, m_indexBuffer->Get(),
+            m_indexBuffer->GetFormat(), m_vertexBuffer->Get(), VertexBuffer::Stride);
+    }
     m_direct3DSubsystem->Check("TriangleSet::Draw", result);
 }

@@ -40,8 +40,27 @@ VertexBuffer::VertexBuffer(VertexBuffer const& other)
     CreateVertexBufferD3D();
 }
 
+VertexBuffer& VertexBuffer::operator=(VertexBuffer const& other)
+{
+    if (this == &other)
+        return *this;
+    m_messageManager = other.m_messageManager;
+    m_memoryManager = other.m_memoryManager;
+    m_direct3DSubsystem = other.m_direct3DSubsystem;
+    if (m_size != other.m_size)
+        m_deviceCopy.Reset();
+    m_size = other.m_size;
+    m_data = other.m_data;
+    m_locked = other.m_locked;
+    m_lockStart = other.m_lockStart;
+    m_lockCount = other.m_lockCount;
+    m_deviceCopy.MarkChanged();
+    return *this;
+}
+
 Vertex* VertexBuffer::Lock(unsigned int start, unsigned int count)
 {
+    m_deviceCopy.MarkChanged();
     m_locked = true;
     m_lockStart = start;
     m_lockCount = count;
@@ -66,4 +85,13 @@ void VertexBuffer::Use()
 {
     m_direct3DSubsystem->Check("VertexBuffer::Use",
                                m_direct3DSubsystem->GetDevice()->SetVertexShader(Vertex::Format));
+}
+
+IDirect3DVertexBuffer8* VertexBuffer::GetDeviceBuffer()
+{
+    if (!m_direct3DSubsystem)
+        return nullptr;
+    unsigned int const bytes = m_size * Stride;
+    return static_cast<IDirect3DVertexBuffer8*>(
+        m_deviceCopy.Update(m_direct3DSubsystem->GetDevice(), m_data.data(), bytes, bytes, m_locked));
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "math/Vector.h"
+#include "render/DeviceBufferCopy.h"
 
 class CDirect3DSubsystem;
 class CMemoryManager;
@@ -31,7 +32,7 @@ std::uint32_t PackColorChannel(float channel);
 std::uint32_t PackColor(CVector4 const& rgba);
 CVector4 UnpackColor(std::uint32_t color);
 
-// Vertices kept in system memory and drawn from there.
+// Vertices kept in system memory; the device gets its own copy, sent again after a lock.
 class VertexBuffer
 {
 public:
@@ -41,7 +42,7 @@ public:
     VertexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
                  CDirect3DSubsystem* direct3DSubsystem, unsigned int count);
     VertexBuffer(VertexBuffer const& other);
-    VertexBuffer& operator=(VertexBuffer const& other) = default;
+    VertexBuffer& operator=(VertexBuffer const& other);
     virtual ~VertexBuffer() = default;
 
     Vertex* Lock(unsigned int start, unsigned int count);
@@ -59,6 +60,9 @@ public:
     // Sets the vertex format on the device.
     void Use();
 
+    // The device's copy, brought up to date; null when the vertices are drawn from memory.
+    IDirect3DVertexBuffer8* GetDeviceBuffer();
+
 protected:
     void CreateVertexBufferD3D() {}
 
@@ -71,4 +75,5 @@ private:
     bool m_locked = false;
     unsigned int m_lockStart = 0;
     unsigned int m_lockCount = 0;
+    CDeviceBufferCopy m_deviceCopy{CDeviceBufferCopy::EKind::Vertices, D3DFMT_UNKNOWN};
 };

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/Direct3D8.h"
@@ -581,4 +582,69 @@ TEST_F(GLDeviceTest, SteadyFramesDoNotFaultFreshPages)
     // One frame's vertex data alone is about 300 pages.
     EXPECT_LT(perFrame, 30) << perFrame << " pages faulted in per frame";
     EXPECT_PIXEL(32, 32, 128, 128, 128);
+}
+
+TEST_F(GLDeviceTest, DrawsFromDeviceBuffersAndSeesTheirUpdates)
+{
+    device->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}));
+    IDirect3DVertexBuffer8* vertices = nullptr;
+    IDirect3DIndexBuffer8* indices = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(8 * sizeof(Vertex), D3DUSAGE_WRITEONLY, EngineFvf, D3DPOOL_MANAGED,
+                                         &vertices),
+              D3D_OK);
+    ASSERT_EQ(
+        device->CreateIndexBuffer(12 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices),
+        D3D_OK);
+    auto fill = [&](std::uint32_t leftColor, std::uint32_t rightColor) {
+        BYTE* data = nullptr;
+        ASSERT_EQ(vertices->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+        auto left = Quad(-1, 1, 0, -1, 0.5f, leftColor);
+        auto right = Quad(0, 1, 1, -1, 0.5f, rightColor);
+        std::memcpy(data, left.data(), sizeof(left));
+        std::memcpy(data + sizeof(left), right.data(), sizeof(right));
+        ASSERT_EQ(vertices->Unlock(), D3D_OK);
+    };
+    fill(0xFFFF0000, 0xFF00FF00);
+    BYTE* data = nullptr;
+    ASSERT_EQ(indices->Lock(0, 0, &data, 0), D3D_OK);
+    std::uint16_t const quadIndices[12] = {0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7};
+    std::memcpy(data, quadIndices, sizeof(quadIndices));
+    ASSERT_EQ(indices->Unlock(), D3D_OK);
+
+    ASSERT_EQ(device->SetStreamSource(0, vertices, sizeof(Vertex)), D3D_OK);
+    ASSERT_EQ(device->SetIndices(indices, 0), D3D_OK);
+    BeginFrame();
+    // The right quad alone: indices 6..11 over vertices 4..7.
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 4, 6, 2), D3D_OK);
+    EndFrame();
+    EXPECT_PIXEL(16, 32, 0, 0, 0);
+    EXPECT_PIXEL(48, 32, 0, 255, 0);
+
+    // New contents show in the next frame; a draw from user memory still works in between.
+    fill(0xFF0000FF, 0xFFFFFF00);
+    BeginFrame();
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 8, 0, 4), D3D_OK);
+    auto corner = Quad(-1, 1, -0.5f, 0.5f, 0.2f, 0xFFFFFFFF);
+    Draw(corner);
+    EndFrame();
+    EXPECT_PIXEL(4, 4, 255, 255, 255);
+    EXPECT_PIXEL(16, 32, 0, 0, 255);
+    EXPECT_PIXEL(48, 32, 255, 255, 0);
+
+    // Ranges past either buffer and locked buffers are refused.
+    BeginFrame();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 8, 6, 3), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 9, 0, 4), D3DERR_INVALIDCALL);
+    ASSERT_EQ(vertices->Lock(0, sizeof(Vertex), &data, 0), D3D_OK);
+    EXPECT_EQ(vertices->Lock(0, sizeof(Vertex), &data, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 8, 0, 4), D3DERR_INVALIDCALL);
+    ASSERT_EQ(vertices->Unlock(), D3D_OK);
+    EXPECT_EQ(vertices->Lock(0, 9 * sizeof(Vertex), &data, 0), D3DERR_INVALIDCALL);
+    EndFrame();
+
+    // The device holds its own references until the sources change.
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
+    EXPECT_EQ(vertices->Release(), 0u);
+    EXPECT_EQ(indices->Release(), 0u);
 }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "camera/RenderHost.h"
 #include "core/Errors.h"
+#include "platform/FakeDirect3D8.h"
 #include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"
@@ -295,3 +297,111 @@ TEST_F(GeometryBufferTest, ShaderReferencesFollowCopiesChangesAndDeletion)
     EXPECT_EQ(host.shaders.GetOccupiedShadersIndicesCount(), 0u);
 }
 } // namespace
+
+// --- device-kept copies -------------------------------------------------------------------
+
+TEST_F(GeometryBufferTest, SharedVerticesAreSentOncePerChangeNotPerDraw)
+{
+    host.FakeDevice()->deviceBuffers = true;
+    VertexBuffer vertices = MakeVertices(10);
+    unsigned int const values[6] = {0, 1, 2, 2, 3, 0};
+    std::unique_ptr<TriangleSet> sets[3];
+    for (auto& set : sets) {
+        set = MakeSet(TST_LIST, 6, &vertices);
+        set->GetIndexBuffer()->CopyIndices(0, 6, values);
+    }
+    host.fakeRuntime.ClearCalls();
+    for (auto& set : sets)
+        set->Draw();
+    EXPECT_EQ(host.fakeRuntime.CountCalls("CreateVertexBuffer(360,"), 1u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("VertexBuffer::Lock("), 1u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("IndexBuffer::Lock("), 3u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("DrawIndexedPrimitive(4,0,10,0,2)"), 3u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("DrawIndexedPrimitiveUP("), 0u);
+
+    // The next frame sends nothing until the vertices are locked again.
+    host.fakeRuntime.ClearCalls();
+    for (auto& set : sets)
+        set->Draw();
+    EXPECT_EQ(host.fakeRuntime.CountCalls("VertexBuffer::Lock("), 0u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("IndexBuffer::Lock("), 0u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("DrawIndexedPrimitive("), 3u);
+
+    Vertex* changed = vertices.Lock(0, 1);
+    changed->position = CVector3(7.0f, 8.0f, 9.0f);
+    vertices.Unlock();
+    host.fakeRuntime.ClearCalls();
+    for (auto& set : sets)
+        set->Draw();
+    EXPECT_EQ(host.fakeRuntime.CountCalls("VertexBuffer::Lock(0,360,8192)"), 1u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("IndexBuffer::Lock("), 0u);
+
+    auto const* sent = static_cast<FakeDirect3DVertexBuffer8*>(host.FakeDevice()->streamSource);
+    ASSERT_NE(sent, nullptr);
+    Vertex first;
+    std::memcpy(&first, sent->GetData().data(), sizeof(first));
+    EXPECT_EQ(first.position.z, 9.0f);
+}
+
+TEST_F(GeometryBufferTest, IndicesAreSentAgainAfterEveryKindOfChange)
+{
+    host.FakeDevice()->deviceBuffers = true;
+    VertexBuffer vertices = MakeVertices(4);
+    auto set = MakeSet(TST_LIST, 6, &vertices);
+    unsigned int const values[6] = {0, 1, 2, 2, 3, 0};
+    set->GetIndexBuffer()->CopyIndices(0, 6, values);
+    set->Draw();
+
+    auto indexLocksAfter = [&](auto change) {
+        change();
+        host.fakeRuntime.ClearCalls();
+        set->Draw();
+        return host.fakeRuntime.CountCalls("IndexBuffer::Lock(");
+    };
+    EXPECT_EQ(indexLocksAfter([] {}), 0u);
+    EXPECT_EQ(indexLocksAfter([&] { set->GetIndexBuffer()->CopyIndices(0, 6, values); }), 1u);
+    EXPECT_EQ(indexLocksAfter([&] { set->GetIndexBuffer()->SetSize(3); }), 1u);
+    EXPECT_EQ(indexLocksAfter([&] {
+                  set->GetIndexBuffer()->Lock(0, 3);
+                  set->GetIndexBuffer()->Unlock();
+              }),
+              1u);
+    // Drawn while still locked: sent now and again at the next draw.
+    set->GetIndexBuffer()->Lock(0, 3);
+    EXPECT_EQ(indexLocksAfter([] {}), 1u);
+    set->GetIndexBuffer()->Unlock();
+    EXPECT_EQ(indexLocksAfter([] {}), 1u);
+    EXPECT_EQ(indexLocksAfter([] {}), 0u);
+}
+
+TEST_F(GeometryBufferTest, DevicesWithoutBuffersAreAskedOnceThenDrawnFromMemory)
+{
+    VertexBuffer vertices = MakeVertices(4);
+    auto set = MakeSet(TST_LIST, 6, &vertices);
+    host.fakeRuntime.ClearCalls();
+    set->Draw();
+    set->Draw();
+    EXPECT_EQ(host.fakeRuntime.CountCalls("CreateVertexBuffer("), 1u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("DrawIndexedPrimitiveUP(4,0,4,2,101,36)"), 2u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("DrawIndexedPrimitive("), 0u);
+}
+
+TEST_F(GeometryBufferTest, CopiedBuffersGetTheirOwnDeviceCopy)
+{
+    host.FakeDevice()->deviceBuffers = true;
+    VertexBuffer vertices = MakeVertices(4);
+    auto set = MakeSet(TST_LIST, 6, &vertices);
+    set->Draw();
+    VertexBuffer copy(vertices);
+    VertexBuffer assigned = MakeVertices(4);
+    assigned = vertices;
+    auto copySet = MakeSet(TST_LIST, 6, &copy);
+    auto assignedSet = MakeSet(TST_LIST, 6, &assigned);
+    host.fakeRuntime.ClearCalls();
+    set->Draw();
+    copySet->Draw();
+    assignedSet->Draw();
+    // The original's copy is current; the copied buffers each send their own.
+    EXPECT_EQ(host.fakeRuntime.CountCalls("VertexBuffer::Lock("), 2u);
+    EXPECT_EQ(host.fakeRuntime.CountCalls("CreateVertexBuffer("), 2u);
+}
