@@ -101,9 +101,10 @@ void CEngine::BeginFrame()
 
 void CEngine::FinishFrame()
 {
-    m_models.FinishFrame();
     if (m_controls.IsKeyPressedOnce("PRINTSCRN"))
         m_config.SetCommandExecution("sc_take_screenshot", false);
+    m_screenCapture.PrepareForPresent();
+    m_models.FinishFrame();
     m_controls.FinishFrame();
     m_screenCapture.Refresh();
     m_config.Refresh();

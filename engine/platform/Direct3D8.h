@@ -571,6 +571,10 @@ public:
     // Copies the last presented frame (back-buffer size) into memory as A8R8G8B8 pixels
     // (B, G, R, A bytes), top row first, rows `pitch` bytes apart.
     virtual HRESULT GetFrontBuffer(void* pixels, UINT pitch) = 0;
+    // Devices keep every presented frame for GetFrontBuffer, or with `everyFrame` false
+    // only the frame presented next after KeepNextFrame (the others are not copied).
+    virtual HRESULT SetFrameKeeping(BOOL everyFrame) = 0;
+    virtual HRESULT KeepNextFrame() = 0;
 
     virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                   D3DPOOL pool, IDirect3DTexture8** texture) = 0;

@@ -208,6 +208,16 @@ HRESULT FakeDirect3DDevice8::GetFrontBuffer(void* pixels, UINT pitch)
     return result;
 }
 
+HRESULT FakeDirect3DDevice8::SetFrameKeeping(BOOL everyFrame)
+{
+    return Record("SetFrameKeeping", Arguments({static_cast<unsigned long long>(everyFrame)}));
+}
+
+HRESULT FakeDirect3DDevice8::KeepNextFrame()
+{
+    return Record("KeepNextFrame", "");
+}
+
 HRESULT FakeDirect3DDevice8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                            D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture)
 {

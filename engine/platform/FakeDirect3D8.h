@@ -103,6 +103,8 @@ public:
     HRESULT Present(RECT const* sourceRect, RECT const* destRect, HWND destWindowOverride,
                     void const* dirtyRegion) override;
     HRESULT GetFrontBuffer(void* pixels, UINT pitch) override;
+    HRESULT SetFrameKeeping(BOOL everyFrame) override;
+    HRESULT KeepNextFrame() override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** texture) override;
     HRESULT BeginScene() override;

@@ -525,8 +525,23 @@ public:
         if (!m_context->MakeCurrent()) {
             return D3DERR_DEVICELOST;
         }
-        KeepPresentedFrame();
+        if (m_keepEveryFrame || m_keepNextFrame) {
+            KeepPresentedFrame();
+        }
+        m_keepNextFrame = false;
         SDL_GL_SwapWindow(m_context->window);
+        return D3D_OK;
+    }
+
+    HRESULT SetFrameKeeping(BOOL everyFrame) override
+    {
+        m_keepEveryFrame = everyFrame != 0;
+        return D3D_OK;
+    }
+
+    HRESULT KeepNextFrame() override
+    {
+        m_keepNextFrame = true;
         return D3D_OK;
     }
 
@@ -974,7 +989,7 @@ public:
 
 private:
     // The back buffer is undefined after a swap and the front buffer is not readable on
-    // every system: each presented frame is copied aside for GetFrontBuffer.
+    // every system: presented frames are copied aside for GetFrontBuffer.
     void KeepPresentedFrame()
     {
         int width = 0;
@@ -1678,6 +1693,8 @@ private:
     bool m_bgraColors = false;
     bool m_bufferObjects = false;
     bool m_inScene = false;
+    bool m_keepEveryFrame = true;
+    bool m_keepNextFrame = false;
 
     std::array<DWORD, 256> m_renderStates = {};
     std::array<std::array<DWORD, 32>, MaxStages> m_stageStates = {};

@@ -48,6 +48,29 @@ void CScreenCapture::Destroy()
     m_free = true;
 }
 
+void CScreenCapture::SetDirect3DSubsystem(CDirect3DSubsystem* direct3D)
+{
+    m_direct3D = direct3D;
+    if (IDirect3DDevice8* device = m_direct3D ? m_direct3D->GetDevice() : nullptr)
+        device->SetFrameKeeping(false);
+}
+
+void CScreenCapture::PrepareForPresent()
+{
+    if (m_free || !m_config)
+        return;
+    IDirect3DDevice8* device = m_direct3D ? m_direct3D->GetDevice() : nullptr;
+    if (!device)
+        return;
+    bool const wanted = m_recording || m_screenshotPending ||
+                        !m_config->IsCommandExecuted("sc_take_screenshot") ||
+                        !m_config->IsCommandExecuted("sc_take_screenshot_tga") ||
+                        !m_config->IsCommandExecuted("sc_take_screenshot_jpg") ||
+                        !m_config->IsCommandExecuted("sc_start_movie_record");
+    if (wanted)
+        device->KeepNextFrame();
+}
+
 void CScreenCapture::PollScreenshotCommand(char const* name, int format)
 {
     if (m_config->IsCommandExecuted(name))

@@ -45,8 +45,12 @@ public:
     bool IsFree() const { return m_free; }
 
     // The device whose presented frames are captured; without one every capture fails.
-    void SetDirect3DSubsystem(CDirect3DSubsystem* direct3D) { m_direct3D = direct3D; }
+    // The device then keeps only the frames a capture will read.
+    void SetDirect3DSubsystem(CDirect3DSubsystem* direct3D);
 
+    // Before the present: asks the device to keep the coming frame when a screenshot is
+    // requested or a recording runs or starts.
+    void PrepareForPresent();
     void Refresh();
 
     // Chooses the name of the pending screenshot.

@@ -1,5 +1,6 @@
 #include "CaptureFixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -99,6 +100,33 @@ TEST_F(ScreenCaptureTest, PrintScreenRequestsAScreenshotThroughTheEngineFrame)
     Request("sc_take_screenshot");
     engine.FinishFrame();
     EXPECT_EQ(CapturedFiles(), std::vector<std::string>{"picture000.tga"});
+}
+
+TEST_F(ScreenCaptureTest, DeviceKeepsOnlyTheFramesACaptureReads)
+{
+    auto const& calls = fake.GetCalls();
+    EXPECT_EQ(fake.CountCalls("SetFrameKeeping(0)"), 1u);
+    auto keptBeforePresent = [&] {
+        fake.ClearCalls();
+        engine.FinishFrame();
+        auto const keep = std::find(calls.begin(), calls.end(), "KeepNextFrame()");
+        auto const present = std::find_if(calls.begin(), calls.end(), [](std::string const& call) {
+            return call.rfind("Present(", 0) == 0;
+        });
+        return keep != calls.end() && keep < present;
+    };
+    EXPECT_FALSE(keptBeforePresent());
+    Request("sc_take_screenshot_jpg");
+    EXPECT_TRUE(keptBeforePresent());
+    EXPECT_FALSE(keptBeforePresent());
+
+    // A recording keeps every frame from the one that starts it until it stops.
+    Request("sc_start_movie_record");
+    EXPECT_TRUE(keptBeforePresent());
+    EXPECT_TRUE(keptBeforePresent());
+    Request("sc_stop_movie_record");
+    engine.FinishFrame();
+    EXPECT_FALSE(keptBeforePresent());
 }
 
 TEST_F(ScreenCaptureTest, FailedReadBackIsAnErrorAndWritesNothing)

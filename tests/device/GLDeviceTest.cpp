@@ -648,3 +648,26 @@ TEST_F(GLDeviceTest, DrawsFromDeviceBuffersAndSeesTheirUpdates)
     EXPECT_EQ(vertices->Release(), 0u);
     EXPECT_EQ(indices->Release(), 0u);
 }
+
+TEST_F(GLDeviceTest, WithoutKeepingEveryFrameOnlyAnnouncedFramesAreKept)
+{
+    device->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}));
+    auto showFrame = [&](std::uint32_t color) {
+        BeginFrame();
+        Draw(Quad(-1, 1, 1, -1, 0.5f, color));
+        EndFrame();
+    };
+    showFrame(0xFFFF0000);
+    EXPECT_PIXEL(32, 32, 255, 0, 0);
+    ASSERT_EQ(device->SetFrameKeeping(false), D3D_OK);
+    showFrame(0xFF00FF00);
+    EXPECT_PIXEL(32, 32, 255, 0, 0);
+    ASSERT_EQ(device->KeepNextFrame(), D3D_OK);
+    showFrame(0xFF0000FF);
+    EXPECT_PIXEL(32, 32, 0, 0, 255);
+    showFrame(0xFFFFFFFF);
+    EXPECT_PIXEL(32, 32, 0, 0, 255);
+    ASSERT_EQ(device->SetFrameKeeping(true), D3D_OK);
+    showFrame(0xFF00FF00);
+    EXPECT_PIXEL(32, 32, 0, 255, 0);
+}
