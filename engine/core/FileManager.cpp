@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <strings.h>
 
 namespace
@@ -39,6 +40,13 @@ bool EndsWithSeparator(std::string const& path)
     return !path.empty() && (path.back() == '\\' || path.back() == '/');
 }
 
+// The names a caller's buffer holds: the count it passes in (the first call's result), or
+// unbounded when it passes no count.
+unsigned int NameCapacity(unsigned int const* count, char const* names)
+{
+    return names && count ? *count : std::numeric_limits<unsigned int>::max();
+}
+
 void CopyName(char* names, unsigned int slot, std::string const& name)
 {
     std::snprintf(names + static_cast<std::size_t>(slot) * CFileManager::NameLength, CFileManager::NameLength,
@@ -47,8 +55,9 @@ void CopyName(char* names, unsigned int slot, std::string const& name)
 
 // Lists files matching `mask` in the native directory `searchPath` and, through
 // matching sub-directories, below it; names start with `shownDirectory`.
+// With `names`, at most `capacity` names are written and counted.
 void FindFilesBelow(std::string const& searchPath, std::string const& shownDirectory, std::string const& mask,
-                    unsigned int* count, char* names)
+                    unsigned int* count, char* names, unsigned int capacity)
 {
     std::string const separator = shownDirectory.empty() || EndsWithSeparator(shownDirectory) ? "" : "\\";
     for (auto const& entry : platform::ListDirectory(searchPath)) {
@@ -58,22 +67,25 @@ void FindFilesBelow(std::string const& searchPath, std::string const& shownDirec
         if (entry.isDirectory) {
             // Links to directories are not followed: they could lead back up the tree.
             if (!entry.isLink)
-                FindFilesBelow(searchPath + "/" + entry.name, shown, mask, count, names);
+                FindFilesBelow(searchPath + "/" + entry.name, shown, mask, count, names, capacity);
             continue;
         }
-        if (names)
+        if (names) {
+            if (*count >= capacity)
+                return;
             CopyName(names, *count, shown);
+        }
         ++*count;
     }
 }
 
 void FindFilesFrom(std::string const& root, std::string const& directory, std::string const& mask,
-                   unsigned int* count, char* names)
+                   unsigned int* count, char* names, unsigned int capacity)
 {
     unsigned int found = 0;
     std::string const full =
         platform::IsAbsolutePath(directory.c_str()) ? directory : root + "\\" + directory;
-    FindFilesBelow(platform::ResolvePath(full), directory, mask, &found, names);
+    FindFilesBelow(platform::ResolvePath(full), directory, mask, &found, names, capacity);
     if (count)
         *count = found;
 }
@@ -192,8 +204,9 @@ bool CFileManager::GetFileFromPack(char const* name, unsigned int* size, void* d
 void CFileManager::FindFiles(std::string const& directory, std::string const& mask, unsigned int* count,
                              char* names)
 {
+    unsigned int const capacity = NameCapacity(count, names);
     unsigned int total = 0;
-    FindFilesFrom(m_engineDirectory, directory, mask, &total, names);
+    FindFilesFrom(m_engineDirectory, directory, mask, &total, names, capacity);
     for (CPackFile* pack : m_packFiles) {
         unsigned int found = 0;
         pack->FindFiles(directory, mask, &found, nullptr);
@@ -211,7 +224,7 @@ void CFileManager::FindFiles(std::string const& directory, std::string const& ma
             for (unsigned int j = 0; j < listed && !duplicate; ++j)
                 duplicate = ::strcasecmp(ToPackName(names + static_cast<std::size_t>(j) * NameLength).c_str(),
                                          wanted.c_str()) == 0;
-            if (!duplicate)
+            if (!duplicate && total < capacity)
                 CopyName(names, total++, candidate);
         }
     }
@@ -222,7 +235,8 @@ void CFileManager::FindFiles(std::string const& directory, std::string const& ma
 void CFileManager::FindFilesOnDisk(std::string const& directory, std::string const& mask, unsigned int* count,
                                    char* names)
 {
-    FindFilesFrom(platform::GetExecutableDirectory(), directory, mask, count, names);
+    FindFilesFrom(platform::GetExecutableDirectory(), directory, mask, count, names,
+                  NameCapacity(count, names));
 }
 
 void CFileManager::GetFullPath(std::string const& path, std::string* out)

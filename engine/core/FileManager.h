@@ -33,7 +33,8 @@ public:
     void OpenFile(CFile* file, std::string const& name, unsigned int mode);
     bool IsFileExists(char const* name) const;
     // Disk files first, then pack members not already listed. Call with `names` null
-    // for an upper bound of the count, then with count × NameLength characters.
+    // for an upper bound of the count, then with count × NameLength characters and that
+    // count: no more names than it says are written (files may appear in between).
     void FindFiles(std::string const& directory, std::string const& mask, unsigned int* count, char* names);
 
     // Relative paths below are taken relative to the executable's directory.

@@ -148,6 +148,31 @@ TEST_F(FileManagerTest, DefaultEngineDirectoryIsTheExecutables)
     EXPECT_EQ(std::string(m_files.GetEngineDirectory()), platform::GetExecutableDirectory());
 }
 
+TEST_F(FileManagerTest, FindFilesWritesNoMoreNamesThanTheCountPassedIn)
+{
+    m_directory.Write("Packs/main.pak", packimage::Build({{"Data\\Fish\\p.fsh", Bytes("p")}}));
+    m_directory.Write("Data/Fish/a.fsh", std::string("a"));
+    CreateManager();
+    unsigned int count = 0;
+    m_files.FindFiles("Data\\Fish", "*.fsh", &count, nullptr);
+    ASSERT_EQ(count, 2u);
+
+    // Files that appear between the two calls do not overrun the caller's buffer.
+    m_directory.Write("Data/Fish/b.fsh", std::string("b"));
+    m_directory.Write("Data/Fish/c.fsh", std::string("c"));
+    std::vector<char> names(std::size_t(count + 1) * CFileManager::NameLength, '#');
+    m_files.FindFiles("Data\\Fish", "*.fsh", &count, names.data());
+    EXPECT_EQ(count, 2u);
+    EXPECT_STREQ(names.data(), "Data\\Fish\\a.fsh");
+    EXPECT_STREQ(names.data() + CFileManager::NameLength, "Data\\Fish\\b.fsh");
+    EXPECT_EQ(names[2 * CFileManager::NameLength], '#');
+
+    unsigned int one = 1;
+    CFileManager::FindFilesOnDisk(m_directory.Path() + "\\Data\\Fish", "*.fsh", &one, names.data());
+    EXPECT_EQ(one, 1u);
+    EXPECT_EQ(names[2 * CFileManager::NameLength], '#');
+}
+
 TEST_F(FileManagerTest, FindFilesListsDiskThenPackMembersOnce)
 {
     m_directory.Write("Packs/main.pak", packimage::Build({{"Data\\Fish\\a.fsh", Bytes("a")},
