@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/MessageManager.h"
+#include "platform/Clock.h"
 #include "platform/Direct3D8.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/ShaderDescriptor.h"
@@ -204,6 +205,7 @@ void CModelManager::BeginFrame()
 {
     if (m_free || !m_direct3DSubsystem || m_direct3DSubsystem->IsDeviceLost())
         return;
+    double const start = platform::GetThreadCpuSeconds();
     m_trianglesCount = 0;
     m_visibleTrianglesCount = 0;
     m_drawList.clear();
@@ -217,6 +219,9 @@ void CModelManager::BeginFrame()
         m_visibleTrianglesCount += model->GetVisibleTrianglesCount();
     }
     SortDrawList();
+    double const refreshed = platform::GetThreadCpuSeconds();
+    m_lastRefreshSeconds = refreshed - start;
+    m_lastDrawSeconds = 0.0;
 
     IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
     if (!device)
@@ -236,6 +241,7 @@ void CModelManager::BeginFrame()
     for (CModel* model : m_drawList)
         model->Draw();
     m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
 }
 
 void CModelManager::FinishFrame()

@@ -67,6 +67,10 @@ public:
 
     unsigned int GetTrianglesCount() const { return m_trianglesCount; }
     unsigned int GetVisibleTrianglesCount() const { return m_visibleTrianglesCount; }
+    // CPU seconds the last BeginFrame spent refreshing the models (animation, skinning,
+    // morphs) and drawing them (clear, draw submission).
+    double GetLastRefreshSeconds() const { return m_lastRefreshSeconds; }
+    double GetLastDrawSeconds() const { return m_lastDrawSeconds; }
 
     // Bit 1 clears the colour target, 2 the depth buffer, 4 the stencil; 0 clears nothing.
     void SetClearState(unsigned int state) { m_clearState = state; }
@@ -103,6 +107,8 @@ private:
     std::vector<CModel*> m_drawList;
     unsigned int m_trianglesCount = 0;
     unsigned int m_visibleTrianglesCount = 0;
+    double m_lastRefreshSeconds = 0.0;
+    double m_lastDrawSeconds = 0.0;
     unsigned int m_clearState = DefaultClearState;
     CVector4 m_clearColor{0.7f, 0.7f, 0.7f, 1.0f};
 };

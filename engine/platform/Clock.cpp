@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace platform
@@ -15,6 +16,13 @@ std::int64_t GetPerformanceCounter()
 {
     auto const now = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
+}
+
+double GetThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
 std::int64_t GetPerformanceFrequency()

@@ -11,6 +11,9 @@ std::uint32_t GetTickMilliseconds();
 std::int64_t GetPerformanceCounter();
 std::int64_t GetPerformanceFrequency();
 
+// CPU time the calling thread has used, in seconds.
+double GetThreadCpuSeconds();
+
 void SleepMilliseconds(std::uint32_t milliseconds);
 
 // Multimedia timer period (timeGetDevCaps/timeBeginPeriod/timeEndPeriod): the finest
