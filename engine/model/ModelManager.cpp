@@ -55,13 +55,7 @@ void CModelManager::Destroy()
         return;
     if (m_messageManager)
         m_messageManager->Write("\nModel Manager destroying...");
-    for (unsigned int slot : m_occupied) {
-        delete m_slots[slot];
-        m_slots[slot] = nullptr;
-    }
-    m_occupied.clear();
-    m_freeSlots.clear();
-    m_slots.clear();
+    m_table.Clear();
     m_drawList.clear();
     m_trianglesCount = 0;
     m_visibleTrianglesCount = 0;
@@ -70,18 +64,9 @@ void CModelManager::Destroy()
 
 CModel* CModelManager::Insert(CModel* model)
 {
-    unsigned int slot;
-    if (!m_freeSlots.empty()) {
-        slot = m_freeSlots.back();
-        m_freeSlots.pop_back();
-        m_slots[slot] = model;
-    } else {
-        slot = static_cast<unsigned int>(m_slots.size());
-        m_slots.push_back(model);
-    }
-    m_occupied.push_back(slot);
+    m_table.Insert(model);
     // The frame's draw list never grows past the table, so BeginFrame does not allocate.
-    m_drawList.reserve(m_slots.size());
+    m_drawList.reserve(m_table.GetSlotsCount());
     return model;
 }
 
@@ -172,18 +157,9 @@ CModel* CModelManager::AddModelTorus(CShaderDescriptor const& shader, float majo
 
 void CModelManager::RemoveModel(CModel* model)
 {
-    if (!model)
-        return;
-    auto const found = std::find_if(m_occupied.begin(), m_occupied.end(),
-                                    [&](unsigned int slot) { return m_slots[slot] == model; });
-    if (found == m_occupied.end())
-        return;
-    unsigned int const slot = *found;
-    m_occupied.erase(found);
-    delete model;
-    m_slots[slot] = nullptr;
-    m_freeSlots.push_back(slot);
+    // Off the draw list first: removing deletes the model. Only held models are listed.
     std::erase(m_drawList, model);
+    m_table.Remove(model);
 }
 
 void CModelManager::SortDrawList()
@@ -209,15 +185,14 @@ void CModelManager::BeginFrame()
     m_trianglesCount = 0;
     m_visibleTrianglesCount = 0;
     m_drawList.clear();
-    for (unsigned int slot : m_occupied) {
-        CModel* model = m_slots[slot];
+    m_table.ForEach([this](CModel* model) {
         if (!model->IsVisible())
-            continue;
+            return;
         model->Refresh(true);
         m_drawList.push_back(model);
         m_trianglesCount += model->GetTrianglesCount();
         m_visibleTrianglesCount += model->GetVisibleTrianglesCount();
-    }
+    });
     SortDrawList();
     double const refreshed = platform::GetThreadCpuSeconds();
     m_lastRefreshSeconds = refreshed - start;

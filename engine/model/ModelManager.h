@@ -4,6 +4,7 @@
 
 #include "math/Vector.h"
 #include "model/Model.h"
+#include "model/SlotTable.h"
 
 class CCameraManager;
 class CDirect3DSubsystem;
@@ -57,13 +58,10 @@ public:
     // Null, or a model this manager does not hold, changes nothing.
     void RemoveModel(CModel* model);
 
-    unsigned int GetOccupiedModelsIndicesCount() const
-    {
-        return static_cast<unsigned int>(m_occupied.size());
-    }
-    unsigned int GetOccupiedModelIndex(unsigned int i) const { return m_occupied[i]; }
+    unsigned int GetOccupiedModelsIndicesCount() const { return m_table.GetOccupiedCount(); }
+    unsigned int GetOccupiedModelIndex(unsigned int i) const { return m_table.GetOccupiedSlot(i); }
     // Null for an empty slot or one past the table.
-    CModel* GetModel(unsigned int slot) const { return slot < m_slots.size() ? m_slots[slot] : nullptr; }
+    CModel* GetModel(unsigned int slot) const { return m_table.Get(slot); }
 
     unsigned int GetTrianglesCount() const { return m_trianglesCount; }
     unsigned int GetVisibleTrianglesCount() const { return m_visibleTrianglesCount; }
@@ -101,9 +99,7 @@ private:
     CCameraManager* m_cameraManager = nullptr;
     CLightManager* m_lightManager = nullptr;
     CShaderManager* m_shaderManager = nullptr;
-    std::vector<unsigned int> m_freeSlots;
-    std::vector<unsigned int> m_occupied;
-    std::vector<CModel*> m_slots;
+    TSlotTable<CModel> m_table;
     std::vector<CModel*> m_drawList;
     unsigned int m_trianglesCount = 0;
     unsigned int m_visibleTrianglesCount = 0;

@@ -26,29 +26,13 @@ void CParticleSystemManager::Destroy()
         return;
     if (m_messageManager)
         m_messageManager->Write("\nParticle System Manager destroying...");
-    for (unsigned int slot : m_occupied) {
-        delete m_slots[slot];
-        m_slots[slot] = nullptr;
-    }
-    m_occupied.clear();
-    m_freeSlots.clear();
-    m_slots.clear();
+    m_table.Clear();
     m_free = true;
 }
 
 CParticleSystem* CParticleSystemManager::Insert(CParticleSystem* system)
 {
-    unsigned int slot;
-    if (!m_freeSlots.empty()) {
-        slot = m_freeSlots.back();
-        m_freeSlots.pop_back();
-        m_slots[slot] = system;
-    } else {
-        slot = static_cast<unsigned int>(m_slots.size());
-        m_slots.push_back(system);
-    }
-    m_occupied.push_back(slot);
-    return system;
+    return m_table.Insert(system);
 }
 
 CParticleSystem* CParticleSystemManager::AddParticleSystem(char const* fileName,
@@ -105,24 +89,12 @@ void CParticleSystemManager::CreateParticleSystemDefault(CParticleSystem* system
 
 void CParticleSystemManager::RemoveParticleSystem(CParticleSystem* system)
 {
-    if (!system)
-        return;
-    for (auto it = m_occupied.begin(); it != m_occupied.end(); ++it) {
-        if (m_slots[*it] != system)
-            continue;
-        unsigned int const slot = *it;
-        m_occupied.erase(it);
-        delete system;
-        m_slots[slot] = nullptr;
-        m_freeSlots.push_back(slot);
-        return;
-    }
+    m_table.Remove(system);
 }
 
 void CParticleSystemManager::Refresh()
 {
     if (m_free)
         return;
-    for (unsigned int slot : m_occupied)
-        m_slots[slot]->Refresh();
+    m_table.ForEach([](CParticleSystem* system) { system->Refresh(); });
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/ParticleSystem.h"
+#include "model/SlotTable.h"
 
 class CFileManager;
 class CMemoryManager;
@@ -42,16 +43,10 @@ public:
     // Null, or a system this manager does not hold, changes nothing.
     void RemoveParticleSystem(CParticleSystem* system);
 
-    unsigned int GetOccupiedParticleSystemsIndicesCount() const
-    {
-        return static_cast<unsigned int>(m_occupied.size());
-    }
-    unsigned int GetOccupiedParticleSystemIndex(unsigned int i) const { return m_occupied[i]; }
+    unsigned int GetOccupiedParticleSystemsIndicesCount() const { return m_table.GetOccupiedCount(); }
+    unsigned int GetOccupiedParticleSystemIndex(unsigned int i) const { return m_table.GetOccupiedSlot(i); }
     // Null for an empty slot or one past the table.
-    CParticleSystem* GetParticleSystem(unsigned int slot) const
-    {
-        return slot < m_slots.size() ? m_slots[slot] : nullptr;
-    }
+    CParticleSystem* GetParticleSystem(unsigned int slot) const { return m_table.Get(slot); }
 
     // Refreshes every system in the order they were added.
     void Refresh();
@@ -66,7 +61,5 @@ private:
     CTimerManager* m_timerManager = nullptr;
     CShaderManager* m_shaderManager = nullptr;
     CSpriteGroupManager* m_spriteGroupManager = nullptr;
-    std::vector<unsigned int> m_freeSlots;
-    std::vector<unsigned int> m_occupied;
-    std::vector<CParticleSystem*> m_slots;
+    TSlotTable<CParticleSystem> m_table;
 };

@@ -25,29 +25,13 @@ void CSpriteGroupManager::Destroy()
         return;
     if (m_messageManager)
         m_messageManager->Write("\nSprite Group Manager destroying...");
-    for (unsigned int slot : m_occupied) {
-        delete m_slots[slot];
-        m_slots[slot] = nullptr;
-    }
-    m_occupied.clear();
-    m_freeSlots.clear();
-    m_slots.clear();
+    m_table.Clear();
     m_free = true;
 }
 
 CSpriteGroup* CSpriteGroupManager::Insert(CSpriteGroup* group)
 {
-    unsigned int slot;
-    if (!m_freeSlots.empty()) {
-        slot = m_freeSlots.back();
-        m_freeSlots.pop_back();
-        m_slots[slot] = group;
-    } else {
-        slot = static_cast<unsigned int>(m_slots.size());
-        m_slots.push_back(group);
-    }
-    m_occupied.push_back(slot);
-    return group;
+    return m_table.Insert(group);
 }
 
 CSpriteGroup* CSpriteGroupManager::AddSpriteGroup(unsigned int const& count, CShaderDescriptor const& shader,
@@ -79,24 +63,12 @@ void CSpriteGroupManager::CreateSpriteGroup(CSpriteGroup* group, CSpriteGroup co
 
 void CSpriteGroupManager::RemoveSpriteGroup(CSpriteGroup* group)
 {
-    if (!group)
-        return;
-    for (auto it = m_occupied.begin(); it != m_occupied.end(); ++it) {
-        if (m_slots[*it] != group)
-            continue;
-        unsigned int const slot = *it;
-        m_occupied.erase(it);
-        delete group;
-        m_slots[slot] = nullptr;
-        m_freeSlots.push_back(slot);
-        return;
-    }
+    m_table.Remove(group);
 }
 
 void CSpriteGroupManager::Refresh()
 {
     if (m_free)
         return;
-    for (unsigned int slot : m_occupied)
-        m_slots[slot]->Refresh();
+    m_table.ForEach([](CSpriteGroup* group) { group->Refresh(); });
 }

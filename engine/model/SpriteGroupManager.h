@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "model/SlotTable.h"
 #include "model/SpriteGroup.h"
 
 class CCameraManager;
@@ -36,16 +37,10 @@ public:
     // Null, or a group this manager does not hold, changes nothing.
     void RemoveSpriteGroup(CSpriteGroup* group);
 
-    unsigned int GetOccupiedSpriteGroupsIndicesCount() const
-    {
-        return static_cast<unsigned int>(m_occupied.size());
-    }
-    unsigned int GetOccupiedSpriteGroupIndex(unsigned int i) const { return m_occupied[i]; }
+    unsigned int GetOccupiedSpriteGroupsIndicesCount() const { return m_table.GetOccupiedCount(); }
+    unsigned int GetOccupiedSpriteGroupIndex(unsigned int i) const { return m_table.GetOccupiedSlot(i); }
     // Null for an empty slot or one past the table.
-    CSpriteGroup* GetSpriteGroup(unsigned int slot) const
-    {
-        return slot < m_slots.size() ? m_slots[slot] : nullptr;
-    }
+    CSpriteGroup* GetSpriteGroup(unsigned int slot) const { return m_table.Get(slot); }
 
     // Refreshes every group in the order they were added.
     void Refresh();
@@ -59,7 +54,5 @@ private:
     CCameraManager* m_cameraManager = nullptr;
     CShaderManager* m_shaderManager = nullptr;
     CModelManager* m_modelManager = nullptr;
-    std::vector<unsigned int> m_freeSlots;
-    std::vector<unsigned int> m_occupied;
-    std::vector<CSpriteGroup*> m_slots;
+    TSlotTable<CSpriteGroup> m_table;
 };
