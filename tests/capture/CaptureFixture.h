@@ -16,52 +16,16 @@
 #include "core/Errors.h"
 #include "platform/FakeDirect3D8.h"
 #include "render/ScreenCapture.h"
+#include "support/EngineFixture.h"
 
 // An engine in a 640 x 480 window on the scripted device (or the OpenGL one) whose files,
 // screenshots and recordings go to a private folder.
-class CaptureFixture : public ::testing::Test
+class CaptureFixture : public CEngineFixture
 {
 protected:
-    explicit CaptureFixture(bool useFakeDevice = true) : m_useFakeDevice(useFakeDevice) {}
-
-    void SetUp() override
-    {
-        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory = std::filesystem::temp_directory_path() /
-                    (std::string("coralume_capture_") + test->test_suite_name() + "_" + test->name());
-        std::filesystem::remove_all(directory);
-        std::filesystem::create_directories(directory);
-        std::ofstream(directory / "CaptureTest.ini") << "v_fullscreen 0\nv_mode 640x480x32\n";
-        if (m_useFakeDevice) {
-            D3DDISPLAYMODE const desktop{1280, 1024, 60, D3DFMT_X8R8G8B8};
-            std::vector<D3DDISPLAYMODE> const modes{{640, 480, 60, D3DFMT_X8R8G8B8}};
-            fake.adapters.push_back(FakeDirect3D8::MakeAdapter(desktop, modes));
-            fake.Install();
-        }
-        directoryText = directory.string();
-        settings.applicationName = "CaptureTest";
-        settings.applicationVersion = 100;
-        settings.engineDirectory = directoryText.c_str();
-        settings.configFileName = "CaptureTest";
-        settings.configDirectory = directoryText.c_str();
-        settings.createLogFile = false;
-        settings.logDirectory = directoryText.c_str();
-        settings.defaultVideoMode = "640x480x32";
-        try {
-            engine.Create(settings);
-        } catch (CError const& error) {
-            FAIL() << "engine creation: " << error.GetText();
-        }
-    }
-
-    void TearDown() override
-    {
-        engine.Destroy();
-        if (m_useFakeDevice)
-            fake.Uninstall();
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
-    }
+    explicit CaptureFixture(bool useFakeDevice = true)
+        : CEngineFixture("Capture", useFakeDevice, {{640, 480, 60, D3DFMT_X8R8G8B8}})
+    {}
 
     CConfig* Config() { return engine.GetConfig(); }
     CScreenCapture* Capture() { return engine.GetScreenCapture(); }
@@ -99,13 +63,4 @@ protected:
     {
         return std::system("ffprobe -version >/dev/null 2>&1 && ffmpeg -version >/dev/null 2>&1") == 0;
     }
-
-    std::filesystem::path directory;
-    std::string directoryText;
-    FakeDirect3D8 fake;
-    SEngineSettings settings{};
-    CEngine engine;
-
-private:
-    bool m_useFakeDevice;
 };

@@ -13,47 +13,27 @@
 #include "core/Engine.h"
 #include "core/Errors.h"
 #include "platform/FakeDirect3D8.h"
+#include "support/EngineFixture.h"
 
 // An engine on the scripted device (or the OpenGL one) whose files are the generated
 // aquarium data. The school's installation folder is the stage or a private folder that a
 // test fills with its own selection and packs.
-class FishFixture : public ::testing::Test
+class FishFixture : public CEngineFixture
 {
 protected:
     static constexpr unsigned int MaxAreas = 4;
 
-    explicit FishFixture(bool useFakeDevice = true) : m_useFakeDevice(useFakeDevice) {}
+    explicit FishFixture(bool useFakeDevice = true) : CEngineFixture("Fish", useFakeDevice)
+    {
+        engineDirectory = CORALUME_STAGE_DIR;
+    }
 
     void SetUp() override
     {
-        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory = std::filesystem::temp_directory_path() /
-                    (std::string("coralume_fish_") + test->test_suite_name() + "_" + test->name());
-        std::filesystem::remove_all(directory);
+        CEngineFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::filesystem::create_directories(directory / "Data" / "FishPacks");
-        std::ofstream(directory / "FishTest.ini") << "v_fullscreen 0\nv_mode 640x480x32\n";
-        if (m_useFakeDevice) {
-            D3DDISPLAYMODE const desktop{1280, 1024, 60, D3DFMT_X8R8G8B8};
-            std::vector<D3DDISPLAYMODE> const modes{{640, 480, 60, D3DFMT_X8R8G8B8},
-                                                    {1280, 1024, 60, D3DFMT_X8R8G8B8}};
-            fake.adapters.push_back(FakeDirect3D8::MakeAdapter(desktop, modes));
-            fake.Install();
-        }
-        directoryText = directory.string();
-        SEngineSettings settings{};
-        settings.applicationName = "FishTest";
-        settings.applicationVersion = 100;
-        settings.engineDirectory = CORALUME_STAGE_DIR;
-        settings.configFileName = "FishTest";
-        settings.configDirectory = directoryText.c_str();
-        settings.createLogFile = false;
-        settings.logDirectory = directoryText.c_str();
-        settings.defaultVideoMode = "640x480x32";
-        try {
-            engine.Create(settings);
-        } catch (CError const& error) {
-            FAIL() << "engine creation: " << error.GetText();
-        }
         UseInstallPath(CORALUME_STAGE_DIR);
         camera = engine.GetCameraManager()->GetCamera(0);
         if (camera->IsFree())
@@ -64,11 +44,7 @@ protected:
     void TearDown() override
     {
         school.Destroy();
-        engine.Destroy();
-        if (m_useFakeDevice)
-            fake.Uninstall();
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
+        CEngineFixture::TearDown();
     }
 
     void UseInstallPath(std::string const& path)
@@ -151,17 +127,10 @@ protected:
         return false;
     }
 
-    std::filesystem::path directory;
-    std::string directoryText;
-    FakeDirect3D8 fake;
-    CEngine engine;
     CCamera* camera = nullptr;
     char installPath[256] = {};
     bool installPathRegistered = false;
     int areasCount = 0;
     float areaValues[MaxAreas][6] = {};
     CFishSchool school;
-
-private:
-    bool m_useFakeDevice;
 };

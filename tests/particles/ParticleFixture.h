@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/FakeDirect3D8.h"
 #include "render/ShaderDescriptor.h"
+#include "support/EngineFixture.h"
 
 // A clock that moves only when told to, one microsecond per counter step.
 class ManualClock : public platform::ClockSource
@@ -39,35 +40,17 @@ public:
 
 // An engine on the scripted device with a particle system manager of its own whose frame
 // time comes from a manual clock.
-class ParticleFixture : public ::testing::Test
+class ParticleFixture : public CEngineFixture
 {
 protected:
+    ParticleFixture() : CEngineFixture("Particle", true, {{640, 480, 60, D3DFMT_X8R8G8B8}}) {}
+
     void SetUp() override
     {
-        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory = std::filesystem::temp_directory_path() /
-                    (std::string("coralume_particles_") + test->test_suite_name() + "_" + test->name());
-        std::filesystem::remove_all(directory);
+        CEngineFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         std::filesystem::create_directories(directory / "Data" / "Particle Systems");
-        std::ofstream(directory / "ParticleTest.ini") << "v_fullscreen 0\nv_mode 640x480x32\n";
-        D3DDISPLAYMODE const desktop{1280, 1024, 60, D3DFMT_X8R8G8B8};
-        std::vector<D3DDISPLAYMODE> const modes{{640, 480, 60, D3DFMT_X8R8G8B8}};
-        fake.adapters.push_back(FakeDirect3D8::MakeAdapter(desktop, modes));
-        fake.Install();
-        directoryText = directory.string();
-        settings.applicationName = "ParticleTest";
-        settings.applicationVersion = 100;
-        settings.engineDirectory = directoryText.c_str();
-        settings.configFileName = "ParticleTest";
-        settings.configDirectory = directoryText.c_str();
-        settings.createLogFile = false;
-        settings.logDirectory = directoryText.c_str();
-        settings.defaultVideoMode = "640x480x32";
-        try {
-            engine.Create(settings);
-        } catch (CError const& error) {
-            FAIL() << "engine creation: " << error.GetText();
-        }
         CCameraManager* cameras = engine.GetCameraManager();
         cameras->AddCamera(CT_PERSPECTIVE);
         timers.Create(clock);
@@ -80,10 +63,7 @@ protected:
     {
         systems.Destroy();
         timers.Destroy();
-        engine.Destroy();
-        fake.Uninstall();
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
+        CEngineFixture::TearDown();
     }
 
     // One frame of `microseconds`, then a refresh of every system.
@@ -123,11 +103,6 @@ protected:
         return bytes;
     }
 
-    std::filesystem::path directory;
-    std::string directoryText;
-    FakeDirect3D8 fake;
-    SEngineSettings settings{};
-    CEngine engine;
     ManualClock clock;
     CTimerManager timers;
     CParticleSystemManager systems;
