@@ -13,11 +13,14 @@
 #include "platform/NativeWindow.h"
 #include "platform/Path.h"
 #include "platform/Registry.h"
+#include "platform/TerminationSignals.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
 
+#include <chrono>
 #include <cstdio>
 #include <set>
+#include <thread>
 
 namespace
 {
@@ -25,11 +28,14 @@ constexpr char const* ProductName = "Coralume";
 constexpr char const* DataFolderName = "Data";
 constexpr char const* DefaultVideoMode = "desktop";
 constexpr char const* WallpaperTitle = "Coralume Wallpaper";
+constexpr char const* SettingsWindowTitle = "Coralume Settings";
 constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
+constexpr char const* NoDisplayError = "no display to draw on (DISPLAY is not set or cannot be opened)";
 constexpr float HalfPi = 1.5707964f;
 constexpr unsigned int ShownWindow = 1;
 constexpr unsigned int WindowedWidth = 800;
 constexpr unsigned int WindowedHeight = 600;
+constexpr unsigned int StoppedPauseMilliseconds = 50;
 
 std::set<std::string> ListScreenshots(std::string const& directory)
 {
@@ -80,22 +86,35 @@ bool CAquariumApp::ReadInstallPath()
     registry.Load(platform::Registry::GetDefaultPath());
     if (installation::ReadInstallPath(registry, m_installationSuffix, m_installPath))
         return true;
-    platform::ShowMessageBox(ProductName, DataPathError);
+    Report(ProductName, DataPathError);
     return false;
 }
 
 int CAquariumApp::Run(SLaunchOptions const& options)
 {
+    platform::InstallTerminationHandlers();
     ReadInstallationData();
+    if (options.version) {
+        std::printf("Coralume %s\n", m_versionString.c_str());
+        return 0;
+    }
     ERunMode const runMode = options.command.runMode;
     if (runMode == RUN_SETTINGS)
         return RunSettingsLauncher(options.command);
-    if (IsAnotherInstanceRunning(runMode))
+    if (!platform::InitializeVideo()) {
+        std::fprintf(stderr, "coralume: %s\n", NoDisplayError);
+        return 1;
+    }
+    // Nobody can answer a dialog over a screen saver's host window.
+    m_dialogsAllowed = !options.hostWindow && runMode != RUN_PREVIEW;
+    if (IsAnotherInstanceRunning(options))
         return 0;
 
     int status = 0;
     bool ownWindow = false;
     HWND parent = nullptr;
+    m_configOverrides = options.configOverrides;
+    m_framePauseMicroseconds = options.delayMicroseconds;
     try {
         parent = MakeParentWindow(options, &ownWindow);
         if (!parent &&
@@ -107,7 +126,7 @@ int CAquariumApp::Run(SLaunchOptions const& options)
             RunMessageLoop(options);
         }
     } catch (CFatalError const& error) {
-        platform::ShowMessageBox("Fatal Error", error.GetText());
+        Report("Fatal Error", error.GetText());
         status = 1;
     }
     Shutdown();
@@ -116,28 +135,44 @@ int CAquariumApp::Run(SLaunchOptions const& options)
     return status;
 }
 
+void CAquariumApp::Report(char const* caption, char const* text)
+{
+    if (m_dialogsAllowed)
+        platform::ShowMessageBox(caption, text);
+    else
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
 int CAquariumApp::RunSettingsLauncher(SCommandLine const& command)
 {
     (void)command; // the Settings program opens its own window; no parent is passed on
-    std::string const title = std::string("Coralume ") + m_versionString;
-    if (platform::IsAnotherInstanceRunning(title.c_str(), &m_instanceLock))
+    // The Settings program inherits the lock and holds it while it runs; its window (started
+    // some other way) counts too.
+    std::string const title = std::string(SettingsWindowTitle) + " " + m_versionString;
+    if (!m_instanceLock.Acquire(SettingsWindowTitle) || platform::FindWindowByTitle(title.c_str()))
         return 0;
-    m_instanceLock.Release();
     if (!ReadInstallPath())
         return 1;
+    m_instanceLock.PassToChildren();
     return LaunchSettingsProgram(m_installPath) ? 0 : 1;
 }
 
-bool CAquariumApp::IsAnotherInstanceRunning(ERunMode runMode)
+bool CAquariumApp::IsAnotherInstanceRunning(SLaunchOptions const& options)
 {
-    std::string title;
-    if (runMode == RUN_SCREENSAVER)
-        title = "Coralume Screensaver " + m_versionString;
-    else if (runMode == RUN_WALLPAPER)
-        title = "Coralume Wallpaper " + m_versionString;
-    else
-        return false;
-    return platform::IsAnotherInstanceRunning(title.c_str(), &m_instanceLock);
+    SCommandLine const& command = options.command;
+    if (command.runMode == RUN_SCREENSAVER && command.parentWindow != 0) {
+        // One screen saver per host window; hacks on several windows run side by side.
+        char name[96];
+        std::snprintf(name, sizeof(name), "Coralume Screensaver in window %lu", command.parentWindow);
+        return !m_instanceLock.Acquire(platform::GetDisplayLockName(name).c_str());
+    }
+    if (command.runMode == RUN_SCREENSAVER) {
+        std::string const title = "Coralume Screensaver " + m_versionString;
+        return platform::IsAnotherInstanceRunning(title.c_str(), &m_instanceLock);
+    }
+    if (command.runMode == RUN_WALLPAPER)
+        return !m_instanceLock.Acquire(platform::GetDisplayLockName(WallpaperTitle).c_str());
+    return false;
 }
 
 HWND CAquariumApp::MakeParentWindow(SLaunchOptions const& options, bool* ownWindow)
@@ -146,21 +181,17 @@ HWND CAquariumApp::MakeParentWindow(SLaunchOptions const& options, bool* ownWind
     SCommandLine const& command = options.command;
     if (!command.desktopParent && command.parentWindow == 0 && !options.windowed)
         return nullptr;
-    if (!platform::InitializeVideo()) {
-        platform::ShowMessageBox(ProductName, "No display can be opened.");
-        return nullptr;
-    }
     HWND window = nullptr;
     if (command.desktopParent) {
         window = platform::AttachDesktopWindow();
         if (!window)
-            platform::ShowMessageBox(ProductName, "The desktop window cannot be used.");
+            Report(ProductName, "The desktop window cannot be used.");
     } else if (command.parentWindow != 0) {
         window = platform::AttachForeignWindow(command.parentWindow);
         if (!window) {
             char text[128];
             std::snprintf(text, sizeof(text), "Window %lu cannot be used.", command.parentWindow);
-            platform::ShowMessageBox(ProductName, text);
+            Report(ProductName, text);
         }
     } else {
         // The screen saver in a window of its own, titled as the engine would title it.
@@ -206,6 +237,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
         platform::SetWindowTitle(m_engine.GetWindow()->GetHandler(), WallpaperTitle);
 
     RegisterVariables();
+    ApplyConfigOverrides();
     PlaceScene();
 
     CTimer* loadTimer = m_engine.GetTimerManager()->AddTimer(0.0f, false);
@@ -241,6 +273,12 @@ void CAquariumApp::RegisterVariables()
     std::string const installPath = m_installPath; // the default is copied into the same buffer
     config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
     config->CreateCommand("g_debug_mode", CCT_BOOL, false, true, &m_debugMode, "0");
+}
+
+void CAquariumApp::ApplyConfigOverrides()
+{
+    for (std::string const& line : m_configOverrides)
+        m_engine.GetConfig()->ExecuteCommand(line.c_str());
 }
 
 void CAquariumApp::PlaceScene()
@@ -304,8 +342,11 @@ void CAquariumApp::DrainKeyStates()
 void CAquariumApp::Frame()
 {
     m_engine.BeginFrame();
-    if (m_engine.IsStopped())
+    if (m_engine.IsStopped()) {
+        // Minimised: nothing to draw until restored; the loop need not spin.
+        platform::SleepMilliseconds(StoppedPauseMilliseconds);
         return;
+    }
     m_screenOverlay.Refresh();
     if (!m_cameraControl.IsShutDown() && m_debugMode)
         m_cameraControl.Update();
@@ -334,9 +375,16 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     long frames = 0;
     double seconds = 0.0;
     do {
+        if (platform::IsTerminationRequested()) {
+            m_engine.GetMessageManager()->Write("\nTermination requested");
+            m_engine.Exit(true);
+            break;
+        }
         if (!platform::PumpOneEvent()) {
             Frame();
             ++frames;
+            if (m_framePauseMicroseconds > 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(m_framePauseMicroseconds));
         }
         seconds = double(platform::GetPerformanceCounter() - start) / double(frequency);
         if (options.demoSeconds > 0.0 && seconds >= options.demoSeconds && !m_engine.IsExit())

@@ -9,6 +9,7 @@
 #include "platform/SingleInstance.h"
 
 #include <string>
+#include <vector>
 
 // The Coralume program: one object for the whole run, holding the engine.
 class CAquariumApp
@@ -39,7 +40,10 @@ public:
 
 private:
     int RunSettingsLauncher(SCommandLine const& command);
-    bool IsAnotherInstanceRunning(ERunMode runMode);
+    bool IsAnotherInstanceRunning(SLaunchOptions const& options);
+    // A message box, or standard error alone where no one can answer a dialog.
+    void Report(char const* caption, char const* text);
+    void ApplyConfigOverrides();
     HWND MakeParentWindow(SLaunchOptions const& options, bool* ownWindow);
     void RunMessageLoop(SLaunchOptions const& options);
     void TakeFinalScreenshot(std::string const& directory);
@@ -78,4 +82,7 @@ private:
     int m_versionNumber = 100;
     std::string m_dataPath;
     platform::InstanceLock m_instanceLock;
+    bool m_dialogsAllowed = true;
+    std::vector<std::string> m_configOverrides; // "name value" lines from the command line
+    unsigned long m_framePauseMicroseconds = 0;
 };

@@ -35,6 +35,26 @@ SCommandLine ParseCommandLine(char const* text)
 
 namespace
 {
+// Screen-saver host options that take a value and change nothing here.
+bool IsIgnoredOptionWithValue(std::string const& argument)
+{
+    return argument == "-visual" || argument == "--visual";
+}
+
+bool IsIgnoredOption(std::string const& argument)
+{
+    return argument == "-install" || argument == "--install" || argument == "-mono" || argument == "--mono";
+}
+
+bool ParseCount(char const* text, unsigned long* value)
+{
+    if (!text || !std::isdigit(static_cast<unsigned char>(text[0])))
+        return false;
+    char* end = nullptr;
+    *value = std::strtoul(text, &end, 10);
+    return end && *end == 0;
+}
+
 bool ParseWindowId(char const* text, unsigned long* id)
 {
     if (!text || !text[0])
@@ -58,6 +78,34 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
         bool const hasValue = i + 1 < arguments.size();
         if (argument == "--help" || argument == "-help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version" || argument == "-version") {
+            options.version = true;
+        } else if (argument == "-fps" || argument == "--fps") {
+            options.configOverrides.push_back("g_debug_mode 1");
+        } else if (argument == "--sound") {
+            options.configOverrides.push_back("g_play_bubles_sound 1");
+        } else if (argument == "--no-sound") {
+            options.configOverrides.push_back("g_play_bubles_sound 0");
+            options.configOverrides.push_back("s_sound_volume 0");
+        } else if (argument == "-delay" || argument == "--delay") {
+            if (!hasValue || !ParseCount(arguments[i + 1].c_str(), &options.delayMicroseconds)) {
+                options.error = "-delay needs a number of microseconds";
+                return options;
+            }
+            ++i;
+        } else if (argument == "-display" || argument == "--display") {
+            if (!hasValue) {
+                options.error = "-display needs a display name";
+                return options;
+            }
+            options.display = arguments[++i];
+        } else if (IsIgnoredOptionWithValue(argument)) {
+            if (!hasValue) {
+                options.error = argument + " needs a value";
+                return options;
+            }
+            ++i;
+        } else if (IsIgnoredOption(argument)) {
         } else if (argument == "-root" || argument == "--root") {
             root = true;
         } else if (argument == "-window-id" || argument == "--window-id") {
@@ -93,7 +141,11 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
 
     options.command = ParseCommandLine(switches.c_str());
     bool const noSwitch = switches.empty();
-    if (root) {
+    if (root && ParseWindowId(xscreensaverWindow, &hostId)) {
+        // A screen-saver host lists its hacks as "name --root" and names its window.
+        options.command = SCommandLine{RUN_SCREENSAVER, hostId, false};
+        options.hostWindow = true;
+    } else if (root) {
         options.command = SCommandLine{RUN_WALLPAPER, 0, true};
     } else if (windowId) {
         options.command = SCommandLine{RUN_SCREENSAVER, hostId, false};
@@ -124,14 +176,22 @@ char const* GetUsageText()
            "  /w                    run the live wallpaper on the desktop\n"
            "  /c, /r or none        start the Settings program\n"
            "X11 screen-saver hosts:\n"
-           "  -root                 run the wallpaper on the root window\n"
+           "  -root, --root         draw into XSCREENSAVER_WINDOW when it is set (as a hack),\n"
+           "                        else run the wallpaper on the root window\n"
            "  -window-id N          run the screen saver inside window N (decimal or 0x hex)\n"
            "  XSCREENSAVER_WINDOW   when set, the screen saver runs inside that window\n"
+           "  -display NAME         use that X display\n"
+           "  -delay N              pause N microseconds after each frame\n"
+           "  -fps, --fps           show the statistics overlay\n"
+           "  -install, -mono, -visual X   accepted and ignored\n"
+           "Settings for this run (override the configuration file):\n"
+           "  --sound, --no-sound   bubble sound on; all sound off\n"
            "Development:\n"
            "  -window               run the screen saver in a normal window\n"
            "  --demo-seconds N      run N seconds, print frames per second and exit\n"
            "                        (without a switch: the screen saver in a window)\n"
            "  --screenshot-dir DIR  take a screenshot into DIR at the end\n"
+           "  --version             print the version\n"
            "  --help                show this text\n"
            "The installation is found through the registry file named by CORALUME_REGISTRY,\n"
            "else \"registry\" beside the program, else $XDG_CONFIG_HOME/coralume/registry.\n";

@@ -24,11 +24,15 @@ struct SLaunchOptions
 {
     SCommandLine command;
     bool help = false;
+    bool version = false;
     bool windowed = false;    // screen saver in a window of its own instead of full screen
     bool hostWindow = false;  // command.parentWindow is a host's window (screen saver inside it)
     double demoSeconds = 0.0; // > 0: run this long, report frames per second, end
     std::string screenshotDirectory;
-    std::string error; // not empty: the arguments could not be understood
+    std::string display;                      // -display NAME: the X display to use
+    unsigned long delayMicroseconds = 0;      // -delay N: pause after each frame
+    std::vector<std::string> configOverrides; // "name value" lines applied for this run only
+    std::string error;                        // not empty: the arguments could not be understood
 };
 
 // `xscreensaverWindow` is the value of XSCREENSAVER_WINDOW (null when unset).

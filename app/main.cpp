@@ -19,6 +19,8 @@ int main(int argc, char** argv)
         std::fputs(GetUsageText(), stdout);
         return 0;
     }
+    if (!options.display.empty())
+        setenv("DISPLAY", options.display.c_str(), 1);
     CAquariumApp application;
     return application.Run(options);
 }

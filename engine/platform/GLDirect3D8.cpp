@@ -1,5 +1,6 @@
 #include "platform/GLDirect3D8.h"
 #include "platform/HeapTuning.h"
+#include "platform/NativeWindow.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -609,7 +610,7 @@ public:
         // The window may have been resized since the viewport was set.
         int width = 0;
         int height = 0;
-        SDL_GL_GetDrawableSize(m_context->window, &width, &height);
+        platform::GetDrawableSize(m_context->window, &width, &height);
         if (width != m_viewportDrawableWidth || height != m_viewportDrawableHeight) {
             ApplyViewport();
         }
@@ -994,7 +995,7 @@ private:
     {
         int width = 0;
         int height = 0;
-        SDL_GL_GetDrawableSize(m_context->window, &width, &height);
+        platform::GetDrawableSize(m_context->window, &width, &height);
         if (width <= 0 || height <= 0) {
             return;
         }
@@ -1155,7 +1156,7 @@ private:
     {
         int width = 0;
         int height = 0;
-        SDL_GL_GetDrawableSize(m_context->window, &width, &height);
+        platform::GetDrawableSize(m_context->window, &width, &height);
         *scaleX = m_parameters.BackBufferWidth ? float(width) / float(m_parameters.BackBufferWidth) : 1.0f;
         *scaleY = m_parameters.BackBufferHeight ? float(height) / float(m_parameters.BackBufferHeight) : 1.0f;
         *drawableHeight = height;
@@ -1183,7 +1184,7 @@ private:
         int top = int(std::lround(m_viewport.Y * scaleY));
         int bottom = int(std::lround((m_viewport.Y + m_viewport.Height) * scaleY));
         glViewport(left, drawableHeight - bottom, right - left, bottom - top);
-        SDL_GL_GetDrawableSize(m_context->window, &m_viewportDrawableWidth, &m_viewportDrawableHeight);
+        platform::GetDrawableSize(m_context->window, &m_viewportDrawableWidth, &m_viewportDrawableHeight);
         glDepthRange(m_viewport.MinZ, m_viewport.MaxZ);
         m_projectionDirty = true;
     }

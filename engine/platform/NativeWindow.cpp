@@ -1,5 +1,6 @@
 #include "platform/NativeWindow.h"
 
+#include "platform/HostWindowWatch.h"
 #include "platform/X11Library.h"
 
 #include <SDL.h>
@@ -7,12 +8,40 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform
 {
 namespace
 {
 constexpr char const* FocusDataName = "tidewell.focus";
+// Size of a foreign window as its watcher last saw it (SDL hears nothing of those windows).
+constexpr char const* ForeignSizeDataName = "tidewell.size";
+
+struct ForeignWindowSize
+{
+    int width = 0;
+    int height = 0;
+};
+
+ForeignWindowSize* FindForeignSize(HWND window)
+{
+    return static_cast<ForeignWindowSize*>(SDL_GetWindowData(window, ForeignSizeDataName));
+}
+
+// SDL falls back to drivers that show nothing when no display can be opened; those count
+// as no display unless asked for by name.
+bool IsInvisibleVideoDriver()
+{
+    char const* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) {
+        return true;
+    }
+    bool const invisible = std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    char const* requested = std::getenv("SDL_VIDEODRIVER");
+    return invisible && (requested == nullptr || std::strstr(requested, driver) == nullptr);
+}
 // Window data values for the tracked focus state (no data: not tracked yet).
 char FocusedMark = 1;
 char UnfocusedMark = 0;
@@ -41,9 +70,16 @@ bool InitializeVideo()
     // The engine decides itself when a window minimises.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Termination signals are the program's to handle.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         return false;
     }
+    if (IsInvisibleVideoDriver()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    InstallX11ErrorHandler();
     // Typed characters arrive as text events.
     SDL_StartTextInput();
     return true;
@@ -59,8 +95,10 @@ HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, in
     if (style == NativeWindowStyle::FullScreen) {
         SDL_DisplayMode desktop;
         bool const desktopSize = SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
-                                 desktop.w == static_cast<int>(width) && desktop.h == static_cast<int>(height);
-        flags |= (desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN) | SDL_WINDOW_BORDERLESS;
+                                 desktop.w == static_cast<int>(width) &&
+                                 desktop.h == static_cast<int>(height);
+        flags |=
+            (desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN) | SDL_WINDOW_BORDERLESS;
         left = 0;
         top = 0;
     }
@@ -140,8 +178,33 @@ unsigned long GetNativeWindowId(HWND window)
 void DestroyNativeWindow(HWND window)
 {
     if (window != nullptr) {
+        delete FindForeignSize(window);
         SDL_DestroyWindow(window);
     }
+}
+
+void SetForeignWindowSize(HWND window, unsigned int width, unsigned int height)
+{
+    if (!IsForeignWindow(window)) {
+        return;
+    }
+    ForeignWindowSize* size = FindForeignSize(window);
+    if (size == nullptr) {
+        size = new ForeignWindowSize;
+        SDL_SetWindowData(window, ForeignSizeDataName, size);
+    }
+    size->width = static_cast<int>(width);
+    size->height = static_cast<int>(height);
+}
+
+void GetDrawableSize(HWND window, int* width, int* height)
+{
+    if (ForeignWindowSize const* size = window != nullptr ? FindForeignSize(window) : nullptr) {
+        *width = size->width;
+        *height = size->height;
+        return;
+    }
+    SDL_GL_GetDrawableSize(window, width, height);
 }
 
 void SetNativeWindowStyle(HWND window, NativeWindowStyle style, int left, int top, unsigned int width,
@@ -208,6 +271,10 @@ bool GetWindowClientSize(HWND window, unsigned int* width, unsigned int* height)
     int w = 0;
     int h = 0;
     SDL_GetWindowSize(window, &w, &h);
+    if (ForeignWindowSize const* size = FindForeignSize(window)) {
+        w = size->width;
+        h = size->height;
+    }
     *width = static_cast<unsigned int>(w < 0 ? 0 : w);
     *height = static_cast<unsigned int>(h < 0 ? 0 : h);
     return true;
@@ -224,6 +291,10 @@ bool GetWindowRectangle(HWND window, int* left, int* top, int* width, int* heigh
     int h = 0;
     SDL_GetWindowPosition(window, &x, &y);
     SDL_GetWindowSize(window, &w, &h);
+    if (ForeignWindowSize const* size = FindForeignSize(window)) {
+        w = size->width;
+        h = size->height;
+    }
     int borderTop = 0;
     int borderLeft = 0;
     int borderBottom = 0;

@@ -36,6 +36,11 @@ unsigned long GetNativeWindowId(HWND window);
 // Releases the window; a foreign window itself stays, only the wrapper goes.
 void DestroyNativeWindow(HWND window);
 
+// The size a foreign window has now, as its watcher saw it (its owner may resize it).
+void SetForeignWindowSize(HWND window, unsigned int width, unsigned int height);
+// Size of the window's drawing surface in pixels.
+void GetDrawableSize(HWND window, int* width, int* height);
+
 // Restyles and resizes a window this process created.
 void SetNativeWindowStyle(HWND window, NativeWindowStyle style, int left, int top, unsigned int width,
                           unsigned int height);

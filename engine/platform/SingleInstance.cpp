@@ -114,6 +114,22 @@ bool InstanceLock::Acquire(char const* name)
     return true;
 }
 
+void InstanceLock::PassToChildren()
+{
+    if (m_descriptor >= 0) {
+        fcntl(m_descriptor, F_SETFD, 0);
+    }
+}
+
+std::string GetDisplayLockName(char const* name)
+{
+    char const* display = std::getenv("DISPLAY");
+    std::string text = name != nullptr ? name : "";
+    text += " on ";
+    text += display != nullptr ? display : "no display";
+    return text;
+}
+
 void InstanceLock::Release()
 {
     if (m_descriptor >= 0) {

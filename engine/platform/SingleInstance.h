@@ -8,8 +8,8 @@ namespace platform
 // True when a window with exactly this title exists on the display.
 bool FindWindowByTitle(char const* title);
 
-// A lock held for the lifetime of the object, for where windows cannot be searched (no
-// X11 display). Acquire fails while another process holds the lock of that name.
+// A lock file in $XDG_RUNTIME_DIR (else /tmp) held for the lifetime of the object, or of the
+// children it was passed to. Acquire fails while another process holds the lock of that name.
 class InstanceLock
 {
 public:
@@ -21,11 +21,16 @@ public:
     bool Acquire(char const* name);
     void Release();
     bool IsHeld() const { return m_descriptor >= 0; }
+    // Programs started from now on inherit the lock and hold it for as long as they run.
+    void PassToChildren();
 
 private:
     int m_descriptor = -1;
     std::string m_path;
 };
+
+// The lock name of an instance bound to the X display (DISPLAY), so each display has its own.
+std::string GetDisplayLockName(char const* name);
 
 // True when another instance owns the title: a window with it exists, or (without a
 // display) the lock of that title is held elsewhere; in the latter case the lock is taken.

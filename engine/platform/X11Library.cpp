@@ -27,6 +27,11 @@ X11Library LoadX11Library()
     Load(library, xlib.fetchName, "XFetchName");
     Load(library, xlib.free, "XFree");
     Load(library, xlib.setErrorHandler, "XSetErrorHandler");
+    Load(library, xlib.selectInput, "XSelectInput");
+    Load(library, xlib.pending, "XPending");
+    Load(library, xlib.nextEvent, "XNextEvent");
+    Load(library, xlib.getWindowAttributes, "XGetWindowAttributes");
+    Load(library, xlib.sync, "XSync");
     return xlib;
 }
 } // namespace

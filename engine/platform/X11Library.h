@@ -15,11 +15,16 @@ struct X11Library
     Status (*fetchName)(Display*, Window, char**) = nullptr;
     int (*free)(void*) = nullptr;
     XErrorHandler (*setErrorHandler)(XErrorHandler) = nullptr;
+    int (*selectInput)(Display*, Window, long) = nullptr;
+    int (*pending)(Display*) = nullptr;
+    int (*nextEvent)(Display*, XEvent*) = nullptr;
+    Status (*getWindowAttributes)(Display*, Window, XWindowAttributes*) = nullptr;
+    int (*sync)(Display*, Bool) = nullptr;
 
     bool IsUsable() const
     {
         return openDisplay && closeDisplay && defaultRootWindow && queryTree && fetchName && free &&
-               setErrorHandler;
+               setErrorHandler && selectInput && pending && nextEvent && getWindowAttributes && sync;
     }
 };
 

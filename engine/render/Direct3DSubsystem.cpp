@@ -59,6 +59,7 @@ void CDirect3DSubsystem::Create(CMessageManager* messageManager, CMemoryManager*
     m_material.Power = 0.0f;
 
     m_firstFrame = true;
+    m_wasStopped = false;
     m_forceStates = false;
     m_deviceLost = false;
     m_deviceWasReset = false;
@@ -456,6 +457,18 @@ void CDirect3DSubsystem::Refresh()
     m_forceStates = false;
     m_deviceWasReset = false;
 
+    // A stopped (minimised) engine presents nothing, so it draws nothing either: scenes drawn
+    // and never presented pile up in the driver. The device counts as lost until it runs again.
+    if (m_settings->s_stop_engine) {
+        m_deviceLost = true;
+        m_wasStopped = true;
+        return;
+    }
+    if (m_wasStopped) {
+        m_wasStopped = false;
+        m_deviceWasReset = true;
+    }
+
     HRESULT result = m_device->TestCooperativeLevel();
     if (SUCCEEDED(result)) {
         m_deviceLost = false;
@@ -500,10 +513,29 @@ void CDirect3DSubsystem::Refresh()
         m_deviceWasReset = true;
     }
 
+    FollowHostWindowSize();
+
     if (m_deviceWasReset || m_firstFrame) {
         m_forceStates = true;
     }
     m_firstFrame = false;
+}
+
+void CDirect3DSubsystem::FollowHostWindowSize()
+{
+    // A host window's owner may resize it; the back buffer follows.
+    if (m_deviceLost || m_window->GetParentHandler() == nullptr || m_window->GetWidth() == 0 ||
+        m_window->GetHeight() == 0) {
+        return;
+    }
+    if (m_presentParameters.BackBufferWidth == m_window->GetWidth() &&
+        m_presentParameters.BackBufferHeight == m_window->GetHeight()) {
+        return;
+    }
+    FillPresentParameters();
+    if (SUCCEEDED(m_device->Reset(&m_presentParameters))) {
+        m_deviceWasReset = true;
+    }
 }
 
 void CDirect3DSubsystem::SetCachedRenderState(char const* label, D3DRENDERSTATETYPE state,

@@ -111,6 +111,7 @@ private:
     void SetCachedStageState(char const* label, D3DTEXTURESTAGESTATETYPE type,
                              std::vector<unsigned int>& stored, unsigned int stage, unsigned int value);
     void LogCreatedDevice();
+    void FollowHostWindowSize();
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;
@@ -133,6 +134,7 @@ private:
     bool m_deviceLost = false;
     bool m_deviceWasReset = false;
     bool m_forceStates = false;
+    bool m_wasStopped = false;
     D3DMATERIAL8 m_material = {};
     unsigned int m_alphaBlend = 0;
     unsigned int m_srcBlend = 0;

@@ -42,6 +42,7 @@ void CWindow::Create(CMessageManager* messageManager, CMemoryManager* memoryMana
     m_parent = parent;
     m_hadFocus = false;
     m_gammaFailureReported = false;
+    m_hostDestroyed = false;
     m_messageManager->Write(" ");
     m_messageManager->Write("Window creation:");
 
@@ -58,10 +59,11 @@ void CWindow::Create(CMessageManager* messageManager, CMemoryManager* memoryMana
         int top = 0;
         int outerWidth = 0;
         int outerHeight = 0;
+        m_handle = m_parent;
+        WatchHostWindow();
         platform::GetWindowRectangle(m_parent, &left, &top, &outerWidth, &outerHeight);
         m_width = static_cast<unsigned int>(std::max(outerWidth, 0));
         m_height = static_cast<unsigned int>(std::max(outerHeight, 0));
-        m_handle = m_parent;
     } else {
         platform::DisplayMode desktop;
         if (!platform::GetDesktopDisplayMode(&desktop)) {
@@ -123,6 +125,7 @@ void CWindow::Destroy()
     m_messageManager->Write("...Releasing device context...");
     m_deviceContext = nullptr;
     m_messageManager->Write("...Releasing window...");
+    m_hostWatch.Stop();
     platform::RemoveWindowProcedure(m_handle);
     if (m_handle != m_parent) {
         platform::DestroyNativeWindow(m_handle);
@@ -164,9 +167,45 @@ void CWindow::SetMode(unsigned long width, unsigned long height, bool fullscreen
     }
 }
 
+void CWindow::WatchHostWindow()
+{
+    unsigned long const id = platform::GetNativeWindowId(m_parent);
+    if (m_hostWatch.Start(id)) {
+        platform::SetForeignWindowSize(m_parent, m_hostWatch.GetWidth(), m_hostWatch.GetHeight());
+    }
+}
+
+void CWindow::FollowHostWindow()
+{
+    m_hostWatch.Poll();
+    if (m_hostWatch.IsDestroyed()) {
+        if (!m_hostDestroyed) {
+            m_hostDestroyed = true;
+            m_messageManager->Write("The host window was closed");
+            m_config->GetMainSettings()->s_stop_engine = true;
+            m_config->ExecuteCommand("exit");
+        }
+        return;
+    }
+    unsigned int const width = m_hostWatch.GetWidth();
+    unsigned int const height = m_hostWatch.GetHeight();
+    if (width != 0 && height != 0 && (width != m_width || height != m_height)) {
+        m_width = width;
+        m_height = height;
+        platform::SetForeignWindowSize(m_parent, width, height);
+    }
+}
+
 void CWindow::Refresh()
 {
-    if (m_free || m_parent != nullptr || m_config->GetMainSettings()->s_stop_engine) {
+    if (m_free) {
+        return;
+    }
+    if (m_parent != nullptr) {
+        FollowHostWindow();
+        return;
+    }
+    if (m_config->GetMainSettings()->s_stop_engine) {
         return;
     }
     if (platform::HasKeyboardFocus(m_handle)) {

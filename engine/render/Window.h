@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Display.h"
+#include "platform/HostWindowWatch.h"
 #include "platform/NativeWindow.h"
 #include "platform/WindowHandle.h"
 
@@ -35,7 +36,8 @@ public:
     void SetMode(unsigned long width, unsigned long height, bool fullscreen, unsigned long desktopWidth,
                  unsigned long desktopHeight);
 
-    // Once per frame: a top-level window that lost the keyboard focus minimises itself.
+    // Once per frame: a top-level window that lost the keyboard focus minimises itself; a
+    // host window's size is followed, and its destruction ends the run.
     void Refresh();
 
     void MinimizeWindow();
@@ -63,6 +65,8 @@ protected:
 private:
     long HandleMessage(HWND window, unsigned int message, unsigned int wParam, long lParam);
     long HandleSystemCommand(HWND window, unsigned int message, unsigned int wParam, long lParam);
+    void WatchHostWindow();
+    void FollowHostWindow();
 
     static CWindow* s_window;
 
@@ -78,6 +82,8 @@ private:
     HINSTANCE m_instance = nullptr;
     platform::HDC m_deviceContext = nullptr;
     platform::GammaRamp m_savedGammaRamp;
+    platform::HostWindowWatch m_hostWatch;
+    bool m_hostDestroyed = false;
     // The window had the keyboard focus since it was created or restored (focus arrives
     // asynchronously, so a window that never had it is not taken to have lost it).
     bool m_hadFocus = false;

@@ -1,0 +1,317 @@
+#pragma once
+
+// The installed program run as a user runs it: a process of its own on a private X server
+// (Xvfb, optionally with a window manager), on a copy of the build-tree installation whose
+// log stays apart from other tests.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// Xlib's macros collide with GoogleTest's names.
+#undef Bool
+#undef None
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace desktop
+{
+constexpr Window NoWindow = 0;
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// A child process; killed when the object goes.
+class Process
+{
+public:
+    Process() = default;
+    Process(Process const&) = delete;
+    Process& operator=(Process const&) = delete;
+    ~Process() { Kill(); }
+
+    // `environment` entries ("NAME=value", or "NAME=" to remove) change the inherited ones.
+    bool Start(std::vector<std::string> const& arguments, std::vector<std::string> const& environment,
+               std::string const& errorFile = "/dev/null")
+    {
+        m_pid = fork();
+        if (m_pid < 0)
+            return false;
+        if (m_pid == 0) {
+            for (std::string const& entry : environment) {
+                std::size_t const equals = entry.find('=');
+                std::string const name = entry.substr(0, equals);
+                std::string const value = entry.substr(equals + 1);
+                if (value.empty())
+                    unsetenv(name.c_str());
+                else
+                    setenv(name.c_str(), value.c_str(), 1);
+            }
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen(errorFile.c_str(), "w", stderr);
+            std::vector<char*> argv;
+            for (std::string const& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        return true;
+    }
+
+    pid_t GetPid() const { return m_pid; }
+    bool IsRunning()
+    {
+        Reap(false);
+        return m_pid > 0 && !m_status;
+    }
+
+    // The exit status once the process ended within `seconds`; nothing otherwise.
+    std::optional<int> Wait(double seconds)
+    {
+        auto const end = Clock::now() + std::chrono::duration<double>(seconds);
+        while (Clock::now() < end) {
+            if (Reap(false))
+                return m_status;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return std::nullopt;
+    }
+
+    void Signal(int signal)
+    {
+        if (m_pid > 0 && !m_status)
+            kill(m_pid, signal);
+    }
+
+    void Kill()
+    {
+        if (m_pid > 0 && !m_status) {
+            kill(m_pid, SIGKILL);
+            Reap(true);
+        }
+    }
+
+    // Resident memory in kilobytes; 0 once the process is gone.
+    long GetResidentKilobytes() const
+    {
+        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("VmRSS:", 0) == 0)
+                return std::stol(line.substr(6));
+        }
+        return 0;
+    }
+
+private:
+    bool Reap(bool block)
+    {
+        if (m_pid <= 0)
+            return false;
+        if (m_status)
+            return true;
+        int status = 0;
+        if (waitpid(m_pid, &status, block ? 0 : WNOHANG) != m_pid)
+            return false;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return true;
+    }
+
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+};
+
+// A private Xvfb screen; the display name is ":N".
+class XServer
+{
+public:
+    bool Start(unsigned int width, unsigned int height)
+    {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0)
+            return false;
+        std::string const descriptor = std::to_string(pipeEnds[1]);
+        std::string const screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        if (!m_server.Start(
+                {"/usr/bin/Xvfb", "-displayfd", descriptor, "-screen", "0", screen, "-nolisten", "tcp"},
+                {})) {
+            return false;
+        }
+        close(pipeEnds[1]);
+        char text[16] = {};
+        ssize_t const length = read(pipeEnds[0], text, sizeof(text) - 1);
+        close(pipeEnds[0]);
+        if (length <= 0)
+            return false;
+        m_name = ":" + std::to_string(std::atoi(text));
+        m_display = XOpenDisplay(m_name.c_str());
+        return m_display != nullptr;
+    }
+
+    // A window manager on the screen; false when none is installed.
+    bool StartWindowManager()
+    {
+        if (access("/usr/bin/openbox", X_OK) != 0)
+            return false;
+        if (!m_windowManager.Start({"/usr/bin/openbox"}, {"DISPLAY=" + m_name}))
+            return false;
+        // Openbox is ready once it owns the window-manager selection of the screen.
+        Atom const selection = XInternAtom(m_display, "WM_S0", False);
+        for (int i = 0; i < 250 && XGetSelectionOwner(m_display, selection) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return XGetSelectionOwner(m_display, selection) != 0;
+    }
+
+    ~XServer()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+        m_windowManager.Kill();
+        m_server.Kill();
+    }
+
+    Display* GetDisplay() const { return m_display; }
+    std::string const& GetName() const { return m_name; }
+
+    // A mapped window of the test's own, black, at (0, 0).
+    Window CreateHostWindow(unsigned int width, unsigned int height)
+    {
+        Window const window =
+            XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, width, height, 0, 0,
+                                BlackPixel(m_display, DefaultScreen(m_display)));
+        XMapWindow(m_display, window);
+        XSync(m_display, False);
+        return window;
+    }
+
+    // Pixels of the window (or the root) that are neither black nor the clear colour alone:
+    // the share of the area at (x, y, width, height) that the aquarium drew.
+    double DrawnShare(Window window, int x, int y, unsigned int width, unsigned int height)
+    {
+        XImage* image = XGetImage(m_display, window, x, y, width, height, AllPlanes, ZPixmap);
+        if (!image)
+            return 0.0;
+        unsigned long drawn = 0;
+        for (unsigned int row = 0; row < height; ++row) {
+            for (unsigned int column = 0; column < width; ++column) {
+                if ((XGetPixel(image, int(column), int(row)) & 0xFFFFFF) != 0)
+                    ++drawn;
+            }
+        }
+        XDestroyImage(image);
+        return double(drawn) / double(width * height);
+    }
+
+private:
+    Process m_server;
+    Process m_windowManager;
+    std::string m_name;
+    Display* m_display = nullptr;
+};
+
+// The build-tree installation under a folder of the test's own: the data and plug-ins are
+// links, the registry file and the log are the test's.
+class DesktopTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = fs::temp_directory_path() /
+                   ("coralume_desktop_" + std::string(test->name()) + "_" + std::to_string(getpid()));
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder / "runtime");
+        fs::permissions(m_folder / "runtime", fs::perms::owner_all);
+        m_install = m_folder / "install";
+        fs::create_directories(m_install);
+        for (fs::directory_entry const& entry : fs::directory_iterator(CORALUME_STAGE_DIR)) {
+            std::string const name = entry.path().filename().string();
+            if (name != "registry" && name.find(".html") == std::string::npos &&
+                name.find(".ini") == std::string::npos)
+                fs::create_symlink(entry.path(), m_install / name);
+        }
+        std::ofstream(m_folder / "registry")
+            << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorin\\Coralume\\0]\nInstallPath=" << m_install.string()
+            << "\n[HKEY_LOCAL_MACHINE\\Software\\Vantorin\\Coralume]\nVersion=100\n";
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    std::vector<std::string> Environment(XServer const& server, std::vector<std::string> more = {}) const
+    {
+        std::vector<std::string> environment{"DISPLAY=" + server.GetName(),
+                                             "CORALUME_REGISTRY=" + (m_folder / "registry").string(),
+                                             "XDG_RUNTIME_DIR=" + (m_folder / "runtime").string(),
+                                             "XDG_CONFIG_HOME=" + (m_folder / "config").string(),
+                                             "XDG_DATA_HOME=" + (m_folder / "data").string(),
+                                             "XDG_STATE_HOME=" + (m_folder / "state").string(),
+                                             "XDG_CACHE_HOME=" + (m_folder / "cache").string(),
+                                             "XSCREENSAVER_WINDOW=",
+                                             "LIBGL_ALWAYS_SOFTWARE=1",
+                                             "ALSOFT_DRIVERS=null"};
+        environment.insert(environment.end(), more.begin(), more.end());
+        return environment;
+    }
+
+    static std::vector<std::string> Program(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), std::string(CORALUME_STAGE_DIR) + "/coralume");
+        return arguments;
+    }
+
+    // The text of every log the runs wrote.
+    std::string ReadLogs() const
+    {
+        std::string text;
+        for (fs::directory_entry const& entry : fs::recursive_directory_iterator(m_folder)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".html") {
+                std::ifstream file(entry.path());
+                std::stringstream content;
+                content << file.rdbuf();
+                text += content.str();
+            }
+        }
+        return text;
+    }
+
+    static std::string ReadFile(fs::path const& path)
+    {
+        std::ifstream file(path);
+        std::stringstream content;
+        content << file.rdbuf();
+        return content.str();
+    }
+
+    // True once a log holds `text` (start-up ended: "Load Time"), within `seconds`.
+    bool WaitForLog(char const* text, double seconds = 60.0) const
+    {
+        auto const end = Clock::now() + std::chrono::duration<double>(seconds);
+        while (Clock::now() < end) {
+            if (ReadLogs().find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    static void Sleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+    fs::path m_folder;
+    fs::path m_install;
+};
+} // namespace desktop
