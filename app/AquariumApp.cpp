@@ -273,6 +273,7 @@ void CAquariumApp::RegisterVariables()
     std::string const installPath = m_installPath; // the default is copied into the same buffer
     config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
     config->CreateCommand("g_debug_mode", CCT_BOOL, false, true, &m_debugMode, "0");
+    config->CreateCommand("g_max_fishes", CCT_INT, false, false, &m_maxFishes, "0");
 }
 
 void CAquariumApp::ApplyConfigOverrides()

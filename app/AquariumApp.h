@@ -69,6 +69,7 @@ private:
     int m_wallpaperPriority = 9;
     char m_installPath[PathLength] = {};
     bool m_debugMode = false;
+    int m_maxFishes = 0; // "g_max_fishes": at most this many fish this run; 0: all selected
     float m_elapsedTime = 0.0f;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;

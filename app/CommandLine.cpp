@@ -87,6 +87,14 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
         } else if (argument == "--no-sound") {
             options.configOverrides.push_back("g_play_bubles_sound 0");
             options.configOverrides.push_back("s_sound_volume 0");
+        } else if (argument == "--fish") {
+            unsigned long count = 0;
+            if (!hasValue || !ParseCount(arguments[i + 1].c_str(), &count) || count == 0) {
+                options.error = "--fish needs a number of fish";
+                return options;
+            }
+            options.configOverrides.push_back("g_max_fishes " + std::to_string(count));
+            ++i;
         } else if (argument == "-delay" || argument == "--delay") {
             if (!hasValue || !ParseCount(arguments[i + 1].c_str(), &options.delayMicroseconds)) {
                 options.error = "-delay needs a number of microseconds";
@@ -185,6 +193,7 @@ char const* GetUsageText()
            "  -fps, --fps           show the statistics overlay\n"
            "  -install, -mono, -visual X   accepted and ignored\n"
            "Settings for this run (override the configuration file):\n"
+           "  --fish N              at most N fish\n"
            "  --sound, --no-sound   bubble sound on; all sound off\n"
            "Development:\n"
            "  -window               run the screen saver in a normal window\n"

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <X11/Xlib.h>
+// Xlib's own declaration; its header (and its macros) stay out of the engine's headers.
+typedef struct _XDisplay Display;
 
 // A window of another program that this process draws into (a preview or screen-saver host,
 // or the root window), watched on a display connection of its own: its size, and whether it

@@ -135,7 +135,11 @@ void CFishSchool::CreateFishes(float now)
     if (m_areas.empty())
         return;
     CFish::SRandoms const randoms{&m_spread, &m_between};
+    // "g_max_fishes" (set for one run from the command line) caps the school; 0: no cap.
+    int const maxFishes = m_engine->GetConfig()->GetValueAsInt("g_max_fishes");
     for (unsigned int i = 0; i < SFishSelection::SlotsCount; ++i) {
+        if (maxFishes > 0 && m_fishesCount >= static_cast<unsigned int>(maxFishes))
+            break;
         SFishSelection::SSlot const& slot = m_selection.slots[i];
         if (slot.kind < SFishSelection::FirstPackKind)
             continue;

@@ -85,6 +85,32 @@ TEST(CommandLine, ScreenSaverHostConventions)
     EXPECT_EQ(Parse({}, "junk").command.runMode, RUN_SETTINGS);
 }
 
+TEST(CommandLine, RootDrawsIntoTheHostsWindowWhenItNamesOne)
+{
+    SLaunchOptions const hack = Parse({"--root"}, "0x2c00003");
+    EXPECT_EQ(hack.command.runMode, RUN_SCREENSAVER);
+    EXPECT_EQ(hack.command.parentWindow, 0x2c00003u);
+    EXPECT_TRUE(hack.hostWindow);
+    EXPECT_EQ(Parse({"--root"}).command.runMode, RUN_WALLPAPER);
+}
+
+TEST(CommandLine, HackOptionsOverrideTheConfigurationForTheRun)
+{
+    SLaunchOptions const options = Parse({"--root", "-fps", "--fish", "4", "--no-sound", "-delay", "20000",
+                                          "-install", "-mono", "-visual", "best", "-display", ":7"},
+                                         "0x2c00003");
+    EXPECT_TRUE(options.error.empty()) << options.error;
+    EXPECT_EQ(options.delayMicroseconds, 20000u);
+    EXPECT_EQ(options.display, ":7");
+    EXPECT_EQ(options.configOverrides,
+              (std::vector<std::string>{"g_debug_mode 1", "g_max_fishes 4", "g_play_bubles_sound 0",
+                                        "s_sound_volume 0"}));
+    EXPECT_TRUE(Parse({"--version"}).version);
+    EXPECT_FALSE(Parse({"-delay", "soon"}).error.empty());
+    EXPECT_FALSE(Parse({"--fish", "0"}).error.empty());
+    EXPECT_NE(std::string(GetUsageText()).find("--fish N"), std::string::npos);
+}
+
 TEST(CommandLine, DevelopmentOptions)
 {
     SLaunchOptions const windowed = Parse({"-window"});

@@ -203,7 +203,7 @@ TEST_F(DesktopTest, TerminationEndsTheRunWhileAFatalErrorBoxIsOpen)
     }
     ASSERT_NE(box, NoWindow) << ReadFile(errors);
     saver.Signal(SIGTERM);
-    std::optional<int> const status = saver.Wait(1.5);
+    std::optional<int> const status = saver.Wait(3.0); // generous: without the fix it never ends
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1);
     EXPECT_NE(ReadLogs().find(LogEnd), std::string::npos);

@@ -12,9 +12,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -318,6 +321,38 @@ TEST_F(WindowTest, ModeChangesResizeATopLevelWindow)
     EXPECT_EQ(SDL_GetWindowFlags(m_window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
 }
 
+TEST_F(WindowTest, ASwitchToFullScreenPlacesTheWindowAtTheScreenCorner)
+{
+    platform::DisplayMode desktop;
+    ASSERT_TRUE(platform::GetDesktopDisplayMode(&desktop));
+    SDL_SetWindowPosition(m_window.GetHandler(), 100, 80);
+    PumpAll();
+    m_window.SetMode(desktop.width, desktop.height, true, desktop.width, desktop.height);
+    SDL_Delay(50);
+    PumpAll();
+    int x = -1;
+    int y = -1;
+    SDL_GetWindowPosition(m_window.GetHandler(), &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    EXPECT_EQ(width, int(desktop.width));
+    EXPECT_EQ(height, int(desktop.height));
+}
+
+TEST_F(WindowTest, AWindowLargerThanTheDesktopIsMadeAtTheDesktopSize)
+{
+    m_window.Destroy();
+    platform::DisplayMode desktop;
+    ASSERT_TRUE(platform::GetDesktopDisplayMode(&desktop));
+    m_window.Create(&m_messages, nullptr, &m_config, &m_controls, Title, nullptr, 0, 100000, 100000, false);
+    ASSERT_NE(m_window.GetHandler(), nullptr);
+    EXPECT_EQ(m_window.GetWidth(), desktop.width);
+    EXPECT_EQ(m_window.GetHeight(), desktop.height);
+}
+
 TEST_F(WindowTest, TheWindowIsFoundByItsTitle)
 {
     PumpAll();
@@ -540,5 +575,25 @@ TEST(InstanceLockTest, OneHolderAtATime)
     EXPECT_TRUE(second.Acquire("Tidewell other lock test"));
     first.Release();
     EXPECT_TRUE(second.Acquire("Tidewell lock test"));
+}
+
+// The Settings launcher ends right after starting the Settings program, which keeps the lock.
+TEST(InstanceLockTest, AStartedProgramKeepsAPassedLock)
+{
+    platform::InstanceLock launcher;
+    ASSERT_TRUE(launcher.Acquire("Tidewell passed lock test"));
+    launcher.PassToChildren();
+    pid_t const child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl("/bin/sleep", "sleep", "3", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    launcher.Release();
+    platform::InstanceLock second;
+    EXPECT_FALSE(second.Acquire("Tidewell passed lock test"));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_TRUE(second.Acquire("Tidewell passed lock test"));
 }
 } // namespace
