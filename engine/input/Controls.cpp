@@ -170,12 +170,37 @@ void CControls::UpdateRelativeMotion()
     }
 }
 
+void CControls::KeepPointerOffEdges()
+{
+    // A shown pointer pushed against the edge of a full-screen window moves no further, and
+    // no movement is reported: it is put back one step inside, so pushing on still moves it.
+    if (m_relativeMotion || m_window == nullptr || platform::IsForeignWindow(m_window) ||
+        !platform::HasKeyboardFocus(m_window) ||
+        (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        return;
+    }
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(m_window, &width, &height);
+    if (width < 3 || height < 3 || !platform::GetPointerPosition(m_window, &x, &y)) {
+        return;
+    }
+    int const insideX = std::clamp(x, 1, width - 2);
+    int const insideY = std::clamp(y, 1, height - 2);
+    if (insideX != x || insideY != y) {
+        MoveCursor(insideX, insideY);
+    }
+}
+
 void CControls::BeginFrame()
 {
     if (m_free) {
         return;
     }
     UpdateRelativeMotion();
+    KeepPointerOffEdges();
     std::memset(m_state.currentState, 0, sizeof(m_state.currentState));
     platform::ReadKeyboardState(m_state.currentState);
 

@@ -98,6 +98,8 @@ protected:
     void TakeWaitingKeys();
     // Reads the mouse relative while no pointer is shown.
     void UpdateRelativeMotion();
+    // Moves a shown pointer off the edges of a full-screen window.
+    void KeepPointerOffEdges();
     // Moves the pointer to client coordinates of the window.
     void MoveCursor(int x, int y);
     bool IsFrameEntryClosed() const;

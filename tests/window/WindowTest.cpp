@@ -249,6 +249,29 @@ TEST_F(WindowTest, MouseIsReadRelativeWhileNoPointerIsShown)
     EXPECT_FALSE(SDL_GetRelativeMouseMode());
 }
 
+TEST_F(WindowTest, APointerAtTheEdgeOfAFullScreenWindowIsPutOneStepInside)
+{
+    // The bottom-right corner, away from the other tests' windows.
+    m_window.SetMode(1280, 1024, true, 1280, 1024);
+    PumpAll();
+    platform::SetKeyboardFocusState(m_window.GetHandler(), true);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = windowId();
+    event.motion.x = width - 1;
+    event.motion.y = height - 1;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    PumpAll();
+    m_controls.BeginFrame();
+    CVector2 const position = m_controls.GetCursorPosition();
+    EXPECT_FLOAT_EQ(position.x, static_cast<float>(width - 2));
+    EXPECT_FLOAT_EQ(position.y, static_cast<float>(height - 2));
+}
+
 TEST_F(WindowTest, ClosingAndQuittingRequestExit)
 {
     ASSERT_TRUE(m_config.IsCommandExecuted("exit"));
