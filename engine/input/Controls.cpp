@@ -300,18 +300,22 @@ void CControls::EnterKey(char code, bool isCharacter)
         }
         return;
     }
+    AddFrameEntry(key);
+}
+
+void CControls::AddFrameEntry(SEnteredKey const& key)
+{
     m_enteredKeys.push_back(key);
     m_state.entered = true;
-    m_state.isCharacter = isCharacter;
-    m_state.enteredCode = code;
+    m_state.isCharacter = key.isCharacter;
+    m_state.enteredCode = key.code;
 }
 
 void CControls::TakeWaitingKeys()
 {
-    std::deque<SEnteredKey> waiting;
-    waiting.swap(m_waitingKeys);
-    for (SEnteredKey const& key : waiting) {
-        EnterKey(key.code, key.isCharacter);
+    while (!m_waitingKeys.empty() && !IsFrameEntryClosed()) {
+        AddFrameEntry(m_waitingKeys.front());
+        m_waitingKeys.pop_front();
     }
 }
 

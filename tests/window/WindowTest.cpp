@@ -242,7 +242,9 @@ TEST_F(WindowTest, MouseIsReadRelativeWhileNoPointerIsShown)
     m_controls.ShowCursor(false);
     m_controls.BeginFrame();
     m_controls.FinishFrame();
-    EXPECT_TRUE(SDL_GetRelativeMouseMode());
+    EXPECT_TRUE(SDL_GetRelativeMouseMode())
+        << SDL_GetError() << "; focus " << platform::HasKeyboardFocus(m_window.GetHandler()) << ", cursor "
+        << SDL_ShowCursor(SDL_QUERY);
     m_controls.ShowCursor(true);
     m_controls.BeginFrame();
     m_controls.FinishFrame();
