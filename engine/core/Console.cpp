@@ -366,12 +366,16 @@ void CConsole::CompleteLine()
     }
 }
 
-void CConsole::HandleKey()
+void CConsole::HandleKeys()
 {
-    char code = 0;
-    bool isCharacter = false;
-    if (!m_controls->GetEnteredCharacter(&code, &isCharacter) || isCharacter)
-        return;
+    for (SEnteredKey const& key : m_controls->GetEnteredKeys()) {
+        if (!key.isCharacter)
+            HandleKey(key.code);
+    }
+}
+
+void CConsole::HandleKey(char code)
+{
     switch (static_cast<unsigned char>(code)) {
     case KeyEnter:
         ExecuteLine();
@@ -417,5 +421,5 @@ void CConsole::Refresh()
     if (m_state == CS_CLOSED)
         return;
     Draw();
-    HandleKey();
+    HandleKeys();
 }

@@ -94,7 +94,9 @@ private:
     void Toggle();
     void Slide();
     void Draw();
-    void HandleKey();
+    // The line keys among the keys entered this frame (the edit box has taken the text).
+    void HandleKeys();
+    void HandleKey(char code);
     void ExecuteLine();
     void CompleteLine();
     float GetScreenWidth() const;

@@ -152,11 +152,10 @@ void CGUIEditBox::Refresh(CVector2 const& cursorPosition)
     if (IsFree())
         return;
     if (IsVisible()) {
-        char code = 0;
-        bool isCharacter = false;
-        if (GetFocus() && GetContext().controls &&
-            GetContext().controls->GetEnteredCharacter(&code, &isCharacter))
-            EnterKey(code, isCharacter);
+        if (GetFocus() && GetContext().controls) {
+            for (SEnteredKey const& key : GetContext().controls->GetEnteredKeys())
+                EnterKey(key.code, key.isCharacter);
+        }
         Draw();
     }
     // The text printed this frame is drawn this frame; the next one starts afresh.

@@ -10,7 +10,7 @@
 class CTimer;
 
 // A one-line text field: prints the visible part of its text with a blinking caret and, while
-// shown and focused, takes one entered key per frame.
+// shown and focused, takes the keys entered this frame, in order.
 class CGUIEditBox : public CGUIWindow
 {
 public:

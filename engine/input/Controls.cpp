@@ -56,6 +56,17 @@ constexpr KeyName KeyNames[] = {
 constexpr float SmoothingWeights[CControls::SmoothingSamples] = {
     1.0f, 0.6f, 0.36f, 0.216f, 0.1296f, 0.07776f, 0.046656f, 0.0279936f, 0.01679616f, 0.010077696f};
 
+// Virtual keys that act on the whole line typed before them.
+constexpr unsigned char LineKeys[] = {0x0D, 0x09, 0x1B, 0x26, 0x28, 0x21, 0x22};
+// Bounds what a stalled frame loop keeps of a held, repeating key.
+constexpr std::size_t MaxEnteredKeys = 256;
+
+bool IsLineKey(SEnteredKey const& key)
+{
+    return !key.isCharacter && std::find(std::begin(LineKeys), std::end(LineKeys),
+                                         static_cast<unsigned char>(key.code)) != std::end(LineKeys);
+}
+
 constexpr std::int32_t SmoothingClamp = 100;
 constexpr std::int32_t SmoothingThreshold = 3;
 } // namespace
@@ -80,6 +91,8 @@ void CControls::Create(CMessageManager* messageManager, CConfig* config, HWND wi
     m_wheelReported = false;
     m_wheelOffset = 0;
     m_state.entered = false;
+    m_enteredKeys.clear();
+    m_waitingKeys.clear();
     m_inputDisabled = false;
     m_free = false;
 
@@ -126,6 +139,10 @@ void CControls::Destroy()
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
     }
     m_messageManager->Write("...DirectInput object...");
+    if (m_relativeMotion) {
+        m_relativeMotion = false;
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+    }
     m_keys.clear();
     ShowCursor(true);
     m_free = true;
@@ -139,11 +156,51 @@ void CControls::BuildKeyTable()
     }
 }
 
+void CControls::UpdateRelativeMotion()
+{
+    // While no pointer is shown (a hidden cursor, or a drag with the second button that turns
+    // the camera) the movement is read relative, so it keeps coming at the screen's edges.
+    // Windows of other programs are never grabbed.
+    bool const wanted = m_window != nullptr && !platform::IsForeignWindow(m_window) &&
+                        platform::HasKeyboardFocus(m_window) &&
+                        (SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE || m_state.mouse.buttons[1] != 0);
+    if (wanted != m_relativeMotion) {
+        m_relativeMotion = wanted;
+        SDL_SetRelativeMouseMode(wanted ? SDL_TRUE : SDL_FALSE);
+    }
+}
+
+void CControls::KeepPointerOffEdges()
+{
+    // A shown pointer pushed against the edge of a full-screen window moves no further, and
+    // no movement is reported: it is put back one step inside, so pushing on still moves it.
+    if (m_relativeMotion || m_window == nullptr || platform::IsForeignWindow(m_window) ||
+        !platform::HasKeyboardFocus(m_window) ||
+        (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        return;
+    }
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(m_window, &width, &height);
+    if (width < 3 || height < 3 || !platform::GetPointerPosition(m_window, &x, &y)) {
+        return;
+    }
+    int const insideX = std::clamp(x, 1, width - 2);
+    int const insideY = std::clamp(y, 1, height - 2);
+    if (insideX != x || insideY != y) {
+        MoveCursor(insideX, insideY);
+    }
+}
+
 void CControls::BeginFrame()
 {
     if (m_free) {
         return;
     }
+    UpdateRelativeMotion();
+    KeepPointerOffEdges();
     std::memset(m_state.currentState, 0, sizeof(m_state.currentState));
     platform::ReadKeyboardState(m_state.currentState);
 
@@ -184,6 +241,7 @@ void CControls::BeginFrame()
             m_inputDisabled = false;
         } else {
             m_state.entered = false;
+            m_enteredKeys.clear();
             std::memset(m_state.currentState, 0, sizeof(m_state.currentState));
         }
     }
@@ -223,6 +281,50 @@ void CControls::FinishFrame()
 {
     std::memcpy(m_state.previousState, m_state.currentState, sizeof(m_state.currentState));
     m_state.entered = false;
+    m_enteredKeys.clear();
+    TakeWaitingKeys();
+}
+
+bool CControls::IsFrameEntryClosed() const
+{
+    return m_enteredKeys.size() >= MaxEnteredKeys ||
+           (!m_enteredKeys.empty() && IsLineKey(m_enteredKeys.back()));
+}
+
+void CControls::EnterKey(char code, bool isCharacter)
+{
+    SEnteredKey const key{code, isCharacter};
+    if (!m_waitingKeys.empty() || IsFrameEntryClosed()) {
+        if (m_waitingKeys.size() < MaxEnteredKeys) {
+            m_waitingKeys.push_back(key);
+        }
+        return;
+    }
+    AddFrameEntry(key);
+}
+
+void CControls::AddFrameEntry(SEnteredKey const& key)
+{
+    m_enteredKeys.push_back(key);
+    m_state.entered = true;
+    m_state.isCharacter = key.isCharacter;
+    m_state.enteredCode = key.code;
+}
+
+void CControls::TakeWaitingKeys()
+{
+    while (!m_waitingKeys.empty() && !IsFrameEntryClosed()) {
+        AddFrameEntry(m_waitingKeys.front());
+        m_waitingKeys.pop_front();
+    }
+}
+
+std::span<SEnteredKey const> CControls::GetEnteredKeys() const
+{
+    if (m_inputDisabled) {
+        return {};
+    }
+    return m_enteredKeys;
 }
 
 int CControls::FindKey(char const* name) const
@@ -282,15 +384,24 @@ bool CControls::GetEnteredCharacter(char* code, bool* isCharacter) const
 
 CVector2 CControls::GetCursorPosition()
 {
+    // The motion events tell where the pointer is; the system is asked only before any came.
     int x = 0;
     int y = 0;
-    platform::GetCursorClientPosition(m_window, &x, &y);
+    if (!platform::GetPointerPosition(m_window, &x, &y)) {
+        platform::GetCursorClientPosition(m_window, &x, &y);
+    }
     return CVector2(static_cast<float>(x), static_cast<float>(y));
 }
 
 void CControls::SetCursorPosition(CVector2 const& position)
 {
-    platform::SetCursorClientPosition(m_window, static_cast<int>(position.x), static_cast<int>(position.y));
+    MoveCursor(static_cast<int>(position.x), static_cast<int>(position.y));
+}
+
+void CControls::MoveCursor(int x, int y)
+{
+    platform::SetCursorClientPosition(m_window, x, y);
+    platform::SetPointerPosition(m_window, x, y);
 }
 
 void CControls::CenterCursor()
@@ -300,7 +411,7 @@ void CControls::CenterCursor()
     int width = 0;
     int height = 0;
     if (platform::GetWindowRectangle(m_window, &left, &top, &width, &height)) {
-        platform::SetCursorClientPosition(m_window, width / 2, height / 2);
+        MoveCursor(width / 2, height / 2);
     }
 }
 

@@ -3,8 +3,11 @@
 #include "platform/WindowHandle.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <span>
 #include <string>
+#include <vector>
 
 class CMessageManager;
 class CConfig;
@@ -19,6 +22,13 @@ struct SMouseState
     std::uint8_t buttons[8] = {};
 };
 
+// One key-down or typed character, as the window procedure reports it.
+struct SEnteredKey
+{
+    char code = 0;
+    bool isCharacter = false;
+};
+
 struct SControlsState
 {
     static constexpr unsigned int KeyCount = 256;
@@ -29,7 +39,7 @@ struct SControlsState
     // The same as of the end of the last frame.
     std::uint8_t previousState[StateSize] = {};
     SMouseState mouse;
-    // Written by the window procedure: something was typed this frame.
+    // Something was typed this frame; the last entry of the frame (see CControls::EnterKey).
     bool entered = false;
     bool isCharacter = false;
     // A character when isCharacter is set, a virtual-key code otherwise.
@@ -63,7 +73,15 @@ public:
     CVector2 GetMouseOffset();
     long GetMouseWheelOffset() const { return m_wheelOffset; }
 
+    // Called by the window procedure for every key-down and character. A frame takes what was
+    // typed since the previous one, in order, up to and including the first line key (Enter,
+    // Tab, Escape, Up, Down, Page Up, Page Down): such a key acts on the text typed before it,
+    // so what follows it waits for the next frame.
+    void EnterKey(char code, bool isCharacter);
+    // The last entry of this frame.
     bool GetEnteredCharacter(char* code, bool* isCharacter) const;
+    // Every entry of this frame, in typing order; empty while input is disabled.
+    std::span<SEnteredKey const> GetEnteredKeys() const;
     SControlsState* GetControlsState() { return &m_state; }
     void DisableInput() { m_inputDisabled = true; }
 
@@ -76,6 +94,16 @@ public:
 protected:
     void SmoothMouse();
     void BuildKeyTable();
+    // Moves waiting entries into the frame until a line key closes it.
+    void TakeWaitingKeys();
+    void AddFrameEntry(SEnteredKey const& key);
+    // Reads the mouse relative while no pointer is shown.
+    void UpdateRelativeMotion();
+    // Moves a shown pointer off the edges of a full-screen window.
+    void KeepPointerOffEdges();
+    // Moves the pointer to client coordinates of the window.
+    void MoveCursor(int x, int y);
+    bool IsFrameEntryClosed() const;
     // Index into the state for a name in any case; -1 when the name is unknown.
     int FindKey(char const* name) const;
 
@@ -94,6 +122,11 @@ private:
     bool m_wheelReported = false;
     std::int32_t m_wheelOffset = 0;
     bool m_inputDisabled = false;
+    // Entries of this frame, and those typed after a line key that wait for later frames.
+    std::vector<SEnteredKey> m_enteredKeys;
+    std::deque<SEnteredKey> m_waitingKeys;
+    // The mouse is read relative (SDL's relative mode: no pointer, no edges).
+    bool m_relativeMotion = false;
     // The input devices are open (the system's keyboard and mouse through the event pump).
     bool m_keyboardOpen = false;
     bool m_mouseOpen = false;

@@ -30,8 +30,10 @@ struct GammaRamp
 
 // Identity ramp (entry i is 256 * i).
 GammaRamp GetIdentityGammaRamp();
-// False when the display offers no ramp (the identity ramp is written then).
+// The ramp of the screen the window is on (on X11 its CRTC's, through XRandR). False when
+// the display offers no ramp (the identity ramp is written then).
 bool GetGammaRamp(HWND window, GammaRamp* ramp);
+// True only when the display took the ramp: it is read back after it was sent.
 bool SetGammaRamp(HWND window, GammaRamp const& ramp);
 
 // Returns the display to its desktop mode (leaving full screen switches back by itself).

@@ -29,18 +29,69 @@ constexpr int VK_LMENU = 0xA4;
 constexpr int VK_RMENU = 0xA5;
 constexpr std::int32_t WheelDelta = 120;
 
+// One key or button as the frames see it: a press that comes and goes between two reads is
+// still reported down by the next read, once; a release and a new press between two reads
+// of a held key are reported as one frame up, then down.
+class LatchedButton
+{
+public:
+    void Press()
+    {
+        if (!m_held) {
+            m_pressed = true;
+        }
+        m_held = true;
+    }
+
+    void Release()
+    {
+        if (m_held) {
+            m_released = true;
+        }
+        m_held = false;
+    }
+
+    bool IsHeld() const { return m_held; }
+
+    // Whether the frame that reads now sees it down.
+    bool Read()
+    {
+        bool down = m_held || m_pressed;
+        if (m_reported && m_released && down) {
+            down = false;
+            m_pressed = true;
+        } else {
+            m_pressed = false;
+        }
+        m_released = false;
+        m_reported = down;
+        return down;
+    }
+
+private:
+    bool m_held = false;
+    bool m_pressed = false;  // went down since the last read
+    bool m_released = false; // went up since the last read
+    bool m_reported = false; // the last read saw it down
+};
+
 // What the system keyboard and mouse look like, as far as the events processed so far tell.
 struct InputDeviceState
 {
     bool scancodeDown[SDL_NUM_SCANCODES] = {};
     // Held physical keys per keyboard code and per virtual key (several keys may share one).
     std::uint8_t keyCodeHeld[256] = {};
+    LatchedButton keyCodes[256];
     std::uint8_t virtualKeyHeld[256] = {};
     bool virtualKeyPressed[256] = {};
-    std::uint8_t buttons[8] = {};
+    LatchedButton buttons[8];
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::int32_t wheel = 0;
+    // Where the latest motion or button event saw the pointer, in its window's client area.
+    Uint32 pointerWindowId = 0;
+    int pointerX = 0;
+    int pointerY = 0;
 };
 
 struct PumpState
@@ -144,8 +195,9 @@ bool SetKey(SDL_Scancode scancode, bool down)
     if (keyCode != 0) {
         if (down) {
             ++input.keyCodeHeld[keyCode];
-        } else if (input.keyCodeHeld[keyCode] > 0) {
-            --input.keyCodeHeld[keyCode];
+            input.keyCodes[keyCode].Press();
+        } else if (input.keyCodeHeld[keyCode] > 0 && --input.keyCodeHeld[keyCode] == 0) {
+            input.keyCodes[keyCode].Release();
         }
     }
     auto const [shared, sided] = VirtualKeysOf(scancode);
@@ -173,6 +225,15 @@ int ButtonVirtualKey(int index)
 {
     constexpr int keys[5] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2};
     return index >= 0 && index < 5 ? keys[index] : 0;
+}
+
+void NotePointer(InputDeviceState& input, Uint32 windowId, int x, int y)
+{
+    if (windowId != 0) {
+        input.pointerWindowId = windowId;
+        input.pointerX = x;
+        input.pointerY = y;
+    }
 }
 
 void HandleKey(SDL_KeyboardEvent const& key, bool down)
@@ -395,16 +456,22 @@ void HandleEvent(SDL_Event const& event)
     case SDL_MOUSEMOTION:
         input.x += event.motion.xrel;
         input.y += event.motion.yrel;
+        NotePointer(input, event.motion.windowID, event.motion.x, event.motion.y);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
+        NotePointer(input, event.button.windowID, event.button.x, event.button.y);
         int const index = ButtonIndex(event.button.button);
         if (index < 0) {
             break;
         }
         bool const down = event.type == SDL_MOUSEBUTTONDOWN;
-        if ((input.buttons[index] != 0) != down) {
-            input.buttons[index] = down ? 0x80 : 0;
+        if (input.buttons[index].IsHeld() != down) {
+            if (down) {
+                input.buttons[index].Press();
+            } else {
+                input.buttons[index].Release();
+            }
             SetVirtualKey(input, ButtonVirtualKey(index), down);
         }
         break;
@@ -422,9 +489,9 @@ void HandleEvent(SDL_Event const& event)
 
 bool ReadKeyboardState(std::uint8_t state[256])
 {
-    InputDeviceState const& input = GetState().input;
+    InputDeviceState& input = GetState().input;
     for (int i = 0; i < 256; ++i) {
-        state[i] = input.keyCodeHeld[i] != 0 ? 0x80 : 0;
+        state[i] = input.keyCodes[i].Read() ? 0x80 : 0;
     }
     return true;
 }
@@ -435,11 +502,31 @@ bool ReadMouseState(MouseState* state)
     state->x = input.x;
     state->y = input.y;
     state->wheel = input.wheel;
-    std::memcpy(state->buttons, input.buttons, sizeof(state->buttons));
+    for (int i = 0; i < 8; ++i) {
+        state->buttons[i] = input.buttons[i].Read() ? 0x80 : 0;
+    }
     input.x = 0;
     input.y = 0;
     input.wheel = 0;
     return true;
+}
+
+bool GetPointerPosition(HWND window, int* x, int* y)
+{
+    InputDeviceState const& input = GetState().input;
+    if (window == nullptr || input.pointerWindowId == 0 || SDL_GetWindowID(window) != input.pointerWindowId) {
+        return false;
+    }
+    *x = input.pointerX;
+    *y = input.pointerY;
+    return true;
+}
+
+void SetPointerPosition(HWND window, int x, int y)
+{
+    if (window != nullptr) {
+        NotePointer(GetState().input, SDL_GetWindowID(window), x, y);
+    }
 }
 
 void ResetInputState()

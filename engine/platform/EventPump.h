@@ -39,11 +39,20 @@ struct MouseState
     std::uint8_t buttons[8] = {};
 };
 
+// Reads are per frame: a key or button that went down since the previous read is reported
+// down once even when it was released again before this read (a quick tap between two slow
+// frames); one released and pressed again while held is reported up for one read.
+
 // 256 bytes indexed by keyboard code (KeyMap.h), 0x80 for a key that is down.
 bool ReadKeyboardState(std::uint8_t state[256]);
-// Buttons held now plus the movement gathered since the previous read, which is then cleared.
+// Buttons down plus the movement gathered since the previous read, which is then cleared.
 bool ReadMouseState(MouseState* state);
-// Forgets held keys, buttons and gathered movement.
+// The pointer in client coordinates of the window, as the latest motion or button event
+// over it placed it; false when the latest such event was over another window, or none came.
+bool GetPointerPosition(HWND window, int* x, int* y);
+// Records where the pointer was moved to (its own motion event may come later).
+void SetPointerPosition(HWND window, int x, int y);
+// Forgets held keys, buttons, gathered movement and the pointer position.
 void ResetInputState();
 
 // Virtual-key query: bit 15 while the key is down, bit 0 when it went down since the last query.

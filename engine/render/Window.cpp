@@ -43,6 +43,7 @@ void CWindow::Create(CMessageManager* messageManager, CMemoryManager* memoryMana
     m_hadFocus = false;
     m_gammaFailureReported = false;
     m_hostDestroyed = false;
+    m_gammaChanged = false;
     m_messageManager->Write(" ");
     m_messageManager->Write("Window creation:");
 
@@ -242,6 +243,7 @@ void CWindow::SetGammaRamp(float brightness, float contrast, float gamma)
     std::copy(std::begin(ramp.red), std::end(ramp.red), ramp.green);
     std::copy(std::begin(ramp.red), std::end(ramp.red), ramp.blue);
     ApplyGammaRamp(ramp);
+    m_gammaChanged = true;
 }
 
 void CWindow::BuildGammaRamp(float brightness, float contrast, float gamma, std::uint16_t ramp[256])
@@ -272,7 +274,11 @@ void CWindow::ApplyGammaRamp(platform::GammaRamp const& ramp)
 
 void CWindow::RestoreGammaRamp()
 {
-    ApplyGammaRamp(m_savedGammaRamp);
+    // A window that never set a ramp leaves the display's alone.
+    if (m_gammaChanged) {
+        ApplyGammaRamp(m_savedGammaRamp);
+        m_gammaChanged = false;
+    }
 }
 
 long CWindow::WindowProc(HWND window, unsigned int message, unsigned int wParam, long lParam)
@@ -293,18 +299,12 @@ long CWindow::HandleMessage(HWND window, unsigned int message, unsigned int wPar
     case platform::WM_KEYDOWN:
     case platform::WM_SYSKEYDOWN:
         if (m_controls != nullptr) {
-            SControlsState* state = m_controls->GetControlsState();
-            state->entered = true;
-            state->isCharacter = false;
-            state->enteredCode = static_cast<char>(wParam & 0xFF);
+            m_controls->EnterKey(static_cast<char>(wParam & 0xFF), false);
         }
         break;
     case platform::WM_CHAR:
         if (wParam >= 32 && m_controls != nullptr) {
-            SControlsState* state = m_controls->GetControlsState();
-            state->entered = true;
-            state->isCharacter = true;
-            state->enteredCode = static_cast<char>(wParam & 0xFF);
+            m_controls->EnterKey(static_cast<char>(wParam & 0xFF), true);
         }
         break;
     case platform::WM_SYSKEYUP:

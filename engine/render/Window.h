@@ -88,4 +88,6 @@ private:
     // asynchronously, so a window that never had it is not taken to have lost it).
     bool m_hadFocus = false;
     bool m_gammaFailureReported = false;
+    // A configured ramp was applied since creation or the last restore.
+    bool m_gammaChanged = false;
 };

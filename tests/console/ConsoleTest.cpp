@@ -5,6 +5,10 @@
 #include <thread>
 
 #include "gui/GUIHost.h"
+#include "platform/EventPump.h"
+#include "render/Window.h"
+
+#include <SDL.h>
 
 using namespace gui_test;
 
@@ -154,6 +158,60 @@ TEST_F(ConsoleTest, EnteringAVariableEchoesItAndShowsItsValue)
     EXPECT_EQ(console->GetEditBox()->GetText(), "");
     ASSERT_EQ(console->GetHistory().size(), 1u);
     EXPECT_EQ(console->GetHistory()[0], "\\v_vsync");
+}
+
+// The key events and the text of one typed character, as the window system sends them.
+void PushTyped(HWND window, char character)
+{
+    SDL_Event event;
+    SDL_zero(event);
+    event.key.windowID = SDL_GetWindowID(window);
+    auto const key = [&event](SDL_Scancode scancode, bool down) {
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = scancode;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    };
+    bool const shifted = character == '_';
+    SDL_Scancode scancode = SDL_SCANCODE_RETURN;
+    if (character >= 'a' && character <= 'z')
+        scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + (character - 'a'));
+    else if (character >= '1' && character <= '9')
+        scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (character - '1'));
+    else if (character == ' ')
+        scancode = SDL_SCANCODE_SPACE;
+    else if (shifted)
+        scancode = SDL_SCANCODE_MINUS;
+    if (shifted)
+        key(SDL_SCANCODE_LSHIFT, true);
+    key(scancode, true);
+    if (character != '\n') {
+        SDL_Event text;
+        SDL_zero(text);
+        text.type = SDL_TEXTINPUT;
+        text.text.windowID = SDL_GetWindowID(window);
+        text.text.text[0] = character;
+        ASSERT_EQ(SDL_PushEvent(&text), 1);
+    }
+    key(scancode, false);
+    if (shifted)
+        key(SDL_SCANCODE_LSHIFT, false);
+}
+
+TEST_F(ConsoleTest, TypingBetweenTwoFramesReachesTheLineInOrder)
+{
+    Open();
+    // All typed while one slow frame is drawn; Enter acts on what came before it.
+    HWND const window = host->engine.GetWindow()->GetHandler();
+    for (char character : std::string("v_vsync 1\nx"))
+        PushTyped(window, character);
+    while (platform::PumpOneEvent()) {
+    }
+    Frame();
+    ASSERT_EQ(console->GetHistory().size(), 1u);
+    EXPECT_EQ(console->GetHistory()[0], "\\v_vsync 1");
+    Frame();
+    EXPECT_EQ(console->GetEditBox()->GetText(), "x");
 }
 
 TEST_F(ConsoleTest, SayShowsTheNicknameAndTheFirstWordInGreen)

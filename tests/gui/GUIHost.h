@@ -181,13 +181,7 @@ public:
         controls->GetControlsState()->currentState[index] = down ? 1 : 0;
     }
 
-    void Enter(char code, bool isCharacter)
-    {
-        SControlsState* state = controls->GetControlsState();
-        state->entered = true;
-        state->isCharacter = isCharacter;
-        state->enteredCode = code;
-    }
+    void Enter(char code, bool isCharacter) { controls->EnterKey(code, isCharacter); }
 
     // The GUI's part of a frame, then the end of the controls' frame.
     void Frame()

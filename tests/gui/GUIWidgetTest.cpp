@@ -2,8 +2,12 @@
 
 #include "gui/GUIHost.h"
 #include "model/Model.h"
+#include "platform/EventPump.h"
 #include "render/IndexBuffer.h"
 #include "render/TriangleSet.h"
+#include "render/Window.h"
+
+#include <SDL.h>
 
 using namespace gui_test;
 
@@ -109,6 +113,93 @@ TEST_F(GUIWidgetTest, CheckBoxTogglesOnClicksUnlessItMayOnlyBeSet)
         Step(setOnly, inside, false);
         EXPECT_TRUE(setOnly->IsChecked());
     }
+}
+
+// Pointer events pushed through the event pump into the host's window.
+class GUIPointerTest : public GUIWidgetTest
+{
+protected:
+    void SetUp() override
+    {
+        GUIWidgetTest::SetUp();
+        if (IsSkipped())
+            return;
+        window = host->engine.GetWindow()->GetHandler();
+        // In the display's corner, away from the real pointer, whose motion must not reach it.
+        SDL_SetWindowPosition(window, 0, 0);
+        SDL_Delay(20);
+        Pump();
+    }
+
+    static void Pump()
+    {
+        while (platform::PumpOneEvent()) {
+        }
+    }
+
+    void Move(int x, int y)
+    {
+        SDL_Event event;
+        SDL_zero(event);
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = SDL_GetWindowID(window);
+        event.motion.x = x;
+        event.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    void Click(int x, int y, bool down)
+    {
+        SDL_Event event;
+        SDL_zero(event);
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = SDL_GetWindowID(window);
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.button.x = x;
+        event.button.y = y;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // A whole frame of the controls and the GUI.
+    void BeginFrame()
+    {
+        Pump();
+        host->controls->BeginFrame();
+        gui->Refresh();
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(GUIPointerTest, TheCursorFollowsMotionEvents)
+{
+    Move(160, 120);
+    BeginFrame();
+    // GUI y grows upwards from the bottom row.
+    EXPECT_FLOAT_EQ(gui->GetCursorPosition().x, 160.0f);
+    EXPECT_FLOAT_EQ(gui->GetCursorPosition().y, 359.0f);
+    host->controls->FinishFrame();
+    Move(600, 0);
+    BeginFrame();
+    EXPECT_FLOAT_EQ(gui->GetCursorPosition().x, 600.0f);
+    EXPECT_FLOAT_EQ(gui->GetCursorPosition().y, 479.0f);
+}
+
+TEST_F(GUIPointerTest, AQuickClickBetweenSlowFramesPressesAButton)
+{
+    CGUIButton* button =
+        gui->GetButton(gui->AddButton(GWP_SHOWN, CVector2(40, 40), CVector2(20, 20), shader, nullptr));
+    // Onto the button (GUI 50, 50), pressed and released 10 ms later, all within one frame.
+    Move(50, 429);
+    Click(50, 429, true);
+    SDL_Delay(10);
+    Click(50, 429, false);
+    BeginFrame();
+    EXPECT_FALSE(button->IsPressed());
+    host->controls->FinishFrame();
+    BeginFrame();
+    EXPECT_TRUE(button->IsPressed());
 }
 
 class GUIEditBoxTest : public GUIWidgetTest

@@ -172,6 +172,20 @@ TEST_F(ControlsTest, KeyHeldForThreeFramesIsPressedOnceOnTheFirstOnly)
     EXPECT_TRUE(m_controls.IsKeyPressedOnce("W"));
 }
 
+TEST_F(ControlsTest, AHeldKeyTappedAgainBetweenFramesIsUpForOneFrameThenPressedOnce)
+{
+    Key(SDL_SCANCODE_W, true);
+    m_controls.BeginFrame();
+    m_controls.FinishFrame();
+    Key(SDL_SCANCODE_W, false);
+    Key(SDL_SCANCODE_W, true);
+    m_controls.BeginFrame();
+    EXPECT_FALSE(m_controls.IsKeyPressed("W"));
+    m_controls.FinishFrame();
+    m_controls.BeginFrame();
+    EXPECT_TRUE(m_controls.IsKeyPressedOnce("W"));
+}
+
 TEST_F(ControlsTest, MouseButtonsFillTheStateAfterTheKeyboard)
 {
     Button(SDL_BUTTON_LEFT, true);

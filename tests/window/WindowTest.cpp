@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -198,6 +199,84 @@ TEST_F(WindowTest, InjectedKeysAndMouseReachTheControls)
     EXPECT_FALSE(m_controls.GetEnteredCharacter(&code, &isCharacter));
 }
 
+TEST_F(WindowTest, TapsBetweenSlowFramesCountOnceInTheNextFrame)
+{
+    // Software rendering at 5 frames/s: a key tap and a click of 10 ms each start and end
+    // while the previous frame is drawn.
+    constexpr Uint32 TapMs = 10;
+    constexpr Uint32 SlowFrameMs = 200;
+    SDL_Event event;
+    SDL_zero(event);
+    event.key.windowID = windowId();
+    event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    SDL_Delay(TapMs);
+    event.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    SDL_zero(event);
+    event.button.windowID = windowId();
+    event.button.button = SDL_BUTTON_LEFT;
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.state = SDL_PRESSED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    SDL_Delay(TapMs);
+    event.type = SDL_MOUSEBUTTONUP;
+    event.button.state = SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    SDL_Delay(SlowFrameMs);
+
+    PumpAll();
+    m_controls.BeginFrame();
+    EXPECT_TRUE(m_controls.IsKeyPressedOnce("ESCAPE"));
+    EXPECT_TRUE(m_controls.IsKeyPressedOnce("MOUSE1"));
+    SDL_Delay(SlowFrameMs);
+    m_controls.FinishFrame();
+    PumpAll();
+    m_controls.BeginFrame();
+    EXPECT_FALSE(m_controls.IsAnyKeyPressed());
+}
+
+TEST_F(WindowTest, MouseIsReadRelativeWhileNoPointerIsShown)
+{
+    platform::SetKeyboardFocusState(m_window.GetHandler(), true);
+    m_controls.ShowCursor(false);
+    m_controls.BeginFrame();
+    m_controls.FinishFrame();
+    EXPECT_TRUE(SDL_GetRelativeMouseMode())
+        << SDL_GetError() << "; focus " << platform::HasKeyboardFocus(m_window.GetHandler()) << ", cursor "
+        << SDL_ShowCursor(SDL_QUERY);
+    m_controls.ShowCursor(true);
+    m_controls.BeginFrame();
+    m_controls.FinishFrame();
+    EXPECT_FALSE(SDL_GetRelativeMouseMode());
+}
+
+TEST_F(WindowTest, APointerAtTheEdgeOfAFullScreenWindowIsPutOneStepInside)
+{
+    // The bottom-right corner, away from the other tests' windows.
+    m_window.SetMode(1280, 1024, true, 1280, 1024);
+    PumpAll();
+    platform::SetKeyboardFocusState(m_window.GetHandler(), true);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = windowId();
+    event.motion.x = width - 1;
+    event.motion.y = height - 1;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    PumpAll();
+    m_controls.BeginFrame();
+    CVector2 const position = m_controls.GetCursorPosition();
+    EXPECT_FLOAT_EQ(position.x, static_cast<float>(width - 2));
+    EXPECT_FLOAT_EQ(position.y, static_cast<float>(height - 2));
+}
+
 TEST_F(WindowTest, ClosingAndQuittingRequestExit)
 {
     ASSERT_TRUE(m_config.IsCommandExecuted("exit"));
@@ -289,6 +368,35 @@ TEST_F(WindowTest, ConfiguredRampIsClampedAndWrittenBack)
     std::size_t const first = log.find("Failed to apply the gamma ramp");
     if (first != std::string::npos) {
         EXPECT_EQ(log.find("Failed to apply the gamma ramp", first + 1), std::string::npos);
+    }
+}
+
+TEST_F(WindowTest, ConfiguredRampReachesTheDisplayOrOneWarningSaysSo)
+{
+    settings()->v_brightness = 1.2f;
+    settings()->v_contrast = 0.9f;
+    settings()->v_gamma = 1.4f;
+    m_window.SetGammaRamp();
+    m_window.SetGammaRamp();
+    std::uint16_t expected[256];
+    TestWindow::BuildGammaRamp(1.2f, 0.9f, 1.4f, expected);
+    platform::GammaRamp shown;
+    bool const readable = platform::GetGammaRamp(m_window.GetHandler(), &shown);
+    m_window.RestoreGammaRamp();
+
+    std::string const log = Log(m_messages);
+    std::size_t const warning = log.find("Failed to apply the gamma ramp");
+    if (!readable) {
+        // A display without a ramp: said once.
+        ASSERT_NE(warning, std::string::npos);
+        EXPECT_EQ(log.find("Failed to apply the gamma ramp", warning + 1), std::string::npos);
+        return;
+    }
+    EXPECT_EQ(warning, std::string::npos);
+    for (unsigned int i = 0; i < 256; ++i) {
+        EXPECT_NEAR(shown.red[i], expected[i], 512) << i;
+        EXPECT_NEAR(shown.green[i], expected[i], 512) << i;
+        EXPECT_NEAR(shown.blue[i], expected[i], 512) << i;
     }
 }
 
