@@ -46,6 +46,8 @@ private:
     void ReadInstallationData();
     bool ReadInstallPath();
 
+    // Creates the user's settings and log folders and seeds the settings from the installation.
+    void PrepareUserFolders();
     void RegisterVariables();
     void PlaceScene();
     void StartPreview();
@@ -65,6 +67,7 @@ private:
     int m_wallpaperPriority = 9;
     char m_installPath[PathLength] = {};
     bool m_debugMode = false;
+    char m_userPath[PathLength] = {};
     float m_elapsedTime = 0.0f;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
@@ -77,5 +80,9 @@ private:
     std::string m_versionString = "1.00";
     int m_versionNumber = 100;
     std::string m_dataPath;
+    // The user's folders: settings, logs and pictures.
+    std::string m_userConfigFolder;
+    std::string m_userStateFolder;
+    std::string m_installedConfigFile;
     platform::InstanceLock m_instanceLock;
 };
