@@ -20,6 +20,7 @@
 
 namespace
 {
+constexpr unsigned int UserFolderMode = 0700;
 constexpr char const* WindowSettings = "v_fullscreen 0\nv_mode 800x600x32\n";
 
 // The program's own engine configuration (a window of the dialog's size) in a private folder
@@ -36,8 +37,10 @@ std::string PrepareConfigDirectory()
         return {};
     std::string const file = pattern + "/Settings.ini";
     if (!platform::WriteFileAtomically(file, WindowSettings, std::char_traits<char>::length(WindowSettings),
-                                       nullptr))
+                                       nullptr)) {
+        platform::RemoveTree(pattern);
         return {};
+    }
     return pattern;
 }
 } // namespace
@@ -49,6 +52,7 @@ int main(int argc, char** argv)
     std::string const installPath = argc > 1 ? argv[1] : platform::GetExecutableDirectory();
     std::string const userFolder = platform::GetUserConfigFolder();
     std::string const installedData = platform::ResolvePath(installPath + "\\Data");
+    platform::MakeDirectories(userFolder, UserFolderMode);
     platform::SeedFile(installedData + "/Coralume.ini", userFolder + "/Coralume.ini");
     platform::SeedFile(installedData + "/fishes.dat", userFolder + "/fishes.dat");
     std::string const configDirectory = PrepareConfigDirectory();
@@ -95,6 +99,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Settings: %s\n", error.GetText());
         result = 1;
     }
+    if (!configDirectory.empty())
+        platform::RemoveTree(configDirectory);
     engine.Destroy();
     return result;
 }

@@ -68,9 +68,9 @@ void CConfig::SetInstalledFilePath(char const* path)
 
 void CConfig::Load()
 {
+    // Names already warned about stay so: a second load warns no more.
     Reset();
     m_pendingLines.clear();
-    m_reportedNames.clear();
     if (!m_files)
         return;
     if (!m_installedFilePath.empty() && m_installedFilePath != m_configFilePath)
