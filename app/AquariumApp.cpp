@@ -14,6 +14,8 @@
 #include "platform/Path.h"
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
+#include "platform/UserFolders.h"
+#include "render/ScreenCapture.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
 
@@ -21,11 +23,14 @@
 #include <cstdio>
 #include <set>
 #include <thread>
+#include <filesystem>
 
 namespace
 {
 constexpr char const* ProductName = "Coralume";
 constexpr char const* DataFolderName = "Data";
+constexpr char const* ConfigFileName = "Coralume.ini";
+constexpr char const* FishSelectionFileName = "fishes.dat";
 constexpr char const* DefaultVideoMode = "desktop";
 constexpr char const* WallpaperTitle = "Coralume Wallpaper";
 constexpr char const* SettingsWindowTitle = "Coralume Settings";
@@ -37,15 +42,7 @@ constexpr unsigned int WindowedWidth = 800;
 constexpr unsigned int WindowedHeight = 600;
 constexpr unsigned int StoppedPauseMilliseconds = 50;
 
-std::set<std::string> ListScreenshots(std::string const& directory)
-{
-    std::set<std::string> names;
-    for (platform::SDirectoryEntry const& entry : platform::ListDirectory(directory)) {
-        if (!entry.isDirectory)
-            names.insert(entry.name);
-    }
-    return names;
-}
+constexpr unsigned int UserFolderMode = 0700;
 } // namespace
 
 CAquariumApp::CAquariumApp() = default;
@@ -84,7 +81,8 @@ bool CAquariumApp::ReadInstallPath()
 {
     platform::Registry registry;
     registry.Load(platform::Registry::GetDefaultPath());
-    if (installation::ReadInstallPath(registry, m_installationSuffix, m_installPath))
+    if (installation::ReadInstallPath(registry, m_installationSuffix, m_installPath,
+                                      platform::GetExecutableDirectory()))
         return true;
     Report(ProductName, DataPathError);
     return false;
@@ -217,6 +215,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
         return false;
     }
     m_dataPath = std::string(m_installPath) + "\\" + DataFolderName;
+    PrepareUserFolders();
 
     SEngineSettings settings{};
     settings.applicationName = title;
@@ -225,14 +224,16 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
     settings.saveConfigOnExit = false;
     settings.configFileName = ProductName;
     settings.createLogFile = true;
-    settings.logDirectory = m_installPath;
-    settings.configDirectory = m_dataPath.c_str();
+    settings.logDirectory = m_userStateFolder.c_str();
+    settings.configDirectory = m_userConfigFolder.c_str();
+    settings.installedConfigFile = m_installedConfigFile.c_str();
     settings.packDirectory = DataFolderName;
     settings.parentWindow = parentWindow;
     settings.iconResourceId = 0;
     settings.defaultVideoMode = DefaultVideoMode;
     m_engine.Create(settings);
 
+    m_engine.GetScreenCapture()->SetCaptureDirectory(platform::GetUserPicturesFolder());
     if (runMode == RUN_WALLPAPER)
         platform::SetWindowTitle(m_engine.GetWindow()->GetHandler(), WallpaperTitle);
 
@@ -252,6 +253,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
     if (fullAquarium)
         StartAquarium();
 
+    m_engine.GetConfig()->ReportUnknownNames();
     m_elapsedTime = 0.0f;
     CMessageManager* messages = m_engine.GetMessageManager();
     messages->Write("\nLoad Time: %0.2f", loadTimer->GetTime());
@@ -274,12 +276,29 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
     config->CreateCommand("g_debug_mode", CCT_BOOL, false, true, &m_debugMode, "0");
     config->CreateCommand("g_max_fishes", CCT_INT, false, false, &m_maxFishes, "0");
+    // The user's settings folder, where the fish selection is looked for first.
+    std::snprintf(m_userPath, sizeof(m_userPath), "%s", m_userConfigFolder.c_str());
+    std::string const userPath = m_userPath;
+    config->CreateCommand("g_user_path", CCT_STRING, true, false, m_userPath, userPath.c_str());
 }
 
 void CAquariumApp::ApplyConfigOverrides()
 {
     for (std::string const& line : m_configOverrides)
         m_engine.GetConfig()->ExecuteCommand(line.c_str());
+}
+
+void CAquariumApp::PrepareUserFolders()
+{
+    m_userConfigFolder = platform::GetUserConfigFolder();
+    m_userStateFolder = platform::GetUserStateFolder();
+    platform::MakeDirectories(m_userConfigFolder, UserFolderMode);
+    platform::MakeDirectories(m_userStateFolder, UserFolderMode);
+    m_installedConfigFile = m_dataPath + "\\" + ConfigFileName;
+    std::string const installedData = platform::ResolvePath(m_dataPath);
+    platform::SeedFile(installedData + "/" + ConfigFileName, m_userConfigFolder + "/" + ConfigFileName);
+    platform::SeedFile(installedData + "/" + FishSelectionFileName,
+                       m_userConfigFolder + "/" + FishSelectionFileName);
 }
 
 void CAquariumApp::PlaceScene()
@@ -400,22 +419,19 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
 void CAquariumApp::TakeFinalScreenshot(std::string const& directory)
 {
     CConfig* config = m_engine.GetConfig();
-    if (m_engine.GetScreenCapture()->IsFree() || !config->IsCommandExecuted("sc_take_screenshot"))
+    CScreenCapture* capture = m_engine.GetScreenCapture();
+    if (capture->IsFree() || !config->IsCommandExecuted("sc_take_screenshot"))
         return;
-    char captures[PathLength + 32];
-    std::snprintf(captures, sizeof(captures), "%s\\ScreenCaptures", m_installPath);
-    std::string const capturesFolder = platform::ResolvePath(captures);
-    std::set<std::string> const before = ListScreenshots(capturesFolder);
+    // Straight into the folder asked for; it is created when missing.
+    std::error_code ignored;
+    capture->SetCaptureDirectory(std::filesystem::absolute(directory, ignored).string());
     config->SetCommandExecution("sc_take_screenshot", false);
     Frame();
-    platform::MakeDirectory(directory);
-    for (std::string const& name : ListScreenshots(capturesFolder)) {
-        if (before.count(name))
-            continue;
-        std::string const target = directory + "/" + name;
-        if (platform::CopyFile(capturesFolder + "/" + name, target))
-            std::printf("Screenshot: %s\n", target.c_str());
-    }
+    std::string const name = capture->GetScreenshotFileName();
+    if (!name.empty() && platform::PathExists(name))
+        std::printf("Screenshot: %s\n", name.c_str());
+    else
+        std::fprintf(stderr, "coralume: no screenshot could be written to %s\n", directory.c_str());
 }
 
 void CAquariumApp::Shutdown()

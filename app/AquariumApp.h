@@ -50,6 +50,8 @@ private:
     void ReadInstallationData();
     bool ReadInstallPath();
 
+    // Creates the user's settings and log folders and seeds the settings from the installation.
+    void PrepareUserFolders();
     void RegisterVariables();
     void PlaceScene();
     void StartPreview();
@@ -70,6 +72,7 @@ private:
     char m_installPath[PathLength] = {};
     bool m_debugMode = false;
     int m_maxFishes = 0; // "g_max_fishes": at most this many fish this run; 0: all selected
+    char m_userPath[PathLength] = {};
     float m_elapsedTime = 0.0f;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
@@ -82,6 +85,10 @@ private:
     std::string m_versionString = "1.00";
     int m_versionNumber = 100;
     std::string m_dataPath;
+    // The user's folders: settings, logs and pictures.
+    std::string m_userConfigFolder;
+    std::string m_userStateFolder;
+    std::string m_installedConfigFile;
     platform::InstanceLock m_instanceLock;
     bool m_dialogsAllowed = true;
     std::vector<std::string> m_configOverrides; // "name value" lines from the command line

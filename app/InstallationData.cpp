@@ -1,6 +1,7 @@
 #include "InstallationData.h"
 
 #include "core/FileManager.h"
+#include "platform/Path.h"
 #include "platform/Registry.h"
 
 #include <cstdio>
@@ -42,12 +43,18 @@ std::string ReadSuffix(std::string const& suffixFilePath)
     return suffix.empty() ? "0" : suffix;
 }
 
-bool ReadInstallPath(platform::Registry const& registry, std::string const& suffix, char* path)
+bool ReadInstallPath(platform::Registry const& registry, std::string const& suffix, char* path,
+                     std::string const& baseFolder)
 {
     platform::RegistryValue const* value = registry.FindValue(InstallationKeyBase + suffix, "InstallPath");
-    if (!value || value->type != platform::RegistryValueType::String || value->text.size() + 1 > PathLength)
+    if (!value || value->type != platform::RegistryValueType::String)
         return false;
-    std::memcpy(path, value->text.c_str(), value->text.size() + 1);
+    std::string text = value->text;
+    if (!baseFolder.empty() && !text.empty() && !platform::IsAbsolutePath(text.c_str()))
+        text = text == "." ? baseFolder : baseFolder + "/" + text;
+    if (text.size() + 1 > PathLength)
+        return false;
+    std::memcpy(path, text.c_str(), text.size() + 1);
     return true;
 }
 

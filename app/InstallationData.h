@@ -22,9 +22,12 @@ std::string GetSuffixFilePath(std::string const& programPath);
 // the file is missing or empty.
 std::string ReadSuffix(std::string const& suffixFilePath);
 
-// "InstallPath" of the installation key into `path` (PathLength characters). False when the
-// key or the value is missing, is not text, or does not fit with its terminating zero.
-bool ReadInstallPath(platform::Registry const& registry, std::string const& suffix, char* path);
+// "InstallPath" of the installation key into `path` (PathLength characters). A relative value
+// (an installed registry holds ".") is taken relative to `baseFolder` when one is given, so a
+// moved installation still finds itself. False when the key or the value is missing, is not
+// text, or does not fit with its terminating zero.
+bool ReadInstallPath(platform::Registry const& registry, std::string const& suffix, char* path,
+                     std::string const& baseFolder = {});
 
 // "Version" when it is a string value, else "100" (at most 4095 characters).
 std::string ReadVersionText(platform::Registry const& registry);

@@ -2,6 +2,7 @@
 #include "AquariumApp.h"
 #include "CommandLine.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +22,9 @@ int main(int argc, char** argv)
     }
     if (!options.display.empty())
         setenv("DISPLAY", options.display.c_str(), 1);
+    // A write beyond the file size limit fails with an error that is reported, instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     CAquariumApp application;
     return application.Run(options);
 }

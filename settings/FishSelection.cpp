@@ -51,7 +51,7 @@ SFishSelection SFishSelection::Read(std::string const& path, std::size_t packsCo
     return selection;
 }
 
-bool SFishSelection::Write(std::string const& path) const
+bool SFishSelection::Write(std::string const& path, std::string* error) const
 {
     std::vector<std::uint8_t> bytes;
     for (SSlot const& slot : slots) {
@@ -62,9 +62,7 @@ bool SFishSelection::Write(std::string const& path) const
     PutInt32(bytes, static_cast<std::int32_t>(packsEnabled.size()));
     for (std::uint8_t enabled : packsEnabled)
         bytes.push_back(enabled ? 1 : 0);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<char const*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    return platform::WriteFileAtomically(path, bytes.data(), bytes.size(), error);
 }
 
 std::vector<SFishPack> FindFishPacks(std::string const& packsFolder)

@@ -34,7 +34,9 @@ struct SFishSelection
     // A missing or short file gives random slots; enabled bytes written for another number of
     // packs, or all off, enable every pack, as the fish plug-in reads them.
     static SFishSelection Read(std::string const& path, std::size_t packsCount);
-    bool Write(std::string const& path) const;
+    // Writes through a temporary file in the same folder; on failure the file stays as it was
+    // and `error` (when given) says why.
+    bool Write(std::string const& path, std::string* error = nullptr) const;
 };
 
 // The packs in the order the fish plug-in numbers them (file names in ascending order).

@@ -23,6 +23,13 @@ constexpr char const* OverSound = "Menu\\button_over.wav";
 constexpr char const* PressSound = "Menu\\button_press.wav";
 constexpr char const* CheckSound = "Menu\\check_box.wav";
 
+constexpr float ErrorLineY = 60.0f;
+
+CColor ErrorColour()
+{
+    return CColor(CVector4(1.0f, 0.45f, 0.4f, 1.0f));
+}
+
 CColor TextColour()
 {
     return CColor(CVector4(0.92f, 0.97f, 1.0f, 1.0f));
@@ -35,6 +42,11 @@ SSettingsPaths SSettingsPaths::ForInstallation(std::string const& installPath)
             installPath + "/Data/FishPacks"};
 }
 
+SSettingsPaths SSettingsPaths::ForUser(std::string const& installPath, std::string const& userFolder)
+{
+    return {userFolder + "/Coralume.ini", userFolder + "/fishes.dat", installPath + "/Data/FishPacks"};
+}
+
 void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettingsPaths const& paths)
 {
     Destroy();
@@ -43,6 +55,7 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     m_look = look;
     m_paths = paths;
     m_finished = m_saved = m_saveFailed = false;
+    m_saveError.clear();
     m_file.Load(paths.configFile);
     m_fishPacks = FindFishPacks(paths.fishPacksFolder);
     SSavedSettings const settings = SSavedSettings::Read(m_file);
@@ -223,11 +236,14 @@ SFishSelection CSettingsDialog::GetFishSelection() const
     return selection;
 }
 
-bool CSettingsDialog::Save()
+bool CSettingsDialog::Save(std::string* error)
 {
     GetSettings().Write(&m_file);
-    bool const configSaved = m_file.Save(m_paths.configFile);
-    bool const selectionSaved = GetFishSelection().Write(m_paths.fishSelectionFile);
+    std::string configError, selectionError;
+    bool const configSaved = m_file.Save(m_paths.configFile, &configError);
+    bool const selectionSaved = GetFishSelection().Write(m_paths.fishSelectionFile, &selectionError);
+    if (error)
+        *error = !configSaved ? configError : selectionError;
     return configSaved && selectionSaved;
 }
 
@@ -238,12 +254,19 @@ void CSettingsDialog::Refresh()
     for (SLabel const& label : m_labels)
         m_gui->Print(m_look.fontId, m_panel, CVector2(label.x, label.y), TextColour(), "%s",
                      label.text.c_str());
+    if (!m_saveError.empty())
+        m_gui->Print(m_look.fontId, m_panel, CVector2(LeftColumn, ErrorLineY), ErrorColour(), "Not saved: %s",
+                     m_saveError.c_str());
     if (m_finished)
         return;
     if (m_gui->GetButton(m_saveButton)->IsPressed()) {
-        m_saved = Save();
+        m_saved = Save(&m_saveError);
         m_saveFailed = !m_saved;
-        m_finished = true;
+        if (m_saved)
+            m_saveError.clear();
+        else if (m_engine)
+            m_engine->GetMessageManager()->WriteError("Settings not saved: %s", m_saveError.c_str());
+        m_finished = m_saved;
     } else if (m_gui->GetButton(m_cancelButton)->IsPressed()) {
         m_finished = true;
     }

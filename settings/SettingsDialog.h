@@ -33,6 +33,8 @@ struct SSettingsPaths
     std::string fishPacksFolder;   // "<install>/Data/FishPacks"
 
     static SSettingsPaths ForInstallation(std::string const& installPath);
+    // The user's files in `userFolder`, the packs of the installation.
+    static SSettingsPaths ForUser(std::string const& installPath, std::string const& userFolder);
 };
 
 // The Settings window: check boxes, combo boxes and sliders for the saved variables, one combo
@@ -59,16 +61,20 @@ public:
 
     // After the GUI's refresh of the frame: prints the labels and acts on Save and Cancel.
     void Refresh();
-    // True once Save or Cancel was clicked.
+    // True once Save succeeded or Cancel was clicked; a failed Save keeps the dialog open
+    // with the reason on screen.
     bool IsFinished() const { return m_finished; }
     bool WasSaved() const { return m_saved; }
     // True when Save was clicked but a file could not be written.
     bool HasSaveFailed() const { return m_saveFailed; }
+    // Why the last Save failed, as the dialog shows it; empty after a successful one.
+    std::string const& GetSaveError() const { return m_saveError; }
 
     // The widgets' values, and writing them to both files.
     SSavedSettings GetSettings() const;
     SFishSelection GetFishSelection() const;
-    bool Save();
+    // Both files, each replaced whole or left as it was. False with `error` set on failure.
+    bool Save(std::string* error = nullptr);
 
     // Every widget, for whoever drives the GUI by hand.
     std::vector<unsigned int> const& GetWidgetIds() const { return m_widgets; }
@@ -121,4 +127,5 @@ private:
     bool m_finished = false;
     bool m_saved = false;
     bool m_saveFailed = false;
+    std::string m_saveError;
 };

@@ -6,8 +6,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "core/ConfigLine.h"
+#include "platform/FileSystem.h"
+
 namespace
 {
+std::string const ByteOrderMark = "\xEF\xBB\xBF";
+
 std::string Lower(std::string text)
 {
     for (char& c : text)
@@ -15,23 +20,13 @@ std::string Lower(std::string text)
     return text;
 }
 
-// Name and value of a line, the value cut at a "//" comment and trimmed.
+// Name and value of a line as the engine reads them: cut at a "//" comment, the name folded
+// to lower case, the value its first token.
 void SplitLine(std::string const& line, std::string* name, std::string* value)
 {
-    std::string text = line.substr(0, line.find("//"));
-    std::size_t const start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) {
-        name->clear();
-        value->clear();
-        return;
-    }
-    std::size_t const nameEnd = text.find_first_of(" \t", start);
-    *name = Lower(text.substr(start, nameEnd == std::string::npos ? std::string::npos : nameEnd - start));
-    std::size_t const valueStart =
-        nameEnd == std::string::npos ? std::string::npos : text.find_first_not_of(" \t", nameEnd);
-    *value = valueStart == std::string::npos ? "" : text.substr(valueStart);
-    while (!value->empty() && std::isspace(static_cast<unsigned char>(value->back())))
-        value->pop_back();
+    SConfigLine const parsed = SConfigLine::Parse(line.substr(0, line.find("//")).c_str());
+    *name = parsed.name;
+    *value = parsed.value;
 }
 
 std::string FormatFloat(float value)
@@ -50,6 +45,8 @@ bool CSettingsFile::Load(std::string const& path)
         return false;
     std::string line;
     while (std::getline(in, line)) {
+        if (m_lines.empty() && line.compare(0, ByteOrderMark.size(), ByteOrderMark) == 0)
+            line.erase(0, ByteOrderMark.size());
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         m_lines.push_back(line);
@@ -57,19 +54,20 @@ bool CSettingsFile::Load(std::string const& path)
     return true;
 }
 
-bool CSettingsFile::Save(std::string const& path) const
+bool CSettingsFile::Save(std::string const& path, std::string* error) const
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string text;
     for (std::string const& line : m_lines)
-        out << line << '\n';
-    return static_cast<bool>(out);
+        text += line + '\n';
+    return platform::WriteFileAtomically(path, text.data(), text.size(), error);
 }
 
 int CSettingsFile::FindLine(std::string const& name) const
 {
     std::string const wanted = Lower(name);
     std::string lineName, value;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+    // The engine applies every line in turn, so the last one of a name is in effect.
+    for (std::size_t i = m_lines.size(); i-- > 0;) {
         SplitLine(m_lines[i], &lineName, &value);
         if (lineName == wanted)
             return static_cast<int>(i);

@@ -8,13 +8,17 @@
 class CSettingsFile
 {
 public:
-    // False when the file cannot be read; the file is then empty.
+    // False when the file cannot be read; the file is then empty. A UTF-8 byte-order mark is
+    // skipped.
     bool Load(std::string const& path);
-    bool Save(std::string const& path) const;
+    // Writes through a temporary file in the same folder; on failure the file stays as it was
+    // and `error` (when given) says why.
+    bool Save(std::string const& path, std::string* error = nullptr) const;
 
-    // The value of the first line for `name` (without a "//" comment); `fallback` when none.
+    // The value of the last line for `name`, the one the engine uses (without a "//" comment);
+    // `fallback` when none.
     std::string GetValue(std::string const& name, std::string const& fallback) const;
-    // Replaces the value of the first line for `name`, or appends a line.
+    // Replaces the value of the last line for `name`, or appends a line.
     void SetValue(std::string const& name, std::string const& value);
 
     std::vector<std::string> const& GetLines() const { return m_lines; }

@@ -1,10 +1,11 @@
 // The Settings program: edits the aquarium's saved variables and fish selection with the
 // engine's own widgets. The launcher passes the installation folder as its argument; without
 // one, the folder the program lies in is the installation.
+#include <csignal>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 #include "SettingsDialog.h"
 #include "SettingsLook.h"
@@ -13,24 +14,47 @@
 #include "gui/GUIManager.h"
 #include "model/ModelManager.h"
 #include "platform/EventPump.h"
+#include "platform/FileSystem.h"
 #include "platform/Path.h"
+#include "platform/UserFolders.h"
 
 namespace
 {
-// The program's own engine configuration: a window of the dialog's size.
+constexpr unsigned int UserFolderMode = 0700;
+constexpr char const* WindowSettings = "v_fullscreen 0\nv_mode 800x600x32\n";
+
+// The program's own engine configuration (a window of the dialog's size) in a private folder
+// made for this run: under $XDG_RUNTIME_DIR, else $TMPDIR or /tmp, always with a unique name.
 std::string PrepareConfigDirectory()
 {
-    std::filesystem::path directory = std::filesystem::temp_directory_path() / "coralume-settings";
-    std::error_code ignored;
-    std::filesystem::create_directories(directory, ignored);
-    std::ofstream(directory / "Settings.ini") << "v_fullscreen 0\nv_mode 800x600x32\n";
-    return directory.string();
+    char const* runtime = std::getenv("XDG_RUNTIME_DIR");
+    char const* temporary = std::getenv("TMPDIR");
+    std::string base = runtime && runtime[0] == '/'       ? runtime
+                       : temporary && temporary[0] == '/' ? temporary
+                                                          : "/tmp";
+    std::string pattern = base + "/coralume-settings-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    std::string const file = pattern + "/Settings.ini";
+    if (!platform::WriteFileAtomically(file, WindowSettings, std::char_traits<char>::length(WindowSettings),
+                                       nullptr)) {
+        platform::RemoveTree(pattern);
+        return {};
+    }
+    return pattern;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // A write beyond the file size limit fails with an error the dialog reports.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string const installPath = argc > 1 ? argv[1] : platform::GetExecutableDirectory();
+    std::string const userFolder = platform::GetUserConfigFolder();
+    std::string const installedData = platform::ResolvePath(installPath + "\\Data");
+    platform::MakeDirectories(userFolder, UserFolderMode);
+    platform::SeedFile(installedData + "/Coralume.ini", userFolder + "/Coralume.ini");
+    platform::SeedFile(installedData + "/fishes.dat", userFolder + "/fishes.dat");
     std::string const configDirectory = PrepareConfigDirectory();
     SEngineSettings settings{};
     settings.applicationName = "Coralume Settings";
@@ -40,7 +64,7 @@ int main(int argc, char** argv)
     settings.configFileName = "Settings";
     settings.createLogFile = false;
     settings.logDirectory = configDirectory.c_str();
-    settings.configDirectory = configDirectory.c_str();
+    settings.configDirectory = configDirectory.empty() ? nullptr : configDirectory.c_str();
     settings.packDirectory = "Data";
     settings.parentWindow = nullptr;
     settings.iconResourceId = 0;
@@ -50,11 +74,14 @@ int main(int argc, char** argv)
     int result = 0;
     try {
         engine.Create(settings);
+        // Read once at creation; the private folder goes at once.
+        if (!configDirectory.empty())
+            platform::RemoveTree(configDirectory);
         engine.GetGUIManager()->SetScreenSize(CSettingsDialog::Width, CSettingsDialog::Height);
         engine.GetModelManager()->SetClearColor(CVector4(0.04f, 0.17f, 0.28f, 1.0f));
         CSettingsDialog dialog;
         dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
-                      SSettingsPaths::ForInstallation(installPath));
+                      SSettingsPaths::ForUser(installPath, userFolder));
         while (!engine.IsExit() && !dialog.IsFinished()) {
             if (platform::PumpOneEvent())
                 continue;
@@ -63,7 +90,8 @@ int main(int argc, char** argv)
             engine.FinishFrame();
         }
         if (dialog.HasSaveFailed()) {
-            std::fprintf(stderr, "Settings: the settings could not be saved in %s\n", installPath.c_str());
+            std::fprintf(stderr, "Settings: the settings could not be saved in %s: %s\n", userFolder.c_str(),
+                         dialog.GetSaveError().c_str());
             result = 1;
         }
         dialog.Destroy();
@@ -71,6 +99,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Settings: %s\n", error.GetText());
         result = 1;
     }
+    if (!configDirectory.empty())
+        platform::RemoveTree(configDirectory);
     engine.Destroy();
     return result;
 }

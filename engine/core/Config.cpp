@@ -171,6 +171,8 @@ void CConfig::Destroy()
         return;
     m_commands.clear();
     m_pendingLines.clear();
+    m_reportedNames.clear();
+    m_installedFilePath.clear();
     m_free = true;
 }
 
@@ -193,9 +195,9 @@ void CConfig::CreateCommand(char const* name, EConfigCommandType const& type, bo
 
     auto const pending = m_pendingLines.find(lowerName);
     if (pending != m_pendingLines.end()) {
-        std::string const line = pending->second;
+        SFileLine const line = pending->second;
         m_pendingLines.erase(pending);
-        ExecuteCommand(line.c_str());
+        ApplyFileLine(line);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -114,8 +115,18 @@ public:
     // Defaults for every entry that is not read-only; every command ends up executed.
     void Reset();
 
+    // Load reads this file first (the installed defaults) and the configuration file over it;
+    // a line of the later file wins. Empty: only the configuration file.
+    void SetInstalledFilePath(char const* path);
+    // Reads the files; the log names each file read and warns, with the line number, once per
+    // name about a value its variable cannot use.
     void Load();
-    void Save();
+    // Writes the configuration file through a temporary file; a failure is logged as an error
+    // and the file stays as it was. False on failure.
+    bool Save();
+    // Warns once for every name the files gave that nothing registered (call when all parts
+    // have registered their variables).
+    void ReportUnknownNames();
     // Once per frame: carries out a requested "reset_config".
     void Refresh();
 
@@ -131,7 +142,17 @@ public:
                                      unsigned long* bitsPerPixel);
 
 private:
+    // A line of a configuration file and where it came from.
+    struct SFileLine
+    {
+        std::string text;
+        std::string file;
+        int number = 0;
+    };
+
     void RegisterBuiltInEntries(char const* defaultVideoMode);
+    bool LoadFile(std::string const& path);
+    SConfigCommandExecutionResult ApplyFileLine(SFileLine const& line);
     SConfigCommand* FindCommand(char const* name);
     SConfigCommand const* FindCommand(char const* name) const;
 
@@ -142,7 +163,11 @@ private:
     char m_configFilePath[SConfigCommand::TextLength] = {};
     // Transparent ordering: lookups by a C string do not build a std::string each time.
     std::map<std::string, SConfigCommand, std::less<>> m_commands;
-    std::map<std::string, std::string, std::less<>> m_pendingLines;
+    std::string m_installedFilePath;
+    // Lines whose name was not registered yet; a later line of the same name replaces it.
+    std::map<std::string, SFileLine, std::less<>> m_pendingLines;
+    // Names already warned about, so each is reported once.
+    std::set<std::string, std::less<>> m_reportedNames;
     SMainSettings m_mainSettings;
     mutable char m_valueText[SConfigCommand::TextLength] = {};
 };

@@ -26,6 +26,7 @@ void CEngine::Create(SEngineSettings const& settings)
     m_timers.Create();
     m_config.Create(&m_messages, &m_memory, &m_files, m_settings.configDirectory, m_settings.configFileName,
                     m_settings.defaultVideoMode);
+    m_config.SetInstalledFilePath(m_settings.installedConfigFile);
     m_config.Load();
 
     unsigned long width = 0;

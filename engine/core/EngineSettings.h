@@ -17,4 +17,7 @@ struct SEngineSettings
     HWND parentWindow;
     unsigned int iconResourceId;
     char const* defaultVideoMode;
+    // Read before the configuration file, which overrides it line by line: the installed
+    // defaults when the configuration file is the user's own. Null: none.
+    char const* installedConfigFile = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/MemoryManager.h"
+#include "core/MessageManager.h"
 #include "math/Vector.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <limits>
 
 namespace
@@ -29,7 +31,17 @@ void Complement(unsigned char* bytes, unsigned int count)
 
 CFile::~CFile()
 {
-    Close();
+    if (m_output && std::uncaught_exceptions() > m_exceptionsAtOpen) {
+        m_output->Abandon();
+        m_output.reset();
+        m_stream = nullptr;
+    }
+    try {
+        Close();
+    } catch (CFileError const& error) {
+        if (m_messageManager)
+            m_messageManager->WriteError("%s", error.GetText());
+    }
 }
 
 unsigned char* CFile::AllocateBuffer(unsigned int size)
@@ -68,9 +80,13 @@ void CFile::Open(CMessageManager* messageManager, CMemoryManager* memoryManager,
 
     if (mode & (FILE_WRITE_TEXT | FILE_WRITE_BINARY)) {
         // Line breaks are kept as they are: the text reader accepts both conventions.
-        m_stream = std::fopen(platform::ResolvePath(fullPath).c_str(), (mode & FILE_WRITE_TEXT) ? "w" : "wb");
-        if (!m_stream)
+        m_output = std::make_unique<platform::AtomicFile>();
+        if (!m_output->Open(platform::ResolvePath(fullPath), nullptr)) {
+            m_output.reset();
             throw CFileError("Failed to open %s file", m_name);
+        }
+        m_stream = m_output->GetStream();
+        m_exceptionsAtOpen = std::uncaught_exceptions();
     } else if (fromMemory) {
         if (!data && size > 0)
             throw CFileError("Failed to open %s file", m_name);
@@ -117,12 +133,19 @@ void CFile::Close()
     if (!m_opened)
         return;
     ReleaseBuffer();
-    if (m_stream)
+    bool committed = true;
+    if (m_output) {
+        committed = m_output->Commit(nullptr);
+        m_output.reset();
+    } else if (m_stream) {
         std::fclose(m_stream);
+    }
     m_stream = nullptr;
     m_size = 0;
     m_position = 0;
     m_opened = false;
+    if (!committed)
+        throw CFileError("Failed to write \"%s\" file", m_name);
 }
 
 void CFile::SetOpen(bool const& opened)

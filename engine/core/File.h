@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+
+#include "platform/FileSystem.h"
 
 class CMessageManager;
 class CMemoryManager;
@@ -29,7 +32,8 @@ enum EFileSeekOrigin : int
 
 // A file read from disk or from a memory copy, or written to disk. Disk files of at
 // most 8 MiB (or any size with FILE_IN_MEMORY) are read into memory whole at opening.
-// Reads and writes that cannot be completed throw CFileError.
+// Reads and writes that cannot be completed throw CFileError. A file opened for writing is
+// written under a temporary name and replaces its target only when it is closed complete.
 class CFile
 {
 public:
@@ -47,6 +51,9 @@ public:
     void Open(CMessageManager* messageManager, CMemoryManager* memoryManager, char const* name,
               unsigned int const& mode, bool const& fromMemory = false, unsigned int const& size = 0,
               unsigned char const* data = nullptr);
+    // A written file replaces its target here; when that fails the target stays as it was and
+    // CFileError is thrown. The destructor closes too, but drops a written file while an
+    // exception is unwinding.
     void Close();
     bool IsOpened() const { return m_opened; }
 
@@ -104,4 +111,6 @@ private:
     unsigned int m_size = 0;
     unsigned int m_position = 0;
     unsigned char* m_buffer = nullptr;
+    std::unique_ptr<platform::AtomicFile> m_output;
+    int m_exceptionsAtOpen = 0;
 };

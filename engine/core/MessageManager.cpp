@@ -6,6 +6,9 @@
 #include "platform/MessageBox.h"
 #include "platform/Path.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +50,30 @@ std::string CurrentTimeText()
     return buffer;
 }
 
+constexpr char const* LogExtension = ".html";
+constexpr mode_t LogFileMode = 0644;
+
+// The log of the run before becomes "<name>.1.html", that one "<name>.2.html", and so on;
+// the oldest of LogRunsKept runs is dropped. The new log is created afresh: a file or link
+// someone put in its place is never written through.
+std::FILE* OpenFreshLog(std::string const& path, int runsKept)
+{
+    std::string const stem = path.substr(0, path.size() - std::strlen(LogExtension));
+    auto const older = [&](int run) {
+        return run == 0 ? path : stem + "." + std::to_string(run) + LogExtension;
+    };
+    for (int run = runsKept - 1; run >= 1; --run)
+        ::rename(older(run - 1).c_str(), older(run).c_str());
+    int const descriptor =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, LogFileMode);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* file = ::fdopen(descriptor, "w");
+    if (!file)
+        ::close(descriptor);
+    return file;
+}
+
 constexpr int PaletteBlack = 0;
 constexpr int PaletteLime = 3;
 constexpr int PaletteGray = 4;
@@ -82,7 +109,7 @@ void CMessageManager::Create(char const* applicationName, bool const& createLogF
         else
             path = executableDirectory + "\\" + name + ".html";
         std::snprintf(m_logFilePath, sizeof(m_logFilePath), "%s", path.c_str());
-        m_logFile = std::fopen(platform::ResolvePath(m_logFilePath).c_str(), "wt");
+        m_logFile = OpenFreshLog(platform::ResolvePath(m_logFilePath), LogRunsKept);
         if (m_logFile)
             WriteLogHeader();
         else
@@ -212,7 +239,7 @@ void CMessageManager::AddMessage(EMessageType const& type, char const* text)
         bool const white = std::strcmp(colour, PaletteText(PaletteWhite)) == 0;
         if (!white)
             WriteToLogFile("<FONT color=\"%s\">", colour);
-        WriteToLogFile("%s", text);
+        WriteEscapedToLogFile(text);
         if (!white)
             WriteToLogFile("</FONT>");
     }
@@ -247,6 +274,38 @@ void CMessageManager::WriteToLogFile(char const* format, ...)
             std::fputs("<BR>", m_logFile);
         else
             std::fputc(*c, m_logFile);
+    }
+    std::fflush(m_logFile);
+}
+
+void CMessageManager::WriteEscapedToLogFile(char const* text)
+{
+    if (!m_logFile)
+        return;
+    for (char const* c = text; *c; ++c) {
+        switch (*c) {
+        case '\n':
+            std::fputs("<BR>", m_logFile);
+            break;
+        case '<':
+            std::fputs("&lt;", m_logFile);
+            break;
+        case '>':
+            std::fputs("&gt;", m_logFile);
+            break;
+        case '&':
+            std::fputs("&amp;", m_logFile);
+            break;
+        case '"':
+            std::fputs("&quot;", m_logFile);
+            break;
+        case '\\':
+            // Paths in the log use the native separator.
+            std::fputc('/', m_logFile);
+            break;
+        default:
+            std::fputc(*c, m_logFile);
+        }
     }
     std::fflush(m_logFile);
 }

@@ -50,6 +50,9 @@ public:
         return m_messageTexts + index * MessageLength;
     }
 
+    // Runs whose logs are kept: "<name>.html" is the newest, "<name>.1.html" the one before.
+    static constexpr int LogRunsKept = 5;
+
     // Path of the open log file ("" when none).
     char const* GetLogFilePath() const { return m_logFilePath; }
 
@@ -74,6 +77,9 @@ private:
                       va_list args);
     void WriteLogHeader();
     void WriteLogFooter();
+    // A message's text: line breaks as "<BR>", HTML's special characters escaped and
+    // backslashes written as "/".
+    void WriteEscapedToLogFile(char const* text);
 
     bool m_free = true;
     char m_applicationName[256] = {};

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <ftw.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -218,6 +219,172 @@ bool CopyFile(std::string const& from, std::string const& to)
     ok = ok && !std::ferror(in);
     std::fclose(in);
     return std::fclose(out) == 0 && ok;
+}
+
+bool MakeDirectories(std::string const& path, unsigned int mode)
+{
+    if (path.empty() || IsDirectory(path))
+        return !path.empty();
+    std::size_t const slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(path.substr(0, slash), mode))
+        return false;
+    if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0)
+        return true;
+    return IsDirectory(path);
+}
+
+namespace
+{
+constexpr mode_t NewFileMode = 0644;
+constexpr mode_t PermissionBits = 07777;
+
+std::string SystemError(char const* what, std::string const& path)
+{
+    return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+std::string FolderOf(std::string const& path)
+{
+    std::size_t const slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The rename is durable only once the folder's entry reached the disk; file systems that
+// cannot sync a folder still keep the old or the new file.
+void SyncFolder(std::string const& folder)
+{
+    int const descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+}
+} // namespace
+
+AtomicFile::~AtomicFile()
+{
+    Abandon();
+}
+
+bool AtomicFile::Open(std::string const& target, std::string* error)
+{
+    Abandon();
+    std::size_t const slash = target.find_last_of('/');
+    std::string const name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty()) {
+        if (error)
+            *error = "No file name in " + target;
+        return false;
+    }
+    std::string pattern = FolderOf(target) + "/." + name + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back(0);
+    // O_EXCL with a random name: nothing planted in the folder is ever opened.
+    int const descriptor = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (descriptor < 0) {
+        if (error)
+            *error = SystemError("Cannot create a temporary file for", target);
+        return false;
+    }
+    struct stat existing;
+    mode_t mode = NewFileMode;
+    if (::lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        mode = existing.st_mode & PermissionBits;
+    ::fchmod(descriptor, mode);
+    m_stream = ::fdopen(descriptor, "wb");
+    if (!m_stream) {
+        ::close(descriptor);
+        ::unlink(buffer.data());
+        if (error)
+            *error = SystemError("Cannot write", target);
+        return false;
+    }
+    m_target = target;
+    m_temporary = buffer.data();
+    return true;
+}
+
+bool AtomicFile::Commit(std::string* error)
+{
+    if (!m_stream) {
+        if (error)
+            *error = "No file is open for " + m_target;
+        return false;
+    }
+    std::string failure;
+    bool const written = !std::ferror(m_stream);
+    if (!written) {
+        failure = "Failed to write " + m_target;
+    } else if (std::fflush(m_stream) != 0) {
+        failure = SystemError("Failed to write", m_target);
+    } else if (::fsync(::fileno(m_stream)) != 0) {
+        failure = SystemError("Failed to sync", m_target);
+    }
+    std::FILE* stream = m_stream;
+    m_stream = nullptr;
+    if (std::fclose(stream) != 0 && failure.empty())
+        failure = SystemError("Failed to close", m_target);
+    if (failure.empty() && ::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        failure = SystemError("Failed to replace", m_target);
+    if (!failure.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+        if (error)
+            *error = failure;
+        return false;
+    }
+    m_temporary.clear();
+    SyncFolder(FolderOf(m_target));
+    return true;
+}
+
+void AtomicFile::Abandon()
+{
+    if (m_stream) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
+bool WriteFileAtomically(std::string const& path, void const* data, std::size_t size, std::string* error)
+{
+    AtomicFile file;
+    if (!file.Open(path, error))
+        return false;
+    if (size > 0 && std::fwrite(data, 1, size, file.GetStream()) != size) {
+        if (error)
+            *error = SystemError("Failed to write", path);
+        file.Abandon();
+        return false;
+    }
+    return file.Commit(error);
+}
+
+bool SeedFile(std::string const& source, std::string const& target)
+{
+    constexpr unsigned int PrivateFolderMode = 0700;
+    if (PathExists(target))
+        return true;
+    std::FILE* in = std::fopen(source.c_str(), "rb");
+    if (!in)
+        return false;
+    std::string bytes;
+    char chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof(chunk), in)) > 0)
+        bytes.append(chunk, got);
+    bool const read = !std::ferror(in);
+    std::fclose(in);
+    std::size_t const slash = target.find_last_of('/');
+    if (slash != std::string::npos && slash > 0)
+        MakeDirectories(target.substr(0, slash), PrivateFolderMode);
+    return read && WriteFileAtomically(target, bytes.data(), bytes.size(), nullptr);
 }
 
 bool ShowFileDialog(EFileDialogKind kind, char const* title, char const* filter, char* file,

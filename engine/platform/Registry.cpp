@@ -104,19 +104,17 @@ bool Registry::Save(std::string const& path) const
 {
     if (!MakeParentDirectories(path))
         return false;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
+    std::string text;
     for (Key const& key : m_keys) {
-        file << '[' << key.path << "]\n";
+        text += '[' + key.path + "]\n";
         for (auto const& [name, value] : key.values) {
             if (value.type == RegistryValueType::Number)
-                file << name << '=' << NumberPrefix << value.number << '\n';
+                text += name + '=' + NumberPrefix + std::to_string(value.number) + '\n';
             else
-                file << name << '=' << value.text << '\n';
+                text += name + '=' + value.text + '\n';
         }
     }
-    return static_cast<bool>(file);
+    return WriteFileAtomically(path, text.data(), text.size(), nullptr);
 }
 
 bool Registry::HasKey(std::string const& key) const

@@ -31,7 +31,8 @@ public:
 
     // False when the file cannot be read; the registry is then empty.
     bool Load(std::string const& path);
-    // Writes every key, creating the file's directory when needed.
+    // Writes every key through a temporary file, creating the file's directory when needed;
+    // on failure the file stays as it was.
     bool Save(std::string const& path) const;
 
     bool HasKey(std::string const& key) const;

@@ -59,9 +59,9 @@ bool CAviWriter::Open(char const* path, unsigned int width, unsigned int height,
     Close();
     if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF || framesPerSecond == 0)
         return false;
-    m_file = std::fopen(path, "wb");
-    if (!m_file)
+    if (!m_output.Open(path, nullptr))
         return false;
+    m_file = m_output.GetStream();
     m_failed = false;
     m_width = width;
     m_height = height;
@@ -208,8 +208,11 @@ bool CAviWriter::Close()
 {
     if (!m_file)
         return false;
-    bool const finished = Finish();
-    bool const closed = std::fclose(m_file) == 0;
+    bool const finished = Finish() && !m_failed;
     m_file = nullptr;
-    return finished && closed && !m_failed;
+    if (!finished) {
+        m_output.Abandon();
+        return false;
+    }
+    return m_output.Commit(nullptr);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 // How the frames of a recording are stored.
 enum EAviCodec : int
 {
@@ -25,7 +27,8 @@ public:
     CAviWriter(CAviWriter const&) = delete;
     CAviWriter& operator=(CAviWriter const&) = delete;
 
-    // `path` is a native path. False when the file cannot be created.
+    // `path` is a native path. The file is written under a temporary name and takes its own
+    // name when it is closed complete. False when it cannot be created.
     bool Open(char const* path, unsigned int width, unsigned int height, unsigned int framesPerSecond,
               EAviCodec codec);
     // One frame of stored data: the bitmap bytes or a JPEG picture. False on a write failure.
@@ -51,6 +54,7 @@ private:
     void WriteHeaders();
     bool Finish();
 
+    platform::AtomicFile m_output;
     std::FILE* m_file = nullptr;
     bool m_failed = false;
     unsigned int m_width = 0;

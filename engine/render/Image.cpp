@@ -287,6 +287,7 @@ bool CImage::SaveToFileTGA(CFileManager* fileManager, char const* name)
         CFile file;
         file.Open(m_messageManager, m_memoryManager, path.c_str(), FILE_WRITE_BINARY);
         TgaCodec::Write(file, name, *this);
+        file.Close();
     } catch (CFileError const&) {
         if (m_messageManager)
             m_messageManager->WriteError("Failed to save %s", name);
@@ -314,7 +315,11 @@ bool CImage::SaveToFileJPG(CFileManager* fileManager, char const* name, unsigned
     try {
         CFile file;
         file.Open(m_messageManager, m_memoryManager, path.c_str(), FILE_WRITE_BINARY);
-        saved = JpegCodec::Write(file, *source, quality);
+        // A picture the encoder gave up on must not replace the file.
+        if (!JpegCodec::Write(file, *source, quality))
+            throw CFileError("Failed to encode %s", name);
+        file.Close();
+        saved = true;
     } catch (CFileError const&) {
         saved = false;
     }

@@ -8,6 +8,7 @@
 #include "core/FileManager.h"
 #include "core/MessageManager.h"
 #include "platform/Direct3D8.h"
+#include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Image.h"
@@ -116,6 +117,18 @@ void CScreenCapture::Refresh()
 
 std::string CScreenCapture::FindFreeName(char const* stem, char const* suffix) const
 {
+    if (!m_captureDirectory.empty()) {
+        platform::MakeDirectories(m_captureDirectory);
+        std::string path;
+        for (unsigned int i = 0; i <= LastFileNumber; ++i) {
+            char name[CFileManager::NameLength] = {};
+            std::snprintf(name, sizeof(name), "%s%.3d%s", stem, int(i), suffix);
+            path = m_captureDirectory + "/" + name;
+            if (!platform::PathExists(path))
+                break;
+        }
+        return path;
+    }
     char name[CFileManager::NameLength] = {};
     for (unsigned int i = 0; i <= LastFileNumber; ++i) {
         std::snprintf(name, sizeof(name), "%s%s%.3d%s", Directory, stem, int(i), suffix);
@@ -193,9 +206,12 @@ void CScreenCapture::StartVideoCapture()
     m_frameNumber = 0;
     if (!CaptureFrame())
         return;
-    std::string const path = std::string(m_fileManager->GetEngineDirectory()) + "\\" + m_movieFileName;
-    CFileManager::CreateFilePath(path.c_str());
-    std::string const native = platform::ResolvePath(path);
+    std::string native = m_movieFileName;
+    if (m_captureDirectory.empty()) {
+        std::string const path = std::string(m_fileManager->GetEngineDirectory()) + "\\" + m_movieFileName;
+        CFileManager::CreateFilePath(path.c_str());
+        native = platform::ResolvePath(path);
+    }
     if (!m_writer.Open(native.c_str(), m_lastFrame.width, m_lastFrame.height, FramesPerSecond,
                        static_cast<EAviCodec>(m_movieCodec))) {
         m_messageManager->WriteError("Failed to create avi stream");

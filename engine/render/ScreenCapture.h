@@ -63,6 +63,10 @@ public:
 
     bool IsRecording() const { return m_recording; }
     unsigned int GetFrameNumber() const { return m_frameNumber; }
+    // Native folder that screenshots and recordings are written to, created when needed;
+    // empty (the default) means "ScreenCaptures" under the engine directory.
+    void SetCaptureDirectory(std::string const& directory) { m_captureDirectory = directory; }
+    std::string const& GetCaptureDirectory() const { return m_captureDirectory; }
     char const* GetScreenshotFileName() const { return m_screenshotFileName.c_str(); }
     char const* GetMovieFileName() const { return m_movieFileName.c_str(); }
 
@@ -88,6 +92,7 @@ private:
     CDirect3DSubsystem* m_direct3D = nullptr;
     bool m_screenshotPending = false;
     unsigned int m_screenshotFormat = 0;
+    std::string m_captureDirectory;
     std::string m_screenshotFileName;
     bool m_recording = false;
     unsigned int m_frameNumber = 0;

@@ -10,6 +10,7 @@
 #include "core/Errors.h"
 #include "core/File.h"
 #include "model/Model.h"
+#include "platform/FileSystem.h"
 
 namespace
 {
@@ -36,9 +37,14 @@ void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, f
     CreateAreas();
     try {
         FindPacks();
+        // The user's own selection when the program names a user folder that holds one.
         char path[512];
-        std::snprintf(path, sizeof path, "%s\\%s", engine->GetConfig()->GetValue("g_install_path"),
-                      "Data\\fishes.dat");
+        std::snprintf(path, sizeof path, "%s/fishes.dat", engine->GetConfig()->GetValue("g_user_path"));
+        if (path[0] == '/' && !platform::PathExists(path))
+            path[0] = 0;
+        if (path[0] != '/')
+            std::snprintf(path, sizeof path, "%s\\%s", engine->GetConfig()->GetValue("g_install_path"),
+                          "Data\\fishes.dat");
         m_selection = SFishSelection();
         m_selection.Read(engine->GetFileManager(), path, m_packs.data(),
                          static_cast<unsigned int>(m_packs.size()));

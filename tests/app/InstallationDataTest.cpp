@@ -64,6 +64,19 @@ TEST(InstallationData, InstallPathUnderTheSuffixedKey)
     EXPECT_FALSE(installation::ReadInstallPath(registry, "3", path));
 }
 
+TEST(InstallationData, RelativeInstallPathIsFoundBesideTheProgram)
+{
+    platform::Registry registry;
+    std::string const key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorin\\Coralume\\0";
+    char path[installation::PathLength] = {};
+    registry.SetString(key, "InstallPath", ".");
+    ASSERT_TRUE(installation::ReadInstallPath(registry, "0", path, "/moved/lib/coralume"));
+    EXPECT_STREQ(path, "/moved/lib/coralume");
+    registry.SetString(key, "InstallPath", "/opt/coralume");
+    ASSERT_TRUE(installation::ReadInstallPath(registry, "0", path, "/moved/lib/coralume"));
+    EXPECT_STREQ(path, "/opt/coralume");
+}
+
 TEST(InstallationData, InstallPathFailures)
 {
     platform::Registry registry;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <sstream>
@@ -61,6 +62,12 @@ protected:
             << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorin\\Coralume\\0]\nInstallPath=" << CORALUME_STAGE_DIR
             << "\n";
         setenv("CORALUME_REGISTRY", m_registryPath.c_str(), 1);
+        // Settings, logs and pictures of this run in a folder of its own.
+        m_home =
+            std::filesystem::temp_directory_path() / ("coralume-aquarium-home-" + std::to_string(getpid()));
+        setenv("XDG_CONFIG_HOME", (m_home / "config").c_str(), 1);
+        setenv("XDG_STATE_HOME", (m_home / "state").c_str(), 1);
+        setenv("XDG_PICTURES_DIR", (m_home / "pictures").c_str(), 1);
         m_window = platform::CreateNativeWindow("Coralume Screensaver test",
                                                 platform::NativeWindowStyle::Windowed, 0, 0, Width, Height);
         ASSERT_NE(m_window, nullptr);
@@ -73,6 +80,8 @@ protected:
             platform::DestroyNativeWindow(m_window);
         unsetenv("CORALUME_REGISTRY");
         std::remove(m_registryPath.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(m_home, ignored);
     }
 
     std::vector<std::uint32_t> ShownFrame()
@@ -114,6 +123,7 @@ protected:
     }
 
     std::string m_registryPath;
+    std::filesystem::path m_home;
     HWND m_window = nullptr;
     CAquariumApp m_app;
 };

@@ -152,6 +152,31 @@ TEST_F(ScreenCaptureTest, StopWithoutARecordingDoesNothing)
     EXPECT_TRUE(CapturedFiles().empty());
 }
 
+TEST_F(ScreenCaptureTest, CaptureFolderTakesScreenshotsAndRecordingsWhole)
+{
+    // The program's pictures folder: created when missing; each file appears complete under its
+    // own name, with no temporary file beside it.
+    std::filesystem::path const pictures = directory / "Pictures" / "Coralume";
+    Capture()->SetCaptureDirectory(pictures.string());
+    Request("sc_take_screenshot_tga");
+    Capture()->Refresh();
+    EXPECT_EQ(Capture()->GetScreenshotFileName(), (pictures / "picture000.tga").string());
+    Config()->ExecuteCommand("sc_movie_codec 1");
+    Request("sc_start_movie_record");
+    Capture()->Refresh();
+    Capture()->Refresh();
+    EXPECT_FALSE(std::filesystem::exists(pictures / "movie000.avi"));
+    Request("sc_stop_movie_record");
+    Capture()->Refresh();
+    std::vector<std::string> names;
+    for (auto const& entry : std::filesystem::directory_iterator(pictures))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"movie000.avi", "picture000.tga"}));
+    EXPECT_GT(std::filesystem::file_size(pictures / "picture000.tga"), 640u * 480u * 3u);
+    EXPECT_FALSE(std::filesystem::exists(Captures()));
+}
+
 TEST_F(ScreenCaptureTest, ScreenshotFrameAddsNoVideoFrame)
 {
     Touch("movie000.avi");

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -79,15 +80,19 @@ TEST_F(ConfigFileTest, LoadAppliesLinesWithCommentsAndIgnoresReadOnlyOnes)
     EXPECT_TRUE(Settings().c_invert_mouse);
 }
 
-TEST_F(ConfigFileTest, LateRegistrationAppliesTheFirstFileLineOnce)
+TEST_F(ConfigFileTest, LateRegistrationAppliesTheLastFileLineOnce)
 {
+    // The last line of a name wins, as it does for the built-in variables.
     WriteConfigFile("g_fish_count 12\n"
-                    "G_FISH_COUNT 99\n");
+                    "G_FISH_COUNT 99\n"
+                    "v_mode 800x600x16\n"
+                    "v_mode 640x480x32\n");
     config.Load();
+    EXPECT_STREQ(Settings().v_mode, "640x480x32");
 
     int fishCount = 0;
     config.CreateCommand("g_fish_count", CCT_INT, false, true, &fishCount, "1");
-    EXPECT_EQ(fishCount, 12);
+    EXPECT_EQ(fishCount, 99);
 
     config.CreateCommand("g_fish_count", CCT_INT, false, true, &fishCount, "1");
     EXPECT_EQ(fishCount, 1);
@@ -196,6 +201,62 @@ TEST_F(ConfigFileTest, SaveFailureIsReportedAsAnError)
     config.Save();
     ASSERT_EQ(messages.GetMessagesCount(), 1u);
     EXPECT_EQ(messages.GetMessageType(0), MT_ERROR);
-    EXPECT_NE(std::string(messages.GetMessageText(0)).find("Failed to open"), std::string::npos);
+    EXPECT_NE(std::string(messages.GetMessageText(0)).find("Failed to save"), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, LongLineStaysOneLine)
+{
+    // The tail of a long comment line is not a command of its own.
+    WriteConfigFile("// " + std::string(300, '-') +
+                    " r_texture_anisotropy 8\n"
+                    "v_vsync 0\n");
+    config.Load();
+    EXPECT_EQ(Settings().r_texture_anisotropy, 1);
+    EXPECT_FALSE(Settings().v_vsync);
+}
+
+TEST_F(ConfigFileTest, ByteOrderMarkIsSkipped)
+{
+    WriteConfigFile("\xEF\xBB\xBFv_vsync 0\n");
+    config.Load();
+    EXPECT_FALSE(Settings().v_vsync);
+}
+
+TEST_F(ConfigFileTest, UserFileIsReadOverTheInstalledOne)
+{
+    std::ofstream(directory / "Installed.ini") << "v_vsync 0\nv_mode 800x600x16\n";
+    WriteConfigFile("v_mode 640x480x32\n");
+    config.SetInstalledFilePath("Installed.ini");
+    config.Load();
+    EXPECT_FALSE(Settings().v_vsync);
+    EXPECT_STREQ(Settings().v_mode, "640x480x32");
+}
+
+TEST_F(ConfigFileTest, LogNamesTheFileAndWarnsOncePerNameWithTheLineNumber)
+{
+    WriteConfigFile("v_vsync yes\n"
+                    "v_vsync maybe\n"
+                    "c_mouse_sensitivity 2.5\n"
+                    "g_unknown 1\n"
+                    "g_unknown 2\n");
+    config.Load();
+    config.ReportUnknownNames();
+    config.ReportUnknownNames();
+    std::vector<std::string> warnings;
+    bool named = false;
+    for (unsigned int i = 0; i < messages.GetMessagesCount(); ++i) {
+        std::string const text = messages.GetMessageText(i);
+        named = named ||
+                text.find("Configuration file " + (directory / "Tidewell.ini").string()) != std::string::npos;
+        if (messages.GetMessageType(i) == MT_WARNING)
+            warnings.push_back(text);
+    }
+    EXPECT_TRUE(named);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[0].find("Tidewell.ini line 1: \"yes\" is not a usable value for v_vsync"),
+              std::string::npos)
+        << warnings[0];
+    EXPECT_NE(warnings[1].find("Tidewell.ini line 5: unknown name g_unknown"), std::string::npos)
+        << warnings[1];
 }
 } // namespace

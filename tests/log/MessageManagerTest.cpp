@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 namespace
 {
@@ -158,6 +159,49 @@ TEST(MessageManagerLog, IsOneLineOfHtmlWithHeaderColoursAndFooter)
     std::string const tail = " ========<BR></FONT></FONT></BODY></HTML>";
     ASSERT_GE(log.size(), tail.size());
     EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
+}
+
+TEST(MessageManagerLog, MessagesAreHtmlEscapedWithSlashesInPaths)
+{
+    auto const directory =
+        std::filesystem::temp_directory_path() / ("tidewell_log_escape_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(directory);
+    {
+        CMessageManager messages;
+        messages.Create("Escape", true, directory.c_str());
+        messages.Write("<b>\"fish\" & chips</b> in Data\\Models\\fish.mlf");
+    }
+    std::string const log = ReadWholeFile((directory / "Escape.html").string());
+    std::filesystem::remove_all(directory);
+    EXPECT_NE(log.find("&lt;b&gt;&quot;fish&quot; &amp; chips&lt;/b&gt; in Data/Models/fish.mlf<BR>"),
+              std::string::npos)
+        << log;
+}
+
+TEST(MessageManagerLog, EarlierRunsAreKeptAndAPlantedLinkIsNeverWrittenThrough)
+{
+    auto const directory =
+        std::filesystem::temp_directory_path() / ("tidewell_log_runs_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(directory);
+    std::filesystem::create_directories(directory);
+    std::ofstream(directory / "victim") << "precious";
+    std::filesystem::create_symlink(directory / "victim", directory / "Run.html");
+    for (int run = 0; run < CMessageManager::LogRunsKept + 2; ++run) {
+        CMessageManager messages;
+        messages.Create("Run", true, directory.c_str());
+        messages.Write("run %d", run);
+    }
+    EXPECT_EQ(ReadWholeFile((directory / "victim").string()), "precious");
+    int const last = CMessageManager::LogRunsKept + 1;
+    EXPECT_NE(ReadWholeFile((directory / "Run.html").string()).find("run " + std::to_string(last)),
+              std::string::npos);
+    EXPECT_NE(ReadWholeFile((directory / "Run.1.html").string()).find("run " + std::to_string(last - 1)),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(
+        directory / ("Run." + std::to_string(CMessageManager::LogRunsKept - 1) + ".html")));
+    EXPECT_FALSE(std::filesystem::exists(directory /
+                                         ("Run." + std::to_string(CMessageManager::LogRunsKept) + ".html")));
+    std::filesystem::remove_all(directory);
 }
 
 TEST(MessageManagerLog, RelativeDirectoryIsUnderTheExecutable)

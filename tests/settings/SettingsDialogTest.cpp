@@ -145,6 +145,18 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
         5);
 }
 
+TEST_F(SettingsDialogTest, FailedSaveShowsWhyAndKeepsTheDialogOpen)
+{
+    dialog.Destroy();
+    paths.configFile = (host->directory / "missing" / "Coralume.ini").string();
+    dialog.Create(&host->engine, look, paths);
+    Click(CentreOf(dialog.GetSaveButtonId()));
+    EXPECT_FALSE(dialog.IsFinished());
+    EXPECT_TRUE(dialog.HasSaveFailed());
+    EXPECT_NE(dialog.GetSaveError().find("missing/Coralume.ini"), std::string::npos) << dialog.GetSaveError();
+    EXPECT_FALSE(fs::exists(paths.configFile));
+}
+
 TEST_F(SettingsDialogTest, CancelWritesNothing)
 {
     Click(CentreOf(dialog.GetBubblesCheckBoxId()));

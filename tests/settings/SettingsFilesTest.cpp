@@ -74,6 +74,19 @@ TEST_F(SettingsFilesTest, ValuesReplaceTheirLinesAndEveryOtherLineStays)
     EXPECT_EQ(again.GetValue("v_mode", ""), "1024x768x32");
 }
 
+TEST_F(SettingsFilesTest, EditsTheLineTheEngineUses)
+{
+    // The engine applies every line, so the last one of a name is in effect; a byte-order
+    // mark before the first is no part of its name.
+    std::string const path = (directory / "Coralume.ini").string();
+    std::ofstream(path) << "\xEF\xBB\xBFg_exit_mode 1\ng_exit_mode 3\n";
+    CSettingsFile file;
+    ASSERT_TRUE(file.Load(path));
+    EXPECT_EQ(file.GetValue("g_exit_mode", ""), "3");
+    file.SetValue("g_exit_mode", "0");
+    EXPECT_EQ(file.GetLines(), (std::vector<std::string>{"g_exit_mode 1", "g_exit_mode 0"}));
+}
+
 TEST_F(SettingsFilesTest, ValuesOutOfRangeAreBroughtIntoIt)
 {
     CSettingsFile file;

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace
+{
+namespace fs = std::filesystem;
+
+fs::path const Source = CORALUME_SOURCE_DIR;
+fs::path const Build = fs::path(CORALUME_STAGE_DIR).parent_path();
+
+bool HasProgram(char const* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Exit status and output (standard output and error together) of a shell command.
+int RunShell(std::string const& command, std::string* output = nullptr)
+{
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    std::string text;
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        text += buffer;
+    int const status = ::pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quote(fs::path const& path)
+{
+    return "'" + path.string() + "'";
+}
+
+TEST(Packaging, DesktopEntriesAreValid)
+{
+    if (!HasProgram("desktop-file-validate"))
+        GTEST_SKIP() << "desktop-file-validate is not installed (scripts/setup installs it)";
+    for (char const* entry : {"coralume.desktop", "coralume-settings.desktop"}) {
+        std::string output;
+        EXPECT_EQ(RunShell("desktop-file-validate " + Quote(Source / "packaging" / entry), &output), 0)
+            << output;
+        EXPECT_EQ(output, "") << entry;
+    }
+}
+
+TEST(Packaging, AppStreamMetainfoIsValid)
+{
+    if (!HasProgram("appstreamcli"))
+        GTEST_SKIP() << "appstreamcli is not installed (scripts/setup installs it)";
+    std::string output;
+    EXPECT_EQ(RunShell("appstreamcli validate --no-net " +
+                           Quote(Source / "packaging" / "io.github.coralume.Coralume.metainfo.xml"),
+                       &output),
+              0)
+        << output;
+}
+
+// The .deb that cpack builds, unpacked into a scratch root as dpkg would install it, then moved
+// and made read-only.
+class PackageInstallTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!HasProgram("cpack") || !HasProgram("dpkg-deb") ||
+            !fs::exists(fs::path(CORALUME_STAGE_DIR) / "coralume") ||
+            !fs::exists(fs::path(CORALUME_STAGE_DIR) / "Data" / "Coralume.ini"))
+            return;
+        scratch = fs::temp_directory_path() / ("coralume-package-" + std::to_string(::getpid()));
+        fs::remove_all(scratch);
+        fs::create_directories(scratch);
+        // A package of its own, so a parallel run of `cpack` in the build folder is not disturbed.
+        std::string log;
+        built = RunShell("cd " + Quote(Build) + " && cpack -G DEB -B " + Quote(scratch / "cpack"), &log) == 0;
+        for (auto const& entry : fs::directory_iterator(scratch / "cpack")) {
+            if (entry.path().extension() == ".deb")
+                package = entry.path();
+        }
+        built = built && !package.empty();
+        buildLog = log;
+        if (built)
+            built = RunShell("dpkg-deb -x " + Quote(package) + " " + Quote(scratch / "unpacked")) == 0;
+        if (built) {
+            fs::rename(scratch / "unpacked", scratch / "moved");
+            root = scratch / "moved";
+            RunShell("chmod -R a-w " + Quote(root));
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (scratch.empty())
+            return;
+        RunShell("chmod -R u+w " + Quote(scratch));
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+    }
+
+    void SetUp() override
+    {
+        if (scratch.empty())
+            GTEST_SKIP() << "cpack, dpkg-deb, the program or its data are not available";
+        ASSERT_TRUE(built) << buildLog;
+    }
+
+    static inline fs::path scratch;
+    static inline fs::path package;
+    static inline fs::path root;
+    static inline bool built = false;
+    static inline std::string buildLog;
+};
+
+// One package build serves both checks: building it is the slow part.
+TEST_F(PackageInstallTest, CarriesStrippedFilesAndRunsFromAMovedReadOnlyTree)
+{
+    for (char const* file :
+         {"usr/bin/coralume", "usr/lib/coralume/coralume", "usr/lib/coralume/Settings",
+          "usr/lib/coralume/registry", "usr/lib/coralume/Plugins/Shoalmind.so",
+          "usr/share/coralume/Data/Coralume.ini", "usr/share/applications/coralume.desktop",
+          "usr/share/applications/coralume-settings.desktop",
+          "usr/share/icons/hicolor/48x48/apps/coralume.png",
+          "usr/share/icons/hicolor/256x256/apps/coralume.png",
+          "usr/share/metainfo/io.github.coralume.Coralume.metainfo.xml", "usr/share/man/man6/coralume.6.gz",
+          "usr/share/xscreensaver/config/coralume.xml", "usr/libexec/xscreensaver/coralume"})
+        EXPECT_TRUE(fs::exists(root / file)) << file;
+    EXPECT_TRUE(fs::is_symlink(root / "usr/lib/coralume/Data"));
+    std::string sections;
+    RunShell("readelf -S " + Quote(root / "usr/lib/coralume/coralume") + " " +
+                 Quote(root / "usr/lib/coralume/libTidewell.so"),
+             &sections);
+    EXPECT_NE(sections.find(".text"), std::string::npos) << sections;
+    EXPECT_EQ(sections.find(".symtab"), std::string::npos) << "not stripped";
+    std::string control;
+    RunShell("dpkg-deb -f " + Quote(package), &control);
+    EXPECT_NE(control.find("Package: coralume"), std::string::npos) << control;
+    EXPECT_NE(control.find("Depends: "), std::string::npos) << control;
+
+    // A user with a fresh home runs the screen saver; everything it writes lands in the home
+    // (the tree is read-only, which the super-user would not notice: its listing must not change).
+    auto const listing = [] {
+        std::string names;
+        for (auto const& entry : fs::recursive_directory_iterator(root))
+            names += entry.path().string() + "\n";
+        return names;
+    };
+    std::string const before = listing();
+    fs::path const home = scratch / "home";
+    fs::create_directories(home);
+    fs::path const shots = scratch / "shots";
+    std::string output;
+    int const status =
+        RunShell("env -u XDG_CONFIG_HOME -u XDG_STATE_HOME -u XDG_PICTURES_DIR -u CORALUME_REGISTRY HOME=" +
+                     Quote(home) + " timeout 120 " + Quote(root / "usr/bin/coralume") +
+                     " -window --demo-seconds 1 --screenshot-dir " + Quote(shots),
+                 &output);
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_TRUE(fs::exists(shots / "picture000.tga")) << output;
+    EXPECT_TRUE(fs::exists(home / ".config/coralume/Coralume.ini"));
+    EXPECT_EQ(listing(), before);
+    fs::path const log = home / ".local/state/coralume/Coralume Screensaver.html";
+    ASSERT_TRUE(fs::exists(log));
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("Configuration file " + (home / ".config/coralume/Coralume.ini").string()),
+              std::string::npos);
+}
+} // namespace
