@@ -39,9 +39,6 @@ constexpr std::uint32_t Seeds[] = {1u, 7u, 42u, 1234u, 20261208u, 99991u, 31337u
 constexpr float MovingSpeed = 0.1f;
 constexpr float SkidAngle = 30.0f * 3.14159265f / 180.0f;
 constexpr unsigned int DepthLayers = 10;
-// The starfish lies flat; its arms reach this far from its centre and rise this high.
-constexpr float StarFishReach = 1.0f;
-constexpr float StarFishHeight = 0.3f;
 
 // A drawn fish body: a box along its facing, its side and its up direction.
 struct SBody
@@ -128,8 +125,8 @@ struct SRock
 
 bool InStarFish(CVector3 const& p)
 {
-    float const top = tank::GetStarFishZ() + StarFishHeight;
-    return std::hypot(p.x - tank::StarFishX, p.y - tank::StarFishY) < StarFishReach && p.z < top;
+    float const top = tank::GetStarFishZ() + tank::StarFishHeight;
+    return std::hypot(p.x - tank::StarFishX, p.y - tank::StarFishY) < tank::StarFishReach && p.z < top;
 }
 
 struct SFigures
@@ -180,11 +177,15 @@ public:
         std::snprintf(m_installPath, sizeof m_installPath, "%s", CORALUME_STAGE_DIR);
         m_variables.Register(m_engine.GetConfig());
         m_scene.Create(&m_engine);
+        // The tank publishes its decor for the fish as the plug-in does.
+        std::vector<std::pair<CVector3, CVector3>> boxes;
         for (CModel* model : m_scene.GetRocks()) {
             CBoundingBox const& box = model->GetBoundingBox();
+            boxes.emplace_back(box.GetMinPoint(), box.GetMaxPoint());
             m_rocks.push_back({(box.GetMinPoint() + box.GetMaxPoint()) * 0.5f,
                                (box.GetMaxPoint() - box.GetMinPoint()) * 0.5f});
         }
+        m_variables.RegisterObstacles(m_engine.GetConfig(), boxes);
         m_camera = m_engine.GetCameraManager()->GetCamera(0);
         return true;
     }

@@ -250,14 +250,15 @@ SPicture CTexturePainter::Starfish()
 
 SPicture CTexturePainter::StarShadowColour()
 {
-    CCanvas canvas(64, 64);
+    // The size of the alpha picture: the engine wants a picture and its opacity map alike.
+    CCanvas canvas(StarShadowSize, StarShadowSize);
     canvas.Fill([](float, float) { return HexColour(0x061424); });
     return canvas.ToRgb();
 }
 
 SPicture CTexturePainter::StarShadowAlpha()
 {
-    CCanvas canvas(256, 256);
+    CCanvas canvas(StarShadowSize, StarShadowSize);
     float const half = CStarfishModelBuilder::ArmRadius * 1.35f;
     canvas.Fill([half](float u, float v) {
         float const x = (u - 0.5f) * 2.0f * half;

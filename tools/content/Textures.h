@@ -19,6 +19,8 @@ public:
                           std::string const& titleFont, std::string const& textFont);
     static SPicture Console();
     static SPicture Starfish();
+    // The starfish shadow's colour and its opacity, both StarShadowSize square.
+    static constexpr unsigned int StarShadowSize = 256;
     static SPicture StarShadowColour();
     static SPicture StarShadowAlpha();
     static SPicture BubbleColour();
