@@ -37,7 +37,8 @@ public:
     static constexpr unsigned int CellsY = 5;
     static constexpr unsigned int Layers = 15;
     static constexpr unsigned int SpecksCount = CellsX * CellsY * Layers;
-    static constexpr float SpeckSize = 0.025f;
+    // Half the side of a speck: a few pixels across at the usual viewing distance.
+    static constexpr float SpeckSize = 0.05f;
     static constexpr float DriftSpeed = 0.1f;
     // Each speck drifts at DriftSpeed times a factor of its own in this range.
     static constexpr float SlowestDrift = 0.5f;
