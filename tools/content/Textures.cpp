@@ -105,13 +105,14 @@ void PaintFishSilhouette(CCanvas* canvas, float cx, float cy, float length, floa
 
 SPicture CTexturePainter::Plankton()
 {
-    // The picture is its own opacity, so every pixel it covers must be brighter than the water
-    // behind: a broad, nearly even disc with a soft rim, not a small core in a dim halo (which
-    // the blending turns into a dark dot, most of all once mip-mapping averages it).
+    // The picture is its own opacity, so a pixel brightens the water only where the picture is
+    // brighter than the water: a disc that fills the square with an even top and a soft rim, so
+    // that even the mip-mapped average a speck a pixel wide is drawn with stays light (a small
+    // core in a dim halo averages to a dark dot).
     CCanvas canvas(64, 64);
     canvas.Fill([](float u, float v) {
         float const d = std::hypot(u - 0.5f, v - 0.5f) * 2.0f;
-        float const value = 0.85f * (1.0f - SmoothStep(0.3f, 0.95f, d)) + 0.15f * (1.0f - SmoothStep(0.0f, 0.4f, d));
+        float const value = 0.9f * (1.0f - SmoothStep(0.6f, 1.0f, d));
         return SColour{value * 0.94f, value * 0.99f, value};
     });
     return canvas.ToRgb();
