@@ -251,8 +251,8 @@ public:
     }
 
 private:
-    void MeasureFish(CFish& fish, SBody const& body, CVector3 const* lastCentre, std::set<unsigned int>* layers,
-                     SFigures* figures) const
+    void MeasureFish(CFish& fish, SBody const& body, CVector3 const* lastCentre,
+                     std::set<unsigned int>* layers, SFigures* figures) const
     {
         figures->fishFrames += 1;
         std::vector<CVector3> const points = body.GetSamplePoints();
@@ -343,14 +343,15 @@ int main()
     for (std::uint32_t seed : Seeds) {
         SFigures figures;
         run.Run(seed, &figures);
-        std::printf("%-10u %5.2f  %5.2f  %5.2f  %5.2f / %5.2f     %5.1f  %6.2f        %2u           %3u / %3u  "
-                    "%5.1f%%\n",
-                    seed, Percent(figures.sandFrames, figures.fishFrames),
-                    Percent(figures.rockFrames, figures.fishFrames),
-                    Percent(figures.starFishFrames, figures.fishFrames),
-                    figures.offsetSum / std::max(1.0, figures.fishFrames), figures.offsetMax,
-                    Percent(figures.skidFrames, figures.movingFrames), figures.outsideMax, figures.fewestLayers,
-                    figures.specksUnderSandMax, figures.specks, 100.0f * figures.fadingShareMax);
+        std::printf(
+            "%-10u %5.2f  %5.2f  %5.2f  %5.2f / %5.2f     %5.1f  %6.2f        %2u           %3u / %3u  "
+            "%5.1f%%\n",
+            seed, Percent(figures.sandFrames, figures.fishFrames),
+            Percent(figures.rockFrames, figures.fishFrames),
+            Percent(figures.starFishFrames, figures.fishFrames),
+            figures.offsetSum / std::max(1.0, figures.fishFrames), figures.offsetMax,
+            Percent(figures.skidFrames, figures.movingFrames), figures.outsideMax, figures.fewestLayers,
+            figures.specksUnderSandMax, figures.specks, 100.0f * figures.fadingShareMax);
         total.fishFrames += figures.fishFrames;
         total.sandFrames += figures.sandFrames;
         total.rockFrames += figures.rockFrames;
@@ -371,8 +372,8 @@ int main()
         total.homeMinX = std::min(total.homeMinX, figures.homeMinX);
         total.homeMaxX = std::max(total.homeMaxX, figures.homeMaxX);
     }
-    std::printf("\nall seeds (%zu x %d s at %d steps/s, %u fish):\n", std::size(Seeds), Seconds, StepsPerSecond,
-                total.fishCount);
+    std::printf("\nall seeds (%zu x %d s at %d steps/s, %u fish):\n", std::size(Seeds), Seconds,
+                StepsPerSecond, total.fishCount);
     std::printf("  fish-time with the body in the sand      %6.2f %%\n",
                 Percent(total.sandFrames, total.fishFrames));
     std::printf("  fish-time with the body in a rock        %6.2f %%\n",
@@ -383,11 +384,12 @@ int main()
                 total.offsetSum / std::max(1.0, total.fishFrames), total.offsetMax);
     std::printf("  moving frames skidding (> 30 degrees)    %6.2f %%\n",
                 Percent(total.skidFrames, total.movingFrames));
-    std::printf("  drawn body outside its area              max %.2f, %.2f %% of fish-time\n", total.outsideMax,
-                Percent(total.outsideFrames, total.fishFrames));
+    std::printf("  drawn body outside its area              max %.2f, %.2f %% of fish-time\n",
+                total.outsideMax, Percent(total.outsideFrames, total.fishFrames));
     std::printf("  depth layers visited (of %u)             fewest %u; fish with one layer: %u of %u\n",
                 DepthLayers, total.fewestLayers, total.fishWithOneLayer, total.fishCount);
-    std::printf("  drawn facing against heading             lowest mean cosine %.3f\n", total.facingAgreement);
+    std::printf("  drawn facing against heading             lowest mean cosine %.3f\n",
+                total.facingAgreement);
     std::printf("  plankton under the sand                  at most %u of %u\n", total.specksUnderSandMax,
                 total.specks);
     std::printf("  plankton homes along x                   %.1f to %.1f\n", total.homeMinX, total.homeMaxX);

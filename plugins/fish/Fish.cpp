@@ -684,7 +684,8 @@ CVector3 CFish::GetTurnedBodyCentre() const
         return centre;
     CVector3 const joint = skeleton->GetBone(static_cast<unsigned int>(root))->animatedPosition;
     CMatrix4x4 const turn =
-        (CQuaternion::GetRotationY(m_bones[0].angleY) * CQuaternion::GetRotationZ(m_bones[0].angleZ)).GetMatrix();
+        (CQuaternion::GetRotationY(m_bones[0].angleY) * CQuaternion::GetRotationZ(m_bones[0].angleZ))
+            .GetMatrix();
     return joint + turn * (centre - joint);
 }
 

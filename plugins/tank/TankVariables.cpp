@@ -44,10 +44,11 @@ void CTankVariables::Register(CConfig* config)
     }
 }
 
-void CTankVariables::RegisterObstacles(CConfig* config, std::vector<std::pair<CVector3, CVector3>> const& rocks)
+void CTankVariables::RegisterObstacles(CConfig* config,
+                                       std::vector<std::pair<CVector3, CVector3>> const& rocks)
 {
-    std::vector<std::pair<CVector3, CVector3>> boxes(rocks.begin(),
-                                                     rocks.begin() + std::min<std::size_t>(rocks.size(), MaxObstacles - 1));
+    std::vector<std::pair<CVector3, CVector3>> boxes(
+        rocks.begin(), rocks.begin() + std::min<std::size_t>(rocks.size(), MaxObstacles - 1));
     CVector3 const star(tank::StarFishX, tank::StarFishY, tank::GetStarFishZ());
     CVector3 const reach(tank::StarFishReach, tank::StarFishReach, 0.0f);
     boxes.emplace_back(star - reach, star + reach + CVector3(0.0f, 0.0f, tank::StarFishHeight));

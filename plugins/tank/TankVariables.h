@@ -11,9 +11,9 @@ class CConfig;
 // The shared values the tank publishes from its layout: the fish swimming areas
 // ("g_fish_areas_count", "g_fish_area_%d_min_x" ... "_max_z") and the starfish's place on the
 // sand ("g_star_fish_x/y/z"), and the boxes of the decor fish keep out of
-// ("g_fish_obstacles_count", "g_fish_obstacle_%d_min_x" ... "_max_z"). They are changeable, so lines of the configuration file apply
-// when they register; they are not saved, because the storage goes with the plug-in while the
-// engine may save its configuration later.
+// ("g_fish_obstacles_count", "g_fish_obstacle_%d_min_x" ... "_max_z"). They are changeable, so lines of the
+// configuration file apply when they register; they are not saved, because the storage goes with the plug-in
+// while the engine may save its configuration later.
 class CTankVariables
 {
 public:
@@ -36,7 +36,10 @@ public:
     float GetStarFish(unsigned int axis) const { return m_starFish[axis]; }
     int GetObstaclesCount() const { return m_obstaclesCount; }
     // Corner values of obstacle `obstacle`, in the order of the areas'.
-    float GetObstacleValue(unsigned int obstacle, unsigned int value) const { return m_obstacles[obstacle][value]; }
+    float GetObstacleValue(unsigned int obstacle, unsigned int value) const
+    {
+        return m_obstacles[obstacle][value];
+    }
 
 private:
     int m_areasCount = 0;

@@ -80,7 +80,8 @@ TEST_F(GeneratedContentThroughEngine, OpacityMapsMatchTheirTextures)
 {
     CImage shadow, shadowOpacity;
     ASSERT_TRUE(shadow.LoadFromFile(&messages, &memory, &files, "Data\\Textures\\star_shadow.jpg"));
-    ASSERT_TRUE(shadowOpacity.LoadFromFile(&messages, &memory, &files, "Data\\Textures\\star_shadow_alfa.jpg"));
+    ASSERT_TRUE(
+        shadowOpacity.LoadFromFile(&messages, &memory, &files, "Data\\Textures\\star_shadow_alfa.jpg"));
     EXPECT_EQ(shadow.GetWidth(), shadowOpacity.GetWidth());
     EXPECT_EQ(shadow.GetHeight(), shadowOpacity.GetHeight());
     for (int fish = 1; fish <= 6; ++fish) {

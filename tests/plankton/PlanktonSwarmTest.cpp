@@ -65,8 +65,9 @@ TEST_F(PlanktonSwarmTest, EverySpeckGetsItsOwnSpriteOnASquaredLayerHome)
                 // squared layer lifted off the bottom.
                 EXPECT_LE(std::fabs(home.x - (min.x + cell.x * (i + 0.5f))), 0.3f * cell.x + Tolerance);
                 EXPECT_LE(std::fabs(home.y - (min.y + cell.y * (j + 0.5f))), 0.3f * cell.y + Tolerance);
-                EXPECT_LE(std::fabs(home.z - (min.z + cell.z * (0.035f * k * k + CPlanktonSwarm::LowestLayer))),
-                          0.15f * cell.z + Tolerance);
+                EXPECT_LE(
+                    std::fabs(home.z - (min.z + cell.z * (0.035f * k * k + CPlanktonSwarm::LowestLayer))),
+                    0.15f * cell.z + Tolerance);
                 EXPECT_GT(home.z, min.z);
                 SSprite const* sprite = Sprite(speck);
                 EXPECT_EQ(sprite->position.x, home.x);
@@ -119,7 +120,8 @@ TEST_F(PlanktonSwarmTest, WithoutFishEverySpeckDriftsAtItsOwnSpeedAroundATenthOf
             ASSERT_GE(Sprite(s)->position.z, swarm.GetMinimum().z) << "speck " << s;
             if (Sprite(s)->position.z == swarm.GetMinimum().z)
                 continue;
-            ASSERT_NEAR((Sprite(s)->position - before[s]).GetLength(), 0.05f * swarm.GetDriftFactor(s), Tolerance)
+            ASSERT_NEAR((Sprite(s)->position - before[s]).GetLength(), 0.05f * swarm.GetDriftFactor(s),
+                        Tolerance)
                 << "speck " << s;
         }
     }
