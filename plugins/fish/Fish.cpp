@@ -83,6 +83,21 @@ CVector3 Normalised(CVector3 const& v)
     return length > 0.0f ? v / length : CVector3(1.0f, 0.0f, 0.0f);
 }
 
+// The value nearest to `value` within [low, high]; the middle when the range is empty.
+float ClampInto(float value, float low, float high)
+{
+    return low <= high ? std::clamp(value, low, high) : (low + high) * 0.5f;
+}
+
+// Flattens a heading that points down (sign −1) or up (sign +1).
+void LevelOff(CVector3* heading, float sign)
+{
+    if (heading->z * sign > 0.0f) {
+        heading->z = 0.0f;
+        *heading = Normalised(*heading);
+    }
+}
+
 // Angle above the horizontal plane.
 float GetPitch(CVector3 const& v)
 {
@@ -482,7 +497,8 @@ float CFish::GetWantedPitch(CVector3 const& toTarget) const
 
 void CFish::Steer(float dt)
 {
-    // The tail swing is the body's own rhythm; the steering follows the heading itself.
+    // The tail swing keeps its rhythm and its draws, but the steering measures the heading
+    // itself: the swung heading made the turn rate jump with every beat.
     SwingTail(dt);
     CVector3 const toTarget = m_targetPosition - m_position;
     float const agility = GetAgility();
@@ -586,23 +602,6 @@ bool CFish::IsCrowdedPoint(CVector3 const& point) const
     }
     return false;
 }
-
-namespace
-{
-// The value nearest to `value` within [low, high]; the middle when the range is empty.
-float ClampInto(float value, float low, float high)
-{
-    return low <= high ? std::clamp(value, low, high) : (low + high) * 0.5f;
-}
-
-void LevelOff(CVector3* heading, float sign)
-{
-    if ((*heading).z * sign > 0.0f) {
-        heading->z = 0.0f;
-        *heading = Normalised(*heading);
-    }
-}
-} // namespace
 
 void CFish::KeepInsideArea(float now)
 {
