@@ -201,6 +201,7 @@ void CFish::CreateModel(SFishFile const& file)
 
     CBoundingBox const& box = m_model->GetBoundingBox();
     CVector3 const extent = box.GetMaxPoint() - box.GetMinPoint();
+    m_bodyCentre = (box.GetLocalMinPoint() + box.GetLocalMaxPoint()) * 0.5f;
     m_length = extent.x / m_sizeDivisor;
     m_width = extent.y / m_sizeDivisor;
     m_height = extent.z / m_sizeDivisor;
@@ -675,8 +676,9 @@ void CFish::KeepOutOfObstacles()
 
 CVector3 CFish::GetTurnedBodyCentre() const
 {
-    CBoundingBox const& box = m_model->GetBoundingBox();
-    CVector3 const centre = (box.GetLocalMinPoint() + box.GetLocalMaxPoint()) * 0.5f;
+    // The model's box follows the skinned body once the model is refreshed, so the centre is
+    // the one taken at loading.
+    CVector3 const& centre = m_bodyCentre;
     CSkeleton const* skeleton = m_model->GetSkeleton();
     int const root = m_bones[0].index;
     if (!skeleton || root < 0)

@@ -138,6 +138,8 @@ private:
     float m_length = 0.0f;
     float m_height = 0.0f;
     float m_width = 0.0f;
+    // Middle of the model's box as loaded, before the skeleton turns it.
+    CVector3 m_bodyCentre{0.0f, 0.0f, 0.0f};
     float m_speed = 0.0f;
     float m_baseSpeedFactor = 1.0f;
     float m_wantedFactor = 1.0f;

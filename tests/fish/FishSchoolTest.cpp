@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "math/Quaternion.h"
 #include "model/Model.h"
 #include "platform/Clock.h"
 
@@ -235,6 +236,12 @@ TEST_F(FishSchoolTest, BodyIsDrawnAtTheSteeredPointAsTheFishTurns)
             continue;
         turned = std::max(turned, std::acos(std::clamp(fish->GetHeading() * firstHeading, -1.0f, 1.0f)));
         CModel* model = fish->GetModel();
+        // Only the root bone's turn, which carries the fish's orientation: the spine's bend in
+        // a turn moves the box's middle, not the body.
+        CSkeleton* skeleton = model->GetSkeleton();
+        skeleton->ResetAllBonesAdditionalPositionAndRotation();
+        skeleton->RotateBone(fish->GetBoneIndex(0), CQuaternion::GetRotationY(fish->GetBoneAngleY(0)) *
+                                                        CQuaternion::GetRotationZ(fish->GetBoneAngleZ(0)));
         model->Refresh(false);
         CBoundingBox skinned;
         model->CalculateAccurateBoundingBox(&skinned);
