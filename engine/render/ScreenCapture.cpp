@@ -1,6 +1,8 @@
 #include "render/ScreenCapture.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,11 @@
 namespace
 {
 constexpr char const* ReadFailure = "Failed to print image from screen";
+
+double GetSteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 } // namespace
 
 void CScreenCapture::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
@@ -34,6 +41,8 @@ void CScreenCapture::Create(CMessageManager* messageManager, CMemoryManager* mem
     m_recording = false;
     m_frameNumber = 0;
     m_movieCodec = AVI_CODEC_MOTION_JPEG;
+    if (!m_clock)
+        m_clock = GetSteadySeconds;
     if (m_config)
         m_config->CreateCommand("sc_movie_codec", CCT_INT, false, true, &m_movieCodec, "1");
     m_free = false;
@@ -220,27 +229,53 @@ void CScreenCapture::StartVideoCapture()
     }
 }
 
+unsigned int CScreenCapture::CountDueFrames()
+{
+    double const now = m_clock();
+    if (m_frameNumber == 0) {
+        m_recordingStart = now;
+        return 1;
+    }
+    // The slot nearest to now is the last one this frame fills.
+    double const slots = std::floor((now - m_recordingStart) * FramesPerSecond + 0.5) + 1.0;
+    if (slots <= m_frameNumber)
+        return 0;
+    double const longest = LongestRepeat * FramesPerSecond;
+    if (slots - m_frameNumber > longest) {
+        // A stall: the recording skips what is beyond the longest repeat.
+        m_recordingStart += (slots - m_frameNumber - longest) / FramesPerSecond;
+        return static_cast<unsigned int>(longest);
+    }
+    return static_cast<unsigned int>(slots - m_frameNumber);
+}
+
 void CScreenCapture::WriteVideoFrame()
 {
     if (!CaptureFrame())
         return;
-    bool written = false;
-    if (m_lastFrame.width == m_writer.GetWidth() && m_lastFrame.height == m_writer.GetHeight()) {
+    unsigned int const due = CountDueFrames();
+    bool written = due == 0;
+    if (due > 0 && m_lastFrame.width == m_writer.GetWidth() && m_lastFrame.height == m_writer.GetHeight()) {
+        unsigned char const* data = m_lastFrame.pixels.data();
+        std::size_t size = m_lastFrame.pixels.size();
+        written = true;
         if (m_writer.GetCodec() == AVI_CODEC_MOTION_JPEG) {
-            written = MotionJpeg::Encode(m_lastFrame.pixels.data(), m_lastFrame.width, m_lastFrame.height,
-                                         MotionJpegQuality, &m_encodedFrame) &&
-                      m_writer.WriteFrame(m_encodedFrame.data(), m_encodedFrame.size());
-        } else {
-            written = m_writer.WriteFrame(m_lastFrame.pixels.data(), m_lastFrame.pixels.size());
+            written = MotionJpeg::Encode(data, m_lastFrame.width, m_lastFrame.height, MotionJpegQuality,
+                                         &m_encodedFrame);
+            data = m_encodedFrame.data();
+            size = m_encodedFrame.size();
+        }
+        for (unsigned int i = 0; i < due && written; ++i) {
+            written = m_writer.WriteFrame(data, size);
+            if (written)
+                ++m_frameNumber;
         }
     }
     m_lastFrame = SScreenFrame{};
     if (!written) {
         m_messageManager->WriteError("Failed to write to avi stream");
         EndVideoCapture();
-        return;
     }
-    ++m_frameNumber;
 }
 
 void CScreenCapture::EndVideoCapture()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/AviWriter.h"
@@ -31,6 +33,13 @@ public:
     static constexpr unsigned int FramesPerSecond = 33;
     static constexpr unsigned int LastFileNumber = 999;
     static constexpr unsigned int MotionJpegQuality = 85;
+    // After a stall a recording repeats its frame for at most this long.
+    static constexpr double LongestRepeat = 2.0;
+
+    // Seconds on a steady clock. A recording holds the frame it reads for as many slots of
+    // 1 / FramesPerSecond as the clock has passed (none when it comes early), so that it plays
+    // as long as it was recorded.
+    using Clock = std::function<double()>;
 
     CScreenCapture() = default;
     ~CScreenCapture() { Destroy(); }
@@ -47,6 +56,8 @@ public:
     // The device whose presented frames are captured; without one every capture fails.
     // The device then keeps only the frames a capture will read.
     void SetDirect3DSubsystem(CDirect3DSubsystem* direct3D);
+    // Replaces the steady clock (tests drive recordings with their own).
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
 
     // Before the present: asks the device to keep the coming frame when a screenshot is
     // requested or a recording runs or starts.
@@ -62,6 +73,7 @@ public:
     bool GetScreenImage(CImage* out);
 
     bool IsRecording() const { return m_recording; }
+    // Video frames written to the recording so far.
     unsigned int GetFrameNumber() const { return m_frameNumber; }
     // Native folder that screenshots and recordings are written to, created when needed;
     // empty (the default) means "ScreenCaptures" under the engine directory.
@@ -81,6 +93,8 @@ private:
     std::string FindFreeName(char const* stem, char const* suffix) const;
     bool CaptureFrame();
     void WriteVideoFrame();
+    // How many times the frame read now goes into the recording.
+    unsigned int CountDueFrames();
     void PollScreenshotCommand(char const* name, int format);
 
     bool m_free = true;
@@ -96,6 +110,8 @@ private:
     std::string m_screenshotFileName;
     bool m_recording = false;
     unsigned int m_frameNumber = 0;
+    Clock m_clock;
+    double m_recordingStart = 0.0;
     int m_movieCodec = AVI_CODEC_MOTION_JPEG;
     std::string m_movieFileName;
     CAviWriter m_writer;

@@ -20,6 +20,21 @@ namespace
 {
 constexpr float Pi = 3.14159265358979f;
 constexpr unsigned int PlacementTries = 512;
+// Vertical steering heads for a target more than this above or below, and levels off nearer.
+constexpr float VerticalReach = 0.1f;
+// Pitch differences below this are left alone.
+constexpr float PitchTolerance = 0.02f;
+// How much harder than the horizontal formula the vertical turn pulls toward the wanted pitch.
+constexpr float VerticalGain = 4.0f;
+// The steepest wanted pitch: the pitch limit's |heading.z| of 0.25.
+constexpr float MaxWantedPitch = 0.2526803f;
+// Wanted pitch toward the top or bottom of the area, per unit of room the body has left.
+constexpr float PitchPerRoom = 0.25f;
+// How far around the body decor counts as the floor below it.
+constexpr float ObstacleLookAround = 1.0f;
+// Room kept between a target cell and the area's top and bottom or decor, beyond the body.
+constexpr float CellClearance = 0.1f;
+constexpr float WallGap = 0.00001f;
 constexpr char const* BoneNames[CFish::BonesCount] = {"Bone01", "Bone02", "Bone03", "Bone04", "Bone05"};
 
 float SafeAcos(float value)
@@ -66,6 +81,21 @@ CVector3 Normalised(CVector3 const& v)
 {
     float const length = v.GetLength();
     return length > 0.0f ? v / length : CVector3(1.0f, 0.0f, 0.0f);
+}
+
+// The value nearest to `value` within [low, high]; the middle when the range is empty.
+float ClampInto(float value, float low, float high)
+{
+    return low <= high ? std::clamp(value, low, high) : (low + high) * 0.5f;
+}
+
+// Flattens a heading that points down (sign −1) or up (sign +1).
+void LevelOff(CVector3* heading, float sign)
+{
+    if (heading->z * sign > 0.0f) {
+        heading->z = 0.0f;
+        *heading = Normalised(*heading);
+    }
 }
 
 // Angle above the horizontal plane.
@@ -171,7 +201,9 @@ void CFish::CreateModel(SFishFile const& file)
 
     CBoundingBox const& box = m_model->GetBoundingBox();
     CVector3 const extent = box.GetMaxPoint() - box.GetMinPoint();
+    m_bodyCentre = (box.GetLocalMinPoint() + box.GetLocalMaxPoint()) * 0.5f;
     m_length = extent.x / m_sizeDivisor;
+    m_width = extent.y / m_sizeDivisor;
     m_height = extent.z / m_sizeDivisor;
     CSkeleton* skeleton = m_model->GetSkeleton();
     for (unsigned int i = 0; i < BonesCount; ++i) {
@@ -214,7 +246,9 @@ void CFish::Place(unsigned int layer)
     CVector3 const& max = m_area->GetMax();
     CFishRandom& random = *m_randoms.spread;
     float const margin = std::min(0.8f, (max.y - min.y) * 0.25f);
-    m_position.z = min.z + (max.z - min.z) * static_cast<float>(layer) / 10.0f;
+    // Layers span the heights the body fits at, so that no fish starts in the floor.
+    float const half = std::min(m_height * 0.5f, (max.z - min.z) * 0.5f);
+    m_position.z = min.z + half + (max.z - min.z - 2.0f * half) * static_cast<float>(layer) / 10.0f;
     for (unsigned int attempt = 0; attempt < PlacementTries; ++attempt) {
         m_position.x = min.x + random.Next() * (max.x - min.x);
         m_position.y = min.y + margin + random.Next() * (max.y - min.y - 2.0f * margin);
@@ -270,7 +304,8 @@ void CFish::ComputeNeighbourWeights(float* weights) const
             continue;
         vec3i const cell(current.x + d.x, current.y + d.y, current.z + d.z);
         bool const previous = isPrevious(cell);
-        if (!previous && (grid->IsBlocked(cell) || isOccupied(cell) || !grid->IsFreeFor(cell, m_height)))
+        if (!previous && (grid->IsBlocked(cell) || isOccupied(cell) || !grid->IsFreeFor(cell, m_height) ||
+                          IsCrowdedPoint(grid->GetCellPoint(cell))))
             continue;
         CVector3 const direction = Normalised(grid->GetCellPoint(cell) - m_position);
         float const t = m_heading * direction;
@@ -425,7 +460,7 @@ float CFish::GetTargetPitchDifference(CVector3 const& heading) const
     return std::abs(GetPitch(m_targetPosition - m_position) - GetPitch(heading));
 }
 
-void CFish::Steer(float dt)
+void CFish::SwingTail(float dt)
 {
     m_swingAngle += m_swingDirection * 2.0f * dt;
     if (m_swingAngle >= m_swingAmplitude || m_swingAngle <= -m_swingAmplitude) {
@@ -433,33 +468,61 @@ void CFish::Steer(float dt)
         m_swingDirection = -m_swingDirection;
         m_swingAmplitude = m_randoms.between->Between(0.0f, 1.5f);
     }
-    CVector3 const swung = CMatrix4x4::GetRotationZ(m_swingAngle) * m_heading;
+}
+
+float CFish::GetAgility() const
+{
+    float const swimming = m_baseSpeedFactor > 0.0f ? m_speed / m_baseSpeedFactor : 1.0f;
+    return std::min(1.0f, std::max(m_wantedFactor, swimming));
+}
+
+float CFish::GetWantedPitch(CVector3 const& toTarget) const
+{
+    float pitch = std::abs(toTarget.z) > VerticalReach ? GetPitch(toTarget) : 0.0f;
+    CVector3 const reach = GetBodyReach();
+    float floor = m_area->GetMin().z;
+    for (CBoundingBox const& obstacle : m_area->GetObstacles()) {
+        CVector3 const& low = obstacle.GetMinPoint();
+        CVector3 const& high = obstacle.GetMaxPoint();
+        float const around = reach.x + ObstacleLookAround;
+        if (m_position.x + around > low.x && m_position.x - around < high.x &&
+            m_position.y + reach.y + ObstacleLookAround > low.y &&
+            m_position.y - reach.y - ObstacleLookAround < high.y)
+            floor = std::max(floor, high.z);
+    }
+    float const below = std::max(0.0f, m_position.z - reach.z - floor);
+    float const above = std::max(0.0f, m_area->GetMax().z - m_position.z - reach.z);
+    pitch = std::clamp(pitch, -below * PitchPerRoom, above * PitchPerRoom);
+    return std::clamp(pitch, -MaxWantedPitch, MaxWantedPitch);
+}
+
+void CFish::Steer(float dt)
+{
+    // The tail swing keeps its rhythm and its draws, but the steering measures the heading
+    // itself: the swung heading made the turn rate jump with every beat.
+    SwingTail(dt);
     CVector3 const toTarget = m_targetPosition - m_position;
+    float const agility = GetAgility();
 
     m_wantedTurnHorizontal = 0.0f;
     if (HorizontalLength(toTarget) > 1.0f) {
-        float const angle = GetTargetAngle(swung);
+        float const angle = GetTargetAngle(m_heading);
         if (angle > 0.15707964f) {
-            float rate = (std::abs(0.3f * angle - angle) + 1.0f) * 1.5f;
-            if (m_wantedFactor < 1.0f)
-                rate *= m_wantedFactor;
-            if (GetTargetAngle(CMatrix4x4::GetRotationZ(0.01f) * swung) >= angle)
+            float rate = (std::abs(0.3f * angle - angle) + 1.0f) * 1.5f * agility;
+            if (GetTargetAngle(CMatrix4x4::GetRotationZ(0.01f) * m_heading) >= angle)
                 rate = -rate;
             m_wantedTurnHorizontal = rate;
         }
     }
-    if (std::abs(toTarget.z) > 1.0f) {
-        float const pitch = GetTargetPitchDifference(m_heading);
-        if (pitch > 0.06544985f) {
-            float rate = m_wantedFactor * 0.5f;
-            float const scale = std::abs(0.3f * pitch - pitch);
-            if (scale < 1.0f)
-                rate *= scale;
-            CVector3 const tilted = CMatrix4x4::GetRotation(GetPitchAxis(m_heading), 0.01f) * m_heading;
-            if (GetTargetPitchDifference(tilted) >= pitch)
-                rate = -rate;
-            m_wantedTurnVertical = rate;
-        }
+    float const wantedPitch = GetWantedPitch(toTarget);
+    float const pitch = std::abs(wantedPitch - GetPitch(m_heading));
+    m_wantedTurnVertical = 0.0f;
+    if (pitch > PitchTolerance) {
+        float rate = agility * 0.5f * std::min(1.0f, std::abs(0.3f * pitch - pitch) * VerticalGain);
+        CVector3 const tilted = CMatrix4x4::GetRotation(GetPitchAxis(m_heading), 0.01f) * m_heading;
+        if (std::abs(wantedPitch - GetPitch(tilted)) >= pitch)
+            rate = -rate;
+        m_wantedTurnVertical = rate;
     }
     m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor, 3.0f * dt);
     m_turnHorizontal = MoveToward(m_turnHorizontal, m_wantedTurnHorizontal, 5.0f * dt);
@@ -510,33 +573,137 @@ void CFish::BendSpine(float dt)
     }
 }
 
+CVector3 CFish::GetBodyReach() const
+{
+    CVector3 const along = m_heading;
+    CVector3 const across = GetPitchAxis(m_heading);
+    CVector3 const up = along ^ across;
+    CVector3 reach;
+    for (int axis = 0; axis < 3; ++axis) {
+        reach[axis] = std::abs(along[axis]) * m_length * 0.5f + std::abs(across[axis]) * m_width * 0.5f +
+                      std::abs(up[axis]) * m_height * 0.5f;
+    }
+    return reach;
+}
+
+bool CFish::IsCrowdedPoint(CVector3 const& point) const
+{
+    CVector3 const& min = m_area->GetMin();
+    CVector3 const& max = m_area->GetMax();
+    float const clearance = m_height * 0.5f + CellClearance;
+    if (max.z - min.z > 2.0f * clearance && (point.z < min.z + clearance || point.z > max.z - clearance))
+        return true;
+    float const around = m_length * 0.5f + CellClearance;
+    for (CBoundingBox const& obstacle : m_area->GetObstacles()) {
+        CVector3 const& low = obstacle.GetMinPoint();
+        CVector3 const& high = obstacle.GetMaxPoint();
+        if (point.x > low.x - around && point.x < high.x + around && point.y > low.y - around &&
+            point.y < high.y + around && point.z < high.z + clearance)
+            return true;
+    }
+    return false;
+}
+
+void CFish::KeepInsideArea(float now)
+{
+    CVector3 const reach = GetBodyReach();
+    CVector3 const& areaMin = m_area->GetMin();
+    CVector3 const& areaMax = m_area->GetMax();
+    if (m_position.y + reach.y > areaMax.y) {
+        m_position.y = ClampInto(areaMax.y - reach.y - WallGap, areaMin.y + reach.y, areaMax.y - reach.y);
+        m_wantedFactor = m_minimumSpeed;
+        m_wantedFactorTarget = m_maximumSpeed;
+        m_speed = m_maximumSpeed;
+        m_nextSpeedChange = now + 4.0f;
+        m_turnSign = 1.0f;
+    } else if (m_position.y - reach.y < areaMin.y) {
+        m_position.y = ClampInto(areaMin.y + reach.y + WallGap, areaMin.y + reach.y, areaMax.y - reach.y);
+        Startle(1.0f, now);
+        m_turnSign = 1.0f;
+    }
+    // Along x the steering turns the fish back; this only holds the body at the wall meanwhile.
+    m_position.x = ClampInto(m_position.x, areaMin.x + reach.x, areaMax.x - reach.x);
+    float const low = areaMin.z + reach.z;
+    float const high = areaMax.z - reach.z;
+    if (m_position.z < low && low <= high)
+        LevelOff(&m_heading, -1.0f);
+    else if (m_position.z > high && low <= high)
+        LevelOff(&m_heading, 1.0f);
+    m_position.z = ClampInto(m_position.z, low, high);
+}
+
+void CFish::KeepOutOfObstacles()
+{
+    CVector3 const reach = GetBodyReach();
+    float const ceiling = m_area->GetMax().z - reach.z;
+    for (CBoundingBox const& obstacle : m_area->GetObstacles()) {
+        CVector3 const& low = obstacle.GetMinPoint();
+        CVector3 const& high = obstacle.GetMaxPoint();
+        bool overlaps = true;
+        for (int axis = 0; axis < 3; ++axis) {
+            overlaps = overlaps && m_position[axis] + reach[axis] > low[axis] &&
+                       m_position[axis] - reach[axis] < high[axis];
+        }
+        if (!overlaps)
+            continue;
+        float const over = high.z + reach.z + WallGap;
+        if (over <= ceiling) {
+            m_position.z = over;
+            LevelOff(&m_heading, -1.0f);
+            continue;
+        }
+        // Decor too tall to swim over: out sideways, the shortest way.
+        int side = 0;
+        float shortest = 1e30f;
+        float shift = 0.0f;
+        for (int axis = 0; axis < 2; ++axis) {
+            float const toLow = m_position[axis] + reach[axis] - low[axis];
+            float const toHigh = high[axis] - (m_position[axis] - reach[axis]);
+            if (toLow < shortest) {
+                shortest = toLow;
+                side = axis;
+                shift = -toLow - WallGap;
+            }
+            if (toHigh < shortest) {
+                shortest = toHigh;
+                side = axis;
+                shift = toHigh + WallGap;
+            }
+        }
+        m_position[side] += shift;
+    }
+}
+
+CVector3 CFish::GetTurnedBodyCentre() const
+{
+    // The model's box follows the skinned body once the model is refreshed, so the centre is
+    // the one taken at loading.
+    CVector3 const& centre = m_bodyCentre;
+    CSkeleton const* skeleton = m_model->GetSkeleton();
+    int const root = m_bones[0].index;
+    if (!skeleton || root < 0)
+        return centre;
+    CVector3 const joint = skeleton->GetBone(static_cast<unsigned int>(root))->animatedPosition;
+    CMatrix4x4 const turn =
+        (CQuaternion::GetRotationY(m_bones[0].angleY) * CQuaternion::GetRotationZ(m_bones[0].angleZ))
+            .GetMatrix();
+    return joint + turn * (centre - joint);
+}
+
 void CFish::PlaceModel(float now)
 {
     if (!m_model)
         return;
     if (AnimationControl* animation = m_model->GetAnimationControl())
         animation->SetSpeed(10.0f);
+    KeepInsideArea(now);
+    KeepOutOfObstacles();
     m_model->RestoreMatrix();
     float const scale = 1.0f / m_sizeDivisor;
     m_model->Transform(CMatrix4x4::GetScale(CVector3(scale, scale, scale)));
-
-    CBoundingBox box = m_model->GetBoundingBox();
-    box.Transform(CMatrix4x4::GetTranslation(m_position + m_heading * 0.3f * m_length));
-    CVector3 const& areaMin = m_area->GetMin();
-    CVector3 const& areaMax = m_area->GetMax();
-    if (box.GetMaxPoint().y > areaMax.y) {
-        m_position.y -= box.GetMaxPoint().y - areaMax.y + 0.00001f;
-        m_wantedFactor = m_minimumSpeed;
-        m_wantedFactorTarget = m_maximumSpeed;
-        m_speed = m_maximumSpeed;
-        m_nextSpeedChange = now + 4.0f;
-        m_turnSign = 1.0f;
-    } else if (box.GetMinPoint().y < areaMin.y) {
-        m_position.y += areaMin.y - box.GetMinPoint().y + 0.00001f;
-        Startle(1.0f, now);
-        m_turnSign = 1.0f;
-    }
-    m_model->Transform(CMatrix4x4::GetTranslation(m_position + m_heading * 0.3f * m_length * m_length));
+    // The body's centre is drawn at the position the school steers, so the fish turns about
+    // its own body.
+    m_model->Transform(CMatrix4x4::GetTranslation(m_position - GetTurnedBodyCentre() * scale));
 }
 
 void CFish::ChangeSpeedPattern(float now, float dt)

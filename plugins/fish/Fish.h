@@ -69,6 +69,10 @@ public:
 
     float GetLength() const { return m_length; }
     float GetHeight() const { return m_height; }
+    float GetWidth() const { return m_width; }
+    // Half the extent of the drawn body along x, y and z for the heading: its box along the
+    // heading, across it and up, centred on the position.
+    CVector3 GetBodyReach() const;
     float GetSizeDivisor() const { return m_sizeDivisor; }
     float GetSpeed() const { return m_speed; }
     float GetBaseSpeedFactor() const { return m_baseSpeedFactor; }
@@ -100,10 +104,25 @@ private:
 
     void LimitPitch(float dt);
     void Wander(float dt);
+    void SwingTail(float dt);
     void Steer(float dt);
+    // Pitch the fish heads for: the target's when it lies above or below, level otherwise,
+    // flattened as the body nears the top or bottom of the area.
+    float GetWantedPitch(CVector3 const& toTarget) const;
+    // The turn rates' share of their full value: the wanted speed factor, but never below the
+    // share of the base speed the fish swims at.
+    float GetAgility() const;
     void Move(float dt);
     void BendSpine(float dt);
     void PlaceModel(float now);
+    // Pushes the body back inside the area; the far and near walls also change the speed.
+    void KeepInsideArea(float now);
+    // Lifts the body over any decor box it has run into.
+    void KeepOutOfObstacles();
+    // Cell points the body could not sit at: too near the area's top or bottom, or in decor.
+    bool IsCrowdedPoint(CVector3 const& point) const;
+    // The body's centre in model space after the root bone turns the model.
+    CVector3 GetTurnedBodyCentre() const;
     void ChangeSpeedPattern(float now, float dt);
 
     bool IsCell(vec3i const& cell) const { return !CFishGrid::IsNoCell(cell); }
@@ -118,6 +137,9 @@ private:
     float m_sizeDivisor = 1.0f;
     float m_length = 0.0f;
     float m_height = 0.0f;
+    float m_width = 0.0f;
+    // Middle of the model's box as loaded, before the skeleton turns it.
+    CVector3 m_bodyCentre{0.0f, 0.0f, 0.0f};
     float m_speed = 0.0f;
     float m_baseSpeedFactor = 1.0f;
     float m_wantedFactor = 1.0f;

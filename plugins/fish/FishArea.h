@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "FishGrid.h"
 #include "math/BoundingBox.h"
@@ -28,6 +29,9 @@ public:
     CFishSchool* GetSchool() const { return m_school; }
     CFishGrid* GetGrid() const { return m_grid.get(); }
     CBoundingBox const& GetBox() const { return m_box; }
+    // Decor standing in the area (rocks, the starfish) that fish bodies keep out of.
+    void AddObstacle(CVector3 const& min, CVector3 const& max);
+    std::vector<CBoundingBox> const& GetObstacles() const { return m_obstacles; }
     CVector3 const& GetMin() const { return m_box.GetMinPoint(); }
     CVector3 const& GetMax() const { return m_box.GetMaxPoint(); }
 
@@ -36,4 +40,5 @@ private:
     CFishSchool* m_school = nullptr;
     std::unique_ptr<CFishGrid> m_grid;
     CBoundingBox m_box;
+    std::vector<CBoundingBox> m_obstacles;
 };

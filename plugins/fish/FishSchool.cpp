@@ -15,6 +15,7 @@
 namespace
 {
 constexpr int MaxAreas = 64;
+constexpr int MaxObstacles = 64;
 constexpr unsigned int PackFileMode = 2;
 CVector3 const DefaultAreaMin(-10.5f, -8.0f, -1.0f);
 CVector3 const DefaultAreaMax(10.5f, 0.0f, 6.0f);
@@ -86,6 +87,28 @@ void CFishSchool::CreateAreas()
         m_areas.back()->Create(m_engine, this, corners[0], corners[1]);
     }
     m_areaFishesCount.assign(m_areas.size(), 0);
+    AddObstacles();
+}
+
+void CFishSchool::AddObstacles()
+{
+    CConfig* config = m_engine->GetConfig();
+    int const count = std::atoi(config->GetValue("g_fish_obstacles_count"));
+    char name[64];
+    for (int i = 0; i < std::min(count, MaxObstacles); ++i) {
+        CVector3 corners[2];
+        char const* const cornerNames[2] = {"min", "max"};
+        char const* const axes[3] = {"x", "y", "z"};
+        for (int corner = 0; corner < 2; ++corner) {
+            for (int axis = 0; axis < 3; ++axis) {
+                std::snprintf(name, sizeof name, "g_fish_obstacle_%d_%s_%s", i, cornerNames[corner],
+                              axes[axis]);
+                corners[corner][axis] = ReadFloat(config, name);
+            }
+        }
+        for (auto& area : m_areas)
+            area->AddObstacle(corners[0], corners[1]);
+    }
 }
 
 void CFishSchool::FindPacks()

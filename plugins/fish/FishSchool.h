@@ -54,6 +54,8 @@ public:
 
 private:
     void CreateAreas();
+    // Decor boxes from "g_fish_obstacles_count" and "g_fish_obstacle_%d_min_x" ... "_max_z".
+    void AddObstacles();
     void FindPacks();
     void CreateFishes(float now);
     unsigned int ChooseArea() const;

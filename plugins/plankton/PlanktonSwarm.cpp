@@ -5,7 +5,7 @@
 #include "model/SpriteGroup.h"
 
 CPlanktonSwarm::CPlanktonSwarm()
-    : m_min(-10.5f, -2.0f, -2.0f), m_max(10.5f, 6.0f, 6.0f),
+    : m_min(-10.5f, -2.0f, -1.2f), m_max(10.5f, 6.0f, 6.0f),
       m_cellSize((m_max - m_min) / CVector3(float(CellsX), float(CellsY), float(Layers)))
 {}
 
@@ -25,16 +25,19 @@ void CPlanktonSwarm::Populate(CSpriteGroup* group)
     m_sprites.reserve(SpecksCount);
     m_movements.reserve(SpecksCount);
     m_homes.reserve(SpecksCount);
+    m_driftFactors.reserve(SpecksCount);
     for (unsigned int i = 0; i < CellsX; ++i) {
         for (unsigned int j = 0; j < CellsY; ++j) {
             for (unsigned int k = 0; k < Layers; ++k) {
-                // Squared layers: dense near the bottom, sparse above.
-                CVector3 const cell(float(i), float(j), 0.035f * float(k * k));
+                // Squared layers: dense near the bottom, sparse above; each home near the middle
+                // of its cell, so that the homes fill the volume from side to side.
+                CVector3 const cell(float(i) + 0.5f, float(j) + 0.5f, 0.035f * float(k * k) + LowestLayer);
                 CVector3 const jitter = NextCentredVector({0.6f, 0.6f, 0.3f}, {0.3f, 0.3f, 0.15f});
                 CVector3 const home = m_min + (m_cellSize | cell) + (m_cellSize | jitter);
                 m_homes.push_back(home);
                 m_sprites.push_back(group->AddSprite(home, SpeckSize, {1.0f, 1.0f, 1.0f, 1.0f}));
                 m_movements.emplace_back(0.0f, 0.0f, 0.0f);
+                m_driftFactors.push_back(SlowestDrift + m_random.Next() * (FastestDrift - SlowestDrift));
             }
         }
     }
@@ -46,6 +49,7 @@ void CPlanktonSwarm::Clear()
     m_sprites.clear();
     m_movements.clear();
     m_homes.clear();
+    m_driftFactors.clear();
 }
 
 bool CPlanktonSwarm::Flee(CVector3 const& position, CVector3* movement, float dt, CVector3 const* fish,
@@ -80,17 +84,23 @@ void CPlanktonSwarm::Refresh(float dt, CVector3 const* fish, unsigned int fishCo
 {
     if (!m_group)
         return;
-    CVector3 const driftScale = m_cellSize * 0.02f;
     for (unsigned int speck = 0; speck < m_sprites.size(); ++speck) {
         SSprite* sprite = m_group->GetSprite(m_sprites[speck]);
         if (!sprite)
             continue;
         CVector3& movement = m_movements[speck];
+        float speed = DriftSpeed;
         if (!Flee(sprite->position, &movement, dt, fish, fishCount)) {
             CVector3 const push = NextCentredVector({1.0f, 1.0f, 1.0f}, {0.5f, 0.5f, 0.5f});
-            movement = (movement + (driftScale | push) * DriftSpeed * dt).GetNormalized();
+            movement = (movement + push * WanderRate * dt).GetNormalized();
+            speed *= m_driftFactors[speck];
         }
-        sprite->position += movement * DriftSpeed * dt;
+        sprite->position += movement * speed * dt;
+        // The bottom of the volume lies above the sand: a speck that reaches it turns up.
+        if (sprite->position.z < m_min.z) {
+            sprite->position.z = m_min.z;
+            movement.z = std::fabs(movement.z);
+        }
         ReturnHome(speck, &sprite->position, &sprite->color);
     }
 }

@@ -26,8 +26,10 @@ private:
     std::uint32_t m_seed;
 };
 
-// Specks of plankton on a layered grid of homes: each drifts slowly, flees any fish that
-// comes close, and once it has strayed far from home fades out and reappears there.
+// Specks of plankton on a layered grid of homes over the whole volume, whose bottom lies above
+// the sand: each drifts slowly on a wandering course at a speed of its own, never below the
+// bottom, flees any fish that comes close, and once it has strayed far from home fades out and
+// reappears there.
 class CPlanktonSwarm
 {
 public:
@@ -35,8 +37,16 @@ public:
     static constexpr unsigned int CellsY = 5;
     static constexpr unsigned int Layers = 15;
     static constexpr unsigned int SpecksCount = CellsX * CellsY * Layers;
-    static constexpr float SpeckSize = 0.025f;
+    // Half the side of a speck: a few pixels across at the usual viewing distance.
+    static constexpr float SpeckSize = 0.05f;
     static constexpr float DriftSpeed = 0.1f;
+    // Each speck drifts at DriftSpeed times a factor of its own in this range.
+    static constexpr float SlowestDrift = 0.5f;
+    static constexpr float FastestDrift = 1.5f;
+    // How fast a drifting speck's direction wanders, per second.
+    static constexpr float WanderRate = 8.0f;
+    // Homes lie this many layers' heights above the bottom of the volume at least.
+    static constexpr float LowestLayer = 0.2f;
     static constexpr float FlightFactor = 5.0f;
     static constexpr float StrayDistance = 5.0f;
     static constexpr float FadeStep = 0.1f;
@@ -62,6 +72,7 @@ public:
     unsigned int GetSpriteIndex(unsigned int speck) const { return m_sprites[speck]; }
     CVector3 const& GetHome(unsigned int speck) const { return m_homes[speck]; }
     CVector3& GetMovement(unsigned int speck) { return m_movements[speck]; }
+    float GetDriftFactor(unsigned int speck) const { return m_driftFactors[speck]; }
 
 private:
     CVector3 NextCentredVector(CVector3 const& scale, CVector3 const& offset);
@@ -77,4 +88,5 @@ private:
     std::vector<unsigned int> m_sprites;
     std::vector<CVector3> m_movements;
     std::vector<CVector3> m_homes;
+    std::vector<float> m_driftFactors;
 };

@@ -66,6 +66,9 @@ inline float GetStarFishZ()
 {
     return GetFloorHeight(StarFishX, StarFishY) + 0.01f;
 }
+// The starfish's arms reach this far from its centre, and its curling tips rise this high.
+constexpr float StarFishReach = 1.05f;
+constexpr float StarFishHeight = 0.3f;
 
 // Two kinds of plant: tall ribbon grass and a low bushy fan.
 constexpr SPlacement TallPlants[] = {

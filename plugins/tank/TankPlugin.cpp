@@ -2,6 +2,7 @@
 
 #include "PluginExports.h"
 #include "core/Engine.h"
+#include "model/Model.h"
 
 CGameTankPlugin::~CGameTankPlugin()
 {
@@ -13,6 +14,10 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     m_engine = engine;
     m_variables.Register(engine->GetConfig());
     m_scene.Create(engine);
+    std::vector<std::pair<CVector3, CVector3>> rocks;
+    for (CModel* rock : m_scene.GetRocks())
+        rocks.emplace_back(rock->GetBoundingBox().GetMinPoint(), rock->GetBoundingBox().GetMaxPoint());
+    m_variables.RegisterObstacles(engine->GetConfig(), rocks);
     m_bubbleSound.Create(engine->GetSoundManager(), engine->GetConfig());
     m_bubbleSound.Refresh();
     engine->GetMessageManager()->Write("+Plugin: Tank");

@@ -27,6 +27,15 @@ protected:
         : CEngineFixture("Capture", useFakeDevice, {{640, 480, 60, D3DFMT_X8R8G8B8}})
     {}
 
+    void SetUp() override
+    {
+        CEngineFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Every reading of the clock is one video frame later, so a recording keeps each frame.
+        Capture()->SetClock([this] { return clockSeconds += 1.0 / CScreenCapture::FramesPerSecond; });
+    }
+
     CConfig* Config() { return engine.GetConfig(); }
     CScreenCapture* Capture() { return engine.GetScreenCapture(); }
 
@@ -58,6 +67,8 @@ protected:
             output.append(buffer.data(), n);
         return output;
     }
+
+    double clockSeconds = 0.0;
 
     static bool HasFfmpeg()
     {

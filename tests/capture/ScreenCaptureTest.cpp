@@ -211,6 +211,24 @@ TEST_F(ScreenCaptureTest, ScreenshotFrameAddsNoVideoFrame)
     EXPECT_EQ(CapturedFiles(), (std::vector<std::string>{"movie000.avi", "movie001.avi", "picture000.tga"}));
 }
 
+TEST_F(ScreenCaptureTest, RecordingRepeatsAndDropsFramesToPlayAsLongAsItWasRecorded)
+{
+    double now = 0.0;
+    Capture()->SetClock([&now] { return now; });
+    Config()->ExecuteCommand("sc_movie_codec 1");
+    Request("sc_start_movie_record");
+    // Ten seconds at five frames a second fill 10 x 33 slots after the first frame.
+    for (int i = 0; i <= 50; ++i, now = 0.2 * i)
+        Capture()->Refresh();
+    EXPECT_EQ(Capture()->GetFrameNumber(), 331u);
+    // One more second at a hundred frames a second adds 33.
+    for (int i = 1; i <= 100; ++i) {
+        now = 10.0 + 0.01 * i;
+        Capture()->Refresh();
+    }
+    EXPECT_EQ(Capture()->GetFrameNumber(), 364u);
+}
+
 TEST_F(ScreenCaptureTest, PlayersAcceptBothCodecsWithTheFrameCountSizeAndRate)
 {
     if (!HasFfmpeg())

@@ -76,8 +76,14 @@ TEST_F(GeneratedContentThroughEngine, EveryPictureLoadsAsATexture)
     EXPECT_GT(pictures, 30);
 }
 
-TEST_F(GeneratedContentThroughEngine, FishOpacityMapsMatchTheirTextures)
+TEST_F(GeneratedContentThroughEngine, OpacityMapsMatchTheirTextures)
 {
+    CImage shadow, shadowOpacity;
+    ASSERT_TRUE(shadow.LoadFromFile(&messages, &memory, &files, "Data\\Textures\\star_shadow.jpg"));
+    ASSERT_TRUE(
+        shadowOpacity.LoadFromFile(&messages, &memory, &files, "Data\\Textures\\star_shadow_alfa.jpg"));
+    EXPECT_EQ(shadow.GetWidth(), shadowOpacity.GetWidth());
+    EXPECT_EQ(shadow.GetHeight(), shadowOpacity.GetHeight());
     for (int fish = 1; fish <= 6; ++fish) {
         for (int variant = 1; variant <= 2; ++variant) {
             std::string const suffix = std::to_string(fish) + "_" + std::to_string(variant) + ".jpg";

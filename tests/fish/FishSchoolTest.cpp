@@ -1,7 +1,9 @@
 #include "FishFixture.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "math/Quaternion.h"
 #include "model/Model.h"
 #include "platform/Clock.h"
 
@@ -207,6 +209,47 @@ TEST_F(FishSchoolTest, FarWallPullsTheFishBackAndSlowsItsWantedSpeed)
     EXPECT_GT(fish->GetPosition().y, min.y - 0.5f);
     EXPECT_NEAR(fish->GetSpeed(), fish->GetMaximumSpeed(), Tolerance);
     EXPECT_NEAR(fish->GetNextSpeedChange(), 64.0f, Tolerance);
+}
+
+TEST_F(FishSchoolTest, DivingFishKeepsItsBodyAboveTheAreaBottom)
+{
+    CFish* fish = CreateLoneFish();
+    ASSERT_NE(fish, nullptr);
+    CVector3 const& min = fish->GetArea()->GetMin();
+    fish->SetPosition(CVector3(0.0f, -4.0f, min.z));
+    fish->SetHeading(CVector3(1.0f, 0.0f, -0.25f));
+    fish->Refresh(10.0f, 0.02f);
+    EXPECT_GE(fish->GetPosition().z - fish->GetBodyReach().z, min.z - 1e-4f);
+    EXPECT_GE(fish->GetHeading().z, 0.0f);
+    EXPECT_GT(fish->GetHeight(), 0.1f);
+}
+
+TEST_F(FishSchoolTest, BodyIsDrawnAtTheSteeredPointAsTheFishTurns)
+{
+    CFish* fish = CreateLoneFish();
+    ASSERT_NE(fish, nullptr);
+    CVector3 const firstHeading = fish->GetHeading();
+    float turned = 0.0f;
+    for (int step = 1; step <= 600; ++step) {
+        fish->Refresh(0.02f * static_cast<float>(step), 0.02f);
+        if (step % 50 != 0)
+            continue;
+        turned = std::max(turned, std::acos(std::clamp(fish->GetHeading() * firstHeading, -1.0f, 1.0f)));
+        CModel* model = fish->GetModel();
+        // Only the root bone's turn, which carries the fish's orientation: the spine's bend in
+        // a turn moves the box's middle, not the body.
+        CSkeleton* skeleton = model->GetSkeleton();
+        skeleton->ResetAllBonesAdditionalPositionAndRotation();
+        skeleton->RotateBone(fish->GetBoneIndex(0), CQuaternion::GetRotationY(fish->GetBoneAngleY(0)) *
+                                                        CQuaternion::GetRotationZ(fish->GetBoneAngleZ(0)));
+        model->Refresh(false);
+        CBoundingBox skinned;
+        model->CalculateAccurateBoundingBox(&skinned);
+        CVector3 const drawn = model->GetMatrix() * ((skinned.GetMinPoint() + skinned.GetMaxPoint()) * 0.5f);
+        EXPECT_LT((drawn - fish->GetPosition()).GetLength(), 0.2f) << "step " << step;
+    }
+    // The fish has turned well away from its first heading meanwhile.
+    EXPECT_GT(turned, 1.0f);
 }
 
 TEST_F(FishSchoolTest, StartleAlongARayThroughTheFish)

@@ -44,7 +44,8 @@ TEST_F(PlanktonSwarmTest, VolumeIsCutIntoFiveByFiveByFifteenCells)
 {
     EXPECT_NEAR(swarm.GetCellSize().x, 21.0f / 5.0f, Tolerance);
     EXPECT_NEAR(swarm.GetCellSize().y, 8.0f / 5.0f, Tolerance);
-    EXPECT_NEAR(swarm.GetCellSize().z, 8.0f / 15.0f, Tolerance);
+    // The bottom lies above the sand.
+    EXPECT_NEAR(swarm.GetCellSize().z, 7.2f / 15.0f, Tolerance);
 }
 
 TEST_F(PlanktonSwarmTest, EverySpeckGetsItsOwnSpriteOnASquaredLayerHome)
@@ -60,10 +61,14 @@ TEST_F(PlanktonSwarmTest, EverySpeckGetsItsOwnSpriteOnASquaredLayerHome)
                 unsigned int const speck = Speck(i, j, k);
                 sprites.insert(swarm.GetSpriteIndex(speck));
                 CVector3 const& home = swarm.GetHome(speck);
-                // Within ±0.3 of a cell in x and y and ±0.15 in z of the grid point.
-                EXPECT_LE(std::fabs(home.x - (min.x + cell.x * i)), 0.3f * cell.x + Tolerance);
-                EXPECT_LE(std::fabs(home.y - (min.y + cell.y * j)), 0.3f * cell.y + Tolerance);
-                EXPECT_LE(std::fabs(home.z - (min.z + cell.z * 0.035f * k * k)), 0.15f * cell.z + Tolerance);
+                // Within ±0.3 of a cell in x and y of the cell's middle, and ±0.15 in z of the
+                // squared layer lifted off the bottom.
+                EXPECT_LE(std::fabs(home.x - (min.x + cell.x * (i + 0.5f))), 0.3f * cell.x + Tolerance);
+                EXPECT_LE(std::fabs(home.y - (min.y + cell.y * (j + 0.5f))), 0.3f * cell.y + Tolerance);
+                EXPECT_LE(
+                    std::fabs(home.z - (min.z + cell.z * (0.035f * k * k + CPlanktonSwarm::LowestLayer))),
+                    0.15f * cell.z + Tolerance);
+                EXPECT_GT(home.z, min.z);
                 SSprite const* sprite = Sprite(speck);
                 EXPECT_EQ(sprite->position.x, home.x);
                 EXPECT_EQ(sprite->size, CPlanktonSwarm::SpeckSize);
@@ -87,13 +92,23 @@ TEST_F(PlanktonSwarmTest, FirstHomeTakesItsDrawsZFirst)
     float const u3 = random.Next();
     CVector3 const& cell = fresh.GetCellSize();
     CVector3 const& home = fresh.GetHome(0);
-    EXPECT_NEAR(home.x, -10.5f + cell.x * (u3 * 0.6f - 0.3f), Tolerance);
-    EXPECT_NEAR(home.y, -2.0f + cell.y * (u2 * 0.6f - 0.3f), Tolerance);
-    EXPECT_NEAR(home.z, -2.0f + cell.z * (u1 * 0.3f - 0.15f), Tolerance);
+    float const u4 = random.Next();
+    EXPECT_NEAR(home.x, -10.5f + cell.x * (0.5f + u3 * 0.6f - 0.3f), Tolerance);
+    EXPECT_NEAR(home.y, -2.0f + cell.y * (0.5f + u2 * 0.6f - 0.3f), Tolerance);
+    EXPECT_NEAR(home.z, -1.2f + cell.z * (CPlanktonSwarm::LowestLayer + u1 * 0.3f - 0.15f), Tolerance);
+    // The fourth draw sets the speck's drift speed.
+    EXPECT_NEAR(fresh.GetDriftFactor(0), 0.5f + u4, Tolerance);
 }
 
-TEST_F(PlanktonSwarmTest, WithoutFishEverySpeckDriftsAtATenthOfAUnitPerSecond)
+TEST_F(PlanktonSwarmTest, WithoutFishEverySpeckDriftsAtItsOwnSpeedAroundATenthOfAUnitPerSecond)
 {
+    std::set<float> factors;
+    for (unsigned int s = 0; s < swarm.GetSpecksCount(); ++s) {
+        EXPECT_GE(swarm.GetDriftFactor(s), 0.5f);
+        EXPECT_LT(swarm.GetDriftFactor(s), 1.5f);
+        factors.insert(swarm.GetDriftFactor(s));
+    }
+    EXPECT_GT(factors.size(), 100u);
     for (int frame = 0; frame < 20; ++frame) {
         std::vector<CVector3> before;
         for (unsigned int s = 0; s < swarm.GetSpecksCount(); ++s)
@@ -101,7 +116,13 @@ TEST_F(PlanktonSwarmTest, WithoutFishEverySpeckDriftsAtATenthOfAUnitPerSecond)
         swarm.Refresh(0.5f, nullptr, 0);
         for (unsigned int s = 0; s < swarm.GetSpecksCount(); ++s) {
             ASSERT_NEAR(swarm.GetMovement(s).GetLength(), 1.0f, Tolerance) << "speck " << s;
-            ASSERT_NEAR((Sprite(s)->position - before[s]).GetLength(), 0.05f, Tolerance) << "speck " << s;
+            // Never below the bottom; one that reaches it only turns up.
+            ASSERT_GE(Sprite(s)->position.z, swarm.GetMinimum().z) << "speck " << s;
+            if (Sprite(s)->position.z == swarm.GetMinimum().z)
+                continue;
+            ASSERT_NEAR((Sprite(s)->position - before[s]).GetLength(), 0.05f * swarm.GetDriftFactor(s),
+                        Tolerance)
+                << "speck " << s;
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "sprites/SpriteFixture.h"
 
 #include <cstring>
+#include <string>
 
 #include "../../plugins/base/Lagoonix.h"
 #include "../../plugins/tank/BubbleSound.h"
@@ -237,6 +238,14 @@ TEST_F(TankPluginTest, ComesBeforeTheOtherPlugInsAndPublishesTheLayout)
     EXPECT_EQ(engine.GetConfig()->GetValueAsInt("g_fish_areas_count"),
               static_cast<int>(tank::FishAreasCount));
     EXPECT_NEAR(engine.GetConfig()->GetValueAsFloat("g_star_fish_z"), tank::GetStarFishZ(), 1e-4f);
+    // The decor fish keep out of: every rock, then the starfish lying on the sand.
+    int const obstacles = engine.GetConfig()->GetValueAsInt("g_fish_obstacles_count");
+    EXPECT_EQ(obstacles, static_cast<int>(std::size(tank::Rocks)) + 1);
+    std::string const star = "g_fish_obstacle_" + std::to_string(obstacles - 1);
+    EXPECT_NEAR(engine.GetConfig()->GetValueAsFloat((star + "_min_z").c_str()), tank::GetStarFishZ(), 1e-3f);
+    EXPECT_NEAR(engine.GetConfig()->GetValueAsFloat((star + "_max_x").c_str()),
+                tank::StarFishX + tank::StarFishReach, 1e-3f);
+    EXPECT_GT(engine.GetConfig()->GetValueAsFloat("g_fish_obstacle_0_max_z"), tank::FloorBaseHeight);
     for (int frame = 0; frame < 3; ++frame) {
         engine.BeginFrame();
         plugin->Refresh();

@@ -105,13 +105,15 @@ void PaintFishSilhouette(CCanvas* canvas, float cx, float cy, float length, floa
 
 SPicture CTexturePainter::Plankton()
 {
+    // The picture is its own opacity, so a pixel brightens the water only where the picture is
+    // brighter than the water: a disc that fills the square with an even top and a soft rim, so
+    // that even the mip-mapped average a speck a pixel wide is drawn with stays light (a small
+    // core in a dim halo averages to a dark dot).
     CCanvas canvas(64, 64);
     canvas.Fill([](float u, float v) {
         float const d = std::hypot(u - 0.5f, v - 0.5f) * 2.0f;
-        float const core = std::exp(-d * d * 9.0f);
-        float const halo = 0.35f * std::exp(-d * d * 3.0f) * (1.0f - SmoothStep(0.8f, 1.0f, d));
-        float const value = Clamp01(core + halo);
-        return SColour{value * 0.92f, value * 0.98f, value};
+        float const value = 0.9f * (1.0f - SmoothStep(0.6f, 1.0f, d));
+        return SColour{value * 0.94f, value * 0.99f, value};
     });
     return canvas.ToRgb();
 }
@@ -250,14 +252,15 @@ SPicture CTexturePainter::Starfish()
 
 SPicture CTexturePainter::StarShadowColour()
 {
-    CCanvas canvas(64, 64);
+    // The size of the alpha picture: the engine wants a picture and its opacity map alike.
+    CCanvas canvas(StarShadowSize, StarShadowSize);
     canvas.Fill([](float, float) { return HexColour(0x061424); });
     return canvas.ToRgb();
 }
 
 SPicture CTexturePainter::StarShadowAlpha()
 {
-    CCanvas canvas(256, 256);
+    CCanvas canvas(StarShadowSize, StarShadowSize);
     float const half = CStarfishModelBuilder::ArmRadius * 1.35f;
     canvas.Fill([half](float u, float v) {
         float const x = (u - 0.5f) * 2.0f * half;

@@ -11,7 +11,7 @@ namespace content
 class CTexturePainter
 {
 public:
-    // Soft speck, its own opacity (bright centre on black), "plankton.jpg".
+    // Soft speck, its own opacity (a bright disc with a soft rim on black), "plankton.jpg".
     static SPicture Plankton();
     // Underwater scene with the title; `caption` is printed below it when not empty.
     // Painted at 4:3 and stored at the power-of-two size given.
@@ -19,6 +19,8 @@ public:
                           std::string const& titleFont, std::string const& textFont);
     static SPicture Console();
     static SPicture Starfish();
+    // The starfish shadow's colour and its opacity, both StarShadowSize square.
+    static constexpr unsigned int StarShadowSize = 256;
     static SPicture StarShadowColour();
     static SPicture StarShadowAlpha();
     static SPicture BubbleColour();
