@@ -2,6 +2,11 @@
 
 #include "platform/WindowHandle.h"
 
+namespace platform
+{
+class ClockSource;
+}
+
 // Creation parameters of the engine. Strings are kept by pointer and must outlive the engine.
 struct SEngineSettings
 {
@@ -17,4 +22,6 @@ struct SEngineSettings
     HWND parentWindow;
     unsigned int iconResourceId;
     char const* defaultVideoMode;
+    // The clocks the timers read; null for the system's. Must outlive the engine.
+    platform::ClockSource* clock;
 };
