@@ -60,8 +60,8 @@ struct SWallpaperSample
 
     bool SameObjects(SWallpaperSample const& other) const
     {
-        return openFiles == other.openFiles && glTextures == other.glTextures && glBuffers == other.glBuffers &&
-               alSources == other.alSources && alBuffers == other.alBuffers;
+        return openFiles == other.openFiles && glTextures == other.glTextures &&
+               glBuffers == other.glBuffers && alSources == other.alSources && alBuffers == other.alBuffers;
     }
 };
 
@@ -125,10 +125,12 @@ int SoakWallpaper(double seconds, double step, std::vector<std::size_t>* residen
             double const now = bench::GetWallSeconds();
             if (now < nextSample)
                 continue;
-            samples.push_back(TakeWallpaperSample(now - start, double(intervalFrames) / (now - intervalStart)));
+            samples.push_back(
+                TakeWallpaperSample(now - start, double(intervalFrames) / (now - intervalStart)));
             SWallpaperSample const& last = samples.back();
-            std::printf("%8.0f %10zu %6u %10u %9u %9u %9u %7.1f\n", last.seconds, last.residentKib, last.openFiles,
-                        last.glTextures, last.glBuffers, last.alSources, last.alBuffers, last.framesPerSecond);
+            std::printf("%8.0f %10zu %6u %10u %9u %9u %9u %7.1f\n", last.seconds, last.residentKib,
+                        last.openFiles, last.glTextures, last.glBuffers, last.alSources, last.alBuffers,
+                        last.framesPerSecond);
             std::fflush(stdout);
             resident->push_back(last.residentKib);
             intervalFrames = 0;

@@ -296,7 +296,8 @@ bool CFileManager::Remove(char const* path, CMessageManager* messages)
 {
     if (!IsRemovablePath(path)) {
         char text[NameLength + 80];
-        std::snprintf(text, sizeof(text), "Refused to remove \"%s\": the path is empty or leaves its directory",
+        std::snprintf(text, sizeof(text),
+                      "Refused to remove \"%s\": the path is empty or leaves its directory",
                       path ? path : "");
         if (messages)
             messages->WriteError("%s", text);

@@ -1,9 +1,9 @@
 #include "model/Skeleton.h"
-#include "model/Skinning.h"
-#include "render/VertexBuffer.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "math/MathTypes.h"
+#include "model/Skinning.h"
+#include "render/VertexBuffer.h"
 
 #include <gtest/gtest.h>
 
