@@ -254,7 +254,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
         StartAquarium();
 
     m_engine.GetConfig()->ReportUnknownNames();
-    m_elapsedTime = 0.0f;
+    m_elapsedTime = 0.0;
     CMessageManager* messages = m_engine.GetMessageManager();
     messages->Write("\nLoad Time: %0.2f", loadTimer->GetTime());
     messages->Write("Video Memory Used: %0.2f Mb",
@@ -383,7 +383,7 @@ void CAquariumApp::Frame()
 void CAquariumApp::ApplyExitRules()
 {
     CControlsExitInput input(m_engine.GetControls());
-    int const requests = CExitRules::CountRequests(m_exitMode, m_elapsedTime, input);
+    int const requests = CExitRules::CountRequests(m_exitMode, static_cast<float>(m_elapsedTime), input);
     for (int i = 0; i < requests; ++i)
         m_engine.Exit(true);
 }

@@ -36,7 +36,7 @@ public:
     CPluginTable* GetPlugins() { return &m_plugins; }
     CScreenOverlay const* GetScreenOverlay() const { return &m_screenOverlay; }
     ERunMode GetRunMode() const { return m_runMode; }
-    float GetElapsedTime() const { return m_elapsedTime; }
+    float GetElapsedTime() const { return static_cast<float>(m_elapsedTime); }
 
 private:
     int RunSettingsLauncher(SCommandLine const& command);
@@ -73,7 +73,8 @@ private:
     bool m_debugMode = false;
     int m_maxFishes = 0; // "g_max_fishes": at most this many fish this run; 0: all selected
     char m_userPath[PathLength] = {};
-    float m_elapsedTime = 0.0f;
+    // Summed in double precision: a float sum stops growing after a few days of frames.
+    double m_elapsedTime = 0.0;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;

@@ -23,7 +23,10 @@ void CEngine::Create(SEngineSettings const& settings)
     m_messages.Create(m_settings.applicationName, m_settings.createLogFile, m_settings.logDirectory);
     m_memory.Create(&m_messages);
     m_files.Create(&m_messages, &m_memory, m_settings.engineDirectory, m_settings.packDirectory);
-    m_timers.Create();
+    if (m_settings.clock)
+        m_timers.Create(*m_settings.clock);
+    else
+        m_timers.Create();
     m_config.Create(&m_messages, &m_memory, &m_files, m_settings.configDirectory, m_settings.configFileName,
                     m_settings.defaultVideoMode);
     m_config.SetInstalledFilePath(m_settings.installedConfigFile);

@@ -2,6 +2,11 @@
 
 #include "platform/WindowHandle.h"
 
+namespace platform
+{
+class ClockSource;
+}
+
 // Creation parameters of the engine. Strings are kept by pointer and must outlive the engine.
 struct SEngineSettings
 {
@@ -20,4 +25,6 @@ struct SEngineSettings
     // Read before the configuration file, which overrides it line by line: the installed
     // defaults when the configuration file is the user's own. Null: none.
     char const* installedConfigFile = nullptr;
+    // The clocks the timers read; null for the system's. Must outlive the engine.
+    platform::ClockSource* clock = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <strings.h>
 
 namespace
@@ -268,9 +269,43 @@ void CFileManager::CreateFilePath(char const* path)
     }
 }
 
-void CFileManager::Remove(char const* path)
+bool CFileManager::IsRemovablePath(char const* path)
 {
-    platform::RemoveTree(platform::ResolvePath(ExecutableRelative(path)));
+    if (!path)
+        return false;
+    std::string_view rest(path);
+    if (rest.size() >= 2 && rest[1] == ':')
+        rest.remove_prefix(2);
+    unsigned int names = 0;
+    std::string_view::size_type start = 0;
+    while (start <= rest.size()) {
+        std::string_view::size_type end = rest.find_first_of("\\/", start);
+        if (end == std::string_view::npos)
+            end = rest.size();
+        std::string_view const part = rest.substr(start, end - start);
+        if (part == "..")
+            return false;
+        if (!part.empty() && part != ".")
+            ++names;
+        start = end + 1;
+    }
+    return names > 0;
+}
+
+bool CFileManager::Remove(char const* path, CMessageManager* messages)
+{
+    if (!IsRemovablePath(path)) {
+        char text[NameLength + 80];
+        std::snprintf(text, sizeof(text),
+                      "Refused to remove \"%s\": the path is empty or leaves its directory",
+                      path ? path : "");
+        if (messages)
+            messages->WriteError("%s", text);
+        else
+            std::fprintf(stderr, "Error: %s\n", text);
+        return false;
+    }
+    return platform::RemoveTree(platform::ResolvePath(ExecutableRelative(path)));
 }
 
 void CFileManager::GetFileExtension(char const* path, char* out)

@@ -44,8 +44,13 @@ public:
     static bool IsFileExistsOnDisk(char const* path);
     // Creates every directory of the path up to its last backslash.
     static void CreateFilePath(char const* path);
-    // Deletes the file, or the directory with everything in it.
-    static void Remove(char const* path);
+    // Deletes the file, or the directory with everything in it. Refuses, with an error in
+    // `messages` (the standard error stream when null), a path that IsRemovablePath rejects;
+    // false when refused or not removed.
+    static bool Remove(char const* path, CMessageManager* messages = nullptr);
+    // False for an empty path, one with a ".." component, and one that names its base (the
+    // executable's directory, or the root) rather than something inside it.
+    static bool IsRemovablePath(char const* path);
     static void GetFileExtension(char const* path, char* out);
     static bool CompareFileExtension(char const* path, char const* extension);
     static void ReplaceFileExtension(char* path, char const* extension);

@@ -45,7 +45,7 @@ std::int64_t CTimer::ReadCounter() const
     return (m_clock != nullptr ? *m_clock : platform::GetSystemClock()).GetPerformanceCounter();
 }
 
-std::uint32_t CTimer::ReadTick() const
+std::uint64_t CTimer::ReadTick() const
 {
     return (m_clock != nullptr ? *m_clock : platform::GetSystemClock()).GetTickMilliseconds();
 }
@@ -56,8 +56,8 @@ void CTimer::SetTime(float seconds)
     if (m_highResolution) {
         m_startCount = ReadCounter() - ToClockUnits(seconds, static_cast<double>(m_frequency));
     } else {
-        // Modular arithmetic, like the clock itself.
-        m_startTick = ReadTick() - static_cast<std::uint32_t>(ToClockUnits(seconds, 1000.0));
+        // Modular arithmetic: a negative time puts the start after now.
+        m_startTick = ReadTick() - static_cast<std::uint64_t>(ToClockUnits(seconds, 1000.0));
     }
 }
 
@@ -67,8 +67,8 @@ double CTimer::GetPreciseTime() const
         std::int64_t const count = m_paused ? m_pauseCount : ReadCounter();
         return static_cast<double>(count - m_startCount) / static_cast<double>(m_frequency);
     }
-    std::uint32_t const tick = m_paused ? m_pauseTick : ReadTick();
-    return static_cast<double>(static_cast<std::uint32_t>(tick - m_startTick)) * 0.001;
+    std::uint64_t const tick = m_paused ? m_pauseTick : ReadTick();
+    return static_cast<double>(static_cast<std::int64_t>(tick - m_startTick)) * 0.001;
 }
 
 void CTimer::Pause(bool paused)

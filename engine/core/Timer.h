@@ -36,7 +36,7 @@ public:
 
 private:
     std::int64_t ReadCounter() const;
-    std::uint32_t ReadTick() const;
+    std::uint64_t ReadTick() const;
 
     bool m_free = true;
     bool m_highResolution = false;
@@ -44,7 +44,7 @@ private:
     std::int64_t m_frequency = 0;
     std::int64_t m_startCount = 0;
     std::int64_t m_pauseCount = 0;
-    std::uint32_t m_startTick = 0;
-    std::uint32_t m_pauseTick = 0;
+    std::uint64_t m_startTick = 0;
+    std::uint64_t m_pauseTick = 0;
     platform::ClockSource const* m_clock = nullptr;
 };

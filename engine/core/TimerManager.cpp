@@ -69,7 +69,9 @@ void CTimerManager::Refresh()
     if (m_secondTime >= 1.0f) {
         m_fps = m_frame;
         m_frame = 0;
-        m_secondTime -= 1.0f;
+        // What goes beyond the second carries over, but never a whole second more: after a
+        // long frame (a suspended machine, a clock jump) the figure counts frames again at once.
+        m_secondTime = std::fmod(m_secondTime, 1.0f);
     }
 
     if (std::isnan(elapsed)) {
@@ -117,4 +119,9 @@ void CTimerManager::RemoveTimer(CTimer* timer)
 float CTimerManager::GetTime() const
 {
     return m_frameClock != nullptr ? m_frameClock->GetTime() : 0.0f;
+}
+
+double CTimerManager::GetPreciseTime() const
+{
+    return m_frameClock != nullptr ? m_frameClock->GetPreciseTime() : 0.0;
 }

@@ -38,6 +38,9 @@ public:
 
     // The frame clock's current reading.
     float GetTime() const;
+    // The same reading in double precision: after weeks of running a float reading moves in
+    // steps of a second and more, too coarse to compare against.
+    double GetPreciseTime() const;
     // The clamped length of the last frame in seconds.
     float GetElapsedTime() const { return m_elapsedTime; }
     // Frames counted in the last completed second.

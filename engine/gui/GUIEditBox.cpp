@@ -139,7 +139,7 @@ void CGUIEditBox::Draw()
         ++last;
     m_font.Print(origin, m_textColor, m_text.substr(m_firstVisible, last - m_firstVisible));
 
-    float const time = m_timer ? m_timer->GetTime() : 0.0f;
+    double const time = m_timer ? m_timer->GetPreciseTime() : 0.0;
     if (static_cast<long long>(std::floor(time / CaretHalfPeriod)) % 2 == 0) {
         CVector2 const caret(origin.x + GetWidth(m_firstVisible, m_caret), origin.y);
         m_font.Print(caret, m_textColor, std::string(1, m_cursorCharacter));

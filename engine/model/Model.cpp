@@ -270,8 +270,14 @@ void CModel::FillTriangleSets(SModelFile const& file)
         }
         unsigned int const shader = m_managers.shaderManager->AddShader(shaderPath, set.shaderNumber);
         auto const indicesCount = static_cast<unsigned int>(set.indices.size());
-        CreateTriangleSet(s, indicesCount, shader);
-        m_triangleSets[s]->GetIndexBuffer()->CopyIndices(0, indicesCount, set.indices.data());
+        // The buffer's capacity sets its index size: a short set that reaches vertices past
+        // 16 bits gets the capacity of a 32-bit one and uses only its first indices.
+        unsigned int const capacity =
+            set.NeedsWideIndices() ? std::max(indicesCount, IndexBuffer::WideIndexThreshold) : indicesCount;
+        CreateTriangleSet(s, capacity, shader);
+        IndexBuffer* indices = m_triangleSets[s]->GetIndexBuffer();
+        indices->SetSize(indicesCount);
+        indices->CopyIndices(0, indicesCount, set.indices.data());
         m_triangleSets[s]->Refresh();
     }
     if (vertices)

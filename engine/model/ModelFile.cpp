@@ -93,26 +93,29 @@ private:
     std::vector<std::uint8_t> m_bytes;
 };
 
+} // namespace
+
+bool SModelFileTriangleSet::NeedsWideIndices() const
+{
+    return indices.size() >= SixteenBitIndicesLimit ||
+           std::any_of(indices.begin(), indices.end(), [](std::uint32_t index) { return index > 0xFFFFu; });
+}
+
+namespace
+{
 bool IsSingleKind(std::uint32_t properties)
 {
     std::uint32_t const kind = properties & MP_KINDS;
     return kind == MP_STATIC || kind == MP_MORPH || kind == MP_SKELETAL;
 }
 
-// Used-vertex range of the indices as the set's index buffer will hold them.
+// Used-vertex range of the indices (the index buffer is wide enough for every one).
 std::uint32_t UsedVerticesCount(std::vector<std::uint32_t> const& indices)
 {
     if (indices.empty())
         return 0;
-    std::uint32_t const mask = indices.size() < SixteenBitIndicesLimit ? 0xFFFFu : 0xFFFFFFFFu;
-    std::uint32_t low = indices[0] & mask;
-    std::uint32_t high = low;
-    for (std::uint32_t index : indices) {
-        index &= mask;
-        low = std::min(low, index);
-        high = std::max(high, index);
-    }
-    return high - low + 1;
+    auto const [low, high] = std::minmax_element(indices.begin(), indices.end());
+    return *high - *low + 1;
 }
 
 bool ReadBones(CModelFileReader& reader, SModelFile* model)

@@ -74,6 +74,9 @@ struct SModelFileTriangleSet
     std::vector<SModelFileInfluence> influences;
     std::string material;
     std::uint32_t shaderNumber = 0;
+
+    // 32-bit indices are needed from 65536 indices on, or for any vertex past 16 bits.
+    bool NeedsWideIndices() const;
 };
 
 // The content of a model file. Reading checks every count and index against the

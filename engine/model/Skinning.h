@@ -27,7 +27,8 @@ struct SSkinEntry
 constexpr unsigned int MorphRecordFloats = 8;
 
 // Every vertex becomes the weighted sum of its influences carried by their bones' matrices
-// (positions) and rotations (normals); a vertex without influences goes to the origin.
+// (positions; normals by the inverse transpose, keeping their length); a vertex without
+// influences goes to the origin.
 // Colours and texture coordinates are left alone. Bone numbers must be within `bones`.
 void SkinVertices(SSkinEntry const* entries, unsigned int count, SSkinInfluence const* influences,
                   SBone const* bones, Vertex* vertices);

@@ -202,9 +202,13 @@ void CSpriteGroup::Refresh()
     CVector3 const up(view[4], view[5], view[6]);
     CVector3 const direction = (right ^ up).GetNormalized();
 
-    // Mean scale of the group's linear part; its translation does not size the sprites.
-    CVector3 const scaled = m_matrix * CVector3(1.0f, 1.0f, 1.0f) - m_matrix * CVector3(0.0f, 0.0f, 0.0f);
-    float const scale = (scaled.x + scaled.y + scaled.z) / 3.0f;
+    // Mean length of the images of the three unit axes: the group's scale whatever its
+    // rotation; its translation does not size the sprites.
+    CVector3 const origin = m_matrix * CVector3(0.0f, 0.0f, 0.0f);
+    float const scale = ((m_matrix * CVector3(1.0f, 0.0f, 0.0f) - origin).GetLength() +
+                         (m_matrix * CVector3(0.0f, 1.0f, 0.0f) - origin).GetLength() +
+                         (m_matrix * CVector3(0.0f, 0.0f, 1.0f) - origin).GetLength()) /
+                        3.0f;
 
     CollectDrawList(camera->GetPosition());
     BuildQuads(right, up, direction, scale);

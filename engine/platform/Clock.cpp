@@ -6,10 +6,10 @@
 
 namespace platform
 {
-std::uint32_t GetTickMilliseconds()
+std::uint64_t GetTickMilliseconds()
 {
     auto const now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 std::int64_t GetPerformanceCounter()
@@ -53,7 +53,7 @@ namespace
 class SystemClockSource final : public ClockSource
 {
 public:
-    std::uint32_t GetTickMilliseconds() const override { return platform::GetTickMilliseconds(); }
+    std::uint64_t GetTickMilliseconds() const override { return platform::GetTickMilliseconds(); }
     std::int64_t GetPerformanceCounter() const override { return platform::GetPerformanceCounter(); }
     std::int64_t GetPerformanceFrequency() const override { return platform::GetPerformanceFrequency(); }
     bool GetTimerMinimumPeriod(std::uint32_t& period) const override

@@ -4,8 +4,9 @@
 
 namespace platform
 {
-// Milliseconds since an arbitrary start, wrapping at 2^32 like the multimedia timer.
-std::uint32_t GetTickMilliseconds();
+// Milliseconds since an arbitrary start. 64 bits wide, so it never wraps while a program
+// runs (a 32-bit count would wrap after 49.7 days).
+std::uint64_t GetTickMilliseconds();
 
 // High-resolution counter and its ticks per second.
 std::int64_t GetPerformanceCounter();
@@ -27,7 +28,7 @@ class ClockSource
 {
 public:
     virtual ~ClockSource() = default;
-    virtual std::uint32_t GetTickMilliseconds() const = 0;
+    virtual std::uint64_t GetTickMilliseconds() const = 0;
     virtual std::int64_t GetPerformanceCounter() const = 0;
     virtual std::int64_t GetPerformanceFrequency() const = 0;
     virtual bool GetTimerMinimumPeriod(std::uint32_t& period) const = 0;

@@ -286,6 +286,12 @@ void CFish::Startle(float factor, float now)
     m_nextSpeedChange = now + 4.0f;
 }
 
+void CFish::ShiftTime(float seconds)
+{
+    m_nextSpeedChange -= seconds;
+    m_lastReplan -= seconds;
+}
+
 void CFish::ComputeNeighbourWeights(float* weights) const
 {
     CFishGrid const* grid = Grid();

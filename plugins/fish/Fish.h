@@ -44,6 +44,8 @@ public:
     void Startle(float factor, float now);
     // Chooses the next target cell; within the re-plan interval it is only remembered.
     void Replan(float now);
+    // Moves the stored times back by `seconds`, for a clock whose origin moved forward.
+    void ShiftTime(float seconds);
 
     // Weights of the 26 neighbours of the fish's cell, indexed (dx + 1) × 9 + (dy + 1) × 3 + dz + 1.
     void ComputeNeighbourWeights(float* weights) const;

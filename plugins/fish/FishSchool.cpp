@@ -55,6 +55,7 @@ void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, f
         engine->GetMessageManager()->WriteError("%s", error.GetText());
     }
     m_startTime = now;
+    m_timeOrigin = 0.0;
     m_randomFactor = 1.0f + m_spread.Next() * 0.1f;
 }
 
@@ -249,6 +250,19 @@ void CFishSchool::Refresh(float now, float dt)
         for (int axis = 0; axis < 3; ++axis)
             m_publishedPositions[i][axis] = position[axis];
     }
+}
+
+void CFishSchool::RefreshOnClock(double clockSeconds, float dt)
+{
+    double const time = clockSeconds - m_timeOrigin;
+    if (time >= TimeOriginStep) {
+        double const step = std::floor(time / TimeOriginStep) * TimeOriginStep;
+        m_timeOrigin += step;
+        m_startTime -= static_cast<float>(step);
+        for (unsigned int i = 0; i < m_fishesCount; ++i)
+            m_fishes[i].ShiftTime(static_cast<float>(step));
+    }
+    Refresh(static_cast<float>(clockSeconds - m_timeOrigin), dt);
 }
 
 void CFishSchool::StartleUnderMouse(float now)

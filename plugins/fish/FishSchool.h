@@ -22,6 +22,8 @@ public:
     static constexpr unsigned int MaxFishes = SFishSelection::SlotsCount;
     static constexpr float MouseStartle = 2.5f;
     static constexpr float ButtonStartle = 4.0f;
+    // How far the school's time runs before its origin moves forward by as much.
+    static constexpr double TimeOriginStep = 4096.0;
 
     CFishSchool() = default;
     ~CFishSchool() { Destroy(); }
@@ -36,6 +38,9 @@ public:
 
     // Areas, the startle ray from the mouse, then every fish.
     void Refresh(float now, float dt);
+    // Refresh at `clockSeconds` of a clock that may run for months: the school's own time
+    // keeps its origin within an hour of now, so float times keep sub-millisecond steps.
+    void RefreshOnClock(double clockSeconds, float dt);
     // Every fish whose box the ray meets swims off at `factor` times its maximum speed.
     void Startle(CRay const& ray, float factor, float now);
 
@@ -70,6 +75,7 @@ private:
     unsigned int m_fishesCount = 0;
     std::unique_ptr<CFish[]> m_fishes;
     float m_startTime = 0.0f;
+    double m_timeOrigin = 0.0;
     float m_randomFactor = 1.0f;
 
     CFishRandom m_spread;

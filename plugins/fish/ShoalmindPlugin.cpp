@@ -30,7 +30,7 @@ void CGameShoalmindPlugin::Refresh()
     if (!m_engine)
         return;
     CTimerManager* timers = m_engine->GetTimerManager();
-    m_school.Refresh(timers->GetTime(), timers->GetElapsedTime());
+    m_school.RefreshOnClock(timers->GetPreciseTime(), timers->GetElapsedTime());
 }
 
 namespace

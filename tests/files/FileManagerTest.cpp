@@ -290,3 +290,21 @@ TEST(FileManagerUtilities, DialogsAreUnavailableWithoutADialogProgram)
     EXPECT_STREQ(file, "unchanged");
     ::setenv("PATH", saved.c_str(), 1);
 }
+
+TEST_F(FileManagerTest, RemoveRefusesPathsThatLeaveTheirDirectory)
+{
+    for (char const* path : {"", ".", ".\\", "..", "..\\Other", "Data\\..", "Data\\..\\..\\x", "\\", "C:\\"})
+        EXPECT_FALSE(CFileManager::IsRemovablePath(path)) << '"' << path << '"';
+    EXPECT_FALSE(CFileManager::IsRemovablePath(nullptr));
+    EXPECT_TRUE(CFileManager::IsRemovablePath("Data\\Old"));
+    EXPECT_TRUE(CFileManager::IsRemovablePath("/tmp/x"));
+
+    // Refused for real on a private folder: it stays, and the log says why.
+    std::string const root = m_directory.Path();
+    m_directory.Write("Keep/file.txt", std::string("x"));
+    EXPECT_FALSE(CFileManager::Remove((root + "\\Keep\\..").c_str(), &m_messages));
+    EXPECT_TRUE(platform::PathExists(root + "/Keep/file.txt"));
+    EXPECT_TRUE(Logged("Refused to remove"));
+    EXPECT_TRUE(CFileManager::Remove((root + "\\Keep").c_str(), &m_messages));
+    EXPECT_FALSE(platform::PathExists(root + "/Keep"));
+}

@@ -80,6 +80,32 @@ TEST_F(ModelTest, StaticModelFillsBufferAndSetsAndFallsBackToOneLeaf)
     EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitiveUP("), 2u);
 }
 
+TEST_F(ModelTest, ShortSetReachingPast16BitVerticesKeepsItsIndices)
+{
+    constexpr std::uint32_t Vertices = 70000;
+    SModelFile model;
+    model.properties = MP_STATIC | DrawnProperties;
+    model.verticesCount = Vertices;
+    SModelFileTriangleSet filler;
+    filler.indices = {0, 1, 2};
+    filler.vertices.assign(Vertices - 3, MakeVertex(0, 0, 0));
+    SModelFileTriangleSet far;
+    far.indices = {Vertices - 3, Vertices - 2, Vertices - 1};
+    far.vertices = {MakeVertex(5, 0, 0), MakeVertex(6, 0, 0), MakeVertex(5, 1, 0)};
+    model.triangleSets = {filler, far};
+    WriteModel("far.mlf", model);
+
+    CModel* loaded = Models()->AddModel("far.mlf", 0);
+    ASSERT_EQ(loaded->GetTriangleSetsCount(), 2u);
+    IndexBuffer const* indices = loaded->GetTriangleSet(1)->GetIndexBuffer();
+    EXPECT_EQ(indices->GetFormat(), D3DFMT_INDEX32);
+    EXPECT_EQ(indices->GetSize(), 3u);
+    EXPECT_EQ(indices->GetIndex(2), Vertices - 1);
+    EXPECT_EQ(loaded->GetTriangleSet(1)->GetPrimitiveCount(), 1u);
+    EXPECT_EQ(loaded->GetTriangleSet(0)->GetIndexBuffer()->GetFormat(), D3DFMT_INDEX16);
+    ExpectNear(loaded->GetBoundingBox().GetMaxPoint(), {6, 1, 0});
+}
+
 TEST_F(ModelTest, OctreeFileBesideTheModelIsUsedWhenItFits)
 {
     WriteModel("static.mlf", MakeStatic());

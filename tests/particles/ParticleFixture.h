@@ -24,7 +24,7 @@
 class ManualClock : public platform::ClockSource
 {
 public:
-    std::uint32_t GetTickMilliseconds() const override { return std::uint32_t(counter / 1000); }
+    std::uint64_t GetTickMilliseconds() const override { return std::uint64_t(counter / 1000); }
     std::int64_t GetPerformanceCounter() const override { return counter; }
     std::int64_t GetPerformanceFrequency() const override { return 1000000; }
     bool GetTimerMinimumPeriod(std::uint32_t& period) const override

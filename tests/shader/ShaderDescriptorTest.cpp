@@ -19,7 +19,7 @@ namespace
 class ScriptedClock : public platform::ClockSource
 {
 public:
-    std::uint32_t GetTickMilliseconds() const override { return static_cast<std::uint32_t>(counter); }
+    std::uint64_t GetTickMilliseconds() const override { return static_cast<std::uint64_t>(counter); }
     std::int64_t GetPerformanceCounter() const override { return counter; }
     std::int64_t GetPerformanceFrequency() const override { return 1000; }
     bool GetTimerMinimumPeriod(std::uint32_t&) const override { return false; }

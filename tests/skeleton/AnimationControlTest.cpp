@@ -207,7 +207,7 @@ namespace
 class ScriptedClock : public platform::ClockSource
 {
 public:
-    std::uint32_t GetTickMilliseconds() const override { return ticks; }
+    std::uint64_t GetTickMilliseconds() const override { return ticks; }
     std::int64_t GetPerformanceCounter() const override { return ticks; }
     std::int64_t GetPerformanceFrequency() const override { return 1000; }
     bool GetTimerMinimumPeriod(std::uint32_t& period) const override

@@ -2,6 +2,8 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "math/MathTypes.h"
+#include "model/Skinning.h"
+#include "render/VertexBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -247,4 +249,21 @@ TEST_F(SkeletonTest, DestroyReturnsTheBones)
     EXPECT_EQ(heapBlocksInUse(), 0u);
     EXPECT_EQ(skeleton.GetBone(0u), nullptr);
     EXPECT_EQ(skeleton.GetBone("root"), nullptr);
+}
+
+TEST(Skinning, NonUniformBoneScaleTiltsNormalsWithTheSurface)
+{
+    // A surface along (1, -1, 0) with normal (1, 1, 0)/√2, stretched twice along x: the
+    // surface runs along (2, -1, 0), so its normal becomes (1, 2, 0)/√5.
+    SBone bone{};
+    bone.rotationMatrix = CMatrix4x4::GetIdentity();
+    bone.boneMatrix = CMatrix4x4::GetScale({2.0f, 1.0f, 1.0f});
+    float const half = std::sqrt(0.5f);
+    SSkinInfluence const influence{0, 1.0f, {1.0f, 0.0f, 0.0f}, {half, half, 0.0f}};
+    SSkinEntry const entry{1, 0};
+    Vertex vertex{};
+    SkinVertices(&entry, 1, &influence, &bone, &vertex);
+    ExpectVector(vertex.position, {2.0f, 0.0f, 0.0f});
+    float const fifth = std::sqrt(0.2f);
+    ExpectVector(vertex.normal, {fifth, 2.0f * fifth, 0.0f});
 }

@@ -203,6 +203,20 @@ TEST_F(SpriteGroupTest, GroupMatrixMovesAndScalesTheQuads)
     ExpectNear(group->GetModel()->GetMatrix() * CVector3(0, 0, 0), {0, 0, 0});
 }
 
+TEST_F(SpriteGroupTest, TurnedGroupKeepsTheSizeOfItsSprites)
+{
+    CSpriteGroup* group = AddGroup(1);
+    group->AddSprite({1, 0, 0}, 0.5f, White);
+    float const pi = std::numbers::pi_v<float>;
+    for (CMatrix4x4 const& turn : {CMatrix4x4::GetRotationZ(pi / 2.0f), CMatrix4x4::GetRotationX(pi)}) {
+        group->SetMatrix(turn);
+        group->Refresh();
+        CVector3 const centre = turn * CVector3(1, 0, 0);
+        ExpectNear(VertexOf(group, 0, 0).position, centre + CVector3(-0.5f, -0.5f, 0));
+        ExpectNear(VertexOf(group, 0, 3).position, centre + CVector3(0.5f, 0.5f, 0));
+    }
+}
+
 TEST_F(SpriteGroupTest, ColoursArePackedWithClampedChannels)
 {
     CSpriteGroup* group = AddGroup(1);

@@ -9,7 +9,7 @@
 class ScriptedClock : public platform::ClockSource
 {
 public:
-    std::uint32_t GetTickMilliseconds() const override { return tick; }
+    std::uint64_t GetTickMilliseconds() const override { return tick; }
     std::int64_t GetPerformanceCounter() const override { return counter; }
     std::int64_t GetPerformanceFrequency() const override { return frequency; }
     bool GetTimerMinimumPeriod(std::uint32_t& period) const override
@@ -28,7 +28,7 @@ public:
     }
     void AdvanceCounts(std::int64_t counts) { counter += counts; }
 
-    std::uint32_t tick = 1000;
+    std::uint64_t tick = 1000;
     std::int64_t counter = 5000000;
     std::int64_t frequency = 1000000;
     bool multimediaTimer = true;

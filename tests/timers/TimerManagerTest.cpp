@@ -115,8 +115,11 @@ TEST_F(TimerManagerTest, LongFrameCountsItsFullLengthTowardsFps)
     RunFrame(2500); // loading: the clamp does not shorten the second
     EXPECT_EQ(timers.GetFps(), 1);
     EXPECT_FLOAT_EQ(timers.GetElapsedTime(), 0.1f);
-    RunFrame(10); // 1.51 s carried: another second completes at once
+    // Only the part of a second carries over (0.5 s): the next frames are counted again
+    // rather than each completing a second of its own.
+    RunFrame(10);
     EXPECT_EQ(timers.GetFps(), 1);
+    EXPECT_EQ(timers.GetFrame(), 1);
 }
 
 TEST(TimerManagerAtSixtyFps, ReportsAboutSixty)
