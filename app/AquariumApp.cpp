@@ -78,10 +78,15 @@ bool CAquariumApp::ReadInstallPath()
 {
     platform::Registry registry;
     registry.Load(platform::Registry::GetDefaultPath());
-    if (installation::ReadInstallPath(registry, m_installationSuffix, m_installPath))
-        return true;
-    platform::ShowMessageBox(ProductName, DataPathError);
-    return false;
+    if (!installation::ReadInstallPath(registry, m_installationSuffix, m_installPath)) {
+        platform::ShowMessageBox(ProductName, DataPathError);
+        return false;
+    }
+    if (std::string const refusal = installation::CheckInstallPathLength(m_installPath); !refusal.empty()) {
+        platform::ShowMessageBox(ProductName, refusal.c_str());
+        return false;
+    }
+    return true;
 }
 
 int CAquariumApp::Run(SLaunchOptions const& options)

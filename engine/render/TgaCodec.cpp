@@ -149,7 +149,7 @@ void ConvertRow(unsigned char const* source, unsigned int width, unsigned int de
 } // namespace
 
 void TgaCodec::Read(CFile& file, char const* name, CMessageManager* messageManager,
-                    CMemoryManager* memoryManager, CImage* image)
+                    CMemoryManager* memoryManager, CImage* image, SImageSizeLimit const& limit)
 {
     unsigned char headerBytes[HeaderSize];
     file.Read(headerBytes, HeaderSize);
@@ -160,6 +160,7 @@ void TgaCodec::Read(CFile& file, char const* name, CMessageManager* messageManag
         ThrowFormatError(name);
     if (header.width == 0 || header.height == 0)
         ThrowFormatError(name);
+    limit.Check(name, header.width, header.height);
 
     // The image id and the colour map precede the pixels; the colour map is not used.
     unsigned long long const skipped =
