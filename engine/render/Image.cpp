@@ -210,12 +210,15 @@ SImageSizeLimit SImageSizeLimit::ForTextures(unsigned int maximumWidth, unsigned
     return limit;
 }
 
-void SImageSizeLimit::Check(char const* name, unsigned long long pictureWidth,
-                            unsigned long long pictureHeight) const
+bool SImageSizeLimit::Check(CMessageManager* messageManager, char const* name,
+                            unsigned long long pictureWidth, unsigned long long pictureHeight) const
 {
-    if (!Allows(pictureWidth, pictureHeight))
-        throw CFileError("Image %s of %llu x %llu is larger than the largest texture, %u x %u", name,
-                         pictureWidth, pictureHeight, width, height);
+    if (Allows(pictureWidth, pictureHeight))
+        return true;
+    if (messageManager)
+        messageManager->WriteWarning("Image %s of %llu x %llu is larger than the largest texture, %u x %u",
+                                     name, pictureWidth, pictureHeight, width, height);
+    return false;
 }
 
 bool CImage::LoadFromFile(CMessageManager* messageManager, CMemoryManager* memoryManager,

@@ -14,6 +14,8 @@ enum EImageResizeMethod : unsigned int
     IRM_BOX = 3,
 };
 
+class CMessageManager;
+
 // The largest picture a file may give, side by side; a device that takes smaller textures
 // lowers it.
 struct SImageSizeLimit
@@ -29,8 +31,9 @@ struct SImageSizeLimit
     {
         return pictureWidth <= width && pictureHeight <= height;
     }
-    // Throws CFileError naming the picture when it is larger than the limit.
-    void Check(char const* name, unsigned long long pictureWidth, unsigned long long pictureHeight) const;
+    // False, with a warning that names the picture and both sizes, when it is larger.
+    bool Check(CMessageManager* messageManager, char const* name, unsigned long long pictureWidth,
+               unsigned long long pictureHeight) const;
 };
 
 // An in-memory picture of 8 (grey or alpha), 24 (R, G, B) or 32 (R, G, B, A) bits per

@@ -138,9 +138,9 @@ bool Decode(SDecoder* decoder, CMessageManager* messageManager, CMemoryManager* 
     jpeg_read_header(info, TRUE);
     unsigned long long const pictureWidth = info->image_width;
     unsigned long long const pictureHeight = info->image_height;
-    if (!limit.Allows(pictureWidth, pictureHeight)) {
+    if (!limit.Check(messageManager, decoder->source.file->GetName(), pictureWidth, pictureHeight)) {
         jpeg_destroy_decompress(info);
-        limit.Check(decoder->source.file->GetName(), pictureWidth, pictureHeight);
+        return false;
     }
     unsigned long long const samples =
         pictureWidth * pictureHeight * static_cast<unsigned long long>(std::max(info->num_components, 1));

@@ -12,9 +12,9 @@ namespace JpegCodec
 {
 // Decodes the whole file into `image` (8 bits per output component, stored bottom row
 // first). False when the data is rejected or ends before the last row; `image` may
-// then hold a partly filled picture. A picture larger than `limit` throws CFileError once
-// its header is read, before anything is decoded; the decoder's own memory stays within a
-// few times the picture's.
+// then hold a partly filled picture. A picture larger than `limit` is refused, with a
+// warning, once its header is read; the decoder's own memory stays within a few times the
+// picture's.
 bool Read(CFile& file, CMessageManager* messageManager, CMemoryManager* memoryManager, CImage* image,
           SImageSizeLimit const& limit);
 

@@ -160,7 +160,8 @@ void TgaCodec::Read(CFile& file, char const* name, CMessageManager* messageManag
         ThrowFormatError(name);
     if (header.width == 0 || header.height == 0)
         ThrowFormatError(name);
-    limit.Check(name, header.width, header.height);
+    if (!limit.Check(messageManager, name, header.width, header.height))
+        ThrowFormatError(name);
 
     // The image id and the colour map precede the pixels; the colour map is not used.
     unsigned long long const skipped =

@@ -12,7 +12,7 @@ namespace TgaCodec
 {
 // Reads the picture at the file's start into `image` (stored bottom row first).
 // Throws CFileError when the file is short, not a picture this reader supports, or larger
-// than `limit` (told by the header, before any pixel is read).
+// than `limit` (told by the header, before any pixel is read, with a warning).
 void Read(CFile& file, char const* name, CMessageManager* messageManager, CMemoryManager* memoryManager,
           CImage* image, SImageSizeLimit const& limit);
 

@@ -146,7 +146,8 @@ ENGINE_FORMAT = GENERIC + [
 SAVER = ("saver", "wallpaper")
 TARGETS = [
     ("Data/Models/star.mlf", ENGINE_FORMAT, SAVER),
-    ("Data/Models/tank_floor.mlf", ENGINE_FORMAT, SAVER),
+    ("Data/Models/tank_sand.mlf", ENGINE_FORMAT, SAVER),
+    ("Data/Models/tank_grass.otf", [("lying-count", put_u32(TW_HEADER, HUGE)), ("half", cut(0.5))], SAVER),
     ("Data/Models/star.srf", ENGINE_FORMAT, SAVER),
     ("Data/Models/star.otf", ENGINE_FORMAT, SAVER),
     ("Data/Particle Systems/bubbles.psf", ENGINE_FORMAT, SAVER),
@@ -424,7 +425,7 @@ def run_one(install, spec, seconds, timeout, suppressions):
     })
     started = time.time()
     process = subprocess.Popen(command, cwd=install, env=env, stdout=subprocess.PIPE,
-                               stderr=subprocess.STDOUT, start_new_session=True)
+                               stderr=subprocess.STDOUT, process_group=0)
     hung = False
     try:
         output, _ = process.communicate(timeout=seconds + 2 if stopped_by_signal else timeout)
@@ -531,7 +532,7 @@ def main(argv):
         generate(argv[1], argv[2])
         return 0
     if len(argv) >= 4 and argv[0] == "run":
-        seconds = int(os.environ.get("HOSTILE_SECONDS", "2"))
+        seconds = int(os.environ.get("HOSTILE_SECONDS", "1"))
         timeout = int(os.environ.get("HOSTILE_TIMEOUT", "90"))
         budget = int(os.environ.get("HOSTILE_BUDGET", "1200"))
         return run(argv[1], argv[2], argv[3], seconds, timeout, budget, os.environ.get("HOSTILE_ONLY"))

@@ -115,7 +115,8 @@ TEST_F(SmallDeviceTextureManagerTest, PictureLargerThanTheDeviceTakesIsRefused)
     EXPECT_NE(textures.GetTexture2D(textures.AddTexture2D(0, "fits.tga", ""))->GetTextureD3D(), nullptr);
     EXPECT_FALSE(HasMessage(MT_ERROR));
     unsigned int const index = textures.AddTexture2D(0, "wide.tga", "");
-    EXPECT_TRUE(HasMessage(MT_ERROR, "of 65 x 8 is larger than the largest texture, 64 x 32"));
+    EXPECT_TRUE(HasMessage(MT_WARNING, "of 65 x 8 is larger than the largest texture, 64 x 32"));
+    EXPECT_TRUE(HasMessage(MT_ERROR, "Incorrect data\\textures\\wide.tga file format"));
     EXPECT_EQ(textures.GetTexture2D(index)->GetTextureD3D(), nullptr);
 }
 
