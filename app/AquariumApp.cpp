@@ -81,11 +81,16 @@ bool CAquariumApp::ReadInstallPath()
 {
     platform::Registry registry;
     registry.Load(platform::Registry::GetDefaultPath());
-    if (installation::ReadInstallPath(registry, m_installationSuffix, m_installPath,
-                                      platform::GetExecutableDirectory()))
-        return true;
-    Report(ProductName, DataPathError);
-    return false;
+    if (!installation::ReadInstallPath(registry, m_installationSuffix, m_installPath,
+                                       platform::GetExecutableDirectory())) {
+        Report(ProductName, DataPathError);
+        return false;
+    }
+    if (std::string const refusal = installation::CheckInstallPathLength(m_installPath); !refusal.empty()) {
+        Report(ProductName, refusal.c_str());
+        return false;
+    }
+    return true;
 }
 
 int CAquariumApp::Run(SLaunchOptions const& options)

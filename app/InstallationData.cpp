@@ -2,6 +2,7 @@
 
 #include "core/FileManager.h"
 #include "platform/Path.h"
+#include "platform/FileSystem.h"
 #include "platform/Registry.h"
 
 #include <cstdio>
@@ -31,7 +32,7 @@ std::string GetSuffixFilePath(std::string const& programPath)
 std::string ReadSuffix(std::string const& suffixFilePath)
 {
     std::string suffix;
-    if (std::FILE* file = std::fopen(suffixFilePath.c_str(), "rb")) {
+    if (std::FILE* file = platform::OpenRegularFile(suffixFilePath)) {
         char buffer[256];
         std::size_t got = 0;
         while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
@@ -56,6 +57,19 @@ bool ReadInstallPath(platform::Registry const& registry, std::string const& suff
         return false;
     std::memcpy(path, text.c_str(), text.size() + 1);
     return true;
+}
+
+std::string CheckInstallPathLength(char const* path)
+{
+    std::size_t const length = std::strlen(path);
+    if (length <= MaximumInstallPathLength)
+        return "";
+    char text[PathLength];
+    std::snprintf(text, sizeof text,
+                  "Error: the installation folder path is too long (%zu characters, at most %u)! Please, "
+                  "reinstall product into a shorter folder.",
+                  length, MaximumInstallPathLength);
+    return text;
 }
 
 std::string ReadVersionText(platform::Registry const& registry)

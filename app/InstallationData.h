@@ -14,6 +14,10 @@ constexpr unsigned int PathLength = 256;
 constexpr char const* InstallationKeyBase = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorin\\Coralume\\";
 constexpr char const* VersionKey = "HKEY_LOCAL_MACHINE\\Software\\Vantorin\\Coralume";
 constexpr char const* DefaultVersionText = "100";
+// Room kept below the installation folder for the longest name the program builds there
+// (log file, data files, fonts, fish packs) within the PathLength buffers.
+constexpr unsigned int ReservedNameLength = 96;
+constexpr unsigned int MaximumInstallPathLength = PathLength - 1 - ReservedNameLength;
 
 // The program's path with its extension replaced by "ini" (added when it has none).
 std::string GetSuffixFilePath(std::string const& programPath);
@@ -28,6 +32,10 @@ std::string ReadSuffix(std::string const& suffixFilePath);
 // text, or does not fit with its terminating zero.
 bool ReadInstallPath(platform::Registry const& registry, std::string const& suffix, char* path,
                      std::string const& baseFolder = {});
+
+// "" when the installation folder leaves room for every name below it; otherwise the message
+// that refuses it.
+std::string CheckInstallPathLength(char const* path);
 
 // "Version" when it is a string value, else "100" (at most 4095 characters).
 std::string ReadVersionText(platform::Registry const& registry);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 
 namespace
 {
@@ -38,6 +39,7 @@ void CPluginTable::FindAndLoad(CEngine* engine)
 {
     char installPath[CFileManager::NameLength];
     std::snprintf(installPath, sizeof(installPath), "%s", engine->GetConfig()->GetValue("g_install_path"));
+    m_messages = engine->GetMessageManager();
     m_count = 0;
     m_startedCount = 0;
     std::string const folder = std::string(installPath) + "\\Plugins";
@@ -98,7 +100,14 @@ void CPluginTable::LoadPlugin(CEngine* engine, char const* path)
         platform::FreeDynamicLibrary(library);
         return;
     }
-    CLagoonix* const instance = create();
+    CLagoonix* instance = nullptr;
+    try {
+        instance = create();
+    } catch (CFatalError const&) {
+        throw;
+    } catch (...) {
+        instance = nullptr;
+    }
     if (!instance) {
         messages->WriteError("cannot create plugin %s instance", path);
         platform::FreeDynamicLibrary(library);
@@ -106,6 +115,7 @@ void CPluginTable::LoadPlugin(CEngine* engine, char const* path)
     }
     m_instances[m_count] = instance;
     m_libraries[m_count] = library;
+    m_paths[m_count] = path;
     ++m_count;
 }
 
@@ -123,7 +133,9 @@ void CPluginTable::OrderByPriority(CEngine* engine)
             engine->GetMessageManager()->WriteFatalError(
                 "some plugin is damaged: cannot find priority function in DLL. plugin index is %i", i);
         }
-        pairs[i] = SPriority{priority(), i};
+        int value = 0; // a priority function that throws ranks its plug-in at 0
+        Guard(i, "GetAquariumPluginPriority", [&] { value = priority(); });
+        pairs[i] = SPriority{value, i};
     }
 
     for (int position = 0; position + 1 < m_count; ++position) {
@@ -139,45 +151,99 @@ void CPluginTable::OrderByPriority(CEngine* engine)
 
     CLagoonix* instances[Capacity];
     platform::HMODULE libraries[Capacity];
+    std::string paths[Capacity];
     for (int i = 0; i < m_count; ++i) {
         instances[i] = m_instances[pairs[i].index];
         libraries[i] = m_libraries[pairs[i].index];
+        paths[i] = m_paths[pairs[i].index];
     }
     for (int i = 0; i < m_count; ++i) {
         m_instances[i] = instances[i];
         m_libraries[i] = libraries[i];
+        m_paths[i] = paths[i];
     }
 }
 
 void CPluginTable::Start(CEngine* engine)
 {
-    for (int i = 0; i < m_count; ++i) {
+    m_messages = engine->GetMessageManager();
+    int i = 0;
+    while (i < m_count) {
         m_startedCount = i + 1;
-        m_instances[i]->Create(engine, engine->GetCameraManager()->GetCamera(0));
+        CLagoonix* instance = m_instances[i];
+        if (Guard(i, "Create", [&] { instance->Create(engine, engine->GetCameraManager()->GetCamera(0)); }))
+            ++i;
+        else
+            Drop(i);
     }
 }
 
 void CPluginTable::RefreshAll()
 {
-    for (int i = 0; i < m_count; ++i) {
-        if (m_instances[i])
-            m_instances[i]->Refresh();
+    int i = 0;
+    while (i < m_count) {
+        CLagoonix* instance = m_instances[i];
+        if (!instance || Guard(i, "Refresh", [&] { instance->Refresh(); }))
+            ++i;
+        else
+            Drop(i);
     }
 }
 
 void CPluginTable::UnloadAll()
 {
-    for (int i = 0; i < m_count; ++i) {
-        if (m_instances[i]) {
-            if (i < m_startedCount)
-                m_instances[i]->Destroy();
-            if (auto const destroy = FindExport<DestroyFunction>(m_libraries[i], DestroyExport))
-                destroy(m_instances[i]);
-            m_instances[i] = nullptr;
-        }
-        platform::FreeDynamicLibrary(m_libraries[i]);
-        m_libraries[i] = UnloadedLibrary;
-    }
+    for (int i = 0; i < m_count; ++i)
+        Release(i);
     m_count = 0;
     m_startedCount = 0;
+}
+
+bool CPluginTable::Guard(int index, char const* what, std::function<void()> const& call)
+{
+    // The text is copied out before the library that threw can be unloaded.
+    std::string reason;
+    try {
+        call();
+        return true;
+    } catch (CFatalError const&) {
+        throw;
+    } catch (CError const& error) {
+        reason = error.GetText();
+    } catch (std::exception const& error) {
+        reason = error.what();
+    } catch (...) {
+        reason = "unknown exception";
+    }
+    if (m_messages)
+        m_messages->WriteError("plugin %s failed in %s: %s", m_paths[index].c_str(), what, reason.c_str());
+    return false;
+}
+
+void CPluginTable::Release(int index)
+{
+    if (CLagoonix* instance = m_instances[index]) {
+        if (index < m_startedCount)
+            Guard(index, "Destroy", [&] { instance->Destroy(); });
+        if (auto const destroy = FindExport<DestroyFunction>(m_libraries[index], DestroyExport))
+            Guard(index, "DestroyObject", [&] { destroy(instance); });
+        m_instances[index] = nullptr;
+    }
+    platform::FreeDynamicLibrary(m_libraries[index]);
+    m_libraries[index] = UnloadedLibrary;
+    m_paths[index].clear();
+}
+
+void CPluginTable::Drop(int index)
+{
+    Release(index);
+    for (int i = index; i + 1 < m_count; ++i) {
+        m_instances[i] = m_instances[i + 1];
+        m_libraries[i] = m_libraries[i + 1];
+        m_paths[i] = std::move(m_paths[i + 1]);
+    }
+    --m_count;
+    m_instances[m_count] = nullptr;
+    m_libraries[m_count] = UnloadedLibrary;
+    if (index < m_startedCount)
+        --m_startedCount;
 }

@@ -2,11 +2,16 @@
 
 #include "platform/DynamicLibrary.h"
 
+#include <functional>
+#include <string>
+
 class CEngine;
 class CLagoonix;
+class CMessageManager;
 
 // The plug-ins found in the installation's Plugins folder: each instance with the library
-// it came from, kept at the same index, in update order once ordered.
+// it came from, kept at the same index, in update order once ordered. A plug-in whose call
+// throws anything but the engine's fatal error is logged, unloaded and left out from then on.
 class CPluginTable
 {
 public:
@@ -39,9 +44,16 @@ public:
 private:
     void LoadPlugin(CEngine* engine, char const* path);
     bool IsEnabledByDescriptor(CEngine* engine, char const* libraryPath);
+    // Runs `call` on behalf of plug-in `index`; false when it threw (the fatal error passes).
+    bool Guard(int index, char const* what, std::function<void()> const& call);
+    // Destroys (when started), deletes and frees plug-in `index` and closes the gap.
+    void Drop(int index);
+    void Release(int index);
 
+    CMessageManager* m_messages = nullptr;
     CLagoonix* m_instances[Capacity];
     platform::HMODULE m_libraries[Capacity];
+    std::string m_paths[Capacity];
     int m_count = 0;
     int m_startedCount = 0; // instances whose Create was called, from index 0
 };

@@ -10,6 +10,8 @@ namespace
 {
 std::vector<std::uint8_t> ReadBytes(std::string const& path)
 {
+    if (!platform::IsRegularFile(path))
+        return {};
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -79,7 +81,10 @@ std::vector<SFishPack> FindFishPacks(std::string const& packsFolder)
         SFishPack pack;
         pack.name = entry.name.substr(0, entry.name.size() - 4);
         pack.title.assign(reinterpret_cast<char const*>(bytes.data() + 1), bytes[0] - 1u);
-        pack.fishCount = std::max(0, GetInt32(bytes, 1u + bytes[0]));
+        // The count is the file's word; no more fish than the pack's folder holds entries.
+        int const claimed = std::max(0, GetInt32(bytes, 1u + bytes[0]));
+        std::size_t const present = platform::ListDirectory(packsFolder + "/" + pack.name).size();
+        pack.fishCount = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(claimed), present));
         packs.push_back(pack);
     }
     return packs;

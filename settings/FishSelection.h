@@ -39,5 +39,6 @@ struct SFishSelection
     bool Write(std::string const& path, std::string* error = nullptr) const;
 };
 
-// The packs in the order the fish plug-in numbers them (file names in ascending order).
+// The packs in the order the fish plug-in numbers them (file names in ascending order). A
+// pack counts no more fish than its folder "<name>" holds entries ("Fish 0", "Fish 1", ...).
 std::vector<SFishPack> FindFishPacks(std::string const& packsFolder);

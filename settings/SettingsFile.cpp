@@ -1,5 +1,7 @@
 #include "SettingsFile.h"
 
+#include "platform/FileSystem.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -40,6 +42,8 @@ std::string FormatFloat(float value)
 bool CSettingsFile::Load(std::string const& path)
 {
     m_lines.clear();
+    if (!platform::IsRegularFile(path))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;

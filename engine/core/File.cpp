@@ -95,10 +95,7 @@ void CFile::Open(CMessageManager* messageManager, CMemoryManager* memoryManager,
             std::memcpy(m_buffer, data, size);
         m_size = size;
     } else {
-        std::string const nativePath = platform::ResolvePath(fullPath);
-        if (platform::IsDirectory(nativePath))
-            throw CFileError("Failed to open %s file", m_name);
-        m_stream = std::fopen(nativePath.c_str(), "rb");
+        m_stream = platform::OpenRegularFile(platform::ResolvePath(fullPath));
         if (!m_stream)
             throw CFileError("Failed to open %s file", m_name);
         long length = -1;

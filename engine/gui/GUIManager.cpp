@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "core/MessageManager.h"
@@ -133,10 +134,10 @@ float CGUIManager::GetScreenHeight() const
 unsigned int CGUIManager::AddWindow(unsigned int const& properties, CVector2 const& position,
                                     CVector2 const& size, CShaderDescriptor const& shader, CGUIWindow* parent)
 {
-    auto* window = new CGUIWindow;
+    auto window = std::make_unique<CGUIWindow>();
     window->Create(m_context, properties, position, size, shader, parent);
     unsigned int const id = TakeId();
-    m_windows[id] = window;
+    m_windows[id] = window.release();
     return id;
 }
 
@@ -152,18 +153,18 @@ unsigned int CGUIManager::AddButton(unsigned int const& properties, CVector2 con
                                     CVector2 const& size, CShaderDescriptor const& shader, CGUIWindow* parent,
                                     char const* overSound, char const* clickSound)
 {
-    auto* button = new CGUIButton;
+    auto button = std::make_unique<CGUIButton>();
     button->Create(m_context, properties, position, size, shader, parent, overSound, clickSound);
-    return AddWidget(m_buttons, button);
+    return AddWidget(m_buttons, button.release());
 }
 
 unsigned int CGUIManager::AddCheckBox(unsigned int const& properties, CVector2 const& position,
                                       CVector2 const& size, CShaderDescriptor const& shader,
                                       CGUIWindow* parent, char const* overSound, char const* clickSound)
 {
-    auto* box = new CGUICheckBox;
+    auto box = std::make_unique<CGUICheckBox>();
     box->Create(m_context, properties, position, size, shader, parent, overSound, clickSound);
-    return AddWidget(m_checkBoxes, box);
+    return AddWidget(m_checkBoxes, box.release());
 }
 
 unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 const& position,
@@ -184,10 +185,10 @@ unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 co
 {
     if (!font)
         m_context.messageManager->WriteFatalError("GUI: an edit box needs a font");
-    auto* box = new CGUIEditBox;
+    auto box = std::make_unique<CGUIEditBox>();
     box->Create(m_context, properties, position, size, shader, parent, font, textOffset, textColor,
                 maxCharacters, cursorCharacter, typingSound);
-    return AddWidget(m_editBoxes, box);
+    return AddWidget(m_editBoxes, box.release());
 }
 
 unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 const& position,
@@ -205,9 +206,9 @@ unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 c
 {
     if (!font)
         m_context.messageManager->WriteFatalError("GUI: a combo box needs a font");
-    auto* box = new CGUIComboBox;
+    auto box = std::make_unique<CGUIComboBox>();
     box->Create(m_context, properties, position, size, shader, listShader, parent, font, textColor);
-    return AddWidget(m_comboBoxes, box);
+    return AddWidget(m_comboBoxes, box.release());
 }
 
 unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 const& position,
@@ -215,50 +216,45 @@ unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 con
                                     CShaderDescriptor const& toddlerShader, CVector2 const& toddlerSize,
                                     CGUIWindow* parent)
 {
-    auto* slider = new CGUISlider;
+    auto slider = std::make_unique<CGUISlider>();
     slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent);
-    return AddWidget(m_sliders, slider);
+    return AddWidget(m_sliders, slider.release());
 }
 
 unsigned int CGUIManager::AddScroll(unsigned int const& properties, CVector2 const& position,
                                     CVector2 const& size, CShaderDescriptor const& shader,
                                     CShaderDescriptor const& thumbShader, CGUIWindow* parent)
 {
-    auto* scroll = new CGUIScroll;
+    auto scroll = std::make_unique<CGUIScroll>();
     scroll->Create(m_context, properties, position, size, shader, thumbShader, parent);
-    return AddWidget(m_scrolls, scroll);
+    return AddWidget(m_scrolls, scroll.release());
 }
 
 unsigned int CGUIManager::AddCursor(float size, CShaderDescriptor const& shader)
 {
-    auto* cursor = new CGUICursor;
+    auto cursor = std::make_unique<CGUICursor>();
     cursor->Create(m_context, size, shader);
     unsigned int const id = TakeId();
-    m_cursors[id] = cursor;
+    m_cursors[id] = cursor.release();
     return id;
 }
 
 unsigned int CGUIManager::AddCursor(CModel const& model)
 {
-    auto* cursor = new CGUICursor;
+    auto cursor = std::make_unique<CGUICursor>();
     cursor->Create(m_context, model);
     unsigned int const id = TakeId();
-    m_cursors[id] = cursor;
+    m_cursors[id] = cursor.release();
     return id;
 }
 
 unsigned int CGUIManager::AddFont(CShaderDescriptor const& shader, char const* fileName)
 {
-    auto* font = new CGUIFont;
-    try {
-        font->Create(m_context.messageManager, m_context.memoryManager, m_context.fileManager,
-                     m_context.shaderManager, m_context.modelManager, m_cameraIndex, shader, fileName);
-    } catch (...) {
-        delete font;
-        throw;
-    }
+    auto font = std::make_unique<CGUIFont>();
+    font->Create(m_context.messageManager, m_context.memoryManager, m_context.fileManager,
+                 m_context.shaderManager, m_context.modelManager, m_cameraIndex, shader, fileName);
     unsigned int const id = TakeId();
-    m_fonts[id] = font;
+    m_fonts[id] = font.release();
     return id;
 }
 
@@ -269,11 +265,11 @@ unsigned int CGUIManager::AddWindowFont(CGUIFont* font, CGUIWindow* window)
         if (copy->GetParentFont() == font && std::fabs(copy->GetModelDepthValue() - depth) <= DepthTolerance)
             return id;
     }
-    auto* copy = new CGUIFont;
+    auto copy = std::make_unique<CGUIFont>();
     copy->Create(font);
     copy->SetModelDepthValue(depth);
     unsigned int const id = TakeId();
-    m_windowFonts[id] = copy;
+    m_windowFonts[id] = copy.release();
     return id;
 }
 

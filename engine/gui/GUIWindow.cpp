@@ -60,11 +60,12 @@ void CGUIWindow::Destroy()
 
 void CGUIWindow::CreateQuadModel()
 {
+    // Held at once, so that Destroy removes it when anything below throws.
     CModel* model = m_context.modelManager->AddModel(ModelProperties, 1, 4, 1, m_context.cameraIndex);
+    m_model = model;
     model->CreateTriangleSet(0, 4, m_context.shaderManager->AddShader(m_shader));
     unsigned int const indices[4] = {0, 1, 2, 3};
     model->GetTriangleSet(0)->GetIndexBuffer()->CopyIndices(0, 4, indices);
-    m_model = model;
     WriteQuadVertices();
     AdoptModel(model);
 }

@@ -1,6 +1,7 @@
 #include "model/ModelManager.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/MessageManager.h"
 #include "platform/Clock.h"
@@ -116,43 +117,43 @@ void CModelManager::CreateModelTorus(CModel* model, CShaderDescriptor const& sha
 
 CModel* CModelManager::AddModel(char const* fileName, unsigned int cameraIndex)
 {
-    auto* model = new CModel;
-    CreateModel(model, fileName, cameraIndex);
-    return Insert(model);
+    auto model = std::make_unique<CModel>();
+    CreateModel(model.get(), fileName, cameraIndex);
+    return Insert(model.release());
 }
 
 CModel* CModelManager::AddModel(CModel const& source)
 {
-    auto* model = new CModel;
-    CreateModel(model, source);
-    return Insert(model);
+    auto model = std::make_unique<CModel>();
+    CreateModel(model.get(), source);
+    return Insert(model.release());
 }
 
 CModel* CModelManager::AddModel(unsigned int properties, unsigned int triangleSetsCount,
                                 unsigned int verticesCount, unsigned int framesCount,
                                 unsigned int cameraIndex)
 {
-    auto* model = new CModel;
+    auto model = std::make_unique<CModel>();
     model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
                   m_cameraManager, m_lightManager, m_shaderManager, properties, triangleSetsCount,
                   verticesCount, framesCount, cameraIndex);
-    return Insert(model);
+    return Insert(model.release());
 }
 
 CModel* CModelManager::AddModelBox(CShaderDescriptor const& shader, CVector3 const& min, CVector3 const& max,
                                    unsigned int cameraIndex)
 {
-    auto* model = new CModel;
-    CreateModelBox(model, shader, min, max, cameraIndex);
-    return Insert(model);
+    auto model = std::make_unique<CModel>();
+    CreateModelBox(model.get(), shader, min, max, cameraIndex);
+    return Insert(model.release());
 }
 
 CModel* CModelManager::AddModelTorus(CShaderDescriptor const& shader, float majorRadius, float minorRadius,
                                      unsigned int rings, unsigned int sides, unsigned int cameraIndex)
 {
-    auto* model = new CModel;
-    CreateModelTorus(model, shader, majorRadius, minorRadius, rings, sides, cameraIndex);
-    return Insert(model);
+    auto model = std::make_unique<CModel>();
+    CreateModelTorus(model.get(), shader, majorRadius, minorRadius, rings, sides, cameraIndex);
+    return Insert(model.release());
 }
 
 void CModelManager::RemoveModel(CModel* model)

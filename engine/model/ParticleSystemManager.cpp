@@ -48,16 +48,16 @@ CParticleSystem* CParticleSystemManager::AddParticleSystem(unsigned int const& m
                                                            CShaderDescriptor const& shader,
                                                            unsigned int const& cameraIndex)
 {
-    auto* system = new CParticleSystem;
-    CreateParticleSystem(system, maxParticles, shader, cameraIndex);
-    return Insert(system);
+    auto system = std::make_unique<CParticleSystem>();
+    CreateParticleSystem(system.get(), maxParticles, shader, cameraIndex);
+    return Insert(system.release());
 }
 
 CParticleSystem* CParticleSystemManager::AddParticleSystem(CParticleSystem const& source)
 {
-    auto* system = new CParticleSystem;
-    CreateParticleSystem(system, source);
-    return Insert(system);
+    auto system = std::make_unique<CParticleSystem>();
+    CreateParticleSystem(system.get(), source);
+    return Insert(system.release());
 }
 
 bool CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, char const* fileName,

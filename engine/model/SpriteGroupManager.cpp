@@ -1,6 +1,7 @@
 #include "model/SpriteGroupManager.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/MessageManager.h"
 
@@ -37,16 +38,16 @@ CSpriteGroup* CSpriteGroupManager::Insert(CSpriteGroup* group)
 CSpriteGroup* CSpriteGroupManager::AddSpriteGroup(unsigned int const& count, CShaderDescriptor const& shader,
                                                   unsigned int const& cameraIndex)
 {
-    auto* group = new CSpriteGroup;
-    CreateSpriteGroup(group, count, shader, cameraIndex);
-    return Insert(group);
+    auto group = std::make_unique<CSpriteGroup>();
+    CreateSpriteGroup(group.get(), count, shader, cameraIndex);
+    return Insert(group.release());
 }
 
 CSpriteGroup* CSpriteGroupManager::AddSpriteGroup(CSpriteGroup const& source)
 {
-    auto* group = new CSpriteGroup;
-    CreateSpriteGroup(group, source);
-    return Insert(group);
+    auto group = std::make_unique<CSpriteGroup>();
+    CreateSpriteGroup(group.get(), source);
+    return Insert(group.release());
 }
 
 void CSpriteGroupManager::CreateSpriteGroup(CSpriteGroup* group, unsigned int const& count,

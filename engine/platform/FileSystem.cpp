@@ -179,6 +179,32 @@ bool IsDirectory(std::string const& path)
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsRegularFile(std::string const& path)
+{
+    struct stat info;
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::FILE* OpenRegularFile(std::string const& path)
+{
+    // Opening without blocking keeps a FIFO without a writer from stalling the open itself.
+    int const descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    int const flags = ::fcntl(descriptor, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(descriptor, "rb");
+    if (!file)
+        ::close(descriptor);
+    return file;
+}
+
 bool MakeDirectory(std::string const& path)
 {
     if (::mkdir(path.c_str(), 0755) == 0)

@@ -24,6 +24,11 @@ bool MatchesMask(char const* name, char const* mask);
 
 bool PathExists(std::string const& path);
 bool IsDirectory(std::string const& path);
+// True for a plain file (after links); false for directories, FIFOs, devices and sockets.
+bool IsRegularFile(std::string const& path);
+// Opens a plain file for binary reading; null when it is missing or anything else (a FIFO
+// or a device would block or never end).
+std::FILE* OpenRegularFile(std::string const& path);
 
 // Creates one directory; true when it exists afterwards.
 bool MakeDirectory(std::string const& path);

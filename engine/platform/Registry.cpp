@@ -68,6 +68,8 @@ std::string Registry::GetDefaultPath()
 bool Registry::Load(std::string const& path)
 {
     m_keys.clear();
+    if (!IsRegularFile(path))
+        return false;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;

@@ -200,27 +200,48 @@ void CImage::GetPixel(unsigned int const& x, unsigned int const& y, unsigned cha
     *a = m_bpp == 32 ? pixel[3] : 255;
 }
 
+SImageSizeLimit SImageSizeLimit::ForTextures(unsigned int maximumWidth, unsigned int maximumHeight)
+{
+    SImageSizeLimit limit;
+    if (maximumWidth > 0)
+        limit.width = std::min(maximumWidth, MaximumSide);
+    if (maximumHeight > 0)
+        limit.height = std::min(maximumHeight, MaximumSide);
+    return limit;
+}
+
+bool SImageSizeLimit::Check(CMessageManager* messageManager, char const* name,
+                            unsigned long long pictureWidth, unsigned long long pictureHeight) const
+{
+    if (Allows(pictureWidth, pictureHeight))
+        return true;
+    if (messageManager)
+        messageManager->WriteWarning("Image %s of %llu x %llu is larger than the largest texture, %u x %u",
+                                     name, pictureWidth, pictureHeight, width, height);
+    return false;
+}
+
 bool CImage::LoadFromFile(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                          CFileManager* fileManager, char const* name)
+                          CFileManager* fileManager, char const* name, SImageSizeLimit const& limit)
 {
     if (CFileManager::CompareFileExtension(name, "tga"))
-        return LoadFromFileTGA(messageManager, memoryManager, fileManager, name);
+        return LoadFromFileTGA(messageManager, memoryManager, fileManager, name, limit);
     if (CFileManager::CompareFileExtension(name, "jpg"))
-        return LoadFromFileJPG(messageManager, memoryManager, fileManager, name);
+        return LoadFromFileJPG(messageManager, memoryManager, fileManager, name, limit);
     Destroy();
     messageManager->WriteError("Unknown \"%s\" image file type", name);
     return false;
 }
 
 bool CImage::LoadFromFileTGA(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                             CFileManager* fileManager, char const* name)
+                             CFileManager* fileManager, char const* name, SImageSizeLimit const& limit)
 {
     Destroy();
     CImage loaded;
     try {
         CFile file;
         fileManager->OpenFile(&file, name, FILE_READ_BINARY);
-        TgaCodec::Read(file, name, messageManager, memoryManager, &loaded);
+        TgaCodec::Read(file, name, messageManager, memoryManager, &loaded, limit);
     } catch (CFileError const& error) {
         messageManager->WriteError("%s", error.GetText());
         return false;
@@ -230,7 +251,7 @@ bool CImage::LoadFromFileTGA(CMessageManager* messageManager, CMemoryManager* me
 }
 
 bool CImage::LoadFromFileJPG(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                             CFileManager* fileManager, char const* name)
+                             CFileManager* fileManager, char const* name, SImageSizeLimit const& limit)
 {
     Destroy();
     if (!fileManager->IsFileExists(name)) {
@@ -241,7 +262,7 @@ bool CImage::LoadFromFileJPG(CMessageManager* messageManager, CMemoryManager* me
     try {
         CFile file;
         fileManager->OpenFile(&file, name, FILE_READ_BINARY);
-        if (!JpegCodec::Read(file, messageManager, memoryManager, &loaded)) {
+        if (!JpegCodec::Read(file, messageManager, memoryManager, &loaded, limit)) {
             messageManager->WriteError("Incorrect %s file format", name);
             return false;
         }

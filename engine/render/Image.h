@@ -14,6 +14,28 @@ enum EImageResizeMethod : unsigned int
     IRM_BOX = 3,
 };
 
+class CMessageManager;
+
+// The largest picture a file may give, side by side; a device that takes smaller textures
+// lowers it.
+struct SImageSizeLimit
+{
+    static constexpr unsigned int MaximumSide = 8192;
+
+    unsigned int width = MaximumSide;
+    unsigned int height = MaximumSide;
+
+    // A device's largest texture, no larger than MaximumSide; 0 means unknown.
+    static SImageSizeLimit ForTextures(unsigned int maximumWidth, unsigned int maximumHeight);
+    bool Allows(unsigned long long pictureWidth, unsigned long long pictureHeight) const
+    {
+        return pictureWidth <= width && pictureHeight <= height;
+    }
+    // False, with a warning that names the picture and both sizes, when it is larger.
+    bool Check(CMessageManager* messageManager, char const* name, unsigned long long pictureWidth,
+               unsigned long long pictureHeight) const;
+};
+
 // An in-memory picture of 8 (grey or alpha), 24 (R, G, B) or 32 (R, G, B, A) bits per
 // pixel. Pixels are tightly packed and rows are stored bottom row first.
 // Every operation with an `out` argument changes the image itself when `out` is null.
@@ -51,13 +73,14 @@ public:
     void GetPixel(unsigned int const& x, unsigned int const& y, unsigned char* r, unsigned char* g,
                   unsigned char* b, unsigned char* a) const;
 
-    // Chosen by the extension: "tga" or "jpg". A failed load leaves the image free.
+    // Chosen by the extension: "tga" or "jpg". A failed load, or a picture larger than
+    // `limit` (refused before it is decoded), leaves the image free.
     bool LoadFromFile(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                      CFileManager* fileManager, char const* name);
+                      CFileManager* fileManager, char const* name, SImageSizeLimit const& limit = {});
     bool LoadFromFileTGA(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                         CFileManager* fileManager, char const* name);
+                         CFileManager* fileManager, char const* name, SImageSizeLimit const& limit = {});
     bool LoadFromFileJPG(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                         CFileManager* fileManager, char const* name);
+                         CFileManager* fileManager, char const* name, SImageSizeLimit const& limit = {});
     bool SaveToFile(CFileManager* fileManager, char const* name);
     bool SaveToFileTGA(CFileManager* fileManager, char const* name);
     bool SaveToFileJPG(CFileManager* fileManager, char const* name, unsigned int const& quality);

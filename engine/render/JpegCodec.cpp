@@ -19,6 +19,10 @@ namespace
 {
 constexpr unsigned int BlockSize = 4096;
 constexpr unsigned int ScanlinesPerRead = 8;
+// The decoder's whole-picture buffers (coefficients of progressive files) take two bytes per
+// sample; this many bytes per output sample, and a little for its tables, is all it may use.
+constexpr unsigned long long DecoderBytesPerSample = 3;
+constexpr unsigned long long DecoderBaseMemory = 4ull << 20;
 
 struct SErrorManager
 {
@@ -108,7 +112,8 @@ struct SDecoder
     SFileSource source;
 };
 
-bool Decode(SDecoder* decoder, CMessageManager* messageManager, CMemoryManager* memoryManager, CImage* image)
+bool Decode(SDecoder* decoder, CMessageManager* messageManager, CMemoryManager* memoryManager, CImage* image,
+            SImageSizeLimit const& limit)
 {
     jpeg_decompress_struct* info = &decoder->info;
     InstallErrorManager(&decoder->errors);
@@ -131,6 +136,16 @@ bool Decode(SDecoder* decoder, CMessageManager* messageManager, CMemoryManager* 
     info->src = &source->base;
 
     jpeg_read_header(info, TRUE);
+    unsigned long long const pictureWidth = info->image_width;
+    unsigned long long const pictureHeight = info->image_height;
+    if (!limit.Check(messageManager, decoder->source.file->GetName(), pictureWidth, pictureHeight)) {
+        jpeg_destroy_decompress(info);
+        return false;
+    }
+    unsigned long long const samples =
+        pictureWidth * pictureHeight * static_cast<unsigned long long>(std::max(info->num_components, 1));
+    info->mem->max_memory_to_use = static_cast<long>(
+        std::min(CImage::MaximumDataSize, DecoderBaseMemory + samples * DecoderBytesPerSample));
     jpeg_start_decompress(info);
 
     unsigned int const width = info->output_width;
@@ -251,12 +266,12 @@ bool Encode(SEncoder* encoder, CImage const& image, int quality)
 } // namespace
 
 bool JpegCodec::Read(CFile& file, CMessageManager* messageManager, CMemoryManager* memoryManager,
-                     CImage* image)
+                     CImage* image, SImageSizeLimit const& limit)
 {
     SDecoder decoder;
     std::memset(&decoder, 0, sizeof decoder);
     decoder.source.file = &file;
-    return Decode(&decoder, messageManager, memoryManager, image);
+    return Decode(&decoder, messageManager, memoryManager, image, limit);
 }
 
 bool JpegCodec::Write(CFile& file, CImage const& image, unsigned int quality)

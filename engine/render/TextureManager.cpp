@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "core/MessageManager.h"
+#include "render/Direct3DSubsystem.h"
 #include "render/Image.h"
 #include "render/Texture2D.h"
 
@@ -67,9 +68,18 @@ std::string CTextureManager::MakeKey(unsigned int mode, std::string const& image
     return key;
 }
 
+SImageSizeLimit CTextureManager::GetImageSizeLimit() const
+{
+    if (!m_direct3DSubsystem)
+        return {};
+    return SImageSizeLimit::ForTextures(m_direct3DSubsystem->GetMaxTextureWidth(),
+                                        m_direct3DSubsystem->GetMaxTextureHeight());
+}
+
 bool CTextureManager::LoadImage(std::string const& name, CImage* image) const
 {
-    if (image->LoadFromFile(m_messageManager, m_memoryManager, m_fileManager, name.c_str()))
+    if (image->LoadFromFile(m_messageManager, m_memoryManager, m_fileManager, name.c_str(),
+                            GetImageSizeLimit()))
         return true;
     image->CreateEmpty(m_messageManager, m_memoryManager);
     return false;
@@ -92,7 +102,8 @@ void CTextureManager::AttachOpacity(CImage* image, std::string const& imageName,
         if (image->GetBPP() != 24)
             m_messageManager->WriteWarning("Texture Manager: \"%s\" image color depth should be 24 bit",
                                            imageName.c_str());
-        if (opacity.LoadFromFile(m_messageManager, m_memoryManager, m_fileManager, opacityName.c_str())) {
+        if (opacity.LoadFromFile(m_messageManager, m_memoryManager, m_fileManager, opacityName.c_str(),
+                                 GetImageSizeLimit())) {
             CheckPowerOfTwo(opacity, opacityName);
             if (opacity.GetWidth() != image->GetWidth() || opacity.GetHeight() != image->GetHeight())
                 m_messageManager->WriteWarning(

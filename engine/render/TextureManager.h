@@ -10,6 +10,7 @@ class CConfig;
 class CDirect3DSubsystem;
 class CFileManager;
 class CImage;
+struct SImageSizeLimit;
 class CMemoryManager;
 class CMessageManager;
 
@@ -65,6 +66,8 @@ protected:
     bool IsTextureExists(std::string const& name, unsigned int* index) const;
 
 private:
+    // Pictures larger than the device's largest texture are refused before decoding.
+    SImageSizeLimit GetImageSizeLimit() const;
     bool LoadImage(std::string const& name, CImage* image) const;
     void CheckPowerOfTwo(CImage const& image, std::string const& name) const;
     void AttachOpacity(CImage* image, std::string const& imageName, std::string const& opacityName) const;

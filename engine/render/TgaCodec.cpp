@@ -149,7 +149,7 @@ void ConvertRow(unsigned char const* source, unsigned int width, unsigned int de
 } // namespace
 
 void TgaCodec::Read(CFile& file, char const* name, CMessageManager* messageManager,
-                    CMemoryManager* memoryManager, CImage* image)
+                    CMemoryManager* memoryManager, CImage* image, SImageSizeLimit const& limit)
 {
     unsigned char headerBytes[HeaderSize];
     file.Read(headerBytes, HeaderSize);
@@ -159,6 +159,8 @@ void TgaCodec::Read(CFile& file, char const* name, CMessageManager* messageManag
     if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
         ThrowFormatError(name);
     if (header.width == 0 || header.height == 0)
+        ThrowFormatError(name);
+    if (!limit.Check(messageManager, name, header.width, header.height))
         ThrowFormatError(name);
 
     // The image id and the colour map precede the pixels; the colour map is not used.

@@ -2,6 +2,7 @@
 
 #include "PluginExports.h"
 #include "core/Engine.h"
+#include "core/Errors.h"
 #include "core/Format.h"
 
 CGameChocolateStarFishPlugin::~CGameChocolateStarFishPlugin()
@@ -16,7 +17,13 @@ void CGameChocolateStarFishPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     CFile* descriptor = ReadConfigFile(engine, path.GetString().c_str());
     if (!descriptor)
         engine->GetMessageManager()->WriteFatalError("Cannot open Plugins\\StarFish.dat");
-    float const speed = CStarFishScene::ReadAnimationSpeed(descriptor);
+    std::optional<float> speed;
+    try {
+        speed = CStarFishScene::ReadAnimationSpeed(descriptor);
+    } catch (CFileError const& error) {
+        // A descriptor cut short leaves the models at their own animation speed.
+        engine->GetMessageManager()->WriteError("%s", error.GetText());
+    }
     m_scene.Create(engine->GetModelManager(), speed, CStarFishScene::ReadPosition(engine->GetConfig()));
     engine->GetMessageManager()->Write("+Plugin: StarFish");
 }

@@ -8,7 +8,7 @@
 #include "core/File.h"
 #include "model/ModelManager.h"
 
-void CStarFishScene::Create(CModelManager* models, float speed, CVector3 const& position)
+void CStarFishScene::Create(CModelManager* models, std::optional<float> speed, CVector3 const& position)
 {
     Destroy();
     m_models = models;
@@ -23,7 +23,8 @@ void CStarFishScene::Create(CModelManager* models, float speed, CVector3 const& 
     for (CModel* model : {m_starFish, m_shadow}) {
         if (AnimationControl* animation = model->GetAnimationControl()) {
             animation->SetLoop(true);
-            animation->SetSpeed(speed);
+            if (speed)
+                animation->SetSpeed(*speed);
             animation->Start();
         }
         model->Transform(place);

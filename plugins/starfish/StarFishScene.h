@@ -2,6 +2,8 @@
 
 #include "math/Vector.h"
 
+#include <optional>
+
 class CConfig;
 class CFile;
 class CModel;
@@ -21,8 +23,9 @@ public:
     CStarFishScene(CStarFishScene const&) = delete;
     CStarFishScene& operator=(CStarFishScene const&) = delete;
 
-    // Adds both models to `models`, unlit, animating at `speed` frames per second from `position`.
-    void Create(CModelManager* models, float speed, CVector3 const& position);
+    // Adds both models to `models`, unlit, animating at `speed` frames per second (without one,
+    // at the speed their model files give) from `position`.
+    void Create(CModelManager* models, std::optional<float> speed, CVector3 const& position);
     // Removes both models.
     void Destroy();
     bool IsFree() const { return m_models == nullptr; }

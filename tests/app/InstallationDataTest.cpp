@@ -94,6 +94,15 @@ TEST(InstallationData, InstallPathFailures)
     EXPECT_EQ(std::string(path), std::string(255, 'a'));
 }
 
+TEST(InstallationData, InstallPathWithoutRoomForTheNamesBelowIsRefused)
+{
+    std::string const longest(installation::MaximumInstallPathLength, 'a');
+    EXPECT_EQ(installation::CheckInstallPathLength(longest.c_str()), "");
+    std::string const tooLong = "/" + longest;
+    EXPECT_NE(installation::CheckInstallPathLength(tooLong.c_str()).find("path is too long"),
+              std::string::npos);
+}
+
 TEST(InstallationData, VersionForms)
 {
     platform::Registry registry;

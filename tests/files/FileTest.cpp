@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <functional>
 #include <string>
@@ -171,6 +173,15 @@ TEST_F(FileTest, OpeningWhatIsNotAFileThrows)
     std::string const unwritable = m_directory.Path() + "/no/such/folder/out.bin";
     EXPECT_EQ(ErrorText([&] { file.Open(&m_messages, &m_memory, unwritable.c_str(), FILE_WRITE_BINARY); }),
               "Failed to open " + unwritable + " file");
+}
+
+TEST_F(FileTest, AFifoIsRefusedInsteadOfWaitedOn)
+{
+    std::string const fifo = m_directory.Path() + "/fifo.dat";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CFile file;
+    EXPECT_EQ(ErrorText([&] { file.Open(&m_messages, &m_memory, fifo.c_str(), FILE_READ_BINARY); }),
+              "Failed to open " + fifo + " file");
 }
 
 TEST_F(FileTest, EngineStylePathsMatchNamesIgnoringCase)

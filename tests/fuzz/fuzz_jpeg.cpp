@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         CFile file;
         file.Open(&managers.messages, &managers.memory, "fuzz.jpg", FILE_READ_BINARY, true,
                   static_cast<unsigned int>(size), data);
-        JpegCodec::Read(file, &managers.messages, &managers.memory, &image);
+        JpegCodec::Read(file, &managers.messages, &managers.memory, &image, SImageSizeLimit{});
     } catch (CFileError const&) {
     }
     return 0;

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         CFile file;
         file.Open(&managers.messages, &managers.memory, "fuzz.tga", FILE_READ_BINARY, true,
                   static_cast<unsigned int>(size), data);
-        TgaCodec::Read(file, "fuzz.tga", &managers.messages, &managers.memory, &image);
+        TgaCodec::Read(file, "fuzz.tga", &managers.messages, &managers.memory, &image, SImageSizeLimit{});
     } catch (CFileError const&) {
         return 0;
     }

@@ -2,9 +2,12 @@
 
 #include <cmath>
 
+#include "core/Errors.h"
 #include "gui/GUIHost.h"
 #include "model/Model.h"
+#include "model/ModelManager.h"
 #include "render/VertexBuffer.h"
+#include "sound/SoundManager.h"
 
 using namespace gui_test;
 
@@ -17,6 +20,8 @@ protected:
     {
         if (!CGUIHost::HasDisplay())
             GTEST_SKIP() << "needs an X display";
+        // Sounds load on OpenAL's silent device wherever the test runs.
+        setenv("ALSOFT_DRIVERS", "null", 0);
         host = std::make_unique<CGUIHost>(true, "manager");
         gui = host->gui;
         shader = host->WhiteShader();
@@ -52,6 +57,31 @@ TEST_F(GUIManagerTest, ReleasedIdsAreReusedOldestFirstAcrossKinds)
     EXPECT_EQ(gui->AddFont(host->WhiteShader(), CGUIHost::FontFile), 4u);
     EXPECT_EQ(AddWindow(), 2u);
     EXPECT_EQ(AddWindow(), 7u);
+}
+
+TEST_F(GUIManagerTest, WidgetWhoseCreateThrowsLeavesNothingBehind)
+{
+    if (host->engine.GetSoundManager()->IsFree())
+        GTEST_SKIP() << "needs a sound device";
+    // A stereo WAV: "RIFF", "WAVE", PCM with two channels of 8 bits, four bytes of data.
+    std::filesystem::create_directories(host->directory / "Data" / "Sounds");
+    std::vector<unsigned char> wave = {'R', 'I', 'F', 'F'};
+    PutU32(wave, 40);
+    wave.insert(wave.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    PutU32(wave, 16);
+    wave.insert(wave.end(), {1, 0, 2, 0});
+    PutU32(wave, 22050);
+    PutU32(wave, 44100);
+    wave.insert(wave.end(), {2, 0, 8, 0, 'd', 'a', 't', 'a'});
+    PutU32(wave, 4);
+    wave.insert(wave.end(), {0x80, 0x80, 0x80, 0x80});
+    host->WriteFile("Data/Sounds/stereo.wav", wave);
+
+    CModelManager* models = host->engine.GetModelManager();
+    unsigned int const before = models->GetOccupiedModelsIndicesCount();
+    EXPECT_THROW(gui->AddButton(GWP_SHOWN, CVector2(0, 0), CVector2(1, 1), shader, nullptr, "stereo.wav"),
+                 CFatalError);
+    EXPECT_EQ(models->GetOccupiedModelsIndicesCount(), before);
 }
 
 TEST_F(GUIManagerTest, WidgetsAreWindowsUnderTheSameId)

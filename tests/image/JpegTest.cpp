@@ -157,6 +157,19 @@ TEST_F(JpegTest, RejectedDataFailsWithoutEndingTheProcess)
     EXPECT_TRUE(HasMessage(MT_ERROR, "Failed to open absent.jpg file"));
 }
 
+TEST_F(JpegTest, PictureLargerThanTheLimitIsRefusedFromItsHeader)
+{
+    CImage bands = MakeBands(&messages, &memory, 100, 10);
+    ASSERT_TRUE(bands.SaveToFile(&files, "wide.jpg"));
+    SImageSizeLimit const limit{64, 32};
+    CImage loaded;
+    EXPECT_FALSE(loaded.LoadFromFile(&messages, &memory, &files, "wide.jpg", limit));
+    EXPECT_TRUE(HasMessage(MT_WARNING, "of 100 x 10 is larger than the largest texture, 64 x 32"));
+    EXPECT_TRUE(HasMessage(MT_ERROR, "Incorrect wide.jpg file format"));
+    EXPECT_TRUE(loaded.IsFree());
+    EXPECT_TRUE(loaded.LoadFromFile(&messages, &memory, &files, "wide.jpg"));
+}
+
 TEST_F(JpegTest, UnwritablePathFails)
 {
     CImage image = MakeBands(&messages, &memory, 8, 8);

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -149,6 +150,16 @@ TEST_F(PluginTableTest, LibraryThatDoesNotLoad)
                 ElementsAre("Error: can not load plugin " + PluginPath("broken.so") + ", error: 193!"));
 }
 
+TEST_F(PluginTableTest, LibraryCutShortIsRefusedBeforeLoading)
+{
+    InstallEnabled("fish", "cut");
+    std::filesystem::resize_file(m_installPath + "/Plugins/cut.so", 3000);
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_THAT(TakeMessages(MT_ERROR),
+                ElementsAre("Error: can not load plugin " + PluginPath("cut.so") + ", error: 193!"));
+}
+
 TEST_F(PluginTableTest, MissingOrMalformedDescriptorSkipsThePlugin)
 {
     InstallPlugin("fish"); // no descriptor at all
@@ -163,6 +174,28 @@ TEST_F(PluginTableTest, MissingOrMalformedDescriptorSkipsThePlugin)
     EXPECT_THAT(errors[0], HasSubstr("fish.dat"));
     EXPECT_THAT(errors[1], HasSubstr("plankton.dat"));
     EXPECT_THAT(errors[2], HasSubstr("starfish.dat"));
+}
+
+TEST_F(PluginTableTest, PluginThatThrowsIsLoggedAndLeftOut)
+{
+    InstallEnabled("throwing_create");
+    InstallEnabled("throwing_refresh");
+    InstallEnabled("fish");
+    m_table.FindAndLoad(&m_engine);
+    m_table.OrderByPriority(&m_engine);
+    m_table.Start(&m_engine);
+    EXPECT_THAT(
+        TakeMessages(),
+        ElementsAre("Error: plugin " + PluginPath("throwing_create.so") + " failed in Create: create broke!",
+                    "create throwing_refresh camera given", "create fish camera given"));
+    m_table.RefreshAll();
+    m_table.RefreshAll();
+    EXPECT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(), ElementsAre("Error: plugin " + PluginPath("throwing_refresh.so") +
+                                                " failed in Refresh: refresh broke!",
+                                            "destroy throwing_refresh", "refresh fish", "refresh fish"));
+    m_table.UnloadAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("destroy fish"));
 }
 
 TEST_F(PluginTableTest, MissingPriorityFunctionIsFatal)

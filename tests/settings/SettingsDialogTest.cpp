@@ -35,6 +35,9 @@ protected:
             pack.push_back(static_cast<unsigned char>(c));
         pack.insert(pack.end(), {0, 4, 0, 0, 0});
         host->WriteFile("Data/FishPacks/Reef.fsp", pack);
+        for (int fish = 0; fish < 4; ++fish)
+            fs::create_directories(host->directory / "Data" / "FishPacks" / "Reef" /
+                                   ("Fish " + std::to_string(fish)));
         std::ofstream(host->directory / "Data" / "Coralume.ini")
             << "g_fish_areas_count 2\ng_play_bubles_sound 1\n";
         paths = SSettingsPaths::ForInstallation(host->directory.string());

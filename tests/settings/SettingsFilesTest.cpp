@@ -183,20 +183,29 @@ TEST_F(SettingsFilesTest, FishSelectionForOtherPacksOrTruncatedEnablesEveryPack)
     EXPECT_EQ(lying.packsEnabled, (std::vector<std::uint8_t>(5, 1)));
 }
 
+std::vector<std::uint8_t> FishPackFile(std::string const& title, std::int32_t count)
+{
+    std::string text(1, static_cast<char>(title.size() + 1));
+    text += title;
+    text.push_back('\0');
+    for (int i = 0; i < 4; ++i)
+        text.push_back(static_cast<char>(count >> (8 * i)));
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
 TEST_F(SettingsFilesTest, FishPacksInTheEnginesOrderSkippingDamagedFiles)
 {
-    auto pack = [](std::string const& title, std::int32_t count) {
-        std::string text(1, static_cast<char>(title.size() + 1));
-        text += title;
-        text.push_back('\0');
-        for (int i = 0; i < 4; ++i)
-            text.push_back(static_cast<char>(count >> (8 * i)));
-        return std::vector<std::uint8_t>(text.begin(), text.end());
+    // The pack file with one folder per fish beside it.
+    auto pack = [this](std::string const& name, std::string const& title, std::int32_t count) {
+        for (int fish = 0; fish < count; ++fish)
+            std::filesystem::create_directories(directory / "packs" / name /
+                                                ("Fish " + std::to_string(fish)));
+        return FishPackFile(title, count);
     };
-    WriteBytes(directory / "packs" / "reef.fsp", pack("Reef Fishes", 6));
-    WriteBytes(directory / "packs" / "Lagoon.fsp", pack("Lagoon Fishes", 3));
+    WriteBytes(directory / "packs" / "reef.fsp", pack("reef", "Reef Fishes", 6));
+    WriteBytes(directory / "packs" / "Lagoon.fsp", pack("Lagoon", "Lagoon Fishes", 3));
     WriteBytes(directory / "packs" / "broken.fsp", {200, 'a', 'b'}); // a title longer than the file
-    WriteBytes(directory / "packs" / "notes.txt", pack("Not a pack", 1));
+    WriteBytes(directory / "packs" / "notes.txt", FishPackFile("Not a pack", 1));
     std::vector<SFishPack> const packs = FindFishPacks((directory / "packs").string());
     ASSERT_EQ(packs.size(), 2u);
     EXPECT_EQ(packs[0].name, "Lagoon");
@@ -204,6 +213,18 @@ TEST_F(SettingsFilesTest, FishPacksInTheEnginesOrderSkippingDamagedFiles)
     EXPECT_EQ(packs[0].fishCount, 3);
     EXPECT_EQ(packs[1].name, "reef");
     EXPECT_EQ(packs[1].fishCount, 6);
+}
+
+TEST_F(SettingsFilesTest, FishPackCountsNoMoreFishThanItsFolderHolds)
+{
+    WriteBytes(directory / "packs" / "huge.fsp", FishPackFile("Huge", 0x7FFFFFFF));
+    for (int fish = 0; fish < 2; ++fish)
+        std::filesystem::create_directories(directory / "packs" / "huge" / ("Fish " + std::to_string(fish)));
+    WriteBytes(directory / "packs" / "none.fsp", FishPackFile("None", 5));
+    std::vector<SFishPack> const packs = FindFishPacks((directory / "packs").string());
+    ASSERT_EQ(packs.size(), 2u);
+    EXPECT_EQ(packs[0].fishCount, 2);
+    EXPECT_EQ(packs[1].fishCount, 0);
 }
 
 } // namespace

@@ -250,6 +250,18 @@ TEST_F(StarFishPluginTest, MissingDescriptorIsFatal)
     }
 }
 
+TEST_F(StarFishPluginTest, DescriptorCutShortLogsTheErrorAndKeepsTheModelSpeed)
+{
+    WriteFile(directory / "Plugins" / "StarFish.dat", Descriptor({0x00, 0x00}));
+    unsigned int const before = Models()->GetOccupiedModelsIndicesCount();
+    CreatePlugin();
+    EXPECT_TRUE(Logged("Failed to read 4 bytes"));
+    EXPECT_TRUE(Logged("+Plugin: StarFish"));
+    CModel* star = Models()->GetModel(Models()->GetOccupiedModelIndex(before));
+    EXPECT_EQ(star->GetAnimationControl()->GetSpeed(), MakeMorphTriangle().speed);
+    DestroyPlugin();
+}
+
 TEST_F(StarFishPluginTest, CreateReadsTheDescriptorAndAnnouncesItself)
 {
     WriteFile(directory / "Plugins" / "StarFish.dat", Descriptor(FloatBytes(7.0f)));

@@ -96,6 +96,30 @@ TEST_F(TextureManagerTest, MissingImageGivesAnErrorAndAnEmptyTexture)
     EXPECT_EQ(textures.AddTexture2D(0, "missing.tga", ""), index);
 }
 
+class SmallDeviceTextureManagerTest : public TextureManagerTest
+{
+protected:
+    void ConfigureFake(FakeDirect3D8::SAdapter& adapter) override
+    {
+        adapter.hal.caps.MaxTextureWidth = 64;
+        adapter.hal.caps.MaxTextureHeight = 32;
+    }
+};
+
+TEST_F(SmallDeviceTextureManagerTest, PictureLargerThanTheDeviceTakesIsRefused)
+{
+    CImage fits = MakeFilledImage(64, 32, 24, {1, 2, 3});
+    CImage wide = MakeFilledImage(65, 8, 24, {1, 2, 3});
+    SaveTexture("fits.tga", fits);
+    SaveTexture("wide.tga", wide);
+    EXPECT_NE(textures.GetTexture2D(textures.AddTexture2D(0, "fits.tga", ""))->GetTextureD3D(), nullptr);
+    EXPECT_FALSE(HasMessage(MT_ERROR));
+    unsigned int const index = textures.AddTexture2D(0, "wide.tga", "");
+    EXPECT_TRUE(HasMessage(MT_WARNING, "of 65 x 8 is larger than the largest texture, 64 x 32"));
+    EXPECT_TRUE(HasMessage(MT_ERROR, "Incorrect data\\textures\\wide.tga file format"));
+    EXPECT_EQ(textures.GetTexture2D(index)->GetTextureD3D(), nullptr);
+}
+
 TEST_F(TextureManagerTest, ImageThatIsNotAPowerOfTwoIsWarnedAboutAndResized)
 {
     CImage image = MakeFilledImage(3, 4, 24, {1, 2, 3});
