@@ -241,6 +241,8 @@ void CAquariumApp::RegisterVariables()
     std::string const installPath = m_installPath; // the default is copied into the same buffer
     config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
     config->CreateCommand("g_debug_mode", CCT_BOOL, false, true, &m_debugMode, "0");
+    config->CreateCommand("v_max_fps", CCT_INT, false, true, &m_maxFramesPerSecond,
+                          CFrameRateCap::DefaultFramesPerSecondText);
 }
 
 void CAquariumApp::PlaceScene()
@@ -314,6 +316,7 @@ void CAquariumApp::Frame()
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
     m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();
+    m_frameRateCap.Wait(m_maxFramesPerSecond);
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);
     m_engine.FinishFrame();
@@ -333,8 +336,9 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     std::int64_t const start = platform::GetPerformanceCounter();
     long frames = 0;
     double seconds = 0.0;
+    m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager());
     do {
-        if (!platform::PumpOneEvent()) {
+        if (!platform::PumpOneEvent() && m_visibilityPause.ShouldDraw()) {
             Frame();
             ++frames;
         }
@@ -342,6 +346,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
         if (options.demoSeconds > 0.0 && seconds >= options.demoSeconds && !m_engine.IsExit())
             m_engine.Exit(true);
     } while (!m_engine.IsExit());
+    m_visibilityPause.Stop();
     if (!options.screenshotDirectory.empty())
         TakeFinalScreenshot(options.screenshotDirectory);
     if (options.demoSeconds > 0.0 && seconds > 0.0)

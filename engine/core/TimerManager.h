@@ -38,6 +38,9 @@ public:
 
     // The frame clock's current reading.
     float GetTime() const;
+    // Stops the frame clock while nothing is drawn, so the first frame after it measures no
+    // more than its own length and the scene carries on where it stopped.
+    void PauseFrameClock(bool paused);
     // The clamped length of the last frame in seconds.
     float GetElapsedTime() const { return m_elapsedTime; }
     // Frames counted in the last completed second.
