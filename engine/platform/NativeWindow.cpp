@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace platform
@@ -56,7 +57,10 @@ HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, in
     }
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (style == NativeWindowStyle::FullScreen) {
-        flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
+        SDL_DisplayMode desktop;
+        bool const desktopSize = SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
+                                 desktop.w == static_cast<int>(width) && desktop.h == static_cast<int>(height);
+        flags |= (desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN) | SDL_WINDOW_BORDERLESS;
         left = 0;
         top = 0;
     }
@@ -146,23 +150,38 @@ void SetNativeWindowStyle(HWND window, NativeWindowStyle style, int left, int to
     if (!IsOwnWindow(window)) {
         return;
     }
+    int const w = static_cast<int>(width);
+    int const h = static_cast<int>(height);
     if (style == NativeWindowStyle::FullScreen) {
-        SDL_DisplayMode wanted;
-        SDL_zero(wanted);
-        wanted.w = static_cast<int>(width);
-        wanted.h = static_cast<int>(height);
-        SDL_DisplayMode closest;
-        int const display = SDL_GetWindowDisplayIndex(window);
-        if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &closest) != nullptr) {
-            SDL_SetWindowDisplayMode(window, &closest);
+        int const display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(display, &bounds) != 0) {
+            bounds = SDL_Rect{0, 0, w, h};
         }
         SDL_SetWindowBordered(window, SDL_FALSE);
-        SDL_SetWindowSize(window, wanted.w, wanted.h);
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+            // Without a window manager nobody else moves the window to the screen's corner.
+            SDL_SetWindowPosition(window, bounds.x, bounds.y);
+            SDL_SetWindowSize(window, w, h);
+        }
+        if (w == bounds.w && h == bounds.h) {
+            // The desktop's own size: no display-mode switch.
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        } else {
+            SDL_DisplayMode wanted;
+            SDL_zero(wanted);
+            wanted.w = w;
+            wanted.h = h;
+            SDL_DisplayMode closest;
+            if (SDL_GetClosestDisplayMode(display, &wanted, &closest) != nullptr) {
+                SDL_SetWindowDisplayMode(window, &closest);
+            }
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+        }
     } else {
         SDL_SetWindowFullscreen(window, 0);
         SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, static_cast<int>(width), static_cast<int>(height));
+        SDL_SetWindowSize(window, w, h);
         SDL_SetWindowPosition(window, left, top);
     }
 }

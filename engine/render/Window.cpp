@@ -70,7 +70,14 @@ void CWindow::Create(CMessageManager* messageManager, CMemoryManager* memoryMana
         }
         int left = 0;
         int top = 0;
-        if (!fullscreen) {
+        if (fullscreen) {
+            // Full screen covers the desktop until the device picks the video mode.
+            m_width = desktop.width;
+            m_height = desktop.height;
+        } else {
+            // A window larger than the desktop cannot be made; the device picks a mode that fits.
+            m_width = std::min(m_width, desktop.width);
+            m_height = std::min(m_height, desktop.height);
             left = (static_cast<int>(desktop.width) - static_cast<int>(m_width)) / 2;
             top = (static_cast<int>(desktop.height) - static_cast<int>(m_height)) / 2;
         }
