@@ -17,8 +17,9 @@ class CVisibilityPause
 public:
     // Seconds between questions about the desktop.
     static constexpr double DesktopPollInterval = 0.25;
-    // Milliseconds slept per loop pass while nothing is drawn.
-    static constexpr unsigned int PausedSleep = 100;
+    // Milliseconds slept per loop pass while nothing is drawn (with the poll interval it keeps
+    // the resumption under half a second).
+    static constexpr unsigned int PausedSleep = 200;
 
     void Start(ERunMode runMode, HWND window, CTimerManager* timers);
     void Stop();

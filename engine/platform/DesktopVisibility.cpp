@@ -7,6 +7,10 @@
 #include <X11/extensions/dpmsconst.h>
 
 #include <algorithm>
+#include <type_traits>
+
+static_assert(std::is_same_v<Atom, unsigned long> && std::is_same_v<Window, unsigned long>,
+              "the header keeps X ids as unsigned longs");
 
 namespace platform
 {
@@ -75,7 +79,7 @@ DesktopVisibility::~DesktopVisibility()
     }
 }
 
-Atom DesktopVisibility::Intern(char const* name)
+unsigned long DesktopVisibility::Intern(char const* name)
 {
     return GetX11WatchLibrary().internAtom(m_display, name, False);
 }
@@ -159,7 +163,7 @@ std::vector<DesktopVisibility::SRectangle> DesktopVisibility::ListMonitors()
     return monitors;
 }
 
-std::vector<Atom> DesktopVisibility::ReadAtoms(Window window, Atom property)
+std::vector<unsigned long> DesktopVisibility::ReadAtoms(unsigned long window, unsigned long property)
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
     Atom type = 0;
@@ -181,7 +185,7 @@ std::vector<Atom> DesktopVisibility::ReadAtoms(Window window, Atom property)
     return atoms;
 }
 
-std::vector<Window> DesktopVisibility::ListTopWindows()
+std::vector<unsigned long> DesktopVisibility::ListTopWindows()
 {
     // The window manager's client list when there is one; without a window manager the
     // root's own children are the top-level windows.
@@ -203,7 +207,7 @@ std::vector<Window> DesktopVisibility::ListTopWindows()
     return windows;
 }
 
-bool DesktopVisibility::CoversMonitor(Window window, SRectangle const& monitor)
+bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& monitor)
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
     XWindowAttributes attributes{};

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <vector>
+
+struct _XDisplay;
 
 // Whether any of the desktop (the root window's picture, where the wallpaper draws) can be seen.
 // Asks the X server over a connection of its own each time it is asked.
@@ -42,23 +42,24 @@ private:
     bool IsScreenSaverActive();
     bool AreMonitorsCovered();
     std::vector<SRectangle> ListMonitors();
-    std::vector<Window> ListTopWindows();
-    bool CoversMonitor(Window window, SRectangle const& monitor);
-    std::vector<Atom> ReadAtoms(Window window, Atom property);
-    Atom Intern(char const* name);
+    std::vector<unsigned long> ListTopWindows();
+    bool CoversMonitor(unsigned long window, SRectangle const& monitor);
+    std::vector<unsigned long> ReadAtoms(unsigned long window, unsigned long property);
+    unsigned long Intern(char const* name);
 
-    Display* m_display = nullptr;
-    Window m_root = 0;
+    // X ids (windows, atoms) are unsigned longs.
+    _XDisplay* m_display = nullptr;
+    unsigned long m_root = 0;
     bool m_hasPowerSaving = false;
     bool m_hasScreenSaverInfo = false;
-    Atom m_clientList = 0;
-    Atom m_windowState = 0;
-    Atom m_fullScreen = 0;
-    Atom m_maximisedVertically = 0;
-    Atom m_maximisedHorizontally = 0;
-    Atom m_hidden = 0;
-    Atom m_windowType = 0;
-    Atom m_desktopType = 0;
-    Atom m_screenSaverStatus = 0;
+    unsigned long m_clientList = 0;
+    unsigned long m_windowState = 0;
+    unsigned long m_fullScreen = 0;
+    unsigned long m_maximisedVertically = 0;
+    unsigned long m_maximisedHorizontally = 0;
+    unsigned long m_hidden = 0;
+    unsigned long m_windowType = 0;
+    unsigned long m_desktopType = 0;
+    unsigned long m_screenSaverStatus = 0;
 };
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <X11/Xlib.h>
+struct _XDisplay;
+union _XEvent;
 
 // Whether a window can be seen: false while it is unmapped or fully covered by other windows.
 // Follows the window's map and visibility events over an X connection of its own, so the
@@ -24,10 +25,10 @@ public:
     bool IsShown();
 
 private:
-    void Apply(XEvent const& event);
+    void Apply(_XEvent const& event);
 
-    Display* m_display = nullptr;
-    Window m_window = 0;
+    _XDisplay* m_display = nullptr;
+    unsigned long m_window = 0; // an X window id
     bool m_mapped = true;
     bool m_obscured = false;
 };

@@ -39,14 +39,17 @@ protected:
             _exit(127);
         }
         close(pipeEnds[1]);
-        char number[32] = {};
-        ssize_t const length = read(pipeEnds[0], number, sizeof(number) - 1);
+        // The whole line: the server dies of SIGPIPE if the pipe closes before its newline.
+        std::string number;
+        char character = 0;
+        while (read(pipeEnds[0], &character, 1) == 1 && character != '\n')
+            number += character;
         close(pipeEnds[0]);
-        if (length <= 0)
+        if (number.empty())
             GTEST_SKIP() << "Xvfb did not start";
         if (char const* previous = std::getenv("DISPLAY"))
             m_previousDisplay = previous;
-        m_displayName = ":" + std::string(number, number + length - (number[length - 1] == '\n' ? 1 : 0));
+        m_displayName = ":" + number;
         setenv("DISPLAY", m_displayName.c_str(), 1);
         // The server may take a moment more to accept connections.
         for (int attempt = 0; attempt < ConnectAttempts && display == nullptr; ++attempt) {
