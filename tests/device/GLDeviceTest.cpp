@@ -529,6 +529,24 @@ TEST_F(GLDeviceTest, LockedRectanglesStayInsideTheLevel)
     EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
 }
 
+TEST_F(GLDeviceTest, ALockAfterAnUnlockReadsTheTexelsTheDriverHolds)
+{
+    IDirect3DTexture8* texture = MakeTexture(4, 2,
+                                               {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFF010203,
+                                                0xFF040506, 0xFF070809, 0xFF0A0B0C});
+    D3DLOCKED_RECT locked;
+    RECT const corner = {3, 1, 4, 2};
+    ASSERT_EQ(texture->LockRect(0, &locked, &corner, 0), D3D_OK);
+    *static_cast<std::uint32_t*>(locked.pBits) = 0xFF00FF00;
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    auto const* texels = static_cast<std::uint32_t const*>(locked.pBits);
+    EXPECT_EQ(texels[0], 0xFF102030u);
+    EXPECT_EQ(texels[3], 0xFFA0B0C0u);
+    EXPECT_EQ(texels[7], 0xFF00FF00u);
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+}
+
 TEST(Direct3DErrorNames, KnownAndUnknownCodes)
 {
     EXPECT_STREQ(GetDirect3DErrorName(D3DERR_DEVICELOST), "D3DERR_DEVICELOST");
