@@ -1097,6 +1097,9 @@ private:
         }
         m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
         m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
+        char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+        m_softwareRasteriser = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                                            std::strstr(renderer, "swrast"));
     }
 
     void InitialiseStates()
@@ -1533,6 +1536,11 @@ private:
         DWORD minFilter = states[D3DTSS_MINFILTER];
         DWORD magFilter = states[D3DTSS_MAGFILTER];
         DWORD mipFilter = texture->HasMipLevels() ? states[D3DTSS_MIPFILTER] : D3DTEXF_NONE;
+        if (m_softwareRasteriser && mipFilter == D3DTEXF_LINEAR) {
+            // Blending two mip levels costs a software rasteriser a sixth of its frame; the
+            // nearer level alone looks nearly the same.
+            mipFilter = D3DTEXF_POINT;
+        }
         bool minLinear = minFilter >= D3DTEXF_LINEAR;
         GLint min;
         if (mipFilter == D3DTEXF_NONE) {
@@ -1749,6 +1757,7 @@ private:
     bool m_materialDirty = true;
     std::vector<unsigned char> m_colors;
     GLuint m_presentedFrame = 0;
+    bool m_softwareRasteriser = false;
     int m_viewportDrawableWidth = 0;
     int m_viewportDrawableHeight = 0;
     UINT m_presentedWidth = 0;
