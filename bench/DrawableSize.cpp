@@ -14,7 +14,8 @@ bool CheckDrawableSize(char const* program, HWND window, unsigned int width, uns
     unsigned long const id = platform::GetNativeWindowId(window);
     Display* display = watch.IsUsable() ? platform::OpenX11Display() : nullptr;
     XWindowAttributes attributes{};
-    bool const known = display != nullptr && id != 0 && watch.getWindowAttributes(display, id, &attributes) != 0;
+    bool const known =
+        display != nullptr && id != 0 && watch.getWindowAttributes(display, id, &attributes) != 0;
     if (display != nullptr)
         platform::GetX11Library().closeDisplay(display);
     if (!known) {

@@ -29,8 +29,7 @@ class ErrorsIgnored
 public:
     explicit ErrorsIgnored(Display* display)
         : m_display(display), m_previous(GetX11Library().setErrorHandler(&IgnoreError))
-    {
-    }
+    {}
     ~ErrorsIgnored()
     {
         GetX11WatchLibrary().sync(m_display, False);
@@ -130,8 +129,8 @@ bool DesktopVisibility::IsScreenSaverActive()
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
     bool active = false;
-    if (watch.getWindowProperty(m_display, m_root, m_screenSaverStatus, 0, 1, False, XA_INTEGER, &type, &format,
-                                &count, &remaining, &data) == Success &&
+    if (watch.getWindowProperty(m_display, m_root, m_screenSaverStatus, 0, 1, False, XA_INTEGER, &type,
+                                &format, &count, &remaining, &data) == Success &&
         data != nullptr) {
         active = type == XA_INTEGER && format == 32 && count >= 1 && reinterpret_cast<long*>(data)[0] != 0;
     }
@@ -211,8 +210,8 @@ bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& mo
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
     XWindowAttributes attributes{};
-    if (watch.getWindowAttributes(m_display, window, &attributes) == 0 || attributes.map_state != IsViewable ||
-        attributes.c_class != InputOutput) {
+    if (watch.getWindowAttributes(m_display, window, &attributes) == 0 ||
+        attributes.map_state != IsViewable || attributes.c_class != InputOutput) {
         return false;
     }
     int left = 0;
@@ -228,14 +227,17 @@ bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& mo
     int const right = left + attributes.width;
     int const bottom = top + attributes.height;
     bool const containsMonitor = left <= monitor.left && top <= monitor.top &&
-                                 right >= monitor.left + monitor.width && bottom >= monitor.top + monitor.height;
+                                 right >= monitor.left + monitor.width &&
+                                 bottom >= monitor.top + monitor.height;
     if (containsMonitor) {
         return true;
     }
     // A full-screen or maximised window covers the monitor its centre lies on (a maximised
     // window leaves only the panels free).
     std::vector<Atom> const states = ReadAtoms(window, m_windowState);
-    auto const has = [&](Atom state) { return std::find(states.begin(), states.end(), state) != states.end(); };
+    auto const has = [&](Atom state) {
+        return std::find(states.begin(), states.end(), state) != states.end();
+    };
     if (has(m_hidden)) {
         return false;
     }

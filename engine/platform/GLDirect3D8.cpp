@@ -1098,8 +1098,9 @@ private:
         m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
         m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
         char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
-        m_softwareRasteriser = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
-                                            std::strstr(renderer, "swrast"));
+        m_softwareRasteriser =
+            renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                         std::strstr(renderer, "swrast"));
     }
 
     void InitialiseStates()

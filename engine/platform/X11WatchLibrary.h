@@ -33,8 +33,8 @@ struct X11WatchLibrary
 
     bool IsUsable() const
     {
-        return internAtom && getWindowProperty && getWindowAttributes && translateCoordinates && selectInput &&
-               pending && nextEvent && sync;
+        return internAtom && getWindowProperty && getWindowAttributes && translateCoordinates &&
+               selectInput && pending && nextEvent && sync;
     }
     bool HasPowerSaving() const { return dpmsQueryExtension && dpmsInfo; }
     bool HasScreenSaverInfo() const { return screenSaverQueryExtension && screenSaverQueryInfo; }

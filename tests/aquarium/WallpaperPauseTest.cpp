@@ -121,7 +121,8 @@ TEST_F(WallpaperPauseTest, IdlesWhileAWindowCoversTheDesktopAndDrawsAgainAfter)
     double const before = ProcessCpuSeconds(m_wallpaper);
     std::this_thread::sleep_for(MeasureTime);
     double const used = ProcessCpuSeconds(m_wallpaper) - before;
-    std::printf("wallpaper covered: %.3f CPU seconds in %lld s\n", used, static_cast<long long>(MeasureTime.count()));
+    std::printf("wallpaper covered: %.3f CPU seconds in %lld s\n", used,
+                static_cast<long long>(MeasureTime.count()));
     EXPECT_LT(used, PausedCpuBound);
     XUnmapWindow(display, cover);
     XSync(display, False);

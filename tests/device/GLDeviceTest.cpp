@@ -553,9 +553,9 @@ TEST_F(GLDeviceTest, LockedRectanglesStayInsideTheLevel)
 
 TEST_F(GLDeviceTest, ALockAfterAnUnlockReadsTheTexelsTheDriverHolds)
 {
-    IDirect3DTexture8* texture = MakeTexture(4, 2,
-                                               {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFF010203,
-                                                0xFF040506, 0xFF070809, 0xFF0A0B0C});
+    IDirect3DTexture8* texture = MakeTexture(
+        4, 2,
+        {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFF010203, 0xFF040506, 0xFF070809, 0xFF0A0B0C});
     D3DLOCKED_RECT locked;
     RECT const corner = {3, 1, 4, 2};
     ASSERT_EQ(texture->LockRect(0, &locked, &corner, 0), D3D_OK);

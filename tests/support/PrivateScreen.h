@@ -34,8 +34,8 @@ protected:
             std::string const descriptor = std::to_string(pipeEnds[1]);
             std::string const screen = std::to_string(Width) + "x" + std::to_string(Height) + "x24";
             std::freopen("/dev/null", "w", stderr);
-            execlp("Xvfb", "Xvfb", "-displayfd", descriptor.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", descriptor.c_str(), "-screen", "0", screen.c_str(),
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(pipeEnds[1]);
@@ -81,10 +81,9 @@ protected:
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         attributes.background_pixel = 0;
-        Window const window =
-            XCreateWindow(display, root, left, top, static_cast<unsigned int>(width),
-                          static_cast<unsigned int>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                          CWOverrideRedirect | CWBackPixel, &attributes);
+        Window const window = XCreateWindow(display, root, left, top, static_cast<unsigned int>(width),
+                                            static_cast<unsigned int>(height), 0, CopyFromParent, InputOutput,
+                                            CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
         XMapWindow(display, window);
         XSync(display, False);
         return window;

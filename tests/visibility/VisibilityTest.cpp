@@ -16,8 +16,7 @@ namespace
 using platform::DesktopCover;
 
 class DesktopVisibilityTest : public CPrivateScreenFixture
-{
-};
+{};
 
 TEST_F(DesktopVisibilityTest, AWindowOverTheWholeScreenHidesTheDesktopUntilItGoes)
 {
