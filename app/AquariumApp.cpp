@@ -285,6 +285,8 @@ void CAquariumApp::RegisterVariables()
     std::snprintf(m_userPath, sizeof(m_userPath), "%s", m_userConfigFolder.c_str());
     std::string const userPath = m_userPath;
     config->CreateCommand("g_user_path", CCT_STRING, true, false, m_userPath, userPath.c_str());
+    config->CreateCommand("v_max_fps", CCT_INT, false, true, &m_maxFramesPerSecond,
+                          CFrameRateCap::DefaultFramesPerSecondText);
 }
 
 void CAquariumApp::ApplyConfigOverrides()
@@ -380,6 +382,7 @@ void CAquariumApp::Frame()
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
     m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();
+    m_frameRateCap.Wait(m_maxFramesPerSecond);
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);
     m_engine.FinishFrame();
@@ -399,13 +402,14 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     std::int64_t const start = platform::GetPerformanceCounter();
     long frames = 0;
     double seconds = 0.0;
+    m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager());
     do {
         if (platform::IsTerminationRequested()) {
             m_engine.GetMessageManager()->Write("\nTermination requested");
             m_engine.Exit(true);
             break;
         }
-        if (!platform::PumpOneEvent()) {
+        if (!platform::PumpOneEvent() && m_visibilityPause.ShouldDraw()) {
             Frame();
             ++frames;
             if (m_framePauseMicroseconds > 0)
@@ -415,6 +419,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
         if (options.demoSeconds > 0.0 && seconds >= options.demoSeconds && !m_engine.IsExit())
             m_engine.Exit(true);
     } while (!m_engine.IsExit());
+    m_visibilityPause.Stop();
     if (!options.screenshotDirectory.empty())
         TakeFinalScreenshot(options.screenshotDirectory);
     if (options.demoSeconds > 0.0 && seconds > 0.0)

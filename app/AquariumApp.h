@@ -2,9 +2,11 @@
 
 #include "CameraControl.h"
 #include "CommandLine.h"
+#include "FramePacing.h"
 #include "PluginTable.h"
 #include "RunMode.h"
 #include "ScreenOverlay.h"
+#include "VisibilityPause.h"
 #include "core/Engine.h"
 #include "platform/SingleInstance.h"
 
@@ -79,6 +81,11 @@ private:
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;
     CScreenOverlay m_screenOverlay;
+
+    // Drawing only what is seen, no faster than the display shows.
+    int m_maxFramesPerSecond = CFrameRateCap::DefaultFramesPerSecond;
+    CFrameRateCap m_frameRateCap;
+    CVisibilityPause m_visibilityPause;
 
     // Installation data read once per run.
     std::string m_installationSuffix = "0";

@@ -14,3 +14,24 @@ public:
     // in 0..10, the screen saver none.
     static unsigned int GetPause(ERunMode runMode, int wallpaperPriority);
 };
+
+// Holds the frame rate at a ceiling by sleeping out the rest of each frame period, so no
+// frame is drawn that the display has no time to show.
+class CFrameRateCap
+{
+public:
+    static constexpr int DefaultFramesPerSecond = 60;
+    static constexpr char const* DefaultFramesPerSecondText = "60";
+
+    // Seconds to sleep when the previous frame was due at `previousDue` and it is now `now`
+    // (both in seconds); none for a ceiling of 0 or less (no ceiling).
+    static double GetWait(double previousDue, double now, int framesPerSecond);
+
+    // Sleeps until the next frame is due; each frame is due one period after the previous
+    // one, or now when the previous frame ran late.
+    void Wait(int framesPerSecond);
+
+private:
+    bool m_started = false;
+    double m_previousDue = 0.0;
+};

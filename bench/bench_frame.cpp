@@ -6,6 +6,7 @@
 // Usage: bench_frame [frames] [warm-up frames]
 // BENCH_TRACE_ALLOCATIONS=1 prints the call stack of every allocation in the first measured frame.
 #include "AquariumApp.h"
+#include "DrawableSize.h"
 #include "FrameClock.h"
 #include "model/ModelManager.h"
 #include "render/Direct3DSubsystem.h"
@@ -95,6 +96,11 @@ int main(int argc, char** argv)
     CPluginTable* plugins = application.GetPlugins();
     CModelManager const* models = engine->GetModelManager();
     D3DPRESENT_PARAMETERS const& screen = engine->GetDirect3DSubsystem()->GetPresentParameters();
+    if (!bench::CheckDrawableSize("bench_frame", engine->GetWindow()->GetHandler(), screen.BackBufferWidth,
+                                  screen.BackBufferHeight)) {
+        application.Shutdown();
+        return 1;
+    }
 
     bool const traceAllocations = std::getenv("BENCH_TRACE_ALLOCATIONS") != nullptr;
     SFrameTimes total;

@@ -116,6 +116,13 @@ void CTimerManager::RemoveTimer(CTimer* timer)
     }
 }
 
+void CTimerManager::PauseFrameClock(bool paused)
+{
+    if (m_frameClock != nullptr && m_frameClock->IsPaused() != paused) {
+        m_frameClock->Pause(paused);
+    }
+}
+
 float CTimerManager::GetTime() const
 {
     return m_frameClock != nullptr ? m_frameClock->GetTime() : 0.0f;

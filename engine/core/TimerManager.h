@@ -41,6 +41,9 @@ public:
     // The same reading in double precision: after weeks of running a float reading moves in
     // steps of a second and more, too coarse to compare against.
     double GetPreciseTime() const;
+    // Stops the frame clock while nothing is drawn, so the first frame after it measures no
+    // more than its own length and the scene carries on where it stopped.
+    void PauseFrameClock(bool paused);
     // The clamped length of the last frame in seconds.
     float GetElapsedTime() const { return m_elapsedTime; }
     // Frames counted in the last completed second.

@@ -311,9 +311,7 @@ public:
         : m_context(std::move(context)), m_format(format), m_glFormat(glFormat), m_pool(pool)
     {
         do {
-            m_levels.push_back(
-                {width, height,
-                 std::vector<unsigned char>(std::size_t(width) * height * glFormat.bytesPerPixel)});
+            m_levels.push_back({width, height, {}});
             if (width == 1 && height == 1) {
                 break;
             }
@@ -361,7 +359,7 @@ public:
         description->Pool = m_pool;
         description->Width = m_levels[level].width;
         description->Height = m_levels[level].height;
-        description->Size = static_cast<UINT>(m_levels[level].data.size());
+        description->Size = static_cast<UINT>(GetLevelSize(m_levels[level]));
         return D3D_OK;
     }
 
@@ -380,6 +378,9 @@ public:
             }
             offset = (std::size_t(rect->top) * target.width + rect->left) * m_glFormat.bytesPerPixel;
         }
+        if (target.data.empty()) {
+            FetchLevel(level);
+        }
         target.locked = true;
         target.readOnly = (flags & D3DLOCK_READONLY) != 0;
         lockedRect->Pitch = static_cast<std::int32_t>(target.width * m_glFormat.bytesPerPixel);
@@ -392,14 +393,18 @@ public:
         if (level >= m_levels.size() || !m_levels[level].locked) {
             return D3DERR_INVALIDCALL;
         }
-        m_levels[level].locked = false;
-        if (!m_levels[level].readOnly && m_context->MakeCurrent()) {
+        SLevel& target = m_levels[level];
+        target.locked = false;
+        if (!target.readOnly && m_context->MakeCurrent()) {
             GLint previous = 0;
             glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
             glBindTexture(GL_TEXTURE_2D, m_name);
             Upload(level);
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+            target.written = true;
         }
+        // The driver holds the texels now; the copy here lives only while a lock needs it.
+        std::vector<unsigned char>().swap(target.data);
         return D3D_OK;
     }
 
@@ -415,18 +420,42 @@ private:
     {
         UINT width;
         UINT height;
-        std::vector<unsigned char> data;
+        std::vector<unsigned char> data; // only while locked
         bool locked = false;
         bool readOnly = false;
+        bool written = false; // texels were sent to the driver
     };
 
+    std::size_t GetLevelSize(SLevel const& level) const
+    {
+        return std::size_t(level.width) * level.height * m_glFormat.bytesPerPixel;
+    }
+
+    // Allocates the level's storage (never written: zeroes, as a new texture reads).
     void Upload(unsigned int level)
     {
         SLevel const& source = m_levels[level];
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), m_glFormat.internalFormat,
                      static_cast<GLsizei>(source.width), static_cast<GLsizei>(source.height), 0,
-                     m_glFormat.format, m_glFormat.type, source.data.data());
+                     m_glFormat.format, m_glFormat.type, source.data.empty() ? nullptr : source.data.data());
+    }
+
+    // The level's texels for a lock: read back from the driver once written, else zeroes.
+    void FetchLevel(unsigned int level)
+    {
+        SLevel& target = m_levels[level];
+        target.data.assign(GetLevelSize(target), 0);
+        if (!target.written || !m_context->MakeCurrent()) {
+            return;
+        }
+        GLint previous = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+        glBindTexture(GL_TEXTURE_2D, m_name);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), m_glFormat.format, m_glFormat.type,
+                      target.data.data());
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     }
 
     std::shared_ptr<SGLContext> m_context;
@@ -1069,6 +1098,10 @@ private:
         }
         m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
         m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
+        char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+        m_softwareRasteriser =
+            renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                         std::strstr(renderer, "swrast"));
     }
 
     void InitialiseStates()
@@ -1505,6 +1538,11 @@ private:
         DWORD minFilter = states[D3DTSS_MINFILTER];
         DWORD magFilter = states[D3DTSS_MAGFILTER];
         DWORD mipFilter = texture->HasMipLevels() ? states[D3DTSS_MIPFILTER] : D3DTEXF_NONE;
+        if (m_softwareRasteriser && mipFilter == D3DTEXF_LINEAR) {
+            // Blending two mip levels costs a software rasteriser a sixth of its frame; the
+            // nearer level alone looks nearly the same.
+            mipFilter = D3DTEXF_POINT;
+        }
         bool minLinear = minFilter >= D3DTEXF_LINEAR;
         GLint min;
         if (mipFilter == D3DTEXF_NONE) {
@@ -1721,6 +1759,7 @@ private:
     bool m_materialDirty = true;
     std::vector<unsigned char> m_colors;
     GLuint m_presentedFrame = 0;
+    bool m_softwareRasteriser = false;
     int m_viewportDrawableWidth = 0;
     int m_viewportDrawableHeight = 0;
     UINT m_presentedWidth = 0;

@@ -91,3 +91,12 @@ TEST(FramePacing, PausesByModeAndPriority)
     EXPECT_EQ(CFramePacing::GetPause(RUN_WALLPAPER, 1000000), 0u);
     EXPECT_EQ(CFramePacing::GetPause(RUN_WALLPAPER, -3), 150u); // below 0 counts as 0
 }
+
+TEST(FrameRateCap, SleepsOutTheRestOfThePeriodAndNothingWithoutACeiling)
+{
+    double const period = 1.0 / 60.0;
+    EXPECT_NEAR(CFrameRateCap::GetWait(1.0, 1.005, 60), period - 0.005, 1e-9);
+    EXPECT_EQ(CFrameRateCap::GetWait(1.0, 1.0 + 2.0 * period, 60), 0.0); // a late frame waits for nothing
+    EXPECT_EQ(CFrameRateCap::GetWait(1.0, 1.005, 0), 0.0);
+    EXPECT_EQ(CFrameRateCap::GetWait(1.0, 1.005, -5), 0.0);
+}

@@ -364,6 +364,28 @@ TEST_F(GLDeviceTest, TextureMatrixScalesAndOffsetsCoordinates)
     EXPECT_PIXEL(8, 56, 0, 255, 0);
 }
 
+TEST_F(GLDeviceTest, OnTheSoftwareRasteriserALinearMipFilterSamplesTheNearerLevelAlone)
+{
+    // Level 1 blue, level 2 green; texels 2.46 times smaller than pixels put the level of
+    // detail at 1.3: blending the two would give a blue-green, the nearer level pure blue.
+    IDirect3DTexture8* texture = MakeTexture(128, 128, {0xFFFF0000}, 3);
+    FillLevel(texture, 1, {0xFF0000FF});
+    FillLevel(texture, 2, {0xFF00FF00});
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+    D3DMATRIX matrix = Identity();
+    matrix._11 = 1.23f;
+    matrix._22 = 1.23f;
+    device->SetTransform(D3DTS_TEXTURE0, &matrix);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    BeginFrame();
+    Draw(Quad(-1, 1, 1, -1, 0.5f, 0xFFFFFFFF));
+    EndFrame();
+    EXPECT_PIXEL(32, 32, 0, 0, 255);
+}
+
 TEST_F(GLDeviceTest, ProjectionMatricesAreUsedAsSent)
 {
     // A left-handed perspective with near 1 and far 100 (row vectors, z in 0..1): a quad
@@ -527,6 +549,24 @@ TEST_F(GLDeviceTest, LockedRectanglesStayInsideTheLevel)
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
     EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
+}
+
+TEST_F(GLDeviceTest, ALockAfterAnUnlockReadsTheTexelsTheDriverHolds)
+{
+    IDirect3DTexture8* texture = MakeTexture(
+        4, 2,
+        {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFF010203, 0xFF040506, 0xFF070809, 0xFF0A0B0C});
+    D3DLOCKED_RECT locked;
+    RECT const corner = {3, 1, 4, 2};
+    ASSERT_EQ(texture->LockRect(0, &locked, &corner, 0), D3D_OK);
+    *static_cast<std::uint32_t*>(locked.pBits) = 0xFF00FF00;
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    auto const* texels = static_cast<std::uint32_t const*>(locked.pBits);
+    EXPECT_EQ(texels[0], 0xFF102030u);
+    EXPECT_EQ(texels[3], 0xFFA0B0C0u);
+    EXPECT_EQ(texels[7], 0xFF00FF00u);
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
 }
 
 TEST(Direct3DErrorNames, KnownAndUnknownCodes)

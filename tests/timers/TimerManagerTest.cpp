@@ -85,6 +85,17 @@ TEST_F(TimerManagerTest, GetTimeReadsTheClockNowNotAtTheLastRefresh)
     EXPECT_FLOAT_EQ(timers.GetElapsedTime(), 0.03f);
 }
 
+TEST_F(TimerManagerTest, APausedFrameClockLeavesThePauseOutOfTimeAndTheNextFrame)
+{
+    RunFrame(30);
+    timers.PauseFrameClock(true);
+    clock.AdvanceMilliseconds(5000);
+    timers.PauseFrameClock(false);
+    RunFrame(20);
+    EXPECT_FLOAT_EQ(timers.GetElapsedTime(), 0.02f);
+    EXPECT_FLOAT_EQ(timers.GetTime(), 0.05f);
+}
+
 TEST_F(TimerManagerTest, FpsCountsTheFramesThatFillASecondAndCarriesTheRest)
 {
     for (int i = 0; i < 3; ++i) {

@@ -16,7 +16,7 @@ struct SFishTextures
 class CFishTexturePainter
 {
 public:
-    static constexpr unsigned int Size = 512;
+    static constexpr unsigned int Size = 256;
     static SFishTextures Paint(SFishSpecies const& species, unsigned int palette,
                                SFishGeometry const& geometry);
 };

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "RunMode.h"
+#include "platform/DesktopVisibility.h"
+#include "platform/WindowHandle.h"
+#include "platform/WindowVisibilityWatch.h"
+
+#include <memory>
+
+class CTimerManager;
+
+// Stops drawing what nobody can see: the wallpaper while the whole desktop is covered, blanked
+// or under a screen saver; the screen saver, preview and hack while their window is unmapped
+// or fully covered. The frame clock stands still meanwhile, so the scene resumes where it was.
+class CVisibilityPause
+{
+public:
+    // Seconds between questions about the desktop.
+    static constexpr double DesktopPollInterval = 0.25;
+    // Milliseconds slept per loop pass while nothing is drawn (with the poll interval it keeps
+    // the resumption under half a second).
+    static constexpr unsigned int PausedSleep = 200;
+
+    void Start(ERunMode runMode, HWND window, CTimerManager* timers);
+    void Stop();
+
+    // True when the next frame is to be drawn; otherwise it has slept a while.
+    bool ShouldDraw();
+    bool IsPaused() const { return m_paused; }
+
+private:
+    bool IsSeen();
+
+    ERunMode m_runMode = RUN_SETTINGS;
+    CTimerManager* m_timers = nullptr;
+    std::unique_ptr<platform::DesktopVisibility> m_desktop;
+    platform::WindowVisibilityWatch m_window;
+    bool m_paused = false;
+    bool m_desktopSeen = true;
+    double m_nextDesktopPoll = 0.0;
+};

@@ -1,0 +1,48 @@
+#include "platform/X11WatchLibrary.h"
+
+#include <dlfcn.h>
+
+namespace platform
+{
+namespace
+{
+template <typename Function> void Load(void* library, Function& function, char const* name)
+{
+    function = library != nullptr ? reinterpret_cast<Function>(dlsym(library, name)) : nullptr;
+}
+
+X11WatchLibrary LoadX11WatchLibrary()
+{
+    X11WatchLibrary xlib;
+    void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        return xlib;
+    }
+    Load(library, xlib.internAtom, "XInternAtom");
+    Load(library, xlib.getWindowProperty, "XGetWindowProperty");
+    Load(library, xlib.getWindowAttributes, "XGetWindowAttributes");
+    Load(library, xlib.translateCoordinates, "XTranslateCoordinates");
+    Load(library, xlib.selectInput, "XSelectInput");
+    Load(library, xlib.pending, "XPending");
+    Load(library, xlib.nextEvent, "XNextEvent");
+    Load(library, xlib.sync, "XSync");
+
+    void* extensions = dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL);
+    Load(extensions, xlib.dpmsQueryExtension, "DPMSQueryExtension");
+    Load(extensions, xlib.dpmsInfo, "DPMSInfo");
+    void* screenSaver = dlopen("libXss.so.1", RTLD_NOW | RTLD_LOCAL);
+    Load(screenSaver, xlib.screenSaverQueryExtension, "XScreenSaverQueryExtension");
+    Load(screenSaver, xlib.screenSaverQueryInfo, "XScreenSaverQueryInfo");
+    void* randr = dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL);
+    Load(randr, xlib.getMonitors, "XRRGetMonitors");
+    Load(randr, xlib.freeMonitors, "XRRFreeMonitors");
+    return xlib;
+}
+} // namespace
+
+X11WatchLibrary const& GetX11WatchLibrary()
+{
+    static X11WatchLibrary const xlib = LoadX11WatchLibrary();
+    return xlib;
+}
+} // namespace platform
