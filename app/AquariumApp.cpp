@@ -88,6 +88,7 @@ int CAquariumApp::Run(SLaunchOptions const& options)
 {
     ReadInstallationData();
     ERunMode const runMode = options.command.runMode;
+    m_windowed = options.windowed;
     if (runMode == RUN_SETTINGS)
         return RunSettingsLauncher(options.command);
     if (IsAnotherInstanceRunning(runMode))
@@ -309,7 +310,7 @@ void CAquariumApp::Frame()
     m_screenOverlay.Refresh();
     if (!m_cameraControl.IsShutDown() && m_debugMode)
         m_cameraControl.Update();
-    if (m_runMode == RUN_SCREENSAVER)
+    if (CExitRules::AppliesTo(m_runMode, m_windowed))
         ApplyExitRules();
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
@@ -321,7 +322,7 @@ void CAquariumApp::Frame()
 
 void CAquariumApp::ApplyExitRules()
 {
-    CControlsExitInput input(m_engine.GetControls());
+    CControlsExitInput input(m_engine.GetControls(), m_engine.GetConsole());
     int const requests = CExitRules::CountRequests(m_exitMode, m_elapsedTime, input);
     for (int i = 0; i < requests; ++i)
         m_engine.Exit(true);

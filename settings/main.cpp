@@ -12,7 +12,10 @@
 #include "core/Errors.h"
 #include "gui/GUIManager.h"
 #include "model/ModelManager.h"
+#include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "sound/Sound.h"
+#include "sound/SoundManager.h"
 #include "platform/Path.h"
 
 namespace
@@ -25,6 +28,25 @@ std::string PrepareConfigDirectory()
     std::filesystem::create_directories(directory, ignored);
     std::ofstream(directory / "Settings.ini") << "v_fullscreen 0\nv_mode 800x600x32\n";
     return directory.string();
+}
+
+// Frames drawn after the last event, so that presses, releases and hover looks settle.
+constexpr int SettleFrames = 3;
+// How long an idle loop waits before looking for events again.
+constexpr std::uint32_t IdleWaitMilliseconds = 15;
+
+// A GUI sound is still playing: the sound manager must see it finish.
+bool IsSoundPlaying(CEngine& engine)
+{
+    CSoundManager* sounds = engine.GetSoundManager();
+    if (!sounds || sounds->IsFree())
+        return false;
+    for (unsigned int i = 0; i < sounds->GetOccupiedSoundsIndicesCount(); ++i) {
+        CSound* sound = sounds->GetSound(sounds->GetOccupiedSoundIndex(i));
+        if (sound && sound->GetState() != SS_STOPPED)
+            return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -55,9 +77,19 @@ int main(int argc, char** argv)
         CSettingsDialog dialog;
         dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
                       SSettingsPaths::ForInstallation(installPath));
+        // Frames are drawn only when something changed: input arrived, or a sound plays.
+        int framesToDraw = SettleFrames;
         while (!engine.IsExit() && !dialog.IsFinished()) {
-            if (platform::PumpOneEvent())
+            if (platform::PumpOneEvent()) {
+                framesToDraw = SettleFrames;
                 continue;
+            }
+            if (framesToDraw == 0 && !IsSoundPlaying(engine)) {
+                platform::SleepMilliseconds(IdleWaitMilliseconds);
+                continue;
+            }
+            if (framesToDraw > 0)
+                --framesToDraw;
             engine.BeginFrame();
             dialog.Refresh();
             engine.FinishFrame();
