@@ -4,17 +4,17 @@
 #include <cmath>
 #include <cstdio>
 
+#include "FishNames.h"
+#include "SettingsHelp.h"
+#include "SettingsLook.h"
 #include "core/Engine.h"
+#include "core/FileManager.h"
 #include "gui/GUICheckBox.h"
 #include "gui/GUIComboBox.h"
 #include "gui/GUIManager.h"
 #include "gui/GUISlider.h"
 #include "input/Controls.h"
 #include "math/Color.h"
-#include "FishNames.h"
-#include "SettingsHelp.h"
-#include "SettingsLook.h"
-#include "core/FileManager.h"
 
 namespace
 {
@@ -106,9 +106,11 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     m_priority = AddSlider(WidgetColumn, y, "Wallpaper priority", SSavedSettings::MaxWallpaperPriority + 1,
                            static_cast<unsigned int>(settings.wallpaperPriority), settings_help::Priority);
     y -= RowHeight;
-    m_bubbles = AddCheckBox(LeftColumn, y, "Bubbles sound", settings.playBubblesSound, settings_help::Bubbles);
+    m_bubbles =
+        AddCheckBox(LeftColumn, y, "Bubbles sound", settings.playBubblesSound, settings_help::Bubbles);
     y -= RowHeight;
-    m_cursor = AddCheckBox(LeftColumn, y, "Show the mouse cursor", settings.showMouseCursor, settings_help::Cursor);
+    m_cursor =
+        AddCheckBox(LeftColumn, y, "Show the mouse cursor", settings.showMouseCursor, settings_help::Cursor);
     y -= RowHeight;
     m_debug = AddCheckBox(LeftColumn, y, "Debug mode (free camera, statistics)", settings.debugMode,
                           settings_help::Debug);
@@ -116,8 +118,8 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     m_labels.push_back({LeftColumn, y, "Fish packs"});
     for (std::size_t i = 0; i < m_fishPacks.size() && i < MaxPackCheckBoxes; ++i) {
         y -= RowHeight;
-        m_packs.push_back(AddCheckBox(LeftColumn, y, m_fishPacks[i].title.c_str(), selection.packsEnabled[i] != 0,
-                                      settings_help::Pack));
+        m_packs.push_back(AddCheckBox(LeftColumn, y, m_fishPacks[i].title.c_str(),
+                                      selection.packsEnabled[i] != 0, settings_help::Pack));
     }
     AddSlots(selection);
     AddFishPictures();
@@ -136,18 +138,20 @@ void CSettingsDialog::AddFishPictures()
     m_itemHasPicture.assign(2, false);
     for (SFishPack const& pack : m_fishPacks) {
         for (int fish = 0; fish < pack.fishCount; ++fish) {
-            std::string const name = "Settings\\Fish\\" + pack.name + "\\fish" + std::to_string(fish) + ".tga";
+            std::string const name =
+                "Settings\\Fish\\" + pack.name + "\\fish" + std::to_string(fish) + ".tga";
             bool const exists = m_look.fishPictures &&
                                 m_engine->GetFileManager()->IsFileExists(("Data\\Textures\\" + name).c_str());
-            m_itemPictures.push_back(exists ? CSettingsLookBuilder::Picture(m_engine, name, 1) : CShaderDescriptor());
+            m_itemPictures.push_back(exists ? CSettingsLookBuilder::Picture(m_engine, name, 1)
+                                            : CShaderDescriptor());
             m_itemHasPicture.push_back(exists);
         }
     }
     for (unsigned int slot = 0; slot < SFishSelection::SlotsCount; ++slot) {
         CVector2 const box = m_gui->GetWindow(m_slots[slot])->GetPosition();
-        m_slotPictures[slot] = m_gui->AddWindow(0, CVector2(box.x + SlotWidth + PictureGap, box.y),
-                                                CVector2(PictureWidth, ComboHeight), m_look.panel,
-                                                m_gui->GetWindow(m_panel));
+        m_slotPictures[slot] =
+            m_gui->AddWindow(0, CVector2(box.x + SlotWidth + PictureGap, box.y),
+                             CVector2(PictureWidth, ComboHeight), m_look.panel, m_gui->GetWindow(m_panel));
         m_gui->GetWindow(m_slotPictures[slot])->SetHeightAboveParent(1);
         m_slotPictureItems[slot] = CGUIComboBox::NoSelection;
     }
@@ -172,8 +176,8 @@ void CSettingsDialog::ShowFishPictures()
 void CSettingsDialog::AddQuestion()
 {
     // A modal band over the buttons: while it shows, nothing else takes the mouse.
-    m_question = m_gui->AddWindow(GWP_MODAL, CVector2(0.0f, 0.0f), CVector2(Width, QuestionHeight), m_look.list,
-                                  m_gui->GetWindow(m_panel));
+    m_question = m_gui->AddWindow(GWP_MODAL, CVector2(0.0f, 0.0f), CVector2(Width, QuestionHeight),
+                                  m_look.list, m_gui->GetWindow(m_panel));
     m_gui->GetWindow(m_question)->SetHeightAboveParent(QuestionHeightAbovePanel);
     CGUIWindow* question = m_gui->GetWindow(m_question);
     m_discardButton = m_gui->AddButton(GWP_SHOWN, CVector2(Width - 280.0f, 24.0f), CVector2(110.0f, 34.0f),
@@ -220,10 +224,11 @@ unsigned int CSettingsDialog::AddSlider(float x, float y, char const* label, uns
     return id;
 }
 
-unsigned int CSettingsDialog::AddButton(float x, float y, char const* label, char const* help, CGUIWindow* parent)
+unsigned int CSettingsDialog::AddButton(float x, float y, char const* label, char const* help,
+                                        CGUIWindow* parent)
 {
-    unsigned int const id = m_gui->AddButton(GWP_SHOWN, CVector2(x, y), CVector2(110.0f, 34.0f), m_look.button,
-                                             parent, OverSound, PressSound);
+    unsigned int const id = m_gui->AddButton(GWP_SHOWN, CVector2(x, y), CVector2(110.0f, 34.0f),
+                                             m_look.button, parent, OverSound, PressSound);
     m_labels.push_back({x + 30.0f, y + 8.0f, label});
     m_widgets.push_back(id);
     m_help.push_back(help);
@@ -235,16 +240,16 @@ void CSettingsDialog::AddSlots(SFishSelection const& selection)
     m_labels.push_back({RightColumn, Height - 70.0f + 4.0f, "Fish in the tank"});
     for (unsigned int slot = 0; slot < SFishSelection::SlotsCount; ++slot) {
         float const y = Height - 70.0f - RowHeight * static_cast<float>(slot + 1);
-        unsigned int const id = m_gui->AddComboBox(GWP_SHOWN, CVector2(RightColumn + 40.0f, y),
-                                                   CVector2(SlotWidth, ComboHeight), m_look.comboBox, m_look.list,
-                                                   m_gui->GetWindow(m_panel), m_look.fontId, TextColour(),
-                                                   OverSound, PressSound);
+        unsigned int const id = m_gui->AddComboBox(
+            GWP_SHOWN, CVector2(RightColumn + 40.0f, y), CVector2(SlotWidth, ComboHeight), m_look.comboBox,
+            m_look.list, m_gui->GetWindow(m_panel), m_look.fontId, TextColour(), OverSound, PressSound);
         CGUIComboBox* combo = m_gui->GetComboBox(id);
         combo->AddItem("Empty");
         combo->AddItem("Random fish");
         for (SFishPack const& pack : m_fishPacks) {
             for (int fish = 0; fish < pack.fishCount; ++fish) {
-                std::string const text = pack.title + ": " + ReadFishName(m_paths.fishPacksFolder, pack, fish);
+                std::string const text =
+                    pack.title + ": " + ReadFishName(m_paths.fishPacksFolder, pack, fish);
                 combo->AddItem(text.c_str());
             }
         }
@@ -358,9 +363,10 @@ std::string CSettingsDialog::GetSliderValueText(unsigned int sliderId) const
     if (sliderId == m_volume) {
         std::snprintf(text, sizeof text, "%u %%", tick * 100 / (VolumeTicks - 1));
     } else {
-        // The wallpaper rests 15 ms per step below the top priority after every frame.
+        // The wallpaper rests 15 ms per step below the top priority after every frame: the
+        // value reads as the priority and that rest.
         unsigned int const rest = WallpaperRestStep * (SSavedSettings::MaxWallpaperPriority + 1 - tick);
-        std::snprintf(text, sizeof text, "%u: %u ms rest", tick, rest);
+        std::snprintf(text, sizeof text, "%u (%u ms)", tick, rest);
     }
     return text;
 }
@@ -451,8 +457,8 @@ std::string CSettingsDialog::GetExitModeEffect() const
 void CSettingsDialog::PrintExtras()
 {
     CVector2 const exitBox = m_gui->GetWindow(m_exitMode)->GetPosition();
-    m_gui->Print(m_look.fontId, m_panel, CVector2(WidgetColumn, exitBox.y - RowHeight * 0.75f), HelpColour(), "%s",
-                 GetExitModeEffect().c_str());
+    m_gui->Print(m_look.fontId, m_panel, CVector2(WidgetColumn, exitBox.y - RowHeight * 0.75f), HelpColour(),
+                 "%s", GetExitModeEffect().c_str());
     for (unsigned int id : {m_volume, m_priority}) {
         CGUIWindow* slider = m_gui->GetWindow(id);
         m_gui->Print(m_look.fontId, m_panel,
@@ -464,17 +470,21 @@ void CSettingsDialog::PrintExtras()
     for (std::size_t i = 0; i < m_widgets.size(); ++i) {
         CGUIWindow* widget = m_gui->GetWindow(m_widgets[i]);
         CGUISlider* slider = m_gui->GetSlider(m_widgets[i]);
-        if (widget->IsMouseOnWindow() || (slider && slider->GetToddler()->IsMouseOnWindow()))
+        CGUIComboBox* combo = m_gui->GetComboBox(m_widgets[i]);
+        if (widget->IsMouseOnWindow() || (slider && slider->GetToddler()->IsMouseOnWindow()) ||
+            (combo && combo->IsOpened() && combo->GetList()->IsMouseOnWindow()))
             help = m_help[i];
     }
     bool const asking = IsAskingToDiscard();
     m_helpLine = asking ? "Discard the changes? Enter saves them, Escape discards them." : help;
-    m_gui->Print(m_look.fontId, asking ? m_question : m_panel, CVector2(LeftColumn, HelpLineY), HelpColour(), "%s",
-                 m_helpLine.c_str());
+    m_gui->Print(m_look.fontId, asking ? m_question : m_panel, CVector2(LeftColumn, HelpLineY), HelpColour(),
+                 "%s", m_helpLine.c_str());
     if (asking) {
-        for (auto const& [id, label] : {std::pair{m_discardButton, "Discard"}, std::pair{m_keepButton, "Back"}}) {
+        for (auto const& [id, label] :
+             {std::pair{m_discardButton, "Discard"}, std::pair{m_keepButton, "Back"}}) {
             CVector2 const at = m_gui->GetWindow(id)->GetPosition();
-            m_gui->Print(m_look.fontId, m_question, CVector2(at.x + 30.0f, at.y + 8.0f), TextColour(), "%s", label);
+            m_gui->Print(m_look.fontId, m_question, CVector2(at.x + 30.0f, at.y + 8.0f), TextColour(), "%s",
+                         label);
         }
         return;
     }
@@ -488,7 +498,8 @@ void CSettingsDialog::Refresh()
     if (!m_gui)
         return;
     for (SLabel const& label : m_labels)
-        m_gui->Print(m_look.fontId, m_panel, CVector2(label.x, label.y), TextColour(), "%s", label.text.c_str());
+        m_gui->Print(m_look.fontId, m_panel, CVector2(label.x, label.y), TextColour(), "%s",
+                     label.text.c_str());
     if (m_finished)
         return;
     // Keys of a frame that began with an open list were that list's.

@@ -13,7 +13,8 @@ constexpr char const* ExitModeEffects[SSavedSettings::ExitModesCount] = {
 constexpr char const* ExitMode = "What ends the screen saver. The windowed aquarium closes with its window.";
 constexpr char const* VideoMode = "Screen mode of the screen saver; desktop keeps the current one.";
 constexpr char const* Volume = "Loudness of the aquarium's sounds; 0 % is silent.";
-constexpr char const* Priority = "Live wallpaper: higher draws more frames, lower leaves more CPU.";
+constexpr char const* Priority =
+    "Live wallpaper's pause after each frame: higher is smoother, lower spares the CPU.";
 constexpr char const* Bubbles = "Plays the bubbling of the tank's air stone.";
 constexpr char const* Cursor = "Shows the mouse pointer over the aquarium.";
 constexpr char const* Debug = "Fly the camera with keys and mouse; shows frame statistics.";

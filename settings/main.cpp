@@ -12,11 +12,10 @@
 #include "core/Errors.h"
 #include "gui/GUIManager.h"
 #include "model/ModelManager.h"
-#include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/Path.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
-#include "platform/Path.h"
 
 namespace
 {
@@ -32,8 +31,8 @@ std::string PrepareConfigDirectory()
 
 // Frames drawn after the last event, so that presses, releases and hover looks settle.
 constexpr int SettleFrames = 3;
-// How long an idle loop waits before looking for events again.
-constexpr std::uint32_t IdleWaitMilliseconds = 15;
+// How long an idle loop waits for an event before it looks at the sounds again.
+constexpr std::uint32_t IdleWaitMilliseconds = 100;
 
 // A GUI sound is still playing: the sound manager must see it finish.
 bool IsSoundPlaying(CEngine& engine)
@@ -85,7 +84,7 @@ int main(int argc, char** argv)
                 continue;
             }
             if (framesToDraw == 0 && !IsSoundPlaying(engine)) {
-                platform::SleepMilliseconds(IdleWaitMilliseconds);
+                platform::WaitForEvent(IdleWaitMilliseconds);
                 continue;
             }
             if (framesToDraw > 0)

@@ -220,8 +220,8 @@ unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 con
                                     CGUIWindow* parent, char const* overSound, char const* clickSound)
 {
     auto* slider = new CGUISlider;
-    slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent, overSound,
-                   clickSound);
+    slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent,
+                   overSound, clickSound);
     return AddWidget(m_sliders, slider);
 }
 

@@ -125,7 +125,9 @@ TEST_F(ConsoleTest, AFullConsoleShowsEveryRow)
 TEST_F(ConsoleTest, EchoedTextIsReadableOnTheDarkBackground)
 {
     auto luminance = [](CVector4 const& c) {
-        auto channel = [](float v) { return v <= 0.03928f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f); };
+        auto channel = [](float v) {
+            return v <= 0.03928f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+        };
         return 0.2126f * channel(c.x) + 0.7152f * channel(c.y) + 0.0722f * channel(c.z);
     };
     Open();

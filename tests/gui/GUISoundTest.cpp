@@ -63,10 +63,7 @@ protected:
     }
 
     // The widget's sounds in the order it loaded them (over, then click).
-    CSound* Sound(unsigned int order) const
-    {
-        return sounds->GetSound(sounds->GetOccupiedSoundIndex(order));
-    }
+    CSound* Sound(unsigned int order) const { return sounds->GetSound(sounds->GetOccupiedSoundIndex(order)); }
 
     bool IsPlaying(unsigned int order) const { return Sound(order)->GetState() == SS_PLAYING; }
 
@@ -79,8 +76,9 @@ protected:
 
 TEST_F(GUISoundTest, HoveringACheckBoxPlaysItsSoundOnceAndShowsTheHoverLook)
 {
-    CGUICheckBox* box = gui->GetCheckBox(gui->AddCheckBox(GWP_SHOWN, CVector2(100, 100), CVector2(20, 20),
-                                                          host->ButtonShader(), nullptr, "over.wav", "click.wav"));
+    CGUICheckBox* box =
+        gui->GetCheckBox(gui->AddCheckBox(GWP_SHOWN, CVector2(100, 100), CVector2(20, 20),
+                                          host->ButtonShader(), nullptr, "over.wav", "click.wav"));
     Step(off, false);
     Step(on, false);
     EXPECT_TRUE(IsPlaying(0));
@@ -94,10 +92,9 @@ TEST_F(GUISoundTest, HoveringACheckBoxPlaysItsSoundOnceAndShowsTheHoverLook)
 TEST_F(GUISoundTest, ComboBoxesAndSlidersClickLikeButtons)
 {
     CGUIFont* font = host->AddTestFont(10.0f);
-    CGUIComboBox* combo =
-        gui->GetComboBox(gui->AddComboBox(GWP_SHOWN, CVector2(100, 100), CVector2(80, 20), host->WhiteShader(),
-                                          host->WhiteShader(), nullptr, font, CColor(COLOR_WHITE), "over.wav",
-                                          "click.wav"));
+    CGUIComboBox* combo = gui->GetComboBox(
+        gui->AddComboBox(GWP_SHOWN, CVector2(100, 100), CVector2(80, 20), host->WhiteShader(),
+                         host->WhiteShader(), nullptr, font, CColor(COLOR_WHITE), "over.wav", "click.wav"));
     combo->AddItem("one");
     Step(on, false);
     Step(on, true);

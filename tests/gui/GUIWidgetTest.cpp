@@ -70,9 +70,9 @@ protected:
     {
         if (!font)
             font = host->AddTestFont(10.0f);
-        CGUIComboBox* combo = gui->GetComboBox(gui->AddComboBox(GWP_SHOWN, position, CVector2(80, 20),
-                                                                host->WhiteShader(), host->WhiteShader(), nullptr,
-                                                                font, CColor(COLOR_WHITE), nullptr, clickSound));
+        CGUIComboBox* combo = gui->GetComboBox(
+            gui->AddComboBox(GWP_SHOWN, position, CVector2(80, 20), host->WhiteShader(), host->WhiteShader(),
+                             nullptr, font, CColor(COLOR_WHITE), nullptr, clickSound));
         for (unsigned int i = 0; i < items; ++i)
             combo->AddItem(("item " + std::to_string(i)).c_str());
         return combo;

@@ -241,7 +241,7 @@ TEST_F(SettingsDialogTest, SlidersShowTheirValueWithItsUnit)
     EXPECT_EQ(dialog.GetSliderValueText(dialog.GetVolumeSliderId()), "100 %");
     gui->GetSlider(dialog.GetVolumeSliderId())->SetTick(7);
     EXPECT_EQ(dialog.GetSliderValueText(dialog.GetVolumeSliderId()), "70 %");
-    EXPECT_EQ(dialog.GetSliderValueText(dialog.GetPrioritySliderId()), "9: 15 ms rest");
+    EXPECT_EQ(dialog.GetSliderValueText(dialog.GetPrioritySliderId()), "9 (15 ms)");
 }
 
 TEST_F(SettingsDialogTest, TheSettingUnderTheMouseIsExplained)

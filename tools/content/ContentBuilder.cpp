@@ -233,7 +233,8 @@ void CContentBuilder::BuildFishPacks()
             // What the Settings program shows for the fish: its name and its portrait.
             std::string name = species[i].name;
             name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-            Write(std::string("Data/FishPacks/") + packs[pack] + Format("/Fish %d/name.txt", static_cast<int>(i)),
+            Write(std::string("Data/FishPacks/") + packs[pack] +
+                      Format("/Fish %d/name.txt", static_cast<int>(i)),
                   std::vector<std::uint8_t>(name.begin(), name.end()));
             if (i < m_fishPortraits.size() && static_cast<std::size_t>(pack) < m_fishPortraits[i].size())
                 Write(std::string("Data/Textures/Settings/Fish/") + packs[pack] +

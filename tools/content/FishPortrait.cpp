@@ -34,7 +34,8 @@ STexel Sample(SFishTextures const& textures, float u, float v)
 {
     SPicture const& colour = textures.colour;
     auto index = [](float t, unsigned int size) {
-        return std::min(size - 1, static_cast<unsigned int>(std::clamp(t, 0.0f, 1.0f) * static_cast<float>(size)));
+        return std::min(size - 1,
+                        static_cast<unsigned int>(std::clamp(t, 0.0f, 1.0f) * static_cast<float>(size)));
     };
     unsigned int const x = index(u, colour.width);
     unsigned int const y = index(1.0f - v, colour.height);
@@ -111,10 +112,9 @@ SPicture CFishPortraitPainter::Paint(SFishGeometry const& geometry, SFishTexture
                         return;
                     STexel const texel = Sample(textures, v[0]->u * w0 + v[1]->u * w1 + v[2]->u * w2,
                                                 v[0]->v * w0 + v[1]->v * w1 + v[2]->v * w2);
-                    CVector3 const normal(
-                        v[0]->normal.x * w0 + v[1]->normal.x * w1 + v[2]->normal.x * w2,
-                        v[0]->normal.y * w0 + v[1]->normal.y * w1 + v[2]->normal.y * w2,
-                        v[0]->normal.z * w0 + v[1]->normal.z * w1 + v[2]->normal.z * w2);
+                    CVector3 const normal(v[0]->normal.x * w0 + v[1]->normal.x * w1 + v[2]->normal.x * w2,
+                                          v[0]->normal.y * w0 + v[1]->normal.y * w1 + v[2]->normal.y * w2,
+                                          v[0]->normal.z * w0 + v[1]->normal.z * w1 + v[2]->normal.z * w2);
                     float const light = Shade(normal);
                     float const alpha = blended ? texel.a : 1.0f;
                     sample.r = sample.r * (1.0f - alpha) + std::min(1.0f, texel.r * light) * alpha;
@@ -136,8 +136,8 @@ SPicture CFishPortraitPainter::Paint(SFishGeometry const& geometry, SFishTexture
             float r = 0.0f, g = 0.0f, b = 0.0f, a = 0.0f;
             for (unsigned int sy = 0; sy < Supersampling; ++sy) {
                 for (unsigned int sx = 0; sx < Supersampling; ++sx) {
-                    SSample const& s =
-                        samples[static_cast<std::size_t>(y * Supersampling + sy) * width + x * Supersampling + sx];
+                    SSample const& s = samples[static_cast<std::size_t>(y * Supersampling + sy) * width +
+                                               x * Supersampling + sx];
                     r += s.r;
                     g += s.g;
                     b += s.b;
