@@ -27,8 +27,8 @@ constexpr float RightColumn = 420.0f;
 constexpr float SliderWidth = 120.0f;
 constexpr float SlotWidth = 250.0f;
 constexpr float PictureGap = 6.0f;
-// Portraits are 96 x 40: shown as high as a combo box.
-constexpr float PictureWidth = ComboHeight * 96.0f / 40.0f;
+// Portraits are twice as wide as high, shown as high as a combo box.
+constexpr float PictureWidth = ComboHeight * 2.0f;
 constexpr float HelpLineY = 70.0f;
 constexpr float QuestionHeight = 100.0f;
 constexpr int QuestionHeightAbovePanel = 20;

@@ -12,7 +12,7 @@ namespace content
 namespace
 {
 // Pixels per picture pixel along each axis, averaged down for smooth edges.
-constexpr unsigned int Supersampling = 3;
+constexpr unsigned int Supersampling = 2;
 constexpr float Margin = 2.0f; // picture pixels kept clear round the fish
 constexpr unsigned int BodySet = 0;
 constexpr unsigned int FinSet = 1;
