@@ -102,6 +102,7 @@ int CAquariumApp::Run(SLaunchOptions const& options)
         return 0;
     }
     ERunMode const runMode = options.command.runMode;
+    m_windowed = options.windowed;
     if (runMode == RUN_SETTINGS)
         return RunSettingsLauncher(options.command);
     if (!platform::InitializeVideo()) {
@@ -377,7 +378,7 @@ void CAquariumApp::Frame()
     m_screenOverlay.Refresh();
     if (!m_cameraControl.IsShutDown() && m_debugMode)
         m_cameraControl.Update();
-    if (m_runMode == RUN_SCREENSAVER)
+    if (CExitRules::AppliesTo(m_runMode, m_windowed))
         ApplyExitRules();
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
@@ -390,7 +391,7 @@ void CAquariumApp::Frame()
 
 void CAquariumApp::ApplyExitRules()
 {
-    CControlsExitInput input(m_engine.GetControls());
+    CControlsExitInput input(m_engine.GetControls(), m_engine.GetConsole());
     int const requests = CExitRules::CountRequests(m_exitMode, static_cast<float>(m_elapsedTime), input);
     for (int i = 0; i < requests; ++i)
         m_engine.Exit(true);

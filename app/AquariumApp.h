@@ -66,6 +66,7 @@ private:
 
     bool m_shutDown = true;
     ERunMode m_runMode = RUN_SETTINGS;
+    bool m_windowed = false; // a screen saver run in an ordinary window
     CEngine m_engine;
     int m_exitMode = 2;
     bool m_showMouseCursor = true;

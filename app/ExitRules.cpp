@@ -1,5 +1,6 @@
 #include "ExitRules.h"
 
+#include "core/Console.h"
 #include "input/Controls.h"
 #include "platform/EventPump.h"
 #include "platform/KeyMap.h"
@@ -26,6 +27,11 @@ bool CControlsExitInput::IsEscapeDownForSystem()
     return platform::GetAsyncKeyState(platform::VK_ESCAPE) != 0;
 }
 
+bool CControlsExitInput::IsConsoleTakingKeys()
+{
+    return m_console && !m_console->IsFree() && m_console->GetState() != CS_CLOSED;
+}
+
 bool CExitRules::HasMouseMoved(IExitInput& input)
 {
     CVector2 const offset = input.GetMouseOffset();
@@ -35,6 +41,7 @@ bool CExitRules::HasMouseMoved(IExitInput& input)
 int CExitRules::CountRequests(int exitMode, float elapsedTime, IExitInput& input)
 {
     int conditions = 0;
+    bool const keys = !input.IsConsoleTakingKeys();
     switch (exitMode) {
     case 0:
         conditions = HasMouseMoved(input) ? 1 : 0;
@@ -44,13 +51,13 @@ int CExitRules::CountRequests(int exitMode, float elapsedTime, IExitInput& input
             input.IsKeyPressed("MOUSE1") || input.IsKeyPressed("MOUSE2") || input.IsKeyPressed("MOUSE3");
         break;
     case 2:
-        conditions = input.IsKeyPressed("ESCAPE") || input.IsEscapeDownForSystem();
+        conditions = keys && (input.IsKeyPressed("ESCAPE") || input.IsEscapeDownForSystem());
         break;
     case 3:
-        conditions = input.IsAnyKeyPressed() ? 1 : 0;
+        conditions = keys && input.IsAnyKeyPressed() ? 1 : 0;
         break;
     case 4:
-        conditions = (HasMouseMoved(input) ? 1 : 0) + (input.IsAnyKeyPressed() ? 1 : 0);
+        conditions = (HasMouseMoved(input) ? 1 : 0) + (keys && input.IsAnyKeyPressed() ? 1 : 0);
         break;
     default:
         break;

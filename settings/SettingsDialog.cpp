@@ -4,11 +4,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "FishNames.h"
+#include "SettingsHelp.h"
+#include "SettingsLook.h"
 #include "core/Engine.h"
+#include "core/FileManager.h"
 #include "gui/GUICheckBox.h"
 #include "gui/GUIComboBox.h"
 #include "gui/GUIManager.h"
 #include "gui/GUISlider.h"
+#include "input/Controls.h"
 #include "math/Color.h"
 
 namespace
@@ -17,8 +22,20 @@ constexpr float RowHeight = 34.0f;
 constexpr float BoxSize = 22.0f;
 constexpr float ComboHeight = 24.0f;
 constexpr float LeftColumn = 30.0f;
+constexpr float WidgetColumn = 200.0f;
 constexpr float RightColumn = 420.0f;
+constexpr float SliderWidth = 120.0f;
+constexpr float SlotWidth = 250.0f;
+constexpr float PictureGap = 6.0f;
+// Portraits are twice as wide as high, shown as high as a combo box.
+constexpr float PictureWidth = ComboHeight * 2.0f;
+constexpr float HelpLineY = 70.0f;
+constexpr float QuestionHeight = 100.0f;
+constexpr int QuestionHeightAbovePanel = 20;
+constexpr float FocusMarkGap = 14.0f;
 constexpr unsigned int VolumeTicks = 11;
+constexpr unsigned int WallpaperRestStep = 15;
+constexpr std::size_t MaxPackCheckBoxes = 6;
 constexpr char const* OverSound = "Menu\\button_over.wav";
 constexpr char const* PressSound = "Menu\\button_press.wav";
 constexpr char const* CheckSound = "Menu\\check_box.wav";
@@ -33,6 +50,16 @@ CColor ErrorColour()
 CColor TextColour()
 {
     return CColor(CVector4(0.92f, 0.97f, 1.0f, 1.0f));
+}
+
+CColor HelpColour()
+{
+    return CColor(CVector4(0.75f, 0.9f, 0.8f, 1.0f));
+}
+
+CColor FocusColour()
+{
+    return CColor(CVector4(1.0f, 0.85f, 0.35f, 1.0f));
 }
 } // namespace
 
@@ -56,6 +83,8 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     m_paths = paths;
     m_finished = m_saved = m_saveFailed = false;
     m_saveError.clear();
+    m_focus = 0;
+    m_listWasOpen = false;
     m_file.Load(paths.configFile);
     m_fishPacks = FindFishPacks(paths.fishPacksFolder);
     SSavedSettings const settings = SSavedSettings::Read(m_file);
@@ -63,12 +92,13 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
 
     m_panel = m_gui->AddWindow(GWP_SHOWN, CVector2(0.0f, 0.0f), CVector2(Width, Height), look.panel, nullptr);
     float y = Height - 70.0f;
-    m_exitMode = AddComboBox(LeftColumn + 170.0f, y, 190.0f, "Screen saver ends on");
+    m_exitMode = AddComboBox(WidgetColumn, y, 190.0f, "Screen saver ends on", settings_help::ExitMode);
     for (char const* name : ExitModeNames)
         m_gui->GetComboBox(m_exitMode)->AddItem(name);
     m_gui->GetComboBox(m_exitMode)->SetSelection(settings.exitMode);
-    y -= RowHeight;
-    m_videoMode = AddComboBox(LeftColumn + 170.0f, y, 190.0f, "Video mode");
+    // The chosen mode's effect is printed in the row below.
+    y -= RowHeight * 1.6f;
+    m_videoMode = AddComboBox(WidgetColumn, y, 190.0f, "Video mode", settings_help::VideoMode);
     CGUIComboBox* modes = m_gui->GetComboBox(m_videoMode);
     int selected = -1;
     for (char const* mode : VideoModes) {
@@ -82,33 +112,94 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     }
     modes->SetSelection(selected);
     y -= RowHeight;
-    m_volume = AddSlider(LeftColumn + 170.0f, y, "Sound volume", VolumeTicks,
-                         static_cast<unsigned int>(std::lround(settings.volume * (VolumeTicks - 1))));
+    m_volume = AddSlider(WidgetColumn, y, "Sound volume", VolumeTicks,
+                         static_cast<unsigned int>(std::lround(settings.volume * (VolumeTicks - 1))),
+                         settings_help::Volume);
     y -= RowHeight;
-    m_priority =
-        AddSlider(LeftColumn + 170.0f, y, "Wallpaper priority", SSavedSettings::MaxWallpaperPriority + 1,
-                  static_cast<unsigned int>(settings.wallpaperPriority));
+    m_priority = AddSlider(WidgetColumn, y, "Wallpaper priority", SSavedSettings::MaxWallpaperPriority + 1,
+                           static_cast<unsigned int>(settings.wallpaperPriority), settings_help::Priority);
     y -= RowHeight;
-    m_bubbles = AddCheckBox(LeftColumn, y, "Bubbles sound", settings.playBubblesSound);
+    m_bubbles =
+        AddCheckBox(LeftColumn, y, "Bubbles sound", settings.playBubblesSound, settings_help::Bubbles);
     y -= RowHeight;
-    m_cursor = AddCheckBox(LeftColumn, y, "Show the mouse cursor", settings.showMouseCursor);
+    m_cursor =
+        AddCheckBox(LeftColumn, y, "Show the mouse cursor", settings.showMouseCursor, settings_help::Cursor);
     y -= RowHeight;
-    m_debug = AddCheckBox(LeftColumn, y, "Debug mode (free camera, statistics)", settings.debugMode);
+    m_debug = AddCheckBox(LeftColumn, y, "Debug mode (free camera, statistics)", settings.debugMode,
+                          settings_help::Debug);
     y -= RowHeight * 1.5f;
     m_labels.push_back({LeftColumn, y, "Fish packs"});
-    for (std::size_t i = 0; i < m_fishPacks.size() && i < 6; ++i) {
+    for (std::size_t i = 0; i < m_fishPacks.size() && i < MaxPackCheckBoxes; ++i) {
         y -= RowHeight;
-        m_packs.push_back(
-            AddCheckBox(LeftColumn, y, m_fishPacks[i].title.c_str(), selection.packsEnabled[i] != 0));
+        m_packs.push_back(AddCheckBox(LeftColumn, y, m_fishPacks[i].title.c_str(),
+                                      selection.packsEnabled[i] != 0, settings_help::Pack));
     }
     AddSlots(selection);
+    AddFishPictures();
     m_unique = AddCheckBox(RightColumn, Height - 70.0f - RowHeight * 11.0f, "Every fish different",
-                           selection.unique);
-    m_saveButton = AddButton(Width - 280.0f, 24.0f, "Save");
-    m_cancelButton = AddButton(Width - 150.0f, 24.0f, "Cancel");
+                           selection.unique, settings_help::Unique);
+    m_saveButton = AddButton(Width - 280.0f, 24.0f, "Save", settings_help::Save, m_gui->GetWindow(m_panel));
+    m_cancelButton =
+        AddButton(Width - 150.0f, 24.0f, "Cancel", settings_help::Cancel, m_gui->GetWindow(m_panel));
+    AddQuestion();
+    m_startValues = GetValuesSignature();
 }
 
-unsigned int CSettingsDialog::AddCheckBox(float x, float y, char const* label, bool checked)
+void CSettingsDialog::AddFishPictures()
+{
+    m_itemPictures.assign(2, CShaderDescriptor());
+    m_itemHasPicture.assign(2, false);
+    for (SFishPack const& pack : m_fishPacks) {
+        for (int fish = 0; fish < pack.fishCount; ++fish) {
+            std::string const name =
+                "Settings\\Fish\\" + pack.name + "\\fish" + std::to_string(fish) + ".tga";
+            bool const exists = m_look.fishPictures &&
+                                m_engine->GetFileManager()->IsFileExists(("Data\\Textures\\" + name).c_str());
+            m_itemPictures.push_back(exists ? CSettingsLookBuilder::Picture(m_engine, name, 1)
+                                            : CShaderDescriptor());
+            m_itemHasPicture.push_back(exists);
+        }
+    }
+    for (unsigned int slot = 0; slot < SFishSelection::SlotsCount; ++slot) {
+        CVector2 const box = m_gui->GetWindow(m_slots[slot])->GetPosition();
+        m_slotPictures[slot] =
+            m_gui->AddWindow(0, CVector2(box.x + SlotWidth + PictureGap, box.y),
+                             CVector2(PictureWidth, ComboHeight), m_look.panel, m_gui->GetWindow(m_panel));
+        m_gui->GetWindow(m_slotPictures[slot])->SetHeightAboveParent(1);
+        m_slotPictureItems[slot] = CGUIComboBox::NoSelection;
+    }
+    ShowFishPictures();
+}
+
+void CSettingsDialog::ShowFishPictures()
+{
+    for (unsigned int slot = 0; slot < SFishSelection::SlotsCount; ++slot) {
+        CGUIComboBox* combo = m_gui->GetComboBox(m_slots[slot]);
+        int const item = combo->IsOpened() ? combo->GetHighlightedItem() : combo->GetSelectedItemIndex();
+        bool const shown = item >= 0 && static_cast<std::size_t>(item) < m_itemHasPicture.size() &&
+                           m_itemHasPicture[static_cast<std::size_t>(item)];
+        CGUIWindow* picture = m_gui->GetWindow(m_slotPictures[slot]);
+        if (shown && item != m_slotPictureItems[slot])
+            picture->ChangeShader(m_itemPictures[static_cast<std::size_t>(item)]);
+        m_slotPictureItems[slot] = shown ? item : CGUIComboBox::NoSelection;
+        picture->Show(shown);
+    }
+}
+
+void CSettingsDialog::AddQuestion()
+{
+    // A modal band over the buttons: while it shows, nothing else takes the mouse.
+    m_question = m_gui->AddWindow(GWP_MODAL, CVector2(0.0f, 0.0f), CVector2(Width, QuestionHeight),
+                                  m_look.list, m_gui->GetWindow(m_panel));
+    m_gui->GetWindow(m_question)->SetHeightAboveParent(QuestionHeightAbovePanel);
+    CGUIWindow* question = m_gui->GetWindow(m_question);
+    m_discardButton = m_gui->AddButton(GWP_SHOWN, CVector2(Width - 280.0f, 24.0f), CVector2(110.0f, 34.0f),
+                                       m_look.button, question, OverSound, PressSound);
+    m_keepButton = m_gui->AddButton(GWP_SHOWN, CVector2(Width - 150.0f, 24.0f), CVector2(110.0f, 34.0f),
+                                    m_look.button, question, OverSound, PressSound);
+}
+
+unsigned int CSettingsDialog::AddCheckBox(float x, float y, char const* label, bool checked, char const* help)
 {
     unsigned int const id =
         m_gui->AddCheckBox(GWP_SHOWN, CVector2(x, y), CVector2(BoxSize, BoxSize), m_look.checkBox,
@@ -116,39 +207,44 @@ unsigned int CSettingsDialog::AddCheckBox(float x, float y, char const* label, b
     m_gui->GetCheckBox(id)->SetCheck(checked);
     m_labels.push_back({x + BoxSize + 10.0f, y + 3.0f, label});
     m_widgets.push_back(id);
+    m_help.push_back(help);
     return id;
 }
 
-unsigned int CSettingsDialog::AddComboBox(float x, float y, float width, char const* label)
+unsigned int CSettingsDialog::AddComboBox(float x, float y, float width, char const* label, char const* help)
 {
-    unsigned int const id =
-        m_gui->AddComboBox(GWP_SHOWN, CVector2(x, y), CVector2(width, ComboHeight), m_look.comboBox,
-                           m_look.list, m_gui->GetWindow(m_panel), m_look.fontId, TextColour());
-    m_labels.push_back({x - 170.0f, y + 4.0f, label});
+    unsigned int const id = m_gui->AddComboBox(GWP_SHOWN, CVector2(x, y), CVector2(width, ComboHeight),
+                                               m_look.comboBox, m_look.list, m_gui->GetWindow(m_panel),
+                                               m_look.fontId, TextColour(), OverSound, PressSound);
+    m_labels.push_back({LeftColumn, y + 4.0f, label});
     m_widgets.push_back(id);
+    m_help.push_back(help);
     return id;
 }
 
 unsigned int CSettingsDialog::AddSlider(float x, float y, char const* label, unsigned int ticks,
-                                        unsigned int tick)
+                                        unsigned int tick, char const* help)
 {
-    unsigned int const id =
-        m_gui->AddSlider(GWP_SHOWN, CVector2(x, y + 6.0f), CVector2(190.0f, 10.0f), m_look.slider,
-                         m_look.toddler, CVector2(12.0f, 22.0f), m_gui->GetWindow(m_panel));
+    unsigned int const id = m_gui->AddSlider(GWP_SHOWN, CVector2(x, y + 6.0f), CVector2(SliderWidth, 10.0f),
+                                             m_look.slider, m_look.toddler, CVector2(12.0f, 22.0f),
+                                             m_gui->GetWindow(m_panel), OverSound, PressSound);
     CGUISlider* slider = m_gui->GetSlider(id);
     slider->SetTicksCount(ticks);
     slider->SetTick(tick);
-    m_labels.push_back({x - 170.0f, y + 4.0f, label});
+    m_labels.push_back({LeftColumn, y + 4.0f, label});
     m_widgets.push_back(id);
+    m_help.push_back(help);
     return id;
 }
 
-unsigned int CSettingsDialog::AddButton(float x, float y, char const* label)
+unsigned int CSettingsDialog::AddButton(float x, float y, char const* label, char const* help,
+                                        CGUIWindow* parent)
 {
     unsigned int const id = m_gui->AddButton(GWP_SHOWN, CVector2(x, y), CVector2(110.0f, 34.0f),
-                                             m_look.button, m_gui->GetWindow(m_panel), OverSound, PressSound);
+                                             m_look.button, parent, OverSound, PressSound);
     m_labels.push_back({x + 30.0f, y + 8.0f, label});
     m_widgets.push_back(id);
+    m_help.push_back(help);
     return id;
 }
 
@@ -158,16 +254,16 @@ void CSettingsDialog::AddSlots(SFishSelection const& selection)
     for (unsigned int slot = 0; slot < SFishSelection::SlotsCount; ++slot) {
         float const y = Height - 70.0f - RowHeight * static_cast<float>(slot + 1);
         unsigned int const id = m_gui->AddComboBox(
-            GWP_SHOWN, CVector2(RightColumn + 40.0f, y), CVector2(300.0f, ComboHeight), m_look.comboBox,
-            m_look.list, m_gui->GetWindow(m_panel), m_look.fontId, TextColour());
+            GWP_SHOWN, CVector2(RightColumn + 40.0f, y), CVector2(SlotWidth, ComboHeight), m_look.comboBox,
+            m_look.list, m_gui->GetWindow(m_panel), m_look.fontId, TextColour(), OverSound, PressSound);
         CGUIComboBox* combo = m_gui->GetComboBox(id);
         combo->AddItem("Empty");
         combo->AddItem("Random fish");
         for (SFishPack const& pack : m_fishPacks) {
             for (int fish = 0; fish < pack.fishCount; ++fish) {
-                char text[300];
-                std::snprintf(text, sizeof text, "%s: fish %d", pack.title.c_str(), fish + 1);
-                combo->AddItem(text);
+                std::string const text =
+                    pack.title + ": " + ReadFishName(m_paths.fishPacksFolder, pack, fish);
+                combo->AddItem(text.c_str());
             }
         }
         combo->SetSelection(GetSlotItem(selection.slots[slot]));
@@ -176,6 +272,7 @@ void CSettingsDialog::AddSlots(SFishSelection const& selection)
         m_labels.push_back({RightColumn + 8.0f, y + 4.0f, number});
         m_slots[slot] = id;
         m_widgets.push_back(id);
+        m_help.push_back(settings_help::Slot);
     }
 }
 
@@ -247,6 +344,179 @@ bool CSettingsDialog::Save(std::string* error)
     return configSaved && selectionSaved;
 }
 
+std::string CSettingsDialog::GetValuesSignature() const
+{
+    std::string values;
+    for (unsigned int id : m_widgets) {
+        if (CGUICheckBox* box = m_gui->GetCheckBox(id))
+            values += box->IsChecked() ? "1," : "0,";
+        else if (CGUIComboBox* combo = m_gui->GetComboBox(id))
+            values += std::to_string(combo->GetSelectedItemIndex()) + ",";
+        else if (CGUISlider* slider = m_gui->GetSlider(id))
+            values += std::to_string(slider->GetTick()) + ",";
+    }
+    return values;
+}
+
+bool CSettingsDialog::HasChanges() const
+{
+    return m_gui && GetValuesSignature() != m_startValues;
+}
+
+bool CSettingsDialog::IsAskingToDiscard() const
+{
+    CGUIWindow* question = m_gui ? m_gui->GetWindow(m_question) : nullptr;
+    return question && (question->GetProperties() & GWP_SHOWN);
+}
+
+std::string CSettingsDialog::GetSliderValueText(unsigned int sliderId) const
+{
+    CGUISlider* slider = m_gui->GetSlider(sliderId);
+    if (!slider)
+        return std::string();
+    char text[64];
+    unsigned int const tick = slider->GetTick();
+    if (sliderId == m_volume) {
+        std::snprintf(text, sizeof text, "%u %%", tick * 100 / (VolumeTicks - 1));
+    } else {
+        // The wallpaper rests 15 ms per step below the top priority after every frame: the
+        // value reads as the priority and that rest.
+        unsigned int const rest = WallpaperRestStep * (SSavedSettings::MaxWallpaperPriority + 1 - tick);
+        std::snprintf(text, sizeof text, "%u (%u ms)", tick, rest);
+    }
+    return text;
+}
+
+void CSettingsDialog::Finish(bool save)
+{
+    if (save) {
+        m_saved = Save(&m_saveError);
+        m_saveFailed = !m_saved;
+        if (!m_saved) {
+            // The dialog stays open with the reason on screen.
+            if (m_engine)
+                m_engine->GetMessageManager()->WriteError("Settings not saved: %s", m_saveError.c_str());
+            Ask(false);
+            return;
+        }
+        m_saveError.clear();
+    }
+    m_finished = true;
+    Ask(false);
+}
+
+void CSettingsDialog::Ask(bool ask)
+{
+    if (CGUIWindow* question = m_gui->GetWindow(m_question))
+        question->Show(ask);
+    for (unsigned int id : {m_saveButton, m_cancelButton})
+        m_gui->GetWindow(id)->Show(!ask);
+}
+
+void CSettingsDialog::MoveFocus(int step)
+{
+    std::size_t const count = m_widgets.size();
+    m_focus = (m_focus + count + static_cast<std::size_t>(step + static_cast<int>(count))) % count;
+}
+
+void CSettingsDialog::ChangeFocused(int step)
+{
+    unsigned int const id = m_widgets[m_focus];
+    if (CGUISlider* slider = m_gui->GetSlider(id)) {
+        int const tick = static_cast<int>(slider->GetTick()) + step;
+        if (tick >= 0)
+            slider->SetTick(static_cast<unsigned int>(tick));
+    } else if (CGUIComboBox* combo = m_gui->GetComboBox(id)) {
+        int const item = combo->GetSelectedItemIndex() + step;
+        if (item >= 0 && item < static_cast<int>(combo->GetItemsCount()))
+            combo->SetSelection(item);
+    }
+}
+
+void CSettingsDialog::TakeKeys()
+{
+    CControls* controls = m_engine->GetControls();
+    if (!controls)
+        return;
+    bool const shift = controls->IsKeyPressed("LSHIFT") || controls->IsKeyPressed("RSHIFT");
+    if (IsAskingToDiscard()) {
+        if (controls->IsKeyPressedOnce("ESCAPE"))
+            Finish(false);
+        else if (controls->IsKeyPressedOnce("ENTER"))
+            Finish(true);
+        return;
+    }
+    if (controls->IsKeyPressedOnce("ESCAPE")) {
+        if (HasChanges())
+            Ask(true);
+        else
+            Finish(false);
+    } else if (controls->IsKeyPressedOnce("ENTER")) {
+        Finish(true);
+    } else if (controls->IsKeyPressedOnce("TAB")) {
+        MoveFocus(shift ? -1 : 1);
+    } else if (controls->IsKeyPressedOnce("LEFTARROW") || controls->IsKeyPressedOnce("UPARROW")) {
+        ChangeFocused(-1);
+    } else if (controls->IsKeyPressedOnce("RIGHTARROW") || controls->IsKeyPressedOnce("DOWNARROW")) {
+        ChangeFocused(1);
+    } else if (controls->IsKeyPressedOnce("SPACE")) {
+        unsigned int const id = m_widgets[m_focus];
+        if (CGUICheckBox* box = m_gui->GetCheckBox(id))
+            box->SetCheck(!box->IsChecked());
+        else if (CGUIComboBox* combo = m_gui->GetComboBox(id))
+            combo->Open(true);
+        else if (id == m_saveButton)
+            Finish(true);
+        else if (id == m_cancelButton)
+            Finish(false);
+    }
+}
+
+std::string CSettingsDialog::GetExitModeEffect() const
+{
+    int const mode = m_gui->GetComboBox(m_exitMode)->GetSelectedItemIndex();
+    return mode >= 0 && mode < SSavedSettings::ExitModesCount ? settings_help::ExitModeEffects[mode] : "";
+}
+
+void CSettingsDialog::PrintExtras()
+{
+    CVector2 const exitBox = m_gui->GetWindow(m_exitMode)->GetPosition();
+    m_gui->Print(m_look.fontId, m_panel, CVector2(WidgetColumn, exitBox.y - RowHeight * 0.75f), HelpColour(),
+                 "%s", GetExitModeEffect().c_str());
+    for (unsigned int id : {m_volume, m_priority}) {
+        CGUIWindow* slider = m_gui->GetWindow(id);
+        m_gui->Print(m_look.fontId, m_panel,
+                     CVector2(slider->GetPosition().x + SliderWidth + 12.0f, slider->GetPosition().y - 2.0f),
+                     TextColour(), "%s", GetSliderValueText(id).c_str());
+    }
+    // The explanation of what is under the mouse, else of the focused setting.
+    char const* help = m_help[m_focus];
+    for (std::size_t i = 0; i < m_widgets.size(); ++i) {
+        CGUIWindow* widget = m_gui->GetWindow(m_widgets[i]);
+        CGUISlider* slider = m_gui->GetSlider(m_widgets[i]);
+        CGUIComboBox* combo = m_gui->GetComboBox(m_widgets[i]);
+        if (widget->IsMouseOnWindow() || (slider && slider->GetToddler()->IsMouseOnWindow()) ||
+            (combo && combo->IsOpened() && combo->GetList()->IsMouseOnWindow()))
+            help = m_help[i];
+    }
+    bool const asking = IsAskingToDiscard();
+    m_helpLine = asking ? "Discard the changes? Enter saves them, Escape discards them." : help;
+    m_gui->Print(m_look.fontId, asking ? m_question : m_panel, CVector2(LeftColumn, HelpLineY), HelpColour(),
+                 "%s", m_helpLine.c_str());
+    if (asking) {
+        for (auto const& [id, label] :
+             {std::pair{m_discardButton, "Discard"}, std::pair{m_keepButton, "Back"}}) {
+            CVector2 const at = m_gui->GetWindow(id)->GetPosition();
+            m_gui->Print(m_look.fontId, m_question, CVector2(at.x + 30.0f, at.y + 8.0f), TextColour(), "%s",
+                         label);
+        }
+        return;
+    }
+    CGUIWindow* focused = m_gui->GetWindow(m_widgets[m_focus]);
+    CVector2 const at = focused->GetPosition();
+    m_gui->Print(m_look.fontId, m_panel, CVector2(at.x - FocusMarkGap, at.y + 3.0f), FocusColour(), ">");
+}
+
 void CSettingsDialog::Refresh()
 {
     if (!m_gui)
@@ -259,16 +529,24 @@ void CSettingsDialog::Refresh()
                      m_saveError.c_str());
     if (m_finished)
         return;
-    if (m_gui->GetButton(m_saveButton)->IsPressed()) {
-        m_saved = Save(&m_saveError);
-        m_saveFailed = !m_saved;
-        if (m_saved)
-            m_saveError.clear();
-        else if (m_engine)
-            m_engine->GetMessageManager()->WriteError("Settings not saved: %s", m_saveError.c_str());
-        m_finished = m_saved;
+    // Keys of a frame that began with an open list were that list's.
+    bool const listWasOpen = m_listWasOpen;
+    m_listWasOpen = m_gui->GetOpenedComboBox() != nullptr;
+    if (IsAskingToDiscard()) {
+        if (m_gui->GetButton(m_discardButton)->IsPressed())
+            Finish(false);
+        else if (m_gui->GetButton(m_keepButton)->IsPressed())
+            Ask(false);
+    } else if (m_gui->GetButton(m_saveButton)->IsPressed()) {
+        Finish(true);
     } else if (m_gui->GetButton(m_cancelButton)->IsPressed()) {
-        m_finished = true;
+        Finish(false);
+    }
+    if (!m_finished && !listWasOpen && !m_listWasOpen)
+        TakeKeys();
+    if (!m_finished) {
+        PrintExtras();
+        ShowFishPictures();
     }
 }
 
@@ -276,10 +554,18 @@ void CSettingsDialog::Destroy()
 {
     if (!m_gui)
         return;
+    for (unsigned int id : m_slotPictures)
+        m_gui->RemoveWindow(id);
+    m_itemPictures.clear();
+    m_itemHasPicture.clear();
+    m_gui->RemoveWindow(m_discardButton);
+    m_gui->RemoveWindow(m_keepButton);
+    m_gui->RemoveWindow(m_question);
     for (auto id = m_widgets.rbegin(); id != m_widgets.rend(); ++id)
         m_gui->RemoveWindow(*id);
     m_gui->RemoveWindow(m_panel);
     m_widgets.clear();
+    m_help.clear();
     m_labels.clear();
     m_packs.clear();
     m_gui = nullptr;

@@ -22,6 +22,8 @@ struct SSettingsLook
     CShaderDescriptor slider;
     CShaderDescriptor toddler;
     unsigned int fontId = 0;
+    // Fish portraits from "Data/Textures/Settings/Fish/<pack>/fish<n>.tga" beside the slots.
+    bool fishPictures = false;
 };
 
 // Where the Settings program reads and writes: the engine's configuration file and the fish
@@ -39,6 +41,9 @@ struct SSettingsPaths
 
 // The Settings window: check boxes, combo boxes and sliders for the saved variables, one combo
 // box per fish slot, one check box per fish pack, and Save and Cancel. Save writes both files.
+// A line at the bottom explains the setting under the mouse or with the keyboard focus. Tab and
+// Shift+Tab move the focus, Space and the arrow keys change the focused setting, Enter saves,
+// Escape closes without saving (asking first when something changed).
 class CSettingsDialog
 {
 public:
@@ -64,6 +69,20 @@ public:
     // True once Save succeeded or Cancel was clicked; a failed Save keeps the dialog open
     // with the reason on screen.
     bool IsFinished() const { return m_finished; }
+    // True when a widget differs from what the files held.
+    bool HasChanges() const;
+    // The question asked before changes are thrown away is showing.
+    bool IsAskingToDiscard() const;
+    unsigned int GetDiscardButtonId() const { return m_discardButton; }
+    unsigned int GetKeepEditingButtonId() const { return m_keepButton; }
+    // The widget with the keyboard focus (an element of GetWidgetIds()).
+    unsigned int GetFocusedWidgetId() const { return m_widgets[m_focus]; }
+    // The explanation the dialog shows this frame.
+    std::string const& GetHelpLine() const { return m_helpLine; }
+    // What the chosen exit mode ends the screen saver on.
+    std::string GetExitModeEffect() const;
+    // What a slider's value reads as, with its unit.
+    std::string GetSliderValueText(unsigned int sliderId) const;
     bool WasSaved() const { return m_saved; }
     // True when Save was clicked but a file could not be written.
     bool HasSaveFailed() const { return m_saveFailed; }
@@ -90,6 +109,8 @@ public:
     unsigned int GetVolumeSliderId() const { return m_volume; }
     unsigned int GetPrioritySliderId() const { return m_priority; }
     unsigned int GetSlotComboBoxId(unsigned int slot) const { return m_slots[slot]; }
+    // The window beside a slot that shows its fish's portrait.
+    unsigned int GetSlotPictureId(unsigned int slot) const { return m_slotPictures[slot]; }
     std::vector<unsigned int> const& GetPackCheckBoxIds() const { return m_packs; }
 
 private:
@@ -99,10 +120,23 @@ private:
         std::string text;
     };
 
-    unsigned int AddCheckBox(float x, float y, char const* label, bool checked);
-    unsigned int AddComboBox(float x, float y, float width, char const* label);
-    unsigned int AddSlider(float x, float y, char const* label, unsigned int ticks, unsigned int tick);
-    unsigned int AddButton(float x, float y, char const* label);
+    unsigned int AddCheckBox(float x, float y, char const* label, bool checked, char const* help);
+    unsigned int AddComboBox(float x, float y, float width, char const* label, char const* help);
+    unsigned int AddSlider(float x, float y, char const* label, unsigned int ticks, unsigned int tick,
+                           char const* help);
+    unsigned int AddButton(float x, float y, char const* label, char const* help, CGUIWindow* parent);
+    void AddQuestion();
+    // Values of every widget, to tell whether anything changed.
+    std::string GetValuesSignature() const;
+    void TakeKeys();
+    void MoveFocus(int step);
+    void ChangeFocused(int step);
+    void Ask(bool ask);
+    void Finish(bool save);
+    void PrintExtras();
+    void AddFishPictures();
+    // Shows beside each slot the fish it holds, or the one highlighted in its open list.
+    void ShowFishPictures();
     void AddSlots(SFishSelection const& selection);
     // Combo box item of a slot, and back.
     int GetSlotItem(SFishSelection::SSlot const& slot) const;
@@ -117,6 +151,12 @@ private:
     std::string m_videoModeText; // a mode from the file that the list does not hold
     std::vector<unsigned int> m_widgets;
     std::vector<SLabel> m_labels;
+    std::vector<char const*> m_help; // one per widget
+    std::string m_helpLine;
+    std::string m_startValues;
+    std::size_t m_focus = 0;
+    bool m_listWasOpen = false;
+    unsigned int m_question = 0, m_discardButton = 0, m_keepButton = 0;
     unsigned int m_panel = 0;
     unsigned int m_saveButton = 0, m_cancelButton = 0;
     unsigned int m_bubbles = 0, m_debug = 0, m_cursor = 0, m_unique = 0;
@@ -124,6 +164,11 @@ private:
     unsigned int m_volume = 0, m_priority = 0;
     unsigned int m_slots[SFishSelection::SlotsCount] = {};
     std::vector<unsigned int> m_packs;
+    // Per slot combo item: its fish's portrait (empty descriptors for Empty, Random, or none).
+    std::vector<CShaderDescriptor> m_itemPictures;
+    std::vector<bool> m_itemHasPicture;
+    unsigned int m_slotPictures[SFishSelection::SlotsCount] = {};
+    int m_slotPictureItems[SFishSelection::SlotsCount] = {};
     bool m_finished = false;
     bool m_saved = false;
     bool m_saveFailed = false;

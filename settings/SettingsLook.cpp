@@ -7,9 +7,7 @@
 #include "gui/GUIManager.h"
 #include "render/ShaderManager.h"
 
-namespace
-{
-CShaderDescriptor Picture(CEngine* engine, char const* name, unsigned int frames)
+CShaderDescriptor CSettingsLookBuilder::Picture(CEngine* engine, std::string const& name, unsigned int frames)
 {
     CShaderDescriptor descriptor;
     engine->GetShaderManager()->CreateShaderDescriptor(&descriptor, 1u);
@@ -18,24 +16,22 @@ CShaderDescriptor Picture(CEngine* engine, char const* name, unsigned int frames
     unsigned int flags = SSF_TEXTURE;
     if (frames > 1)
         flags |= SSF_ANIMATED_TEXTURE;
-    std::string const image = std::string(CSettingsLookBuilder::Folder) + name;
-    unsigned int const stage = descriptor.AddStage(flags, frames, 0.0f, image.c_str(), "32bit", SSBT_CLAMP);
+    unsigned int const stage = descriptor.AddStage(flags, frames, 0.0f, name.c_str(), "32bit", SSBT_CLAMP);
     descriptor.GetStage(stage)->borderU = SSBT_CLAMP;
     descriptor.GetStage(stage)->borderV = SSBT_CLAMP;
     return descriptor;
 }
-} // namespace
 
 SSettingsLook CSettingsLookBuilder::Build(CEngine* engine)
 {
     SSettingsLook look;
-    look.panel = Picture(engine, "panel.tga", 1);
-    look.button = Picture(engine, "button.tga", 3);
-    look.checkBox = Picture(engine, "check.tga", 3);
-    look.comboBox = Picture(engine, "combo.tga", 1);
-    look.list = Picture(engine, "list.tga", 1);
-    look.slider = Picture(engine, "slider.tga", 1);
-    look.toddler = Picture(engine, "toddler.tga", 1);
+    look.panel = Picture(engine, std::string(Folder) + "panel.tga", 1);
+    look.button = Picture(engine, std::string(Folder) + "button.tga", 3);
+    look.checkBox = Picture(engine, std::string(Folder) + "check.tga", 3);
+    look.comboBox = Picture(engine, std::string(Folder) + "combo.tga", 1);
+    look.list = Picture(engine, std::string(Folder) + "list.tga", 1);
+    look.slider = Picture(engine, std::string(Folder) + "slider.tga", 1);
+    look.toddler = Picture(engine, std::string(Folder) + "toddler.tga", 1);
     CShaderDescriptor font;
     engine->GetShaderManager()->CreateShaderDescriptor(&font, 1u);
     font.SetBlendingFactor(0, SBF_SRC_ALPHA);
@@ -45,6 +41,7 @@ SSettingsLook CSettingsLookBuilder::Build(CEngine* engine)
     font.GetStage(stage)->borderU = SSBT_CLAMP;
     font.GetStage(stage)->borderV = SSBT_CLAMP;
     CGUIManager* gui = engine->GetGUIManager();
+    look.fishPictures = true;
     look.fontId = gui->AddFont(font, "Data\\Textures\\font\\font.fnt");
     if (CGUIFont* added = gui->GetFont(look.fontId))
         added->SetSize(FontSize);

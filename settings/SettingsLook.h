@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "SettingsDialog.h"
 
 class CEngine;
@@ -15,4 +17,6 @@ public:
     static constexpr float FontSize = 16.0f;
 
     static SSettingsLook Build(CEngine* engine);
+    // A picture of `frames` frames in "Data/Textures/<name>", blended by its alpha.
+    static CShaderDescriptor Picture(CEngine* engine, std::string const& name, unsigned int frames);
 };

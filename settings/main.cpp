@@ -17,6 +17,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "platform/UserFolders.h"
+#include "sound/Sound.h"
+#include "sound/SoundManager.h"
 
 namespace
 {
@@ -42,6 +44,25 @@ std::string PrepareConfigDirectory()
         return {};
     }
     return pattern;
+}
+
+// Frames drawn after the last event, so that presses, releases and hover looks settle.
+constexpr int SettleFrames = 3;
+// How long an idle loop waits for an event before it looks at the sounds again.
+constexpr std::uint32_t IdleWaitMilliseconds = 100;
+
+// A GUI sound is still playing: the sound manager must see it finish.
+bool IsSoundPlaying(CEngine& engine)
+{
+    CSoundManager* sounds = engine.GetSoundManager();
+    if (!sounds || sounds->IsFree())
+        return false;
+    for (unsigned int i = 0; i < sounds->GetOccupiedSoundsIndicesCount(); ++i) {
+        CSound* sound = sounds->GetSound(sounds->GetOccupiedSoundIndex(i));
+        if (sound && sound->GetState() != SS_STOPPED)
+            return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -82,9 +103,19 @@ int main(int argc, char** argv)
         CSettingsDialog dialog;
         dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
                       SSettingsPaths::ForUser(installPath, userFolder));
+        // Frames are drawn only when something changed: input arrived, or a sound plays.
+        int framesToDraw = SettleFrames;
         while (!engine.IsExit() && !dialog.IsFinished()) {
-            if (platform::PumpOneEvent())
+            if (platform::PumpOneEvent()) {
+                framesToDraw = SettleFrames;
                 continue;
+            }
+            if (framesToDraw == 0 && !IsSoundPlaying(engine)) {
+                platform::WaitForEvent(IdleWaitMilliseconds);
+                continue;
+            }
+            if (framesToDraw > 0)
+                --framesToDraw;
             engine.BeginFrame();
             dialog.Refresh();
             engine.FinishFrame();

@@ -17,7 +17,8 @@ namespace
 CColor const White("#FFFFFF");
 CColor const Grey("#808080");
 CColor const Red("#FF0000");
-CColor const Blue("#0000FF");
+// Typed text and its echo: a light blue that stays readable on the dark console picture.
+CColor const InputBlue("#8CC8FF");
 CColor const Green("#00FF00");
 
 constexpr unsigned int MaxFillLength = 255;
@@ -93,7 +94,7 @@ void CConsole::Create(CMessageManager* messageManager, CMemoryManager* memoryMan
     float const boxLeft = m_margin + font->GetStringWidth(m_prompt.c_str());
     m_editBoxId = guiManager->AddEditBox(GWP_SHOWN, CVector2(boxLeft, m_margin + m_rowHeight),
                                          CVector2(std::max(0.0f, width - boxLeft), m_rowHeight), clear,
-                                         m_consoleWindow, font, CVector2(0.0f, 0.0f), CColor(COLOR_BLUE),
+                                         m_consoleWindow, font, CVector2(0.0f, 0.0f), InputBlue,
                                          CGUIEditBox::MaxCharacters, cursorCharacter, typingSound.c_str());
     m_editBox = guiManager->GetEditBox(m_editBoxId);
     m_editBox->SetColor(CVector4(1.0f, 1.0f, 1.0f, 0.0f));
@@ -131,7 +132,8 @@ void CConsole::RegisterVariables(float alpha, float size, float speed, std::stri
 
 void CConsole::BuildFillLines(std::string const& title, char markerCharacter)
 {
-    float const width = GetScreenWidth();
+    // Printed at the margin, the lines end one margin short of the right edge.
+    float const width = GetScreenWidth() - 2.0f * m_margin;
     m_titleLine = title;
     while (m_titleLine.size() < MaxFillLength && m_font->GetStringWidth((" " + m_titleLine).c_str()) <= width)
         m_titleLine.insert(m_titleLine.begin(), ' ');
@@ -260,17 +262,22 @@ void CConsole::Slide()
 void CConsole::Draw()
 {
     m_consoleWindow->SetColor(CVector4(1.0f, 1.0f, 1.0f, m_alpha));
+    struct SPrinted
+    {
+        CVector2 position;
+        CColor const* color;
+        std::string text;
+    };
+    std::vector<SPrinted> printed;
     float y = m_margin;
-    m_guiManager->Print(m_font, m_consoleWindow, CVector2(m_margin, y), White, "%s", m_titleLine.c_str());
+    printed.push_back({CVector2(m_margin, y), &White, m_titleLine});
     y += m_rowHeight;
-    m_guiManager->Print(m_font, m_consoleWindow, CVector2(m_margin, y), White, "%s", m_prompt.c_str());
+    printed.push_back({CVector2(m_margin, y), &White, m_prompt});
     y += m_rowHeight;
     if (m_scrollOffset != 0) {
-        m_guiManager->Print(m_font, m_consoleWindow, CVector2(m_margin, y), White, "%s",
-                            m_markerLine.c_str());
+        printed.push_back({CVector2(m_margin, y), &White, m_markerLine});
         y += m_rowHeight;
     }
-
     std::size_t const rows = m_rowStarts.size();
     if (m_scrollOffset > rows)
         m_scrollOffset = static_cast<unsigned int>(rows);
@@ -281,11 +288,20 @@ void CConsole::Draw()
         for (std::size_t i = first; i < end; ++i) {
             SConsoleLine const& line = m_lines[i];
             std::string const text = line.endsRow ? line.text.substr(0, line.text.size() - 1) : line.text;
-            m_guiManager->Print(m_font, m_consoleWindow, CVector2(x, y), line.color, "%s", text.c_str());
+            printed.push_back({CVector2(x, y), &line.color, text});
             x += line.width;
         }
         y += m_rowHeight;
     }
+    // A full console holds more glyphs than a font copy's usual frame: its copy is made large
+    // enough for every row.
+    std::size_t glyphs = 0;
+    for (SPrinted const& text : printed)
+        glyphs += text.text.size();
+    unsigned int const blocks = static_cast<unsigned int>(glyphs / CGUIFont::MaxCharacters) + 1;
+    m_guiManager->AddWindowFont(m_font, m_consoleWindow, blocks * CGUIFont::MaxCharacters);
+    for (SPrinted const& text : printed)
+        m_guiManager->Print(m_font, m_consoleWindow, text.position, *text.color, "%s", text.text.c_str());
 }
 
 void CConsole::ExecuteLine()
@@ -302,7 +318,7 @@ void CConsole::ExecuteLine()
         text.insert(text.begin(), '\\');
     m_history.push_back(text);
     m_historyIndex = static_cast<unsigned int>(m_history.size());
-    AddString(Blue, m_prompt + text + "\n");
+    AddString(InputBlue, m_prompt + text + "\n");
 
     char line[4 * TextLength];
     bool const isSay = std::strcmp(result.name, "say") == 0;
@@ -359,7 +375,7 @@ void CConsole::CompleteLine()
     } else if (candidates.size() == 1) {
         m_editBox->SetText(candidates.front() + " ");
     } else {
-        AddString(Blue, text + "\n");
+        AddString(InputBlue, text + "\n");
         for (std::string const& candidate : candidates)
             AddString(White, "    " + candidate + "\n");
         m_editBox->SetText(CommonBeginning(candidates));

@@ -16,6 +16,7 @@ void CGUIButton::Create(SGUIContext const& context, unsigned int properties, CVe
     m_enabled = true;
     m_pressing = false;
     m_pressed = false;
+    m_underMouse = false;
     m_overSound.Load(context.soundManager, overSound);
     m_clickSound.Load(context.soundManager, clickSound);
     SetLookFrame(FrameNormal);
@@ -36,11 +37,15 @@ void CGUIButton::Refresh(CVector2 const& cursorPosition)
     m_pressed = false;
     if (IsFree() || !IsVisible() || !m_enabled) {
         m_pressing = false;
+        m_underMouse = false;
         return;
     }
     bool const down = GetContext().controls && GetContext().controls->IsKeyPressed("MOUSE1");
     bool const on = IsMouseOnWindow();
-    unsigned int const previous = GetLookFrame();
+    // The mouse came onto the button this frame (derived classes may show other frames, so
+    // the look alone cannot tell).
+    bool const arrived = on && !m_underMouse;
+    m_underMouse = on;
 
     if (!m_pressing && on && down)
         m_pressing = true;
@@ -56,7 +61,7 @@ void CGUIButton::Refresh(CVector2 const& cursorPosition)
         }
     }
     if (on) {
-        if (previous != FrameUnderMouse && previous != FramePressed)
+        if (arrived)
             m_overSound.Play();
         SetLookFrame(FrameUnderMouse);
     } else {

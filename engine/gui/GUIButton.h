@@ -36,6 +36,7 @@ private:
     bool m_enabled = true;
     bool m_pressing = false;
     bool m_pressed = false;
+    bool m_underMouse = false;
     CGUISound m_overSound;
     CGUISound m_clickSound;
 };

@@ -11,7 +11,8 @@ void CGUICheckBox::Refresh(CVector2 const& cursorPosition)
         else if (!(GetProperties() & GWP_CHECK_ONLY))
             m_checked = false;
     }
-    if (IsHeldOnButton())
+    // A press in progress, or the mouse over a clear box, shows the under-the-mouse look.
+    if (IsHeldOnButton() || (IsMouseOnWindow() && !m_checked))
         SetLookFrame(FrameUnderMouse);
     else
         SetLookFrame(m_checked ? FramePressed : FrameNormal);

@@ -3,7 +3,7 @@
 #include "gui/GUIButton.h"
 
 // A button that toggles a check on every click (only sets it with property GWP_CHECK_ONLY).
-// Frame 2 shows a set check, frame 1 a press in progress.
+// Frame 2 shows a set check, frame 1 a press in progress or the mouse over a clear box.
 class CGUICheckBox : public CGUIButton
 {
 public:

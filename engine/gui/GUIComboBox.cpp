@@ -1,8 +1,16 @@
 #include "gui/GUIComboBox.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "input/Controls.h"
+#include "render/CameraManager.h"
+
+namespace
+{
+// The highlighted row's text; the others use the box's text colour.
+CColor const HighlightColor(CVector4(1.0f, 0.85f, 0.35f, 1.0f));
+} // namespace
 
 CGUIComboBox::~CGUIComboBox()
 {
@@ -12,7 +20,7 @@ CGUIComboBox::~CGUIComboBox()
 void CGUIComboBox::Create(SGUIContext const& context, unsigned int properties, CVector2 const& position,
                           CVector2 const& size, CShaderDescriptor const& shader,
                           CShaderDescriptor const& listShader, CGUIWindow* parent, CGUIFont* font,
-                          CColor const& textColor)
+                          CColor const& textColor, char const* overSound, char const* clickSound)
 {
     Destroy();
     CGUIWindow::Create(context, properties, position, size, shader, parent);
@@ -21,9 +29,14 @@ void CGUIComboBox::Create(SGUIContext const& context, unsigned int properties, C
     m_boxFont.Create(font);
     m_listFont.Create(font);
     m_textColor = textColor;
+    m_overSound.Load(context.soundManager, overSound);
+    m_clickSound.Load(context.soundManager, clickSound);
     m_items.clear();
     m_selection = NoSelection;
+    m_highlight = NoSelection;
     m_opened = false;
+    m_underMouse = false;
+    m_firstVisible = 0;
 }
 
 void CGUIComboBox::Destroy()
@@ -31,6 +44,8 @@ void CGUIComboBox::Destroy()
     m_list.Destroy();
     m_boxFont.Destroy();
     m_listFont.Destroy();
+    m_overSound.Release();
+    m_clickSound.Release();
     m_items.clear();
     m_selection = NoSelection;
     m_opened = false;
@@ -75,8 +90,22 @@ void CGUIComboBox::SetSelection(int index)
 
 void CGUIComboBox::Open(bool open)
 {
+    bool const opening = open && !m_opened;
     m_opened = open && !m_items.empty();
+    if (opening && m_opened) {
+        m_highlight = m_selection != NoSelection ? m_selection : 0;
+        m_firstVisible = 0;
+    }
     UpdateList();
+    if (opening && m_opened)
+        Highlight(m_highlight);
+}
+
+float CGUIComboBox::GetScreenHeight() const
+{
+    CCameraManager* cameras = GetContext().cameraManager;
+    CCamera const* camera = cameras ? cameras->GetCamera(GetContext().cameraIndex) : nullptr;
+    return camera ? camera->GetScreenHeight() : 0.0f;
 }
 
 void CGUIComboBox::UpdateList()
@@ -85,9 +114,24 @@ void CGUIComboBox::UpdateList()
         return;
     if (m_items.empty())
         m_opened = false;
-    float const height = GetSize().y * static_cast<float>(m_items.size());
+    float const rowHeight = GetSize().y;
+    unsigned int const count = static_cast<unsigned int>(m_items.size());
+    // Rows that fit between the box and the screen's lower and upper edges.
+    float const low = GetAbsolutePosition().y;
+    float const screenHeight = GetScreenHeight();
+    unsigned int rowsBelow = count;
+    unsigned int rowsAbove = 0;
+    if (rowHeight > 0.0f && screenHeight > 0.0f) {
+        rowsBelow = static_cast<unsigned int>(std::max(0.0f, std::floor(low / rowHeight)));
+        rowsAbove = static_cast<unsigned int>(
+            std::max(0.0f, std::floor((screenHeight - low - rowHeight) / rowHeight)));
+    }
+    m_listAbove = count > rowsBelow && (count <= rowsAbove || rowsAbove > rowsBelow);
+    m_visibleRows = std::min(count, std::max(1u, m_listAbove ? rowsAbove : rowsBelow));
+    m_firstVisible = std::min(m_firstVisible, count - std::min(count, m_visibleRows));
+    float const height = rowHeight * static_cast<float>(m_visibleRows);
     m_list.SetSize(CVector2(GetSize().x, height));
-    m_list.SetPosition(CVector2(0.0f, -height));
+    m_list.SetPosition(CVector2(0.0f, m_listAbove ? rowHeight : -height));
     m_list.Show(m_opened);
 }
 
@@ -98,22 +142,85 @@ int CGUIComboBox::GetItemAt(CVector2 const& point) const
     CVector2 const high = low + m_list.GetSize();
     if (rowHeight <= 0.0f || point.x <= low.x || point.x >= high.x || point.y <= low.y || point.y >= high.y)
         return NoSelection;
-    int const row = static_cast<int>(std::floor((high.y - point.y) / rowHeight));
-    return row < static_cast<int>(m_items.size()) ? row : NoSelection;
+    unsigned int const row =
+        m_firstVisible + static_cast<unsigned int>(std::floor((high.y - point.y) / rowHeight));
+    return row < m_items.size() ? static_cast<int>(row) : NoSelection;
+}
+
+bool CGUIComboBox::GetItemRowPosition(unsigned int index, CVector2* position) const
+{
+    if (!m_opened || index < m_firstVisible || index >= m_firstVisible + m_visibleRows)
+        return false;
+    float const rowHeight = GetSize().y;
+    CVector2 const low = m_list.GetAbsolutePosition();
+    float const top = low.y + m_list.GetSize().y;
+    *position = CVector2(low.x, top - rowHeight * static_cast<float>(index - m_firstVisible + 1));
+    return true;
+}
+
+void CGUIComboBox::Scroll(int rows)
+{
+    int const count = static_cast<int>(m_items.size());
+    int const last = std::max(0, count - static_cast<int>(m_visibleRows));
+    m_firstVisible = static_cast<unsigned int>(std::clamp(static_cast<int>(m_firstVisible) + rows, 0, last));
+}
+
+void CGUIComboBox::Highlight(int item)
+{
+    if (m_items.empty())
+        return;
+    m_highlight = std::clamp(item, 0, static_cast<int>(m_items.size()) - 1);
+    unsigned int const row = static_cast<unsigned int>(m_highlight);
+    if (row < m_firstVisible)
+        m_firstVisible = row;
+    else if (row >= m_firstVisible + m_visibleRows)
+        m_firstVisible = row + 1 - m_visibleRows;
 }
 
 void CGUIComboBox::Click(CVector2 const& cursorPosition)
 {
     if (IsMouseOnWindow()) {
         Open(!m_opened);
+        m_clickSound.Play();
         return;
     }
     if (!m_opened)
         return;
     int const row = GetItemAt(cursorPosition);
-    if (row != NoSelection)
+    if (row != NoSelection) {
         m_selection = row;
+        m_clickSound.Play();
+    }
     Open(false);
+}
+
+void CGUIComboBox::TakeKeys()
+{
+    CControls* controls = GetContext().controls;
+    if (!controls)
+        return;
+    int const page = static_cast<int>(std::max(1u, m_visibleRows));
+    if (controls->IsKeyPressedOnce("UPARROW"))
+        Highlight(m_highlight - 1);
+    else if (controls->IsKeyPressedOnce("DOWNARROW"))
+        Highlight(m_highlight + 1);
+    else if (controls->IsKeyPressedOnce("PAGEUP"))
+        Highlight(m_highlight - page);
+    else if (controls->IsKeyPressedOnce("PAGEDOWN"))
+        Highlight(m_highlight + page);
+    else if (controls->IsKeyPressedOnce("ENTER")) {
+        m_selection = m_highlight;
+        m_clickSound.Play();
+        Open(false);
+        return;
+    } else if (controls->IsKeyPressedOnce("ESCAPE")) {
+        Open(false);
+        return;
+    }
+    // The wheel turns away from the user (positive) to show earlier items.
+    std::int32_t const wheel = controls->GetControlsState()->mouse.wheel;
+    if (wheel != 0)
+        Scroll(wheel > 0 ? -1 : 1);
 }
 
 void CGUIComboBox::Draw()
@@ -130,9 +237,11 @@ void CGUIComboBox::Draw()
     if (!m_opened || !m_list.IsVisible())
         return;
     m_listFont.SetModelDepthValue(m_list.GetDepth() - TextDepthOffset);
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        CVector2 const row(low.x + inset, low.y - rowHeight * static_cast<float>(i + 1) + inset);
-        m_listFont.Print(row, m_textColor, m_items[i]);
+    for (unsigned int i = m_firstVisible; i < m_firstVisible + m_visibleRows && i < m_items.size(); ++i) {
+        CVector2 row;
+        GetItemRowPosition(i, &row);
+        CColor const& color = static_cast<int>(i) == m_highlight ? HighlightColor : m_textColor;
+        m_listFont.Print(row + CVector2(inset + m_pictureWidth, inset), color, m_items[i]);
     }
 }
 
@@ -143,6 +252,16 @@ void CGUIComboBox::Refresh(CVector2 const& cursorPosition)
         return;
     m_list.Refresh(cursorPosition);
     if (IsVisible()) {
+        bool const on = IsMouseOnWindow();
+        if (on && !m_underMouse)
+            m_overSound.Play();
+        m_underMouse = on;
+        if (m_opened) {
+            int const hovered = GetItemAt(cursorPosition);
+            if (hovered != NoSelection && m_list.IsMouseOnWindow())
+                m_highlight = hovered;
+            TakeKeys();
+        }
         if (GetContext().controls && GetContext().controls->IsKeyPressedOnce("MOUSE1"))
             Click(cursorPosition);
         Draw();

@@ -34,7 +34,8 @@ void CGUIFont::Create(CMessageManager* messageManager, CMemoryManager* memoryMan
     m_shaderManager = shaderManager;
     m_modelManager = modelManager;
     m_parent = nullptr;
-    CreateModel(cameraIndex, shader);
+    m_shader = shader;
+    CreateModel(cameraIndex, shader, MaxCharacters);
     m_size = 1.0f;
     m_horizontalSpace = DefaultHorizontalSpace;
     m_charactersCount = 0;
@@ -42,7 +43,7 @@ void CGUIFont::Create(CMessageManager* messageManager, CMemoryManager* memoryMan
     ReadFontFile(fileName);
 }
 
-void CGUIFont::Create(CGUIFont* parent)
+void CGUIFont::Create(CGUIFont* parent, unsigned int capacity)
 {
     Destroy();
     m_messageManager = parent->m_messageManager;
@@ -52,11 +53,17 @@ void CGUIFont::Create(CGUIFont* parent)
     m_modelManager = parent->m_modelManager;
     m_parent = parent;
     m_glyphs = parent->m_glyphs;
-    m_model = m_modelManager->AddModel(*parent->m_model);
-    m_vertexBuffer = m_model->GetVertexBuffer();
-    m_indexBuffer = m_model->GetTriangleSet(0)->GetIndexBuffer();
-    m_indexBuffer->SetSize(0);
-    m_model->SetDepthValue(ModelDepth);
+    m_shader = parent->m_shader;
+    if (capacity > parent->m_capacity) {
+        CreateModel(parent->m_model->GetCameraIndex(), m_shader, capacity);
+    } else {
+        m_model = m_modelManager->AddModel(*parent->m_model);
+        m_vertexBuffer = m_model->GetVertexBuffer();
+        m_indexBuffer = m_model->GetTriangleSet(0)->GetIndexBuffer();
+        m_indexBuffer->SetSize(0);
+        m_model->SetDepthValue(ModelDepth);
+        m_capacity = parent->m_capacity;
+    }
     m_size = parent->m_size;
     m_horizontalSpace = parent->m_horizontalSpace;
     m_charactersCount = 0;
@@ -80,15 +87,18 @@ void CGUIFont::Destroy()
     m_free = true;
 }
 
-void CGUIFont::CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader)
+void CGUIFont::CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader, unsigned int capacity)
 {
-    m_model = m_modelManager->AddModel(ModelProperties, 1, VerticesCount, 1, cameraIndex);
-    m_model->CreateTriangleSet(0, IndicesCount, m_shaderManager->AddShader(shader));
+    m_capacity = capacity;
+    unsigned int const verticesCount = capacity * 4;
+    unsigned int const indicesCount = capacity * 6;
+    m_model = m_modelManager->AddModel(ModelProperties, 1, verticesCount, 1, cameraIndex);
+    m_model->CreateTriangleSet(0, indicesCount, m_shaderManager->AddShader(shader));
     m_vertexBuffer = m_model->GetVertexBuffer();
     m_indexBuffer = m_model->GetTriangleSet(0)->GetIndexBuffer();
 
-    std::vector<unsigned int> indices(IndicesCount);
-    for (unsigned int quad = 0; quad < MaxCharacters; ++quad) {
+    std::vector<unsigned int> indices(indicesCount);
+    for (unsigned int quad = 0; quad < capacity; ++quad) {
         unsigned int const first = 4 * quad;
         unsigned int* out = &indices[6 * quad];
         out[0] = first;
@@ -98,7 +108,7 @@ void CGUIFont::CreateModel(unsigned int cameraIndex, CShaderDescriptor const& sh
         out[4] = first + 1;
         out[5] = first + 3;
     }
-    m_indexBuffer->CopyIndices(0, IndicesCount, indices.data());
+    m_indexBuffer->CopyIndices(0, indicesCount, indices.data());
     m_indexBuffer->SetSize(0);
     m_model->SetDepthValue(ModelDepth);
 }
@@ -149,7 +159,7 @@ void CGUIFont::Print(CVector2 const& position, CColor const* colors, std::string
 
 void CGUIFont::AddCharacter(unsigned char code, float x, float y, CVector4 const& color)
 {
-    if (m_charactersCount >= MaxCharacters || code == '\n' || code == ' ')
+    if (m_charactersCount >= m_capacity || code == '\n' || code == ' ')
         return;
     auto const found = m_glyphs.find(code);
     if (found == m_glyphs.end())
@@ -157,7 +167,7 @@ void CGUIFont::AddCharacter(unsigned char code, float x, float y, CVector4 const
     SGUIGlyph const& glyph = found->second;
 
     if (!m_lockedVertices)
-        m_lockedVertices = m_vertexBuffer->Lock(0, VerticesCount);
+        m_lockedVertices = m_vertexBuffer->Lock(0, m_capacity * 4);
 
     float const right = x + glyph.advance * m_size;
     float const top = y + m_size;

@@ -5,6 +5,7 @@
 
 #include "math/Color.h"
 #include "math/Vector.h"
+#include "render/ShaderDescriptor.h"
 
 class CFile;
 class CFileManager;
@@ -12,7 +13,6 @@ class CMemoryManager;
 class CMessageManager;
 class CModel;
 class CModelManager;
-class CShaderDescriptor;
 class CShaderManager;
 class IndexBuffer;
 class VertexBuffer;
@@ -30,7 +30,7 @@ struct SGUIGlyph
 };
 
 // Screen text as textured quads: strings printed during a frame are appended to one dynamic
-// model of at most 1024 quads, which is emptied again by Refresh.
+// model of at most 1024 quads (a copy may be made larger), which is emptied again by Refresh.
 class CGUIFont
 {
 public:
@@ -54,8 +54,9 @@ public:
     void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
                 CShaderManager* shaderManager, CModelManager* modelManager, unsigned int cameraIndex,
                 CShaderDescriptor const& shader, char const* fileName);
-    // A copy with its own model that follows the parent's size and spacing when printing.
-    void Create(CGUIFont* parent);
+    // A copy with its own model that follows the parent's size and spacing when printing; a
+    // capacity above MaxCharacters gives it a model of that many quads.
+    void Create(CGUIFont* parent, unsigned int capacity = MaxCharacters);
     void Destroy();
     bool IsFree() const { return m_free; }
     void SetFree(bool free) { m_free = free; }
@@ -67,6 +68,8 @@ public:
     float GetStringWidth(char const* text) const;
     bool IsCharacterInSet(char character) const;
     unsigned int GetCharactersCount() const { return m_charactersCount; }
+    // Quads one frame can hold.
+    unsigned int GetCapacity() const { return m_capacity; }
     float GetSize() const { return m_size; }
     void SetSize(float size) { m_size = size; }
     float GetCharactersHorizontalSpace() const { return m_horizontalSpace; }
@@ -84,7 +87,7 @@ protected:
     void AddCharacter(unsigned char code, float x, float y, CVector4 const& color);
 
 private:
-    void CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader);
+    void CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader, unsigned int capacity);
     void ReadFontFile(char const* fileName);
     float GetAdvance(unsigned char code) const;
     template <typename ColorAt>
@@ -105,4 +108,6 @@ private:
     float m_size = 1.0f;
     float m_horizontalSpace = DefaultHorizontalSpace;
     unsigned int m_charactersCount = 0;
+    unsigned int m_capacity = MaxCharacters;
+    CShaderDescriptor m_shader;
 };

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
+#include <limits>
 #include <string>
 
 #include "core/MessageManager.h"
@@ -194,30 +195,34 @@ unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 co
 unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 const& position,
                                       CVector2 const& size, CShaderDescriptor const& shader,
                                       CShaderDescriptor const& listShader, CGUIWindow* parent,
-                                      unsigned int fontId, CColor const& textColor)
+                                      unsigned int fontId, CColor const& textColor, char const* overSound,
+                                      char const* clickSound)
 {
-    return AddComboBox(properties, position, size, shader, listShader, parent, GetFont(fontId), textColor);
+    return AddComboBox(properties, position, size, shader, listShader, parent, GetFont(fontId), textColor,
+                       overSound, clickSound);
 }
 
 unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 const& position,
                                       CVector2 const& size, CShaderDescriptor const& shader,
                                       CShaderDescriptor const& listShader, CGUIWindow* parent, CGUIFont* font,
-                                      CColor const& textColor)
+                                      CColor const& textColor, char const* overSound, char const* clickSound)
 {
     if (!font)
         m_context.messageManager->WriteFatalError("GUI: a combo box needs a font");
     auto box = std::make_unique<CGUIComboBox>();
-    box->Create(m_context, properties, position, size, shader, listShader, parent, font, textColor);
+    box->Create(m_context, properties, position, size, shader, listShader, parent, font, textColor, overSound,
+                clickSound);
     return AddWidget(m_comboBoxes, box.release());
 }
 
 unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 const& position,
                                     CVector2 const& size, CShaderDescriptor const& shader,
                                     CShaderDescriptor const& toddlerShader, CVector2 const& toddlerSize,
-                                    CGUIWindow* parent)
+                                    CGUIWindow* parent, char const* overSound, char const* clickSound)
 {
     auto slider = std::make_unique<CGUISlider>();
-    slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent);
+    slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent,
+                   overSound, clickSound);
     return AddWidget(m_sliders, slider.release());
 }
 
@@ -258,15 +263,20 @@ unsigned int CGUIManager::AddFont(CShaderDescriptor const& shader, char const* f
     return id;
 }
 
-unsigned int CGUIManager::AddWindowFont(CGUIFont* font, CGUIWindow* window)
+unsigned int CGUIManager::AddWindowFont(CGUIFont* font, CGUIWindow* window, unsigned int capacity)
 {
     float const depth = window->GetDepth() - CGUIWindow::TextDepthOffset;
     for (auto const& [id, copy] : m_windowFonts) {
-        if (copy->GetParentFont() == font && std::fabs(copy->GetModelDepthValue() - depth) <= DepthTolerance)
+        if (copy->GetParentFont() != font || std::fabs(copy->GetModelDepthValue() - depth) > DepthTolerance)
+            continue;
+        if (copy->GetCapacity() >= capacity)
             return id;
+        // Too small for what is asked: a larger copy replaces it (before anything is printed).
+        RemoveWindowFont(id);
+        break;
     }
     auto copy = std::make_unique<CGUIFont>();
-    copy->Create(font);
+    copy->Create(font, capacity);
     copy->SetModelDepthValue(depth);
     unsigned int const id = TakeId();
     m_windowFonts[id] = copy.release();
@@ -475,17 +485,65 @@ void CGUIManager::Refresh()
 {
     if (m_free)
         return;
+    RemoveUnusedWindowFonts();
+    for (auto& [id, cursor] : m_cursors)
+        cursor->Refresh();
+    RefreshElements(GetCursorPosition());
+}
+
+void CGUIManager::Refresh(CVector2 const& cursorPosition)
+{
+    if (m_free)
+        return;
+    RemoveUnusedWindowFonts();
+    RefreshElements(cursorPosition);
+}
+
+void CGUIManager::RemoveUnusedWindowFonts()
+{
     for (auto copy = m_windowFonts.begin(); copy != m_windowFonts.end();) {
         auto const next = std::next(copy);
         if (copy->second->GetCharactersCount() == 0)
             RemoveWindowFont(copy->first);
         copy = next;
     }
-    for (auto& [id, cursor] : m_cursors)
-        cursor->Refresh();
-    CVector2 const cursorPosition = GetCursorPosition();
+}
+
+CGUIComboBox* CGUIManager::GetOpenedComboBox() const
+{
+    for (auto const& [id, box] : m_comboBoxes) {
+        if (box->IsOpened() && box->IsVisible())
+            return box;
+    }
+    return nullptr;
+}
+
+CGUIWindow* CGUIManager::GetMouseOwner() const
+{
+    if (CGUIComboBox* box = GetOpenedComboBox())
+        return box;
+    for (auto const& [id, window] : m_windows) {
+        if ((window->GetProperties() & GWP_MODAL) && window->IsVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+void CGUIManager::RefreshElements(CVector2 const& cursorPosition)
+{
+    // An open list or a modal window takes the mouse: no other element sees the pointer or its
+    // clicks, so a click on an item does not also reach the widget under it.
+    CGUIWindow const* const owner = GetMouseOwner();
+    CVector2 const elsewhere(-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max());
+    auto const owned = [owner](CGUIWindow const* window) {
+        for (; window; window = window->GetParent()) {
+            if (window == owner)
+                return true;
+        }
+        return false;
+    };
     for (auto& [id, window] : m_windows)
-        window->Refresh(cursorPosition);
+        window->Refresh(!owner || owned(window) ? cursorPosition : elsewhere);
     for (auto& [id, font] : m_fonts)
         font->Refresh();
     for (auto& [id, copy] : m_windowFonts)

@@ -63,21 +63,26 @@ public:
                             char cursorCharacter, char const* typingSound = nullptr);
     unsigned int AddComboBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
                              CShaderDescriptor const& shader, CShaderDescriptor const& listShader,
-                             CGUIWindow* parent, unsigned int fontId, CColor const& textColor);
+                             CGUIWindow* parent, unsigned int fontId, CColor const& textColor,
+                             char const* overSound = nullptr, char const* clickSound = nullptr);
     unsigned int AddComboBox(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
                              CShaderDescriptor const& shader, CShaderDescriptor const& listShader,
-                             CGUIWindow* parent, CGUIFont* font, CColor const& textColor);
+                             CGUIWindow* parent, CGUIFont* font, CColor const& textColor,
+                             char const* overSound = nullptr, char const* clickSound = nullptr);
     unsigned int AddSlider(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
                            CShaderDescriptor const& shader, CShaderDescriptor const& toddlerShader,
-                           CVector2 const& toddlerSize, CGUIWindow* parent);
+                           CVector2 const& toddlerSize, CGUIWindow* parent, char const* overSound = nullptr,
+                           char const* clickSound = nullptr);
     unsigned int AddScroll(unsigned int const& properties, CVector2 const& position, CVector2 const& size,
                            CShaderDescriptor const& shader, CShaderDescriptor const& thumbShader,
                            CGUIWindow* parent);
     unsigned int AddCursor(float size, CShaderDescriptor const& shader);
     unsigned int AddCursor(CModel const& model);
     unsigned int AddFont(CShaderDescriptor const& shader, char const* fileName);
-    // The copy of `font` at the depth of text in `window`, made when there is none yet.
-    unsigned int AddWindowFont(CGUIFont* font, CGUIWindow* window);
+    // The copy of `font` at the depth of text in `window`, made when there is none yet or when
+    // the one there holds fewer than `capacity` glyphs a frame.
+    unsigned int AddWindowFont(CGUIFont* font, CGUIWindow* window,
+                               unsigned int capacity = CGUIFont::MaxCharacters);
 
     // RemoveWindow also removes a widget given by its ID.
     void RemoveWindow(unsigned int id);
@@ -132,6 +137,13 @@ public:
 
     // Once per frame: expired window fonts, cursors, windows, then fonts.
     void Refresh();
+    // The same with the pointer at a given place instead of where the cursors read it.
+    void Refresh(CVector2 const& cursorPosition);
+    // The combo box whose list is open (it takes the mouse), or null.
+    CGUIComboBox* GetOpenedComboBox() const;
+    // The element that alone sees the mouse this frame (an open combo box or a shown modal
+    // window), or null.
+    CGUIWindow* GetMouseOwner() const;
 
 private:
     template <typename T> static T* Find(std::map<unsigned int, T*> const& map, unsigned int id)
@@ -142,6 +154,8 @@ private:
     template <typename T> unsigned int AddWidget(std::map<unsigned int, T*>& map, T* widget);
     template <typename T> void RemoveWidget(std::map<unsigned int, T*>& map, unsigned int id);
 
+    void RemoveUnusedWindowFonts();
+    void RefreshElements(CVector2 const& cursorPosition);
     unsigned int TakeId();
     void ReleaseId(unsigned int id);
     void PrintText(bool centerHorizontally, bool centerVertically, CGUIFont* font, CGUIWindow* window,

@@ -13,7 +13,7 @@ CGUISlider::~CGUISlider()
 void CGUISlider::Create(SGUIContext const& context, unsigned int properties, CVector2 const& position,
                         CVector2 const& size, CShaderDescriptor const& shader,
                         CShaderDescriptor const& toddlerShader, CVector2 const& toddlerSize,
-                        CGUIWindow* parent)
+                        CGUIWindow* parent, char const* overSound, char const* clickSound)
 {
     Destroy();
     CGUIWindow::Create(context, properties, position, size, shader, parent);
@@ -23,12 +23,17 @@ void CGUISlider::Create(SGUIContext const& context, unsigned int properties, CVe
     m_toddlerPosition = 0.0f;
     m_enabled = true;
     m_dragging = false;
+    m_underMouse = false;
+    m_overSound.Load(context.soundManager, overSound);
+    m_clickSound.Load(context.soundManager, clickSound);
     PlaceToddler();
 }
 
 void CGUISlider::Destroy()
 {
     m_toddler.Destroy();
+    m_overSound.Release();
+    m_clickSound.Release();
     m_dragging = false;
     CGUIWindow::Destroy();
 }
@@ -96,9 +101,15 @@ void CGUISlider::Refresh(CVector2 const& cursorPosition)
     if (IsFree())
         return;
     CControls* controls = GetContext().controls;
+    bool const on = IsVisible() && m_enabled && IsMouseOnWindow();
+    if (on && !m_underMouse)
+        m_overSound.Play();
+    m_underMouse = on;
     if (!IsVisible() || !m_enabled || !controls) {
         m_dragging = false;
     } else if (!controls->IsKeyPressed("MOUSE1")) {
+        if (m_dragging && m_toddlerPosition != m_grabbedPosition)
+            m_clickSound.Play();
         m_dragging = false;
     } else if (!m_dragging && controls->IsKeyPressedOnce("MOUSE1") && IsMouseOnWindow()) {
         // Grabbing the toddler keeps the grip; a click on the track centres it under the cursor.
@@ -107,6 +118,8 @@ void CGUISlider::Refresh(CVector2 const& cursorPosition)
         m_grabOffset =
             m_toddler.IsMouseOnWindow() ? cursorPosition.x - toddlerLeft : 0.5f * m_toddler.GetSize().x;
         m_dragging = true;
+        m_grabbedPosition = m_toddlerPosition;
+        m_clickSound.Play();
     }
     if (m_dragging) {
         float const travel = GetTravel();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "gui/GUISound.h"
 #include "gui/GUIWindow.h"
 
 // A horizontal track with a toddler that the mouse drags between 0 (left) and 1 (right);
-// with two or more ticks the toddler snaps to them.
+// with two or more ticks the toddler snaps to them. It plays `overSound` when the mouse comes
+// onto it and `clickSound` when it is grabbed and when a drag lets go at a new value.
 class CGUISlider : public CGUIWindow
 {
 public:
@@ -14,7 +16,8 @@ public:
 
     void Create(SGUIContext const& context, unsigned int properties, CVector2 const& position,
                 CVector2 const& size, CShaderDescriptor const& shader, CShaderDescriptor const& toddlerShader,
-                CVector2 const& toddlerSize, CGUIWindow* parent);
+                CVector2 const& toddlerSize, CGUIWindow* parent, char const* overSound = nullptr,
+                char const* clickSound = nullptr);
     void Destroy();
 
     void Refresh(CVector2 const& cursorPosition) override;
@@ -43,4 +46,8 @@ private:
     bool m_dragging = false;
     // Where on the toddler it was grabbed, from its left edge.
     float m_grabOffset = 0.0f;
+    float m_grabbedPosition = 0.0f;
+    bool m_underMouse = false;
+    CGUISound m_overSound;
+    CGUISound m_clickSound;
 };

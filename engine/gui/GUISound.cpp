@@ -1,5 +1,6 @@
 #include "gui/GUISound.h"
 
+#include "sound/Sound.h"
 #include "sound/SoundManager.h"
 
 void CGUISound::Load(CSoundManager* soundManager, char const* fileName)
@@ -10,6 +11,9 @@ void CGUISound::Load(CSoundManager* soundManager, char const* fileName)
     m_soundManager = soundManager;
     m_slot = soundManager->AddSound(fileName);
     m_loaded = true;
+    // On the listener, so that both channels carry it alike.
+    if (CSound* sound = soundManager->GetSound(m_slot))
+        sound->SetPosition(soundManager->GetListenerPosition());
 }
 
 void CGUISound::Play()

@@ -2,7 +2,8 @@
 
 class CSoundManager;
 
-// A widget's optional sound: loaded only when a sound manager is running and a name is given.
+// A widget's optional sound: loaded only when a sound manager is running and a name is given;
+// it plays centred, at the listener's position.
 class CGUISound
 {
 public:
@@ -15,6 +16,7 @@ public:
     void Play();
     void Release();
     bool IsLoaded() const { return m_loaded; }
+    unsigned int GetSlot() const { return m_slot; }
 
 private:
     CSoundManager* m_soundManager = nullptr;

@@ -18,6 +18,8 @@ enum : unsigned int
     GWP_FLIP_HORIZONTAL = 8,
     GWP_FLIP_VERTICAL = 16,
     GWP_CHECK_ONLY = 32,
+    // While shown, the window and its children alone see the mouse (a question over a dialog).
+    GWP_MODAL = 64,
 };
 
 // A textured rectangle in GUI space, placed relative to its parent; the base of every widget.

@@ -421,6 +421,15 @@ bool PumpOneEvent()
     return true;
 }
 
+bool WaitForEvent(std::uint32_t timeoutMilliseconds)
+{
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+        return false;
+    }
+    // The event stays queued for PumpOneEvent.
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMilliseconds)) != 0;
+}
+
 void HandleEvent(SDL_Event const& event)
 {
     InputDeviceState& input = GetState().input;

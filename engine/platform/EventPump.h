@@ -27,6 +27,8 @@ long SendWindowMessage(HWND window, unsigned int message, unsigned int wParam, l
 
 // Takes one waiting event and handles it; false when none waits.
 bool PumpOneEvent();
+// Sleeps until an event waits (true) or the time is up (false), without taking the event.
+bool WaitForEvent(std::uint32_t timeoutMilliseconds);
 // Handles one event as PumpOneEvent would.
 void HandleEvent(SDL_Event const& event);
 

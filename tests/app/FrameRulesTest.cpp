@@ -15,10 +15,12 @@ public:
     bool IsKeyPressed(char const* name) override { return keys.count(name) != 0; }
     bool IsAnyKeyPressed() override { return !keys.empty(); }
     bool IsEscapeDownForSystem() override { return systemEscape; }
+    bool IsConsoleTakingKeys() override { return consoleOpen; }
 
     CVector2 mouse{0.0f, 0.0f};
     std::set<std::string> keys;
     bool systemEscape = false;
+    bool consoleOpen = false;
 };
 } // namespace
 
@@ -32,6 +34,28 @@ TEST(ExitRules, HalfSecondGuard)
     input.keys = {"SPACE"};
     EXPECT_EQ(CExitRules::CountRequests(3, 0.3f, input), 0);
     EXPECT_EQ(CExitRules::CountRequests(3, 0.6f, input), 1);
+}
+
+TEST(ExitRules, TheOpenConsoleKeepsItsKeys)
+{
+    CScriptedInput input;
+    input.keys = {"ESCAPE"};
+    input.systemEscape = true;
+    input.consoleOpen = true;
+    for (int mode : {2, 3, 4})
+        EXPECT_EQ(CExitRules::CountRequests(mode, 1.0f, input), 0) << mode;
+    input.mouse = CVector2(0.5f, 0.0f);
+    EXPECT_EQ(CExitRules::CountRequests(4, 1.0f, input), 1);
+    input.consoleOpen = false;
+    EXPECT_EQ(CExitRules::CountRequests(2, 1.0f, input), 1);
+}
+
+TEST(ExitRules, OnlyTheScreenSaverProperEndsOnInput)
+{
+    EXPECT_TRUE(CExitRules::AppliesTo(RUN_SCREENSAVER, false));
+    EXPECT_FALSE(CExitRules::AppliesTo(RUN_SCREENSAVER, true));
+    EXPECT_FALSE(CExitRules::AppliesTo(RUN_WALLPAPER, false));
+    EXPECT_FALSE(CExitRules::AppliesTo(RUN_PREVIEW, false));
 }
 
 TEST(ExitRules, EachModeLooksAtItsOwnInput)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <string>
 #include <thread>
 
@@ -103,12 +104,43 @@ TEST_F(ConsoleTest, CreationRegistersTheVariablesAndStartsClosed)
 
 TEST_F(ConsoleTest, TitleIsRightAlignedAndTheMarkerFillsTheWidth)
 {
-    // Glyphs are 7.5 wide and the blank 0.85 x 15 = 12.75.
+    // Glyphs are 7.5 wide and the blank 0.85 x 15 = 12.75; printed at the margin of 3, the
+    // lines end a margin short of the right edge, so the title is not cut off.
+    float const room = 800.0f - 2.0f * 3.0f;
     std::string const& title = console->GetTitleLine();
     EXPECT_EQ(title.substr(title.size() - 13), "Coralume 1.00");
-    EXPECT_LE(font->GetStringWidth(title.c_str()), 800.0f);
-    EXPECT_GT(font->GetStringWidth((" " + title).c_str()), 800.0f);
-    EXPECT_EQ(console->GetMarkerLine(), std::string(106, '+'));
+    EXPECT_LE(font->GetStringWidth(title.c_str()), room);
+    EXPECT_GT(font->GetStringWidth((" " + title).c_str()), room);
+    EXPECT_EQ(console->GetMarkerLine(), std::string(105, '+'));
+}
+
+TEST_F(ConsoleTest, AFullConsoleShowsEveryRow)
+{
+    for (int row = 0; row < 30; ++row)
+        host->engine.GetMessageManager()->Write("%s", std::string(100, 'x').c_str());
+    Open();
+    Frame();
+    // About 16 rows of 100 glyphs: more than a font copy's usual 1024 a frame.
+    CGUIFont* copy = host->gui->GetWindowFont(host->gui->AddWindowFont(font, console->GetConsoleWindow()));
+    unsigned int const rows = static_cast<unsigned int>((308.0f - 3.0f - 2.0f * 18.0f) / 18.0f);
+    EXPECT_GE(copy->GetCharactersCount(), rows * 100u);
+}
+
+TEST_F(ConsoleTest, EchoedTextIsReadableOnTheDarkBackground)
+{
+    auto luminance = [](CVector4 const& c) {
+        auto channel = [](float v) {
+            return v <= 0.03928f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+        };
+        return 0.2126f * channel(c.x) + 0.7152f * channel(c.y) + 0.0722f * channel(c.z);
+    };
+    Open();
+    Submit("v_vsync");
+    // The lightest part of the console's picture.
+    float const background = luminance(CVector4(14.0f / 255.0f, 38.0f / 255.0f, 65.0f / 255.0f, 1.0f));
+    float const echo = luminance(Line(1).color.GetVector4());
+    EXPECT_EQ(Line(1).text.substr(0, 2), "]\\");
+    EXPECT_GE((echo + 0.05f) / (background + 0.05f), 4.5f);
 }
 
 TEST_F(ConsoleTest, KeySlidesTheConsoleInAndOut)
@@ -149,8 +181,7 @@ TEST_F(ConsoleTest, EnteringAVariableEchoesItAndShowsItsValue)
     Open();
     Submit("v_vsync");
     EXPECT_EQ(Row(1), "]\\v_vsync\n");
-    EXPECT_EQ(Line(1).color.GetVector4().z, 1.0f);
-    EXPECT_EQ(Line(1).color.GetVector4().x, 0.0f);
+    EXPECT_STREQ(Line(1).color.GetString(), "#8CC8FF");
     std::string const value = config->GetValue("v_vsync");
     std::string const defaultValue = config->GetDefaultValue("v_vsync");
     EXPECT_EQ(Row(0), "\"v_vsync\" is \"" + value + "\", default is \"" + defaultValue + "\"\n");

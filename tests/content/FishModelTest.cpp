@@ -1,4 +1,5 @@
 #include "FishModel.h"
+#include "FishPortrait.h"
 #include "FishTextures.h"
 
 #include "math/Matrix4x4.h"
@@ -171,6 +172,28 @@ TEST_P(FishSpeciesTest, SkinIsOpaqueOnTheBodyTranslucentOnFinsClearElsewhere)
     EXPECT_LT(tail, 250);
     SFishTextures const second = CFishTexturePainter::Paint(Species(), 1, geometry);
     EXPECT_NE(second.colour.pixels, textures.colour.pixels);
+}
+
+TEST_P(FishSpeciesTest, PortraitShowsTheFishInItsOwnSkinOnAClearBackground)
+{
+    SFishGeometry const geometry = CFishModelBuilder::Build(Species());
+    SPicture const first =
+        CFishPortraitPainter::Paint(geometry, CFishTexturePainter::Paint(Species(), 0, geometry));
+    SPicture const second =
+        CFishPortraitPainter::Paint(geometry, CFishTexturePainter::Paint(Species(), 1, geometry));
+    ASSERT_EQ(first.width, CFishPortraitPainter::Width);
+    ASSERT_EQ(first.height, CFishPortraitPainter::Height);
+    ASSERT_EQ(first.channels, 4u);
+    for (unsigned int y : {0u, first.height - 1})
+        for (unsigned int x : {0u, first.width - 1})
+            EXPECT_EQ(first.At(x, y)[3], 0) << x << "," << y;
+    unsigned int opaque = 0;
+    for (unsigned int y = 0; y < first.height; ++y)
+        for (unsigned int x = 0; x < first.width; ++x)
+            opaque += first.At(x, y)[3] == 255 ? 1u : 0u;
+    // The fish fills a good part of its frame, and each skin gives its own picture.
+    EXPECT_GT(opaque, first.width * first.height / 25);
+    EXPECT_NE(first.pixels, second.pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSpecies, FishSpeciesTest, ::testing::Range<std::size_t>(0, 6));

@@ -39,8 +39,52 @@ protected:
         host->controls->FinishFrame();
     }
 
+    // One frame of the whole GUI through its manager, with the pointer at `cursor`.
+    void ManagerStep(CVector2 cursor, bool down)
+    {
+        host->SetKey(Mouse1Index, down);
+        gui->Refresh(cursor);
+        host->controls->FinishFrame();
+    }
+
+    void ManagerClick(CVector2 at)
+    {
+        ManagerStep(at, false);
+        ManagerStep(at, true);
+        ManagerStep(at, false);
+    }
+
+    void PressKey(char const* name)
+    {
+        unsigned int const index = KeyIndex(name);
+        host->SetKey(index, true);
+        gui->Refresh(outside);
+        host->controls->FinishFrame();
+        host->SetKey(index, false);
+        gui->Refresh(outside);
+        host->controls->FinishFrame();
+    }
+
+    static unsigned int KeyIndex(char const* name)
+    {
+        return std::string(name) == "DOWNARROW" ? 0xD0u : std::string(name) == "ENTER" ? 0x1Cu : 0xC8u;
+    }
+
+    CGUIComboBox* AddCombo(CVector2 position, unsigned int items, char const* clickSound = nullptr)
+    {
+        if (!font)
+            font = host->AddTestFont(10.0f);
+        CGUIComboBox* combo = gui->GetComboBox(
+            gui->AddComboBox(GWP_SHOWN, position, CVector2(80, 20), host->WhiteShader(), host->WhiteShader(),
+                             nullptr, font, CColor(COLOR_WHITE), nullptr, clickSound));
+        for (unsigned int i = 0; i < items; ++i)
+            combo->AddItem(("item " + std::to_string(i)).c_str());
+        return combo;
+    }
+
     std::unique_ptr<CGUIHost> host;
     CGUIManager* gui = nullptr;
+    CGUIFont* font = nullptr;
     CShaderDescriptor shader;
     CVector2 const inside = CVector2(50, 50);
     CVector2 const outside = CVector2(500, 500);
@@ -393,5 +437,55 @@ TEST_F(GUIWidgetTest, ScrollStepsOnTheTrackAndDragsTheThumb)
 
     scroll->SetScrollPosition(20);
     EXPECT_EQ(scroll->GetScrollPosition(), 9u);
+}
+} // namespace
+
+namespace
+{
+TEST_F(GUIWidgetTest, PickingAListItemDoesNotClickTheWidgetUnderIt)
+{
+    CGUIComboBox* upper = AddCombo(CVector2(100, 300), 4);
+    CGUIComboBox* lower = AddCombo(CVector2(100, 270), 4);
+    ManagerClick(CVector2(140, 310));
+    ASSERT_TRUE(upper->IsOpened());
+    // The first item's row (280 to 300) covers the lower box (270 to 290).
+    ManagerClick(CVector2(140, 285));
+    EXPECT_EQ(upper->GetSelectedItemIndex(), 0);
+    EXPECT_FALSE(upper->IsOpened());
+    EXPECT_FALSE(lower->IsOpened());
+}
+
+TEST_F(GUIWidgetTest, AListThatWouldLeaveTheScreenOpensUpwards)
+{
+    CGUIComboBox* combo = AddCombo(CVector2(100, 40), 5);
+    ManagerClick(CVector2(140, 50));
+    ASSERT_TRUE(combo->IsOpened());
+    EXPECT_TRUE(combo->IsListAbove());
+    EXPECT_EQ(combo->GetVisibleItemsCount(), 5u);
+    EXPECT_FLOAT_EQ(combo->GetList()->GetAbsolutePosition().y, 60.0f);
+}
+
+TEST_F(GUIWidgetTest, ALongListScrollsToItsLastItemWithTheWheelAndTheArrowKeys)
+{
+    // 30 rows of 20 units fit neither below (11) nor above (12) a box in the middle.
+    CGUIComboBox* combo = AddCombo(CVector2(100, 220), 30);
+    ManagerClick(CVector2(140, 230));
+    ASSERT_TRUE(combo->IsOpened());
+    EXPECT_EQ(combo->GetVisibleItemsCount(), 12u);
+    EXPECT_GE(combo->GetList()->GetAbsolutePosition().y, 0.0f);
+    EXPECT_LE(combo->GetList()->GetAbsolutePosition().y + combo->GetList()->GetSize().y, 480.0f);
+
+    host->controls->GetControlsState()->mouse.wheel = -120;
+    gui->Refresh(outside);
+    host->controls->GetControlsState()->mouse.wheel = 0;
+    EXPECT_EQ(combo->GetFirstVisibleItem(), 1u);
+
+    for (int i = 0; i < 29; ++i)
+        PressKey("DOWNARROW");
+    EXPECT_EQ(combo->GetHighlightedItem(), 29);
+    EXPECT_EQ(combo->GetFirstVisibleItem(), 18u);
+    PressKey("ENTER");
+    EXPECT_FALSE(combo->IsOpened());
+    EXPECT_EQ(combo->GetSelectedItemIndex(), 29);
 }
 } // namespace

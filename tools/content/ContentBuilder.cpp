@@ -3,6 +3,7 @@
 #include "ByteWriter.h"
 #include "FishDataWriter.h"
 #include "FishModel.h"
+#include "FishPortrait.h"
 #include "FishTextures.h"
 #include "FontRasterizer.h"
 #include "JpegWriter.h"
@@ -23,6 +24,7 @@
 #include "WavWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -94,6 +96,7 @@ void CContentBuilder::Write(std::string const& relativePath, std::vector<std::ui
 void CContentBuilder::BuildFish()
 {
     auto const& species = GetFishSpecies();
+    m_fishPortraits.assign(species.size(), {});
     for (std::size_t i = 0; i < species.size(); ++i) {
         int const number = static_cast<int>(i) + 1;
         SFishGeometry const geometry = CFishModelBuilder::Build(species[i]);
@@ -118,6 +121,7 @@ void CContentBuilder::BuildFish()
                   CJpegWriter::Write(textures.colour, 92));
             Write(Format("Data/Textures/fish_alfa_%d_%d.jpg", number, variant),
                   CJpegWriter::Write(textures.alpha, 92));
+            m_fishPortraits[i].push_back(CTgaWriter::Write(CFishPortraitPainter::Paint(geometry, textures)));
         }
     }
 }
@@ -226,6 +230,16 @@ void CContentBuilder::BuildFishPacks()
             Write(std::string("Data/FishPacks/") + packs[pack] +
                       Format("/Fish %d/fish.dat", static_cast<int>(i)),
                   CFishDataWriter::WriteFish(fish));
+            // What the Settings program shows for the fish: its name and its portrait.
+            std::string name = species[i].name;
+            name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+            Write(std::string("Data/FishPacks/") + packs[pack] +
+                      Format("/Fish %d/name.txt", static_cast<int>(i)),
+                  std::vector<std::uint8_t>(name.begin(), name.end()));
+            if (i < m_fishPortraits.size() && static_cast<std::size_t>(pack) < m_fishPortraits[i].size())
+                Write(std::string("Data/Textures/Settings/Fish/") + packs[pack] +
+                          Format("/fish%d.tga", static_cast<int>(i)),
+                      m_fishPortraits[i][static_cast<std::size_t>(pack)]);
         }
     }
     SFishSelection selection;

@@ -50,6 +50,8 @@ private:
     std::string m_outDirectory;
     std::vector<std::string> m_written;
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> m_dataFiles;
+    // Each species' portrait for each skin (TGA images), for the fish packs' entries.
+    std::vector<std::vector<std::vector<std::uint8_t>>> m_fishPortraits;
 };
 
 } // namespace content
