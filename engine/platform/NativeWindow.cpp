@@ -16,6 +16,8 @@ namespace platform
 namespace
 {
 constexpr char const* FocusDataName = "tidewell.focus";
+constexpr int VideoStartAttempts = 5;
+constexpr Uint32 VideoStartRetryMilliseconds = 200;
 // Size of a foreign window as its watcher last saw it (SDL hears nothing of those windows).
 constexpr char const* ForeignSizeDataName = "tidewell.size";
 
@@ -72,12 +74,19 @@ bool InitializeVideo()
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // Termination signals are the program's to handle.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        return false;
-    }
-    if (IsInvisibleVideoDriver()) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return false;
+    // A busy X server may refuse a connection for a moment: try again before giving up.
+    bool const displayNamed = std::getenv("DISPLAY") != nullptr;
+    for (int attempt = 1;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            if (!IsInvisibleVideoDriver()) {
+                break;
+            }
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+        if (!displayNamed || attempt == VideoStartAttempts) {
+            return false;
+        }
+        SDL_Delay(VideoStartRetryMilliseconds);
     }
     InstallX11ErrorHandler();
     // Typed characters arrive as text events.
