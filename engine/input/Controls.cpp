@@ -300,22 +300,21 @@ void CControls::EnterKey(char code, bool isCharacter)
         }
         return;
     }
-    AddFrameEntry(key);
-}
-
-void CControls::AddFrameEntry(SEnteredKey const& key)
-{
     m_enteredKeys.push_back(key);
     m_state.entered = true;
-    m_state.isCharacter = key.isCharacter;
-    m_state.enteredCode = key.code;
+    m_state.isCharacter = isCharacter;
+    m_state.enteredCode = code;
 }
 
 void CControls::TakeWaitingKeys()
 {
     while (!m_waitingKeys.empty() && !IsFrameEntryClosed()) {
-        AddFrameEntry(m_waitingKeys.front());
+        SEnteredKey const key = m_waitingKeys.front();
         m_waitingKeys.pop_front();
+        m_enteredKeys.push_back(key);
+        m_state.entered = true;
+        m_state.isCharacter = key.isCharacter;
+        m_state.enteredCode = key.code;
     }
 }
 

@@ -96,7 +96,6 @@ protected:
     void BuildKeyTable();
     // Moves waiting entries into the frame until a line key closes it.
     void TakeWaitingKeys();
-    void AddFrameEntry(SEnteredKey const& key);
     // Reads the mouse relative while no pointer is shown.
     void UpdateRelativeMotion();
     // Moves a shown pointer off the edges of a full-screen window.
