@@ -410,11 +410,16 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
             m_engine.Exit(true);
             break;
         }
-        if (!platform::PumpOneEvent() && m_visibilityPause.ShouldDraw()) {
-            Frame();
-            ++frames;
-            if (m_framePauseMicroseconds > 0)
-                std::this_thread::sleep_for(std::chrono::microseconds(m_framePauseMicroseconds));
+        if (!platform::PumpOneEvent()) {
+            if (m_visibilityPause.ShouldDraw()) {
+                Frame();
+                ++frames;
+                if (m_framePauseMicroseconds > 0)
+                    std::this_thread::sleep_for(std::chrono::microseconds(m_framePauseMicroseconds));
+            } else if (CWindow* window = m_engine.GetWindow(); window->GetParentHandler() != nullptr) {
+                // A hidden host window is still followed: its destruction ends the run.
+                window->Refresh();
+            }
         }
         seconds = double(platform::GetPerformanceCounter() - start) / double(frequency);
         if (options.demoSeconds > 0.0 && seconds >= options.demoSeconds && !m_engine.IsExit())
