@@ -21,9 +21,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <thread>
-#include <filesystem>
 
 namespace
 {

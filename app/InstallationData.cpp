@@ -1,8 +1,8 @@
 #include "InstallationData.h"
 
 #include "core/FileManager.h"
-#include "platform/Path.h"
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
 #include "platform/Registry.h"
 
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "core/MessageManager.h"
