@@ -253,7 +253,7 @@ def expand(stage, pattern):
     return sorted(os.path.relpath(p, stage) for p in glob.glob(os.path.join(stage, pattern)))
 
 
-def add_case(corpus, cases, name, spec, files):
+def add_case(corpus, cases, name, recipe, files):
     folder = os.path.join(corpus, "%03d-%s" % (len(cases), re.sub(r"[^A-Za-z0-9.-]+", "_", name)))
     os.makedirs(folder)
     payload = []
@@ -263,10 +263,10 @@ def add_case(corpus, cases, name, spec, files):
             with open(os.path.join(folder, stored), "wb") as out:
                 out.write(content)
         payload.append({"target": relative, "file": stored if content is not None else None})
-    spec = dict(spec, name=name, files=payload)
+    recipe = dict(recipe, name=name, files=payload)
     with open(os.path.join(folder, "case.json"), "w") as out:
-        json.dump(spec, out, indent=1)
-    cases.append(spec)
+        json.dump(recipe, out, indent=1)
+    cases.append(recipe)
 
 
 def generate(stage, corpus):
@@ -380,20 +380,20 @@ def restore(root, relative, saved):
         os.rename(saved, path)
 
 
-def apply_case(install, case_folder, spec):
+def apply_case(install, case_folder, recipe):
     undo = []
-    for item in spec["files"]:
+    for item in recipe["files"]:
         saved = snapshot(install, item["target"])
         undo.append((item["target"], saved))
         path = os.path.join(install, item["target"])
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        if spec["action"] == "fifo":
+        if recipe["action"] == "fifo":
             os.mkfifo(path)
-        elif spec["action"] == "folder":
+        elif recipe["action"] == "folder":
             os.makedirs(path)
         else:
             shutil.copyfile(os.path.join(case_folder, item["file"]), path)
-    for member in spec.get("members", []):  # read from the pack only
+    for member in recipe.get("members", []):  # read from the pack only
         undo.append((member, snapshot(install, member)))
     return undo
 
@@ -407,10 +407,10 @@ def command_for(install, mode, seconds):
     return [os.path.join(install, "Settings"), install], True
 
 
-def run_one(install, spec, seconds, timeout, suppressions):
+def run_one(install, recipe, seconds, timeout, suppressions):
     for log in glob.glob(os.path.join(install, "*.html")):
         os.remove(log)
-    command, stopped_by_signal = command_for(install, spec["mode"], seconds)
+    command, stopped_by_signal = command_for(install, recipe["mode"], seconds)
     env = dict(os.environ)
     env.update({
         "CORALUME_REGISTRY": os.path.join(install, "registry"),
@@ -490,24 +490,24 @@ def run(stage, corpus, work, seconds, timeout, budget, only):
     # The untouched installation first: every mode must run clean before anything is damaged.
     baseline = [{"name": "sound installation %s" % m, "mode": m, "files": [], "action": "replace"}
                 for m in ("saver", "wallpaper", "settings")]
-    for spec, folder in [(b, None) for b in baseline] + [(None, f) for f in folders]:
+    for recipe, folder in [(b, None) for b in baseline] + [(None, f) for f in folders]:
         if time.time() - started > budget:
             print("hostile: time budget of %d s spent; %d cases not run" % (budget, len(folders) + 3 - len(results)))
             break
-        if spec is None:
+        if recipe is None:
             with open(os.path.join(corpus, folder, "case.json")) as f:
-                spec = json.load(f)
-        undo = apply_case(install, os.path.join(corpus, folder) if folder else None, spec)
+                recipe = json.load(f)
+        undo = apply_case(install, os.path.join(corpus, folder) if folder else None, recipe)
         try:
-            outcome, elapsed, output, logs = run_one(install, spec, seconds, timeout, suppressions)
+            outcome, elapsed, output, logs = run_one(install, recipe, seconds, timeout, suppressions)
         finally:
             for target, saved in reversed(undo):
                 restore(install, target, saved)
         failed = outcome.isupper() or outcome.startswith(("CRASH", "EXIT"))
-        results.append((spec["name"], outcome, failed))
-        print("%-70s %6.1fs  %s" % (spec["name"][:70], elapsed, outcome), flush=True)
+        results.append((recipe["name"], outcome, failed))
+        print("%-70s %6.1fs  %s" % (recipe["name"][:70], elapsed, outcome), flush=True)
         if failed:
-            name = re.sub(r"[^A-Za-z0-9.-]+", "_", spec["name"])
+            name = re.sub(r"[^A-Za-z0-9.-]+", "_", recipe["name"])
             with open(os.path.join(failures_folder, name + ".txt"), "w") as out:
                 out.write(output + "\n----- log -----\n" + logs)
 
