@@ -115,9 +115,13 @@ bool ShootSettings(std::string const& installPath, std::string const& output)
         CGUIWindow* window = gui->GetWindow(id);
         return window->GetAbsolutePosition() + window->GetSize() * 0.5f;
     };
+    // The preview runs with the saved selection in every picture.
+    SPreviewArea const area = CSettingsDialog::GetPreviewArea(800.0f, 600.0f);
+    bool ok = preview.Create(&engine, installPath, area);
+    preview.ShowIfChanged(dialog);
     PointAt(engine, centre(dialog.GetPrioritySliderId()), CSettingsDialog::Height, 600.0f);
-    Frames(engine, &dialog, SettleFrames);
-    bool ok = Shoot(engine, &dialog, installPath, output, "settings-dialog.tga");
+    Frames(engine, &dialog, PreviewFrames, &preview);
+    ok = Shoot(engine, &dialog, installPath, output, "settings-dialog.tga") && ok;
 
     // The last slot's list, with the pointer on one of its fish.
     CGUIComboBox* slot = gui->GetComboBox(dialog.GetSlotComboBoxId(SFishSelection::SlotsCount - 1));
@@ -125,13 +129,15 @@ bool ShootSettings(std::string const& installPath, std::string const& output)
     CVector2 row;
     if (slot->GetItemRowPosition(slot->GetFirstVisibleItem() + 4, &row))
         PointAt(engine, row + CVector2(60.0f, 10.0f), CSettingsDialog::Height, 600.0f);
-    Frames(engine, &dialog, SettleFrames);
+    Frames(engine, &dialog, SettleFrames, &preview);
     ok = Shoot(engine, &dialog, installPath, output, "settings-fish-list.tga") && ok;
     slot->Open(false);
 
-    // The preview running for a moment with the saved selection.
-    ok = preview.Create(&engine, installPath, CSettingsDialog::GetPreviewArea(800.0f, 600.0f)) && ok;
-    preview.ShowIfChanged(dialog);
+    // The pointer on the preview, which has gone on running.
+    PointAt(engine,
+            CVector2(static_cast<float>(area.x + area.width / 2),
+                     static_cast<float>(600 - area.y - area.height / 2)),
+            CSettingsDialog::Height, 600.0f);
     Frames(engine, &dialog, PreviewFrames, &preview);
     ok = Shoot(engine, &dialog, installPath, output, "settings-preview.tga") && ok;
     preview.Destroy();
