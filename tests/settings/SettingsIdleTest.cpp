@@ -16,7 +16,7 @@
 
 namespace
 {
-constexpr int StartUpSeconds = 20;
+constexpr int StartUpSeconds = 40;
 // At most this many clock ticks in one second count as quiet (2 % at 100 ticks a second).
 constexpr long QuietTicks = 2;
 
