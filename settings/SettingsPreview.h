@@ -15,8 +15,8 @@ class CSettingsPreview
 {
 public:
     static constexpr unsigned int PathLength = 256;
-    // The preview draws at a low rate, and only for a while after the last input or change;
-    // then it rests on its last frame so that an untouched dialog costs no CPU.
+    // The preview draws at a low rate, and only for a while after it was shown or a value
+    // changed; then it rests on its last frame so that an untouched dialog costs no CPU.
     static constexpr double FrameSeconds = 0.2;
     static constexpr double RunSeconds = 10.0;
 
@@ -40,7 +40,7 @@ public:
     // Each plug-in's frame.
     void Refresh() { m_plugins.RefreshAll(); }
 
-    // Pacing, in seconds of a steady clock: input or a change lets the preview run again.
+    // Pacing, in seconds of a steady clock: a change lets the preview run again.
     void Wake(double now) { m_runsUntil = now + RunSeconds; }
     bool IsFrameDue(double now) const { return now < m_runsUntil && now >= m_nextFrame; }
     void FrameDrawn(double now) { m_nextFrame = now + FrameSeconds; }

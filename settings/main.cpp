@@ -100,12 +100,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "Settings: no file for the preview's fish selection can be made\n");
         preview.Wake(SteadySeconds());
         // Frames are drawn only when something changed (input arrived, a sound plays) or, for a
-        // while after input, when the preview's next frame is due.
+        // while after the dialog opened or a value changed, when the preview's next frame is due.
+        // Window events alone (other windows passing over it) do not wake the preview.
         int framesToDraw = SettleFrames;
         while (!engine.IsExit() && !dialog.IsFinished()) {
             if (platform::PumpOneEvent()) {
                 framesToDraw = SettleFrames;
-                preview.Wake(SteadySeconds());
                 continue;
             }
             bool const previewDue = !preview.IsFree() && preview.IsFrameDue(SteadySeconds());
