@@ -178,6 +178,14 @@ void CPluginTable::Start(CEngine* engine)
     }
 }
 
+void CPluginTable::Restart(CEngine* engine)
+{
+    for (int i = 0; i < m_startedCount; ++i)
+        m_instances[i]->Destroy();
+    m_startedCount = 0;
+    Start(engine);
+}
+
 void CPluginTable::RefreshAll()
 {
     int i = 0;

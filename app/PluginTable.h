@@ -33,6 +33,9 @@ public:
     void OrderByPriority(CEngine* engine);
     // Create(engine, camera 0) on every instance.
     void Start(CEngine* engine);
+    // Destroy, then Create again, on every started instance: for a host whose settings changed.
+    // The instances and their libraries stay, so what they registered stays valid.
+    void Restart(CEngine* engine);
     void RefreshAll();
     // Destroy (for started instances), delete through the library and free it, for every instance.
     void UnloadAll();

@@ -36,6 +36,12 @@ constexpr float FocusMarkGap = 14.0f;
 constexpr unsigned int VolumeTicks = 11;
 constexpr unsigned int WallpaperRestStep = 15;
 constexpr std::size_t MaxPackCheckBoxes = 6;
+// The preview's rectangle in GUI space (y upwards, top edge given), beside the fish packs.
+constexpr float PreviewLeft = 210.0f;
+constexpr float PreviewTop = 245.0f;
+constexpr float PreviewWidth = 180.0f;
+constexpr float PreviewHeight = 135.0f;
+constexpr float PreviewLabelGap = 8.0f;
 constexpr char const* OverSound = "Menu\\button_over.wav";
 constexpr char const* PressSound = "Menu\\button_press.wav";
 constexpr char const* CheckSound = "Menu\\check_box.wav";
@@ -129,6 +135,7 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
                           settings_help::Debug);
     y -= RowHeight * 1.5f;
     m_labels.push_back({LeftColumn, y, "Fish packs"});
+    m_labels.push_back({PreviewLeft, PreviewTop + PreviewLabelGap, "Preview"});
     for (std::size_t i = 0; i < m_fishPacks.size() && i < MaxPackCheckBoxes; ++i) {
         y -= RowHeight;
         m_packs.push_back(AddCheckBox(LeftColumn, y, m_fishPacks[i].title.c_str(),
@@ -342,6 +349,16 @@ bool CSettingsDialog::Save(std::string* error)
     if (error)
         *error = !configSaved ? configError : selectionError;
     return configSaved && selectionSaved;
+}
+
+SPreviewArea CSettingsDialog::GetPreviewArea(float windowWidth, float windowHeight)
+{
+    float const scaleX = windowWidth / Width;
+    float const scaleY = windowHeight / Height;
+    return {static_cast<unsigned int>(std::lround(PreviewLeft * scaleX)),
+            static_cast<unsigned int>(std::lround((Height - PreviewTop) * scaleY)),
+            static_cast<unsigned int>(std::lround(PreviewWidth * scaleX)),
+            static_cast<unsigned int>(std::lround(PreviewHeight * scaleY))};
 }
 
 std::string CSettingsDialog::GetValuesSignature() const

@@ -26,6 +26,12 @@ struct SSettingsLook
     bool fishPictures = false;
 };
 
+// A rectangle of the window in pixels, from its top left.
+struct SPreviewArea
+{
+    unsigned int x, y, width, height;
+};
+
 // Where the Settings program reads and writes: the engine's configuration file and the fish
 // selection file, with the installed fish packs.
 struct SSettingsPaths
@@ -89,6 +95,11 @@ public:
     // Why the last Save failed, as the dialog shows it; empty after a successful one.
     std::string const& GetSaveError() const { return m_saveError; }
 
+    // Where the aquarium's preview is drawn, in a window of this size. The panel leaves it clear.
+    static SPreviewArea GetPreviewArea(float windowWidth, float windowHeight);
+    // Values of every widget, to tell whether anything changed.
+    std::string GetValuesSignature() const;
+
     // The widgets' values, and writing them to both files.
     SSavedSettings GetSettings() const;
     SFishSelection GetFishSelection() const;
@@ -126,8 +137,6 @@ private:
                            char const* help);
     unsigned int AddButton(float x, float y, char const* label, char const* help, CGUIWindow* parent);
     void AddQuestion();
-    // Values of every widget, to tell whether anything changed.
-    std::string GetValuesSignature() const;
     void TakeKeys();
     void MoveFocus(int step);
     void ChangeFocused(int step);

@@ -1,6 +1,8 @@
 // The Settings program: edits the aquarium's saved variables and fish selection with the
 // engine's own widgets. The launcher passes the installation folder as its argument; without
 // one, the folder the program lies in is the installation.
+#include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 
 #include "SettingsDialog.h"
 #include "SettingsLook.h"
+#include "SettingsPreview.h"
 #include "core/Engine.h"
 #include "core/Errors.h"
 #include "gui/GUIManager.h"
@@ -64,6 +67,20 @@ bool IsSoundPlaying(CEngine& engine)
     }
     return false;
 }
+
+double SteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// How long an idle loop waits: until input, the next preview frame, or a look at the sounds.
+std::uint32_t GetWaitMilliseconds(CSettingsPreview const& preview)
+{
+    double const seconds = preview.GetSecondsToNextFrame(SteadySeconds());
+    if (!(seconds * 1000.0 < IdleWaitMilliseconds))
+        return IdleWaitMilliseconds;
+    return static_cast<std::uint32_t>(std::ceil(seconds * 1000.0));
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -91,6 +108,8 @@ int main(int argc, char** argv)
     settings.iconResourceId = 0;
     settings.defaultVideoMode = "800x600x32";
 
+    // The preview holds variables the engine's configuration points at: it outlives the engine.
+    CSettingsPreview preview;
     CEngine engine;
     int result = 0;
     try {
@@ -103,22 +122,37 @@ int main(int argc, char** argv)
         CSettingsDialog dialog;
         dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
                       SSettingsPaths::ForUser(installPath, userFolder));
-        // Frames are drawn only when something changed: input arrived, or a sound plays.
+        if (!preview.Create(&engine, installPath,
+                            CSettingsDialog::GetPreviewArea(CSettingsDialog::Width, CSettingsDialog::Height)))
+            std::fprintf(stderr, "Settings: no file for the preview's fish selection can be made\n");
+        preview.Wake(SteadySeconds());
+        // Frames are drawn only when something changed (input arrived, a sound plays) or, for a
+        // while after the dialog opened or a value changed, when the preview's next frame is due.
+        // Window events alone (other windows passing over it) do not wake the preview.
         int framesToDraw = SettleFrames;
         while (!engine.IsExit() && !dialog.IsFinished()) {
             if (platform::PumpOneEvent()) {
                 framesToDraw = SettleFrames;
                 continue;
             }
-            if (framesToDraw == 0 && !IsSoundPlaying(engine)) {
-                platform::WaitForEvent(IdleWaitMilliseconds);
+            bool const previewDue = !preview.IsFree() && preview.IsFrameDue(SteadySeconds());
+            if (framesToDraw == 0 && !previewDue && !IsSoundPlaying(engine)) {
+                platform::WaitForEvent(GetWaitMilliseconds(preview));
                 continue;
             }
             if (framesToDraw > 0)
                 --framesToDraw;
             engine.BeginFrame();
+            if (previewDue) {
+                preview.Refresh();
+                preview.FrameDrawn(SteadySeconds());
+            }
             dialog.Refresh();
             engine.FinishFrame();
+            if (!preview.IsFree() && preview.ShowIfChanged(dialog)) {
+                preview.Wake(SteadySeconds());
+                framesToDraw = SettleFrames;
+            }
         }
         if (dialog.HasSaveFailed()) {
             std::fprintf(stderr, "Settings: the settings could not be saved in %s: %s\n", userFolder.c_str(),
@@ -126,12 +160,14 @@ int main(int argc, char** argv)
             result = 1;
         }
         dialog.Destroy();
+        preview.Destroy();
     } catch (CError const& error) {
         std::fprintf(stderr, "Settings: %s\n", error.GetText());
         result = 1;
     }
     if (!configDirectory.empty())
         platform::RemoveTree(configDirectory);
+    preview.Destroy();
     engine.Destroy();
     return result;
 }

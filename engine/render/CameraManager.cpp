@@ -1,8 +1,10 @@
 #include "render/CameraManager.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "core/MessageManager.h"
+#include "render/Direct3DSubsystem.h"
 #include "render/Window.h"
 
 void CCameraManager::Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CWindow* window,
@@ -17,6 +19,7 @@ void CCameraManager::Create(CMessageManager* messageManager, CMemoryManager* mem
     SetViewport(0, 0, window ? window->GetWidth() : 1, window ? window->GetHeight() : 1);
     m_appliedCamera = nullptr;
     m_appliedZBiased = false;
+    m_areaApplied = false;
     m_free = false;
 }
 
@@ -74,6 +77,40 @@ void CCameraManager::ApplyCamera(CCamera* camera, bool zBiased)
         camera->ApplyZBiased();
     else
         camera->Apply();
+    if (!m_hasScreenAreas)
+        return;
+    std::ptrdiff_t const index = camera - m_cameras;
+    bool const inPool = index >= 0 && index < static_cast<std::ptrdiff_t>(MaxCameras);
+    ApplyScreenArea(inPool && m_screenAreas[index][2] != 0 ? m_screenAreas[index] : m_viewport);
+}
+
+void CCameraManager::SetCameraScreenArea(unsigned int index, unsigned int x, unsigned int y,
+                                         unsigned int width, unsigned int height)
+{
+    if (index >= MaxCameras)
+        return;
+    unsigned int const area[4] = {x, y, width, height};
+    std::memcpy(m_screenAreas[index], area, sizeof(area));
+    m_hasScreenAreas = true;
+    m_appliedCamera = nullptr;
+}
+
+void CCameraManager::ApplyScreenArea(unsigned int const* area)
+{
+    if (m_areaApplied && std::memcmp(area, m_appliedArea, sizeof(m_appliedArea)) == 0)
+        return;
+    IDirect3DDevice8* device = m_direct3DSubsystem ? m_direct3DSubsystem->GetDevice() : nullptr;
+    if (!device || area[2] == 0 || area[3] == 0)
+        return;
+    D3DVIEWPORT8 viewport{};
+    device->GetViewport(&viewport);
+    viewport.X = area[0];
+    viewport.Y = area[1];
+    viewport.Width = area[2];
+    viewport.Height = area[3];
+    m_direct3DSubsystem->Check("CameraManager::ApplyScreenArea", device->SetViewport(&viewport));
+    std::memcpy(m_appliedArea, area, sizeof(m_appliedArea));
+    m_areaApplied = true;
 }
 
 void CCameraManager::SetViewport(unsigned int x, unsigned int y, unsigned int width, unsigned int height)
@@ -129,4 +166,7 @@ void CCameraManager::Refresh()
             camera.Refresh(aspect);
     }
     m_appliedCamera = nullptr;
+    // The frame's clear covers the whole window.
+    if (m_hasScreenAreas)
+        ApplyScreenArea(m_viewport);
 }

@@ -37,6 +37,10 @@ public:
     // x, y, width, height.
     unsigned int const* GetViewport() const { return m_viewport; }
     void SetViewport(unsigned int x, unsigned int y, unsigned int width, unsigned int height);
+    // Limits what a camera draws to a rectangle of the window (x, y from its top left, in
+    // pixels); a zero width gives the camera the whole window again.
+    void SetCameraScreenArea(unsigned int index, unsigned int x, unsigned int y, unsigned int width,
+                             unsigned int height);
 
     // World point to viewport coordinates (x, y in pixels, y upwards; z in 0..1).
     CVector3 GetProjectedPoint(CCamera const* camera, CVector3 const& point) const;
@@ -49,6 +53,9 @@ public:
     void Refresh();
 
 private:
+    // Sends the rectangle to the device unless it is the one it has.
+    void ApplyScreenArea(unsigned int const* area);
+
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;
     CMemoryManager* m_memoryManager = nullptr;
@@ -58,4 +65,8 @@ private:
     CCamera m_cameras[MaxCameras];
     CCamera* m_appliedCamera = nullptr;
     bool m_appliedZBiased = false;
+    unsigned int m_screenAreas[MaxCameras][4] = {};
+    bool m_hasScreenAreas = false; // the device's viewport is only touched once an area was set
+    unsigned int m_appliedArea[4] = {};
+    bool m_areaApplied = false;
 };

@@ -17,6 +17,8 @@ namespace
 constexpr int MaxAreas = 64;
 constexpr int MaxObstacles = 64;
 constexpr unsigned int PackFileMode = 2;
+// Set by a host showing a selection not yet saved: the file holding it.
+constexpr char const* SelectionFileVariable = "g_fishes_file";
 CVector3 const DefaultAreaMin(-10.5f, -8.0f, -1.0f);
 CVector3 const DefaultAreaMax(10.5f, 0.0f, 6.0f);
 
@@ -46,6 +48,9 @@ void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, f
         if (path[0] != '/')
             std::snprintf(path, sizeof path, "%s\\%s", engine->GetConfig()->GetValue("g_install_path"),
                           "Data\\fishes.dat");
+        if (char const* const selectionFile = engine->GetConfig()->GetValue(SelectionFileVariable);
+            *selectionFile)
+            std::snprintf(path, sizeof path, "%s", selectionFile);
         m_selection = SFishSelection();
         m_selection.Read(engine->GetFileManager(), path, m_packs.data(),
                          static_cast<unsigned int>(m_packs.size()));

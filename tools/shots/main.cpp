@@ -9,6 +9,7 @@
 
 #include "SettingsDialog.h"
 #include "SettingsLook.h"
+#include "SettingsPreview.h"
 #include "core/Config.h"
 #include "core/Console.h"
 #include "core/Engine.h"
@@ -25,6 +26,7 @@ namespace
 namespace fs = std::filesystem;
 
 constexpr int SettleFrames = 4;
+constexpr int PreviewFrames = 20;
 constexpr unsigned int ConsoleKeyIndex = 0x29;
 
 std::string PrepareConfigDirectory(int width, int height)
@@ -35,12 +37,14 @@ std::string PrepareConfigDirectory(int width, int height)
     return directory.string();
 }
 
-void Frames(CEngine& engine, CSettingsDialog* dialog, int count)
+void Frames(CEngine& engine, CSettingsDialog* dialog, int count, CSettingsPreview* preview = nullptr)
 {
     for (int i = 0; i < count; ++i) {
         while (platform::PumpOneEvent()) {
         }
         engine.BeginFrame();
+        if (preview)
+            preview->Refresh();
         if (dialog)
             dialog->Refresh();
         engine.FinishFrame();
@@ -98,6 +102,7 @@ bool ShootSettings(std::string const& installPath, std::string const& output)
 {
     std::string const configDirectory = PrepareConfigDirectory(800, 600);
     SEngineSettings const settings = Settings(installPath, configDirectory);
+    CSettingsPreview preview; // outlives the engine, whose configuration points into it
     CEngine engine;
     engine.Create(settings);
     engine.GetGUIManager()->SetScreenSize(CSettingsDialog::Width, CSettingsDialog::Height);
@@ -110,9 +115,13 @@ bool ShootSettings(std::string const& installPath, std::string const& output)
         CGUIWindow* window = gui->GetWindow(id);
         return window->GetAbsolutePosition() + window->GetSize() * 0.5f;
     };
+    // The preview runs with the saved selection in every picture.
+    SPreviewArea const area = CSettingsDialog::GetPreviewArea(800.0f, 600.0f);
+    bool ok = preview.Create(&engine, installPath, area);
+    preview.ShowIfChanged(dialog);
     PointAt(engine, centre(dialog.GetPrioritySliderId()), CSettingsDialog::Height, 600.0f);
-    Frames(engine, &dialog, SettleFrames);
-    bool ok = Shoot(engine, &dialog, installPath, output, "settings-dialog.tga");
+    Frames(engine, &dialog, PreviewFrames, &preview);
+    ok = Shoot(engine, &dialog, installPath, output, "settings-dialog.tga") && ok;
 
     // The last slot's list, with the pointer on one of its fish.
     CGUIComboBox* slot = gui->GetComboBox(dialog.GetSlotComboBoxId(SFishSelection::SlotsCount - 1));
@@ -120,8 +129,18 @@ bool ShootSettings(std::string const& installPath, std::string const& output)
     CVector2 row;
     if (slot->GetItemRowPosition(slot->GetFirstVisibleItem() + 4, &row))
         PointAt(engine, row + CVector2(60.0f, 10.0f), CSettingsDialog::Height, 600.0f);
-    Frames(engine, &dialog, SettleFrames);
+    Frames(engine, &dialog, SettleFrames, &preview);
     ok = Shoot(engine, &dialog, installPath, output, "settings-fish-list.tga") && ok;
+    slot->Open(false);
+
+    // The pointer on the preview, which has gone on running.
+    PointAt(engine,
+            CVector2(static_cast<float>(area.x + area.width / 2),
+                     static_cast<float>(600 - area.y - area.height / 2)),
+            CSettingsDialog::Height, 600.0f);
+    Frames(engine, &dialog, PreviewFrames, &preview);
+    ok = Shoot(engine, &dialog, installPath, output, "settings-preview.tga") && ok;
+    preview.Destroy();
     dialog.Destroy();
     engine.Destroy();
     return ok;
