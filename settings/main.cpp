@@ -19,6 +19,7 @@
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
+#include "platform/TerminationSignals.h"
 #include "platform/UserFolders.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
@@ -87,6 +88,8 @@ int main(int argc, char** argv)
 {
     // A write beyond the file size limit fails with an error the dialog reports.
     std::signal(SIGXFSZ, SIG_IGN);
+    // SIGTERM, SIGINT and SIGHUP close the dialog without saving and end the program cleanly.
+    platform::InstallTerminationHandlers();
     std::string const installPath = argc > 1 ? argv[1] : platform::GetExecutableDirectory();
     std::string const userFolder = platform::GetUserConfigFolder();
     std::string const installedData = platform::ResolvePath(installPath + "\\Data");
@@ -130,7 +133,7 @@ int main(int argc, char** argv)
         // while after the dialog opened or a value changed, when the preview's next frame is due.
         // Window events alone (other windows passing over it) do not wake the preview.
         int framesToDraw = SettleFrames;
-        while (!engine.IsExit() && !dialog.IsFinished()) {
+        while (!engine.IsExit() && !dialog.IsFinished() && !platform::IsTerminationRequested()) {
             if (platform::PumpOneEvent()) {
                 framesToDraw = SettleFrames;
                 continue;

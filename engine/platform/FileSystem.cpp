@@ -397,6 +397,9 @@ bool SeedFile(std::string const& source, std::string const& target)
     constexpr unsigned int PrivateFolderMode = 0700;
     if (PathExists(target))
         return true;
+    // A FIFO or device in the installation would block the read for ever.
+    if (!IsRegularFile(source))
+        return false;
     std::FILE* in = std::fopen(source.c_str(), "rb");
     if (!in)
         return false;

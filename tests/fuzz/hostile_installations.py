@@ -408,11 +408,18 @@ def command_for(install, mode, seconds):
 
 
 def run_one(install, recipe, seconds, timeout, suppressions):
-    for log in glob.glob(os.path.join(install, "*.html")):
+    for log in glob.glob(os.path.join(install, "**", "*.html"), recursive=True):
         os.remove(log)
     command, stopped_by_signal = command_for(install, recipe["mode"], seconds)
     env = dict(os.environ)
+    home = os.path.join(install, "home")
+    shutil.rmtree(home, ignore_errors=True)  # every case starts as a new user
     env.update({
+        # The user's folders (settings, logs, pictures) lie inside the case's installation.
+        "HOME": home,
+        "XDG_CONFIG_HOME": os.path.join(home, "config"),
+        "XDG_STATE_HOME": os.path.join(home, "state"),
+        "XDG_PICTURES_DIR": os.path.join(home, "pictures"),
         "CORALUME_REGISTRY": os.path.join(install, "registry"),
         "CORALUME_NO_MESSAGE_BOXES": "1",
         "ALSOFT_DRIVERS": "null",
@@ -445,7 +452,7 @@ def run_one(install, recipe, seconds, timeout, suppressions):
     elapsed = time.time() - started
     output = output.decode("latin-1")
     logs = ""
-    for log in glob.glob(os.path.join(install, "*.html")):
+    for log in glob.glob(os.path.join(install, "**", "*.html"), recursive=True):
         with open(log, "rb") as f:
             logs += f.read().decode("latin-1")
     status = process.returncode
