@@ -5,6 +5,8 @@
 // log stays apart from other tests.
 #include <gtest/gtest.h>
 
+#include "support/ChildProcess.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 // Xlib's macros collide with GoogleTest's names.
@@ -31,106 +33,7 @@ constexpr Window NoWindow = 0;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// A child process; killed when the object goes.
-class Process
-{
-public:
-    Process() = default;
-    Process(Process const&) = delete;
-    Process& operator=(Process const&) = delete;
-    ~Process() { Kill(); }
-
-    // `environment` entries ("NAME=value", or "NAME=" to remove) change the inherited ones.
-    bool Start(std::vector<std::string> const& arguments, std::vector<std::string> const& environment,
-               std::string const& errorFile = "/dev/null")
-    {
-        m_pid = fork();
-        if (m_pid < 0)
-            return false;
-        if (m_pid == 0) {
-            for (std::string const& entry : environment) {
-                std::size_t const equals = entry.find('=');
-                std::string const name = entry.substr(0, equals);
-                std::string const value = entry.substr(equals + 1);
-                if (value.empty())
-                    unsetenv(name.c_str());
-                else
-                    setenv(name.c_str(), value.c_str(), 1);
-            }
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen(errorFile.c_str(), "w", stderr);
-            std::vector<char*> argv;
-            for (std::string const& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        return true;
-    }
-
-    pid_t GetPid() const { return m_pid; }
-    bool IsRunning()
-    {
-        Reap(false);
-        return m_pid > 0 && !m_status;
-    }
-
-    // The exit status once the process ended within `seconds`; nothing otherwise.
-    std::optional<int> Wait(double seconds)
-    {
-        auto const end = Clock::now() + std::chrono::duration<double>(seconds);
-        while (Clock::now() < end) {
-            if (Reap(false))
-                return m_status;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return std::nullopt;
-    }
-
-    void Signal(int signal)
-    {
-        if (m_pid > 0 && !m_status)
-            kill(m_pid, signal);
-    }
-
-    void Kill()
-    {
-        if (m_pid > 0 && !m_status) {
-            kill(m_pid, SIGKILL);
-            Reap(true);
-        }
-    }
-
-    // Resident memory in kilobytes; 0 once the process is gone.
-    long GetResidentKilobytes() const
-    {
-        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
-        std::string line;
-        while (std::getline(status, line)) {
-            if (line.rfind("VmRSS:", 0) == 0)
-                return std::stol(line.substr(6));
-        }
-        return 0;
-    }
-
-private:
-    bool Reap(bool block)
-    {
-        if (m_pid <= 0)
-            return false;
-        if (m_status)
-            return true;
-        int status = 0;
-        if (waitpid(m_pid, &status, block ? 0 : WNOHANG) != m_pid)
-            return false;
-        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return true;
-    }
-
-    pid_t m_pid = -1;
-    std::optional<int> m_status;
-};
+using Process = ChildProcess;
 
 // A private Xvfb screen; the display name is ":N".
 class XServer

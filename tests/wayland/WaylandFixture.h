@@ -1,0 +1,131 @@
+#pragma once
+
+// The program run as a Wayland user runs it: a headless sway of the test's own, the build-tree
+// installation, and the user's folders and log in a private folder the test reads afterwards.
+#include <gtest/gtest.h>
+
+#include "HeadlessSway.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace wayland
+{
+namespace fs = std::filesystem;
+
+class WaylandTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = fs::temp_directory_path() /
+                   ("coralume_wayland_" + std::string(test->name()) + "_" + std::to_string(getpid()));
+        fs::remove_all(m_folder);
+        std::string problem;
+        std::optional<ChildUser> const user = HeadlessSway::ChooseUser(problem);
+        ASSERT_TRUE(user) << problem;
+        m_sway = std::make_unique<HeadlessSway>(*user, m_folder);
+        m_sway->MakeUserFolder(m_folder, fs::perms::owner_all | fs::perms::group_read |
+                                             fs::perms::group_exec | fs::perms::others_read |
+                                             fs::perms::others_exec);
+        if (!m_sway->Start(problem)) {
+            // Root runs sway as the setup's account: there (and so in CI) it must work.
+            if (geteuid() == 0)
+                FAIL() << problem;
+            GTEST_SKIP() << problem << " (as root the tests run sway as " << UnprivilegedAccount << ")";
+        }
+        PrepareInstallation();
+    }
+
+    void TearDown() override
+    {
+        m_sway.reset();
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    // The program with `arguments`, as the compositor's user starts it.
+    bool StartProgram(ChildProcess& program, std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), (m_install / "coralume").string());
+        return m_sway->StartClient(
+            program, arguments,
+            m_sway->ClientEnvironment({"CORALUME_REGISTRY=" + (m_folder / "registry").string(),
+                                       "LIBGL_ALWAYS_SOFTWARE=1", "ALSOFT_DRIVERS=null",
+                                       "XSCREENSAVER_WINDOW="}),
+            (m_folder / "stderr.txt").string());
+    }
+
+    // The text of every log the runs wrote.
+    std::string ReadLogs() const
+    {
+        std::string text;
+        std::error_code error;
+        for (fs::directory_entry const& entry : fs::recursive_directory_iterator(m_folder / "home", error)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".html")
+                text += ReadFile(entry.path());
+        }
+        return text;
+    }
+
+    // What went wrong, for failure messages: the program's error output and the end of its log.
+    std::string DescribeRun() const
+    {
+        constexpr std::size_t Shown = 2000;
+        std::string const log = ReadLogs();
+        return "stderr: " + ReadFile(m_folder / "stderr.txt") +
+               "\nlog end: " + log.substr(log.size() > Shown ? log.size() - Shown : 0);
+    }
+
+    // True once a log holds `text`, within `seconds`; false early when `program` ends.
+    bool WaitForLog(ChildProcess& program, char const* text, double seconds) const
+    {
+        auto const end = ChildProcess::Clock::now() + std::chrono::duration<double>(seconds);
+        while (ChildProcess::Clock::now() < end && program.IsRunning()) {
+            if (ReadLogs().find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    static std::string ReadFile(fs::path const& path)
+    {
+        std::ifstream file(path);
+        std::stringstream content;
+        content << file.rdbuf();
+        return content.str();
+    }
+
+    std::unique_ptr<HeadlessSway> m_sway;
+    fs::path m_folder;
+
+private:
+    // The build-tree installation, or a copy of it where the compositor's user cannot reach
+    // the build tree (a checkout in root's home), and a registry file naming it.
+    void PrepareInstallation()
+    {
+        m_install = CORALUME_STAGE_DIR;
+        ChildProcess probe;
+        probe.RunAs(m_sway->GetUser());
+        std::string const program = (m_install / "coralume").string();
+        if (!probe.Start({"/bin/sh", "-c", "test -x \"$0\" && test -r \"$0\"", program}, {}) ||
+            probe.Wait(10.0) != std::optional<int>(0)) {
+            fs::path const copy = m_folder / "install";
+            fs::copy(m_install, copy, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+            m_install = copy;
+        }
+        std::ofstream(m_folder / "registry")
+            << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorin\\Coralume\\0]\nInstallPath=" << m_install.string()
+            << "\n[HKEY_LOCAL_MACHINE\\Software\\Vantorin\\Coralume]\nVersion=100\n";
+    }
+
+    fs::path m_install;
+};
+} // namespace wayland

@@ -1,0 +1,136 @@
+// The program on a Wayland compositor (headless sway): the live wallpaper on every output and
+// on a chosen one, and the screen saver above everything, ended by a key or by termination.
+#include "WaylandFixture.h"
+
+#include <csignal>
+#include <random>
+
+using namespace wayland;
+
+namespace
+{
+constexpr double StartSeconds = 90.0; // start-up under a loaded software renderer
+constexpr double DrawSeconds = 30.0;
+constexpr double EndSeconds = 20.0;
+constexpr char const* Loaded = "Load Time";
+constexpr char const* LogEnd = "Log end:";
+constexpr char const* FirstOutput = "HEADLESS-1";
+} // namespace
+
+// The harness itself, with sway's own background client: a picture is seen as a scene on
+// its output, a flat colour on the other is not.
+TEST_F(WaylandTest, HarnessTellsAPictureFromAFlatColour)
+{
+    fs::path const picture = m_folder / "picture.ppm";
+    {
+        constexpr int Width = 160;
+        constexpr int Height = 90;
+        std::ofstream file(picture, std::ios::binary);
+        file << "P6\n" << Width << " " << Height << "\n255\n";
+        std::mt19937 random(1);
+        for (int pixel = 0; pixel < Width * Height * 3; ++pixel)
+            file.put(static_cast<char>(random() & 0xFF));
+    }
+    std::optional<std::string> const second = m_sway->CreateOutput();
+    ASSERT_TRUE(second);
+    ChildProcess pictureClient;
+    ChildProcess flatClient;
+    ASSERT_TRUE(m_sway->StartClient(pictureClient, {"swaybg", "-o", FirstOutput, "-i", picture.string()},
+                                    m_sway->ClientEnvironment()));
+    ASSERT_TRUE(m_sway->StartClient(flatClient, {"swaybg", "-o", *second, "-c", "#ff0000"},
+                                    m_sway->ClientEnvironment()));
+    std::optional<Screenshot> const first = m_sway->WaitForScene(FirstOutput, DrawSeconds);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->IsSceneInEveryQuadrant(SwayBackground)) << first->DescribeQuadrants(SwayBackground);
+    std::optional<Screenshot> const flat = m_sway->Capture(*second);
+    ASSERT_TRUE(flat);
+    EXPECT_EQ(flat->GetPixel(flat->GetWidth() / 2, flat->GetHeight() / 2).red, 0xFF);
+    EXPECT_FALSE(flat->IsSceneInEveryQuadrant(SwayBackground)) << flat->DescribeQuadrants(SwayBackground);
+}
+
+TEST_F(WaylandTest, WallpaperDrawsTheAquariumAcrossTheOutput)
+{
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
+    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    std::optional<Screenshot> const shot = m_sway->WaitForScene(FirstOutput, DrawSeconds);
+    ASSERT_TRUE(shot);
+    EXPECT_TRUE(shot->IsSceneInEveryQuadrant(SwayBackground))
+        << shot->DescribeQuadrants(SwayBackground) << "\n"
+        << DescribeRun();
+    EXPECT_TRUE(wallpaper.IsRunning());
+}
+
+TEST_F(WaylandTest, WallpaperDrawsOnAnOutputAddedLater)
+{
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
+    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
+    std::optional<std::string> const second = m_sway->CreateOutput();
+    ASSERT_TRUE(second);
+    std::optional<Screenshot> const added = m_sway->WaitForScene(*second, DrawSeconds);
+    ASSERT_TRUE(added);
+    EXPECT_TRUE(added->IsSceneInEveryQuadrant(SwayBackground))
+        << added->DescribeQuadrants(SwayBackground) << "\n"
+        << DescribeRun();
+    std::optional<Screenshot> const first = m_sway->Capture(FirstOutput);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->IsSceneInEveryQuadrant(SwayBackground)) << first->DescribeQuadrants(SwayBackground);
+}
+
+TEST_F(WaylandTest, WallpaperDrawsOnlyOnTheChosenOutput)
+{
+    std::optional<std::string> const second = m_sway->CreateOutput();
+    ASSERT_TRUE(second);
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartProgram(wallpaper, {"/w", "--output", *second}));
+    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    std::optional<Screenshot> const chosen = m_sway->WaitForScene(*second, DrawSeconds);
+    ASSERT_TRUE(chosen);
+    EXPECT_TRUE(chosen->IsSceneInEveryQuadrant(SwayBackground))
+        << chosen->DescribeQuadrants(SwayBackground) << "\n"
+        << DescribeRun();
+    std::optional<Screenshot> const other = m_sway->Capture(FirstOutput);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(
+        other->Describe(0, 0, other->GetWidth(), other->GetHeight(), SwayBackground).shareUnlikeBackground,
+        0.0);
+}
+
+// The saver goes above a background another client draws, on every output, and a key ends it.
+TEST_F(WaylandTest, ScreenSaverCoversEveryOutputAndEndsOnAKey)
+{
+    constexpr Colour Red{0xFF, 0x00, 0x00};
+    std::optional<std::string> const second = m_sway->CreateOutput();
+    ASSERT_TRUE(second);
+    ChildProcess background;
+    ASSERT_TRUE(m_sway->StartClient(background, {"swaybg", "-c", "#ff0000"}, m_sway->ClientEnvironment()));
+    ChildProcess saver;
+    ASSERT_TRUE(StartProgram(saver, {"/s"}));
+    ASSERT_TRUE(WaitForLog(saver, Loaded, StartSeconds)) << DescribeRun();
+    for (std::string const& output : {std::string(FirstOutput), *second}) {
+        std::optional<Screenshot> const shot = m_sway->WaitForScene(output, DrawSeconds, Red);
+        ASSERT_TRUE(shot);
+        EXPECT_TRUE(shot->IsSceneInEveryQuadrant(Red)) << output << " " << shot->DescribeQuadrants(Red);
+    }
+    ASSERT_EQ(m_sway->RunClient({"wtype", "-P", "Escape", "-s", "300", "-p", "Escape"}),
+              std::optional<int>(0));
+    std::optional<int> const status = saver.Wait(EndSeconds);
+    ASSERT_TRUE(status) << "the key did not end the saver\n" << DescribeRun();
+    EXPECT_EQ(*status, 0) << DescribeRun();
+    EXPECT_NE(ReadLogs().find(LogEnd), std::string::npos) << DescribeRun();
+}
+
+TEST_F(WaylandTest, ScreenSaverEndsOnTerminationWithACompleteLog)
+{
+    ChildProcess saver;
+    ASSERT_TRUE(StartProgram(saver, {"/s"}));
+    ASSERT_TRUE(WaitForLog(saver, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
+    saver.Signal(SIGTERM);
+    std::optional<int> const status = saver.Wait(EndSeconds);
+    ASSERT_TRUE(status) << "termination did not end the saver\n" << DescribeRun();
+    EXPECT_EQ(*status, 0) << DescribeRun();
+    EXPECT_NE(ReadLogs().find(LogEnd), std::string::npos) << DescribeRun();
+}
