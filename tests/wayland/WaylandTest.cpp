@@ -79,6 +79,24 @@ TEST_F(WaylandTest, WallpaperDrawsOnAnOutputAddedLater)
     EXPECT_TRUE(first->IsSceneInEveryQuadrant(SwayBackground)) << first->DescribeQuadrants(SwayBackground);
 }
 
+TEST_F(WaylandTest, WallpaperFollowsTheOutputSize)
+{
+    constexpr int GrownWidth = 960;
+    constexpr int GrownHeight = 540;
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
+    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
+    ASSERT_TRUE(m_sway->Command(std::string("output ") + FirstOutput + " mode " + std::to_string(GrownWidth) +
+                                "x" + std::to_string(GrownHeight)));
+    std::optional<Screenshot> const shot = m_sway->WaitForScene(FirstOutput, DrawSeconds);
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->GetWidth(), GrownWidth);
+    EXPECT_TRUE(shot->IsSceneInEveryQuadrant(SwayBackground))
+        << shot->DescribeQuadrants(SwayBackground) << "\n"
+        << DescribeRun();
+}
+
 TEST_F(WaylandTest, WallpaperDrawsOnlyOnTheChosenOutput)
 {
     std::optional<std::string> const second = m_sway->CreateOutput();
