@@ -83,16 +83,19 @@ protected:
                "\nlog end: " + log.substr(log.size() > Shown ? log.size() - Shown : 0);
     }
 
-    // True once a log holds `text`, within `seconds`; false early when `program` ends.
-    bool WaitForLog(ChildProcess& program, char const* text, double seconds) const
+    // Starts the program with `arguments` and waits until its start-up ends ("Load Time").
+    ::testing::AssertionResult StartAndLoad(ChildProcess& program, std::vector<std::string> const& arguments)
     {
-        auto const end = ChildProcess::Clock::now() + std::chrono::duration<double>(seconds);
+        constexpr double StartSeconds = 90.0; // start-up under a loaded software renderer
+        if (!StartProgram(program, arguments))
+            return ::testing::AssertionFailure() << "cannot start the program";
+        auto const end = ChildProcess::Clock::now() + std::chrono::duration<double>(StartSeconds);
         while (ChildProcess::Clock::now() < end && program.IsRunning()) {
-            if (ReadLogs().find(text) != std::string::npos)
-                return true;
+            if (ReadLogs().find("Load Time") != std::string::npos)
+                return ::testing::AssertionSuccess();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return false;
+        return ::testing::AssertionFailure() << "the program did not finish starting\n" << DescribeRun();
     }
 
     static std::string ReadFile(fs::path const& path)

@@ -9,10 +9,8 @@ using namespace wayland;
 
 namespace
 {
-constexpr double StartSeconds = 90.0; // start-up under a loaded software renderer
 constexpr double DrawSeconds = 30.0;
 constexpr double EndSeconds = 20.0;
-constexpr char const* Loaded = "Load Time";
 constexpr char const* LogEnd = "Log end:";
 constexpr char const* FirstOutput = "HEADLESS-1";
 } // namespace
@@ -51,8 +49,7 @@ TEST_F(WaylandTest, HarnessTellsAPictureFromAFlatColour)
 TEST_F(WaylandTest, WallpaperDrawsTheAquariumAcrossTheOutput)
 {
     ChildProcess wallpaper;
-    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
-    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
     std::optional<Screenshot> const shot = m_sway->WaitForScene(FirstOutput, DrawSeconds);
     ASSERT_TRUE(shot);
     EXPECT_TRUE(shot->IsSceneInEveryQuadrant(SwayBackground))
@@ -64,8 +61,7 @@ TEST_F(WaylandTest, WallpaperDrawsTheAquariumAcrossTheOutput)
 TEST_F(WaylandTest, WallpaperDrawsOnAnOutputAddedLater)
 {
     ChildProcess wallpaper;
-    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
-    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
     ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
     std::optional<std::string> const second = m_sway->CreateOutput();
     ASSERT_TRUE(second);
@@ -84,8 +80,7 @@ TEST_F(WaylandTest, WallpaperFollowsTheOutputSize)
     constexpr int GrownWidth = 960;
     constexpr int GrownHeight = 540;
     ChildProcess wallpaper;
-    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
-    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
     ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
     ASSERT_TRUE(m_sway->Command(std::string("output ") + FirstOutput + " mode " + std::to_string(GrownWidth) +
                                 "x" + std::to_string(GrownHeight)));
@@ -102,8 +97,7 @@ TEST_F(WaylandTest, WallpaperDrawsOnlyOnTheChosenOutput)
     std::optional<std::string> const second = m_sway->CreateOutput();
     ASSERT_TRUE(second);
     ChildProcess wallpaper;
-    ASSERT_TRUE(StartProgram(wallpaper, {"/w", "--output", *second}));
-    ASSERT_TRUE(WaitForLog(wallpaper, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w", "--output", *second}));
     std::optional<Screenshot> const chosen = m_sway->WaitForScene(*second, DrawSeconds);
     ASSERT_TRUE(chosen);
     EXPECT_TRUE(chosen->IsSceneInEveryQuadrant(SwayBackground))
@@ -125,8 +119,7 @@ TEST_F(WaylandTest, ScreenSaverCoversEveryOutputAndEndsOnAKey)
     ChildProcess background;
     ASSERT_TRUE(m_sway->StartClient(background, {"swaybg", "-c", "#ff0000"}, m_sway->ClientEnvironment()));
     ChildProcess saver;
-    ASSERT_TRUE(StartProgram(saver, {"/s"}));
-    ASSERT_TRUE(WaitForLog(saver, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(StartAndLoad(saver, {"/s"}));
     for (std::string const& output : {std::string(FirstOutput), *second}) {
         std::optional<Screenshot> const shot = m_sway->WaitForScene(output, DrawSeconds, Red);
         ASSERT_TRUE(shot);
@@ -143,8 +136,7 @@ TEST_F(WaylandTest, ScreenSaverCoversEveryOutputAndEndsOnAKey)
 TEST_F(WaylandTest, ScreenSaverEndsOnTerminationWithACompleteLog)
 {
     ChildProcess saver;
-    ASSERT_TRUE(StartProgram(saver, {"/s"}));
-    ASSERT_TRUE(WaitForLog(saver, Loaded, StartSeconds)) << DescribeRun();
+    ASSERT_TRUE(StartAndLoad(saver, {"/s"}));
     ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
     saver.Signal(SIGTERM);
     std::optional<int> const status = saver.Wait(EndSeconds);
