@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <grp.h>
 #include <optional>
@@ -56,8 +57,9 @@ public:
                 else
                     setenv(name.c_str(), value.c_str(), 1);
             }
-            if (!std::freopen(outputFile.c_str(), "w", stdout) ||
-                !std::freopen(errorFile.c_str(), "w", stderr))
+            // Descriptors rather than streams: reopening a stream would write out what the
+            // test's own buffers held at the fork.
+            if (!Redirect(outputFile, STDOUT_FILENO) || !Redirect(errorFile, STDERR_FILENO))
                 _exit(126);
             if (m_user && m_user->uid != geteuid() &&
                 (initgroups(m_user->name.c_str(), m_user->gid) != 0 || setgid(m_user->gid) != 0 ||
@@ -121,6 +123,16 @@ public:
     }
 
 private:
+    static bool Redirect(std::string const& file, int descriptor)
+    {
+        int const opened = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (opened < 0)
+            return false;
+        bool const moved = dup2(opened, descriptor) == descriptor;
+        close(opened);
+        return moved;
+    }
+
     bool Reap(bool block)
     {
         if (m_pid <= 0)
