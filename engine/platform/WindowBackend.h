@@ -109,7 +109,9 @@ public:
     virtual void SetRelativePointerMode(bool relative) = 0;
 
     // Takes one waiting event of the system and feeds it to WindowEvents.h; false when none
-    // waits. Messages posted with PostMessage come through here too, in order.
+    // waits. Messages posted with PostMessage come through here too, in order. EventPump.h's
+    // PumpOneEvent and WaitForEvent call these on the active back end; one on a connection
+    // with a file descriptor dispatches what it has read and polls that descriptor.
     virtual bool PumpOneEvent() = 0;
     // Sleeps until an event waits (true) or the time is up (false), without taking it.
     virtual bool WaitForEvent(std::uint32_t timeoutMilliseconds) = 0;
