@@ -3,6 +3,7 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <algorithm>
 #include <cmath>
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
@@ -126,17 +127,31 @@ void WaylandInput::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int 
     close(fd);
 }
 
-void WaylandInput::OnKeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*)
+// Keys already held when the focus arrives count as pressed then (a virtual keyboard that
+// brings its own keymap delivers its first press this way).
+void WaylandInput::OnKeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array* keys)
 {
     auto* self = static_cast<WaylandInput*>(data);
     if (self->m_listener) {
         self->m_listener->KeyboardFocus(surface, true);
     }
+    auto const* held = static_cast<std::uint32_t const*>(keys->data);
+    std::size_t count = keys->size / sizeof(std::uint32_t);
+    for (std::size_t i = 0; i < count; ++i) {
+        OnKey(data, nullptr, 0, 0, held[i], WL_KEYBOARD_KEY_STATE_PRESSED);
+    }
 }
 
+// Keys still held when the focus goes are released: their release goes elsewhere.
 void WaylandInput::OnKeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface)
 {
     auto* self = static_cast<WaylandInput*>(data);
+    std::vector<std::uint32_t> held;
+    held.swap(self->m_heldKeys);
+    for (std::uint32_t key : held) {
+        OnKey(data, nullptr, 0, 0, key, WL_KEYBOARD_KEY_STATE_RELEASED);
+    }
+    self->m_heldKeys.clear();
     if (self->m_listener) {
         self->m_listener->KeyboardFocus(surface, false);
     }
@@ -147,6 +162,12 @@ void WaylandInput::OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t,
 {
     auto* self = static_cast<WaylandInput*>(data);
     bool down = state == WL_KEYBOARD_KEY_STATE_PRESSED;
+    auto held = std::find(self->m_heldKeys.begin(), self->m_heldKeys.end(), key);
+    if (down && held == self->m_heldKeys.end()) {
+        self->m_heldKeys.push_back(key);
+    } else if (!down && held != self->m_heldKeys.end()) {
+        self->m_heldKeys.erase(held);
+    }
     std::uint32_t character = 0;
     if (down && self->m_xkbState) {
         character = xkb_state_key_get_utf32(self->m_xkbState, key + XkbKeycodeOffset);

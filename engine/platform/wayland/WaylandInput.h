@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct wl_array;
 struct wl_keyboard;
@@ -79,6 +80,7 @@ private:
     xkb_keymap* m_keymap = nullptr;
     xkb_state* m_xkbState = nullptr;
     InputListener* m_listener = nullptr;
+    std::vector<std::uint32_t> m_heldKeys;
     wl_surface* m_pointerSurface = nullptr;
     double m_pointerX = 0.0;
     double m_pointerY = 0.0;
