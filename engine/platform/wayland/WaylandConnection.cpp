@@ -51,7 +51,7 @@ WaylandConnection::WaylandConnection(wl_display* display) : m_display(display)
 
 WaylandConnection::~WaylandConnection()
 {
-    m_listener = nullptr;
+    m_listeners.clear();
     m_outputs.clear();
     m_input.reset();
     if (m_seat) {
@@ -148,8 +148,10 @@ void WaylandConnection::OnGlobalRemove(void* data, wl_registry*, std::uint32_t n
     if (found == self->m_outputs.end()) {
         return;
     }
-    if (found->announced && self->m_listener) {
-        self->m_listener->OutputRemoved(*found->output);
+    if (found->announced) {
+        for (OutputListener* listener : std::vector<OutputListener*>(self->m_listeners)) {
+            listener->OutputRemoved(*found->output);
+        }
     }
     self->m_outputs.erase(found);
 }
@@ -180,29 +182,45 @@ WaylandOutput* WaylandConnection::FindOutput(wl_output* handle) const
     return nullptr;
 }
 
-void WaylandConnection::SetOutputListener(OutputListener* listener)
+void WaylandConnection::AddOutputListener(OutputListener* listener)
 {
-    m_listener = listener;
+    m_listeners.push_back(listener);
     for (KnownOutput& known : m_outputs) {
-        known.announced = false;
+        if (known.announced) {
+            listener->OutputAdded(*known.output);
+        }
     }
     AnnounceOutputChanges();
 }
 
+void WaylandConnection::RemoveOutputListener(OutputListener* listener)
+{
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+}
+
 void WaylandConnection::AnnounceOutputChanges()
 {
-    // A listener may add surfaces but never outputs, so the list stays put while it runs.
-    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
-        KnownOutput& known = m_outputs[i];
+    // Listeners may add surfaces but never outputs, so the list stays put while they run.
+    for (KnownOutput& known : m_outputs) {
         bool changed = known.output->TakeChange();
-        if (!known.output->IsReady() || !m_listener) {
-            continue;
+        if (known.output->IsReady()) {
+            Announce(known, changed);
         }
-        if (!known.announced) {
-            known.announced = true;
-            m_listener->OutputAdded(*known.output);
-        } else if (changed) {
-            m_listener->OutputChanged(*known.output);
+    }
+}
+
+void WaylandConnection::Announce(KnownOutput& known, bool changed)
+{
+    bool added = !known.announced;
+    known.announced = true;
+    if (!added && !changed) {
+        return;
+    }
+    for (OutputListener* listener : std::vector<OutputListener*>(m_listeners)) {
+        if (added) {
+            listener->OutputAdded(*known.output);
+        } else {
+            listener->OutputChanged(*known.output);
         }
     }
 }

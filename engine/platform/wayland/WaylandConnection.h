@@ -53,8 +53,10 @@ public:
     // Outputs whose description is complete.
     std::vector<WaylandOutput*> Outputs() const;
     WaylandOutput* FindOutput(wl_output* handle) const;
-    // Announces the outputs already known, then every later addition, change and removal.
-    void SetOutputListener(OutputListener* listener);
+    // Announces the outputs already known to the listener, then every later addition, change
+    // and removal, until it is removed.
+    void AddOutputListener(OutputListener* listener);
+    void RemoveOutputListener(OutputListener* listener);
 
     // The socket the event loop waits on.
     int FileDescriptor() const;
@@ -82,6 +84,7 @@ private:
         std::unique_ptr<WaylandOutput> output;
         bool announced = false;
     };
+    void Announce(KnownOutput& known, bool changed);
 
     wl_display* m_display;
     wl_registry* m_registry = nullptr;
@@ -92,6 +95,6 @@ private:
     wl_seat* m_seat = nullptr;
     std::unique_ptr<WaylandInput> m_input;
     std::vector<KnownOutput> m_outputs;
-    OutputListener* m_listener = nullptr;
+    std::vector<OutputListener*> m_listeners;
 };
 } // namespace platform::wayland

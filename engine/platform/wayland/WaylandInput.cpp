@@ -81,6 +81,14 @@ void WaylandInput::UpdateCapabilities(std::uint32_t capabilities)
     }
 }
 
+void WaylandInput::SetCursorHidden(bool hidden)
+{
+    m_cursorHidden = hidden;
+    if (hidden && m_pointer && m_pointerSurface) {
+        wl_pointer_set_cursor(m_pointer, m_pointerEnterSerial, nullptr, 0, 0);
+    }
+}
+
 void WaylandInput::LoadKeymap(int fd, std::uint32_t size)
 {
     ReleaseKeymap();
@@ -129,7 +137,8 @@ void WaylandInput::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int 
 
 // Keys already held when the focus arrives count as pressed then (a virtual keyboard that
 // brings its own keymap delivers its first press this way).
-void WaylandInput::OnKeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array* keys)
+void WaylandInput::OnKeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
+                                   wl_array* keys)
 {
     auto* self = static_cast<WaylandInput*>(data);
     if (self->m_listener) {
@@ -189,11 +198,15 @@ void WaylandInput::OnModifiers(void* data, wl_keyboard*, std::uint32_t, std::uin
 void WaylandInput::OnRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t)
 {}
 
-void WaylandInput::OnPointerEnter(void* data, wl_pointer*, std::uint32_t, wl_surface* surface, std::int32_t x,
-                                  std::int32_t y)
+void WaylandInput::OnPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
+                                  std::int32_t x, std::int32_t y)
 {
     auto* self = static_cast<WaylandInput*>(data);
     self->m_pointerSurface = surface;
+    self->m_pointerEnterSerial = serial;
+    if (self->m_cursorHidden) {
+        wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+    }
     self->m_pointerX = wl_fixed_to_double(x);
     self->m_pointerY = wl_fixed_to_double(y);
     if (self->m_listener) {

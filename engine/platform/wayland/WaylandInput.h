@@ -45,6 +45,9 @@ public:
     void SetListener(InputListener* listener) { m_listener = listener; }
     bool HasKeyboard() const { return m_keyboard != nullptr; }
     bool HasPointer() const { return m_pointer != nullptr; }
+    // A hidden pointer shows no cursor image over this program's surfaces; a shown one keeps
+    // what the compositor shows.
+    void SetCursorHidden(bool hidden);
 
 private:
     void UpdateCapabilities(std::uint32_t capabilities);
@@ -61,8 +64,8 @@ private:
     static void OnModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
                             std::uint32_t latched, std::uint32_t locked, std::uint32_t group);
     static void OnRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t);
-    static void OnPointerEnter(void* data, wl_pointer*, std::uint32_t, wl_surface* surface, std::int32_t x,
-                               std::int32_t y);
+    static void OnPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
+                               std::int32_t x, std::int32_t y);
     static void OnPointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface* surface);
     static void OnPointerMotion(void* data, wl_pointer*, std::uint32_t, std::int32_t x, std::int32_t y);
     static void OnPointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
@@ -82,6 +85,8 @@ private:
     InputListener* m_listener = nullptr;
     std::vector<std::uint32_t> m_heldKeys;
     wl_surface* m_pointerSurface = nullptr;
+    std::uint32_t m_pointerEnterSerial = 0;
+    bool m_cursorHidden = false;
     double m_pointerX = 0.0;
     double m_pointerY = 0.0;
     // Wheel movement of the current pointer frame: notches when the compositor sends them,

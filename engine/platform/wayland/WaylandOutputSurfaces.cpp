@@ -8,12 +8,12 @@ WaylandOutputSurfaces::WaylandOutputSurfaces(WaylandConnection& connection, Surf
                                              std::vector<std::string> outputNames)
     : m_connection(connection), m_role(role), m_outputNames(std::move(outputNames))
 {
-    m_connection.SetOutputListener(this);
+    m_connection.AddOutputListener(this);
 }
 
 WaylandOutputSurfaces::~WaylandOutputSurfaces()
 {
-    m_connection.SetOutputListener(nullptr);
+    m_connection.RemoveOutputListener(this);
     while (!m_surfaces.empty()) {
         Remove(m_surfaces.size() - 1);
     }
