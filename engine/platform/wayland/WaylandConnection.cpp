@@ -232,28 +232,42 @@ int WaylandConnection::FileDescriptor() const
 
 bool WaylandConnection::Dispatch(int timeoutMilliseconds)
 {
-    while (wl_display_prepare_read(m_display) != 0) {
-        if (wl_display_dispatch_pending(m_display) < 0) {
-            return false;
-        }
+    WaitForEvents(timeoutMilliseconds);
+    return !IsLost() && DispatchPending();
+}
+
+bool WaylandConnection::WaitForEvents(int timeoutMilliseconds)
+{
+    // Events already queued count as come; reading waits until the queue is empty.
+    if (wl_display_prepare_read(m_display) != 0) {
+        return true;
     }
     if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
         wl_display_cancel_read(m_display);
         return false;
     }
     pollfd descriptor = {wl_display_get_fd(m_display), POLLIN, 0};
-    int ready = poll(&descriptor, 1, timeoutMilliseconds);
-    if (ready > 0) {
-        if (wl_display_read_events(m_display) < 0) {
-            return false;
-        }
-    } else {
+    if (poll(&descriptor, 1, timeoutMilliseconds) <= 0) {
         wl_display_cancel_read(m_display);
-        if (ready < 0 && errno != EINTR) {
-            return false;
-        }
+        return false;
     }
-    return DispatchPending();
+    return wl_display_read_events(m_display) == 0;
+}
+
+int WaylandConnection::DispatchAvailable()
+{
+    int handled = wl_display_dispatch_pending(m_display);
+    if (handled == 0 && WaitForEvents(0)) {
+        handled = wl_display_dispatch_pending(m_display);
+    }
+    if (handled < 0) {
+        return -1;
+    }
+    AnnounceOutputChanges();
+    if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
+        return -1;
+    }
+    return handled;
 }
 
 bool WaylandConnection::DispatchPending()

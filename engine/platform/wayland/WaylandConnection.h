@@ -65,6 +65,12 @@ public:
     bool Dispatch(int timeoutMilliseconds);
     // Handles events already read and sends queued requests without waiting.
     bool DispatchPending();
+    // Handles the events already read, or else those waiting on the socket, without
+    // waiting; the number handled, -1 once the connection is lost.
+    int DispatchAvailable();
+    // Waits up to the timeout for events and reads them without handling them; false when
+    // none came or the connection is lost.
+    bool WaitForEvents(int timeoutMilliseconds);
     // Waits until the compositor has handled every request sent so far.
     bool Roundtrip();
     bool IsLost() const;

@@ -93,6 +93,26 @@ void WaylandSurface::CreateWindow(WaylandConnection& connection, char const* tit
     }
 }
 
+void WaylandSurface::RequestSize(int width, int height)
+{
+    if (m_role != SurfaceRole::Window || width <= 0 || height <= 0) {
+        return;
+    }
+    m_width = width;
+    m_height = height;
+    if (m_eglWindow) {
+        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+        m_resized = true;
+    }
+}
+
+void WaylandSurface::SetTitle(char const* title)
+{
+    if (m_toplevel) {
+        xdg_toplevel_set_title(m_toplevel, title ? title : "");
+    }
+}
+
 void WaylandSurface::UpdateScale()
 {
     int scale = m_output ? m_output->Scale() : 1;

@@ -47,6 +47,9 @@ public:
     int PixelWidth() const { return m_width * m_scale; }
     int PixelHeight() const { return m_height * m_scale; }
 
+    // A window's own choice of size (the compositor may configure another later).
+    void RequestSize(int width, int height);
+    void SetTitle(char const* title);
     // Follows the output's scale; applies with the next drawn frame.
     void UpdateScale();
     // Takes the flag set when the drawing size changed; cleared by the read.
