@@ -403,7 +403,8 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     std::int64_t const start = platform::GetPerformanceCounter();
     long frames = 0;
     double seconds = 0.0;
-    m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager());
+    m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager(),
+                            m_engine.GetSoundManager());
     do {
         if (platform::IsTerminationRequested()) {
             m_engine.GetMessageManager()->Write("\nTermination requested");

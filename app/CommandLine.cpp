@@ -80,6 +80,10 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
             options.help = true;
         } else if (argument == "--version" || argument == "-version") {
             options.version = true;
+        } else if (argument == "--x11") {
+            options.windowSystem = platform::WindowSystemRequest::X11;
+        } else if (argument == "--wayland") {
+            options.windowSystem = platform::WindowSystemRequest::Wayland;
         } else if (argument == "-fps" || argument == "--fps") {
             options.configOverrides.push_back("g_debug_mode 1");
         } else if (argument == "--sound") {
@@ -192,6 +196,9 @@ char const* GetUsageText()
            "  -delay N              pause N microseconds after each frame\n"
            "  -fps, --fps           show the statistics overlay\n"
            "  -install, -mono, -visual X   accepted and ignored\n"
+           "Window system (default: Wayland when WAYLAND_DISPLAY is set, else X11):\n"
+           "  --x11                 use X11 (also through Xwayland on a Wayland desktop)\n"
+           "  --wayland             use Wayland\n"
            "Settings for this run (override the configuration file):\n"
            "  --fish N              at most N fish\n"
            "  --sound, --no-sound   bubble sound on; all sound off\n"

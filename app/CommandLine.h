@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunMode.h"
+#include "platform/WindowSystem.h"
 
 #include <string>
 #include <vector>
@@ -19,7 +20,8 @@ struct SCommandLine
 SCommandLine ParseCommandLine(char const* text);
 
 // Everything the program's arguments ask for: the screen-saver switches, the conventions
-// of X11 screen-saver hosts (-root, -window-id N, XSCREENSAVER_WINDOW) and development options.
+// of X11 screen-saver hosts (-root, -window-id N, XSCREENSAVER_WINDOW), the window system
+// (--x11, --wayland) and development options.
 struct SLaunchOptions
 {
     SCommandLine command;
@@ -29,7 +31,8 @@ struct SLaunchOptions
     bool hostWindow = false;  // command.parentWindow is a host's window (screen saver inside it)
     double demoSeconds = 0.0; // > 0: run this long, report frames per second, end
     std::string screenshotDirectory;
-    std::string display;                      // -display NAME: the X display to use
+    std::string display; // -display NAME: the X display to use
+    platform::WindowSystemRequest windowSystem = platform::WindowSystemRequest::Automatic; // --x11, --wayland
     unsigned long delayMicroseconds = 0;      // -delay N: pause after each frame
     std::vector<std::string> configOverrides; // "name value" lines applied for this run only
     std::string error;                        // not empty: the arguments could not be understood

@@ -3,6 +3,7 @@
 #include "core/TimerManager.h"
 #include "platform/Clock.h"
 #include "platform/NativeWindow.h"
+#include "sound/SoundManager.h"
 
 namespace
 {
@@ -12,11 +13,12 @@ double ReadSeconds()
 }
 } // namespace
 
-void CVisibilityPause::Start(ERunMode runMode, HWND window, CTimerManager* timers)
+void CVisibilityPause::Start(ERunMode runMode, HWND window, CTimerManager* timers, CSoundManager* sound)
 {
     Stop();
     m_runMode = runMode;
     m_timers = timers;
+    m_sound = sound;
     if (runMode == RUN_WALLPAPER) {
         m_desktop = std::make_unique<platform::DesktopVisibility>();
     } else if (window != nullptr) {
@@ -28,12 +30,22 @@ void CVisibilityPause::Stop()
 {
     m_desktop.reset();
     m_window.Stop();
-    if (m_paused && m_timers != nullptr)
-        m_timers->PauseFrameClock(false);
-    m_paused = false;
+    SetPaused(false);
     m_desktopSeen = true;
     m_nextDesktopPoll = 0.0;
     m_timers = nullptr;
+    m_sound = nullptr;
+}
+
+void CVisibilityPause::SetPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    if (m_timers != nullptr)
+        m_timers->PauseFrameClock(paused);
+    if (m_sound != nullptr)
+        m_sound->SuspendDevice(paused);
 }
 
 bool CVisibilityPause::IsSeen()
@@ -50,12 +62,7 @@ bool CVisibilityPause::IsSeen()
 
 bool CVisibilityPause::ShouldDraw()
 {
-    bool const seen = IsSeen();
-    if (seen != !m_paused) {
-        m_paused = !seen;
-        if (m_timers != nullptr)
-            m_timers->PauseFrameClock(m_paused);
-    }
+    SetPaused(!IsSeen());
     if (m_paused)
         platform::SleepMilliseconds(PausedSleep);
     return !m_paused;

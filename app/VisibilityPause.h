@@ -7,11 +7,13 @@
 
 #include <memory>
 
+class CSoundManager;
 class CTimerManager;
 
 // Stops drawing what nobody can see: the wallpaper while the whole desktop is covered, blanked
 // or under a screen saver; the screen saver, preview and hack while their window is unmapped
-// or fully covered. The frame clock stands still meanwhile, so the scene resumes where it was.
+// or fully covered. The frame clock stands still meanwhile, so the scene resumes where it was,
+// and the sound device stops mixing.
 class CVisibilityPause
 {
 public:
@@ -21,7 +23,7 @@ public:
     // the resumption under half a second).
     static constexpr unsigned int PausedSleep = 200;
 
-    void Start(ERunMode runMode, HWND window, CTimerManager* timers);
+    void Start(ERunMode runMode, HWND window, CTimerManager* timers, CSoundManager* sound);
     void Stop();
 
     // True when the next frame is to be drawn; otherwise it has slept a while.
@@ -30,9 +32,11 @@ public:
 
 private:
     bool IsSeen();
+    void SetPaused(bool paused);
 
     ERunMode m_runMode = RUN_SETTINGS;
     CTimerManager* m_timers = nullptr;
+    CSoundManager* m_sound = nullptr;
     std::unique_ptr<platform::DesktopVisibility> m_desktop;
     platform::WindowVisibilityWatch m_window;
     bool m_paused = false;

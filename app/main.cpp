@@ -1,6 +1,8 @@
 // Coralume: the aquarium screen saver, its preview, the live wallpaper and the settings launcher.
 #include "AquariumApp.h"
 #include "CommandLine.h"
+#include "platform/WindowBackend.h"
+#include "platform/WindowSystem.h"
 
 #include <csignal>
 #include <cstdio>
@@ -20,6 +22,14 @@ int main(int argc, char** argv)
         std::fputs(GetUsageText(), stdout);
         return 0;
     }
+    platform::WindowSystem const windowSystem =
+        platform::ChooseWindowSystem(options.windowSystem, std::getenv("WAYLAND_DISPLAY"));
+    if (platform::FindWindowBackend(windowSystem) == nullptr) {
+        std::fprintf(stderr, "coralume: this build has no %s back end\n",
+                     platform::GetWindowSystemName(windowSystem));
+        return 1;
+    }
+    platform::SetActiveWindowSystem(windowSystem);
     if (!options.display.empty())
         setenv("DISPLAY", options.display.c_str(), 1);
     // A write beyond the file size limit fails with an error that is reported, instead of

@@ -6,8 +6,6 @@
 #include "platform/EventPump.h"
 #include "platform/NativeWindow.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -100,7 +98,7 @@ void CControls::Create(CMessageManager* messageManager, CConfig* config, HWND wi
     m_messageManager->Write("Initialization of DirectInput devices...");
     m_messageManager->Write("...Keyboard:");
     m_messageManager->Write("......Creating a DirectInput object...");
-    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
+    if (!platform::OpenInputDevices()) {
         m_messageManager->WriteFatalError("Failed to create a DirectInput object");
     }
     m_messageManager->Write("......Obtaining an interface to the system keyboard device...");
@@ -110,7 +108,7 @@ void CControls::Create(CMessageManager* messageManager, CConfig* config, HWND wi
 
     m_messageManager->Write("...Mouse:");
     m_messageManager->Write("......Creating a DirectInput object...");
-    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
+    if (!platform::OpenInputDevices()) {
         m_messageManager->WriteFatalError("Failed to create a DirectInput object");
     }
     m_messageManager->Write("......Obtaining an interface to the system mouse device...");
@@ -131,17 +129,17 @@ void CControls::Destroy()
     m_messageManager->Write("...Keyboard...");
     if (m_keyboardOpen) {
         m_keyboardOpen = false;
-        SDL_QuitSubSystem(SDL_INIT_EVENTS);
+        platform::CloseInputDevices();
     }
     m_messageManager->Write("...Mouse...");
     if (m_mouseOpen) {
         m_mouseOpen = false;
-        SDL_QuitSubSystem(SDL_INIT_EVENTS);
+        platform::CloseInputDevices();
     }
     m_messageManager->Write("...DirectInput object...");
     if (m_relativeMotion) {
         m_relativeMotion = false;
-        SDL_SetRelativeMouseMode(SDL_FALSE);
+        platform::SetRelativePointerMode(false);
     }
     m_keys.clear();
     ShowCursor(true);
@@ -163,10 +161,10 @@ void CControls::UpdateRelativeMotion()
     // Windows of other programs are never grabbed.
     bool const wanted = m_window != nullptr && !platform::IsForeignWindow(m_window) &&
                         platform::HasKeyboardFocus(m_window) &&
-                        (SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE || m_state.mouse.buttons[1] != 0);
+                        (!platform::IsCursorShown() || m_state.mouse.buttons[1] != 0);
     if (wanted != m_relativeMotion) {
         m_relativeMotion = wanted;
-        SDL_SetRelativeMouseMode(wanted ? SDL_TRUE : SDL_FALSE);
+        platform::SetRelativePointerMode(wanted);
     }
 }
 
@@ -175,15 +173,16 @@ void CControls::KeepPointerOffEdges()
     // A shown pointer pushed against the edge of a full-screen window moves no further, and
     // no movement is reported: it is put back one step inside, so pushing on still moves it.
     if (m_relativeMotion || m_window == nullptr || platform::IsForeignWindow(m_window) ||
-        !platform::HasKeyboardFocus(m_window) ||
-        (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        !platform::HasKeyboardFocus(m_window) || !platform::IsWindowFullScreen(m_window)) {
         return;
     }
     int x = 0;
     int y = 0;
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(m_window, &width, &height);
+    unsigned int clientWidth = 0;
+    unsigned int clientHeight = 0;
+    platform::GetWindowClientSize(m_window, &clientWidth, &clientHeight);
+    int const width = static_cast<int>(clientWidth);
+    int const height = static_cast<int>(clientHeight);
     if (width < 3 || height < 3 || !platform::GetPointerPosition(m_window, &x, &y)) {
         return;
     }

@@ -124,7 +124,7 @@ private:
     // Entries of this frame, and those typed after a line key that wait for later frames.
     std::vector<SEnteredKey> m_enteredKeys;
     std::deque<SEnteredKey> m_waitingKeys;
-    // The mouse is read relative (SDL's relative mode: no pointer, no edges).
+    // The mouse is read relative (the window system's relative mode: no pointer, no edges).
     bool m_relativeMotion = false;
     // The input devices are open (the system's keyboard and mouse through the event pump).
     bool m_keyboardOpen = false;

@@ -14,6 +14,7 @@ struct DisplayMode
     unsigned int height = 0;
     unsigned int refreshRate = 0;  // Hz, 0 when unknown
     unsigned int bitsPerPixel = 0; // 32 for 24- and 32-bit formats, 16 for 15- and 16-bit ones
+    unsigned int formatBits = 0;   // bits of the pixel format as the system names it (15 for 5-5-5)
 };
 
 // Modes of the first display, as the system lists them; empty without a display.

@@ -22,9 +22,39 @@ constexpr int ErrorBadFormat = 193;
 int g_lastError = 0;
 std::string g_lastErrorText;
 
+// Tells why the section table of a library is not whole: "" when the table and every section
+// with contents lie inside the file. A file cut after its loaded segments still loads and runs,
+// but anything that reads its sections later (symbol lookup for a stack trace, a debugger) reads
+// past its end; such a file is damaged and refused like any other cut one.
+std::string CheckElfSections(std::FILE* file, ElfW(Ehdr) const& header, unsigned long long size)
+{
+    if (header.e_shoff == 0)
+        return "";
+    if (header.e_shentsize != sizeof(ElfW(Shdr)) || header.e_shoff > size)
+        return "section headers beyond the end of the file";
+    ElfW(Shdr) first{};
+    if (std::fseek(file, static_cast<long>(header.e_shoff), SEEK_SET) != 0 ||
+        std::fread(&first, sizeof first, 1, file) != 1)
+        return "section headers beyond the end of the file";
+    // A count too large for the header's field is kept in the first section's size.
+    unsigned long long const count = header.e_shnum != 0 ? header.e_shnum : first.sh_size;
+    if (count > (size - header.e_shoff) / sizeof(ElfW(Shdr)))
+        return "section headers beyond the end of the file";
+    std::vector<ElfW(Shdr)> sections(static_cast<std::size_t>(count));
+    if (std::fseek(file, static_cast<long>(header.e_shoff), SEEK_SET) != 0 ||
+        std::fread(sections.data(), sizeof(ElfW(Shdr)), sections.size(), file) != sections.size())
+        return "section headers beyond the end of the file";
+    for (ElfW(Shdr) const& section : sections) {
+        if (section.sh_type != SHT_NOBITS &&
+            (section.sh_offset > size || section.sh_size > size - section.sh_offset))
+            return "section beyond the end of the file";
+    }
+    return "";
+}
+
 // The loader maps segments straight from the file: one that reaches past the end of a cut
-// file faults when touched. Tells why the file cannot be loaded; "" when its header and
-// every program header are of this machine's kind and lie inside the file.
+// file faults when touched. Tells why the file cannot be loaded; "" when its header, every
+// program header and every section are of this machine's kind and lie inside the file.
 std::string CheckElfFile(std::string const& path)
 {
     std::FILE* file = OpenRegularFile(path);
@@ -50,6 +80,8 @@ std::string CheckElfFile(std::string const& path)
              std::fseek(file, static_cast<long>(header.e_phoff), SEEK_SET) != 0 ||
              std::fread(segments.data(), sizeof(ElfW(Phdr)), segments.size(), file) != segments.size())
         fault = "program headers beyond the end of the file";
+    else
+        fault = CheckElfSections(file, header, size);
     std::fclose(file);
     if (!fault.empty())
         return fault;

@@ -2,11 +2,12 @@
 
 #include "platform/KeyMap.h"
 #include "platform/NativeWindow.h"
+#include "platform/WindowBackend.h"
+#include "platform/WindowEvents.h"
 #include "platform/WindowMessages.h"
 
-#include <SDL.h>
-
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -28,6 +29,13 @@ constexpr int VK_RCONTROL = 0xA3;
 constexpr int VK_LMENU = 0xA4;
 constexpr int VK_RMENU = 0xA5;
 constexpr std::int32_t WheelDelta = 120;
+// Keyboard codes of the modifier keys that also set a sided virtual key.
+constexpr std::uint8_t KeyCodeLeftControl = 0x1D;
+constexpr std::uint8_t KeyCodeLeftShift = 0x2A;
+constexpr std::uint8_t KeyCodeRightShift = 0x36;
+constexpr std::uint8_t KeyCodeLeftAlt = 0x38;
+constexpr std::uint8_t KeyCodeRightControl = 0x9D;
+constexpr std::uint8_t KeyCodeRightAlt = 0xB8;
 
 // One key or button as the frames see it: a press that comes and goes between two reads is
 // still reported down by the next read, once; a release and a new press between two reads
@@ -78,7 +86,7 @@ private:
 // What the system keyboard and mouse look like, as far as the events processed so far tell.
 struct InputDeviceState
 {
-    bool scancodeDown[SDL_NUM_SCANCODES] = {};
+    std::bitset<MaxPhysicalKeys> physicalKeyDown;
     // Held physical keys per keyboard code and per virtual key (several keys may share one).
     std::uint8_t keyCodeHeld[256] = {};
     LatchedButton keyCodes[256];
@@ -89,7 +97,7 @@ struct InputDeviceState
     std::int32_t y = 0;
     std::int32_t wheel = 0;
     // Where the latest motion or button event saw the pointer, in its window's client area.
-    Uint32 pointerWindowId = 0;
+    HWND pointerWindow = nullptr;
     int pointerX = 0;
     int pointerY = 0;
 };
@@ -98,22 +106,12 @@ struct PumpState
 {
     std::vector<std::pair<HWND, WindowProcedure>> procedures;
     InputDeviceState input;
-    Uint32 postedMessageEvent = static_cast<Uint32>(-1);
 };
 
 PumpState& GetState()
 {
     static PumpState state;
     return state;
-}
-
-Uint32 GetPostedMessageEvent()
-{
-    PumpState& state = GetState();
-    if (state.postedMessageEvent == static_cast<Uint32>(-1)) {
-        state.postedMessageEvent = SDL_RegisterEvents(1);
-    }
-    return state.postedMessageEvent;
 }
 
 WindowProcedure FindProcedure(HWND window)
@@ -126,45 +124,35 @@ WindowProcedure FindProcedure(HWND window)
     return nullptr;
 }
 
-// The window an event is meant for: the one it names, else the first with a procedure.
-HWND FindTargetWindow(Uint32 windowId)
+// The window an event without one is meant for: the first with a procedure.
+HWND FindTargetWindow(HWND window)
 {
-    if (windowId != 0) {
-        if (SDL_Window* window = SDL_GetWindowFromID(windowId)) {
-            return window;
-        }
+    if (window != nullptr) {
+        return window;
     }
     std::vector<std::pair<HWND, WindowProcedure>> const& procedures = GetState().procedures;
     return procedures.empty() ? nullptr : procedures.front().first;
 }
 
-// Virtual keys a physical key sets: the shared one, and the sided one for modifiers.
-std::pair<int, int> VirtualKeysOf(SDL_Scancode scancode)
+// The sided virtual key a modifier key also sets.
+int SidedVirtualKeyOf(std::uint8_t keyCode)
 {
-    int sided = 0;
-    switch (scancode) {
-    case SDL_SCANCODE_LSHIFT:
-        sided = VK_LSHIFT;
-        break;
-    case SDL_SCANCODE_RSHIFT:
-        sided = VK_RSHIFT;
-        break;
-    case SDL_SCANCODE_LCTRL:
-        sided = VK_LCONTROL;
-        break;
-    case SDL_SCANCODE_RCTRL:
-        sided = VK_RCONTROL;
-        break;
-    case SDL_SCANCODE_LALT:
-        sided = VK_LMENU;
-        break;
-    case SDL_SCANCODE_RALT:
-        sided = VK_RMENU;
-        break;
+    switch (keyCode) {
+    case KeyCodeLeftShift:
+        return VK_LSHIFT;
+    case KeyCodeRightShift:
+        return VK_RSHIFT;
+    case KeyCodeLeftControl:
+        return VK_LCONTROL;
+    case KeyCodeRightControl:
+        return VK_RCONTROL;
+    case KeyCodeLeftAlt:
+        return VK_LMENU;
+    case KeyCodeRightAlt:
+        return VK_RMENU;
     default:
-        break;
+        return 0;
     }
-    return {ScancodeToVirtualKey(scancode), sided};
 }
 
 void SetVirtualKey(InputDeviceState& input, int virtualKey, bool down)
@@ -181,17 +169,19 @@ void SetVirtualKey(InputDeviceState& input, int virtualKey, bool down)
 }
 
 // Returns whether the key changed state.
-bool SetKey(SDL_Scancode scancode, bool down)
+bool SetKey(KeyStroke const& stroke)
 {
-    if (scancode <= SDL_SCANCODE_UNKNOWN || scancode >= SDL_NUM_SCANCODES) {
+    unsigned int const key = stroke.physicalKey;
+    if (key == 0 || key >= MaxPhysicalKeys) {
         return false;
     }
     InputDeviceState& input = GetState().input;
-    if (input.scancodeDown[scancode] == down) {
+    bool const down = stroke.down;
+    if (input.physicalKeyDown[key] == down) {
         return false;
     }
-    input.scancodeDown[scancode] = down;
-    std::uint8_t const keyCode = ScancodeToKeyCode(scancode);
+    input.physicalKeyDown[key] = down;
+    std::uint8_t const keyCode = stroke.keyCode;
     if (keyCode != 0) {
         if (down) {
             ++input.keyCodeHeld[keyCode];
@@ -200,25 +190,9 @@ bool SetKey(SDL_Scancode scancode, bool down)
             input.keyCodes[keyCode].Release();
         }
     }
-    auto const [shared, sided] = VirtualKeysOf(scancode);
-    SetVirtualKey(input, shared, down);
-    SetVirtualKey(input, sided, down);
+    SetVirtualKey(input, stroke.virtualKey, down);
+    SetVirtualKey(input, SidedVirtualKeyOf(keyCode), down);
     return true;
-}
-
-// Mouse button of the event as the system numbers them: left, right, middle, then the others.
-int ButtonIndex(Uint8 button)
-{
-    switch (button) {
-    case SDL_BUTTON_LEFT:
-        return 0;
-    case SDL_BUTTON_RIGHT:
-        return 1;
-    case SDL_BUTTON_MIDDLE:
-        return 2;
-    default:
-        return button >= 1 && button <= 8 ? button - 1 : -1;
-    }
 }
 
 int ButtonVirtualKey(int index)
@@ -227,121 +201,11 @@ int ButtonVirtualKey(int index)
     return index >= 0 && index < 5 ? keys[index] : 0;
 }
 
-void NotePointer(InputDeviceState& input, Uint32 windowId, int x, int y)
+void NotePointer(InputDeviceState& input, HWND window, int x, int y)
 {
-    if (windowId != 0) {
-        input.pointerWindowId = windowId;
-        input.pointerX = x;
-        input.pointerY = y;
-    }
-}
-
-void HandleKey(SDL_KeyboardEvent const& key, bool down)
-{
-    SDL_Scancode const scancode = key.keysym.scancode;
-    bool const wasDown = scancode > SDL_SCANCODE_UNKNOWN && scancode < SDL_NUM_SCANCODES &&
-                         GetState().input.scancodeDown[scancode];
-    SetKey(scancode, down);
-
-    std::uint8_t const virtualKey = ScancodeToVirtualKey(scancode);
-    HWND const window = FindTargetWindow(key.windowID);
-    if (virtualKey == 0 || window == nullptr) {
-        return;
-    }
-    bool const altHeld =
-        (key.keysym.mod & KMOD_ALT) != 0 || scancode == SDL_SCANCODE_LALT || scancode == SDL_SCANCODE_RALT;
-    bool const system = altHeld || virtualKey == VK_F10;
-    std::uint8_t const keyCode = ScancodeToKeyCode(scancode);
-    // Repeat count, scan code, extended-key, context and previous-state bits.
-    long lParam = 1 | (static_cast<long>(keyCode & 0x7F) << 16);
-    if ((keyCode & 0x80) != 0) {
-        lParam |= 1L << 24;
-    }
-    if (altHeld) {
-        lParam |= 1L << 29;
-    }
-    bool const previouslyDown = !down || wasDown || key.repeat != 0;
-    if (previouslyDown) {
-        lParam |= 1L << 30;
-    }
-    if (!down) {
-        lParam |= 1L << 31;
-    }
-    unsigned int const message =
-        down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-    SendWindowMessage(window, message, virtualKey, lParam);
-}
-
-// Characters of the typed text that fit the 8-bit character set, each as a character message.
-void HandleText(SDL_TextInputEvent const& text)
-{
-    HWND const window = FindTargetWindow(text.windowID);
-    if (window == nullptr) {
-        return;
-    }
-    unsigned char const* p = reinterpret_cast<unsigned char const*>(text.text);
-    unsigned char const* const end = p + strnlen(text.text, sizeof(text.text));
-    while (p < end) {
-        std::uint32_t code = *p;
-        int length = 1;
-        if (code >= 0xF0) {
-            code &= 0x07;
-            length = 4;
-        } else if (code >= 0xE0) {
-            code &= 0x0F;
-            length = 3;
-        } else if (code >= 0xC0) {
-            code &= 0x1F;
-            length = 2;
-        } else if (code >= 0x80) {
-            ++p; // stray continuation byte
-            continue;
-        }
-        if (end - p < length) {
-            break;
-        }
-        bool valid = true;
-        for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            code = (code << 6) | (p[i] & 0x3F);
-        }
-        p += valid ? length : 1;
-        if (valid && code <= 0xFF) {
-            SendWindowMessage(window, WM_CHAR, code, 1);
-        }
-    }
-}
-
-void HandleWindowEvent(SDL_WindowEvent const& event)
-{
-    HWND const window = SDL_GetWindowFromID(event.windowID);
-    if (window == nullptr) {
-        return;
-    }
-    switch (event.event) {
-    case SDL_WINDOWEVENT_CLOSE:
-        SendWindowMessage(window, WM_CLOSE, 0, 0);
-        break;
-    case SDL_WINDOWEVENT_MINIMIZED:
-        SendWindowMessage(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        break;
-    case SDL_WINDOWEVENT_RESTORED:
-        SendWindowMessage(window, WM_SYSCOMMAND, SC_RESTORE, 0);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        SetKeyboardFocusState(window, true);
-        SendWindowMessage(window, WM_SETFOCUS, 0, 0);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-        SetKeyboardFocusState(window, false);
-        SendWindowMessage(window, WM_KILLFOCUS, 0, 0);
-        break;
-    default:
-        break;
-    }
+    input.pointerWindow = window;
+    input.pointerX = x;
+    input.pointerY = y;
 }
 } // namespace
 
@@ -387,17 +251,9 @@ long DefaultWindowProcedure(HWND window, unsigned int message, unsigned int wPar
 
 void PostWindowMessage(HWND window, unsigned int message, unsigned int wParam, long lParam)
 {
-    if (window == nullptr) {
-        return;
+    if (window != nullptr) {
+        window->GetBackend().PostMessage(window, message, wParam, lParam);
     }
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = GetPostedMessageEvent();
-    event.user.windowID = SDL_GetWindowID(window);
-    event.user.code = static_cast<Sint32>(message);
-    event.user.data1 = reinterpret_cast<void*>(static_cast<std::uintptr_t>(wParam));
-    event.user.data2 = reinterpret_cast<void*>(static_cast<std::intptr_t>(lParam));
-    SDL_PushEvent(&event);
 }
 
 long SendWindowMessage(HWND window, unsigned int message, unsigned int wParam, long lParam)
@@ -410,90 +266,172 @@ long SendWindowMessage(HWND window, unsigned int message, unsigned int wParam, l
 
 bool PumpOneEvent()
 {
-    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
-        return false;
-    }
-    SDL_Event event;
-    if (SDL_PollEvent(&event) == 0) {
-        return false;
-    }
-    HandleEvent(event);
-    return true;
+    return GetWindowBackend().PumpOneEvent();
 }
 
 bool WaitForEvent(std::uint32_t timeoutMilliseconds)
 {
-    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
-        return false;
-    }
-    // The event stays queued for PumpOneEvent.
-    return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMilliseconds)) != 0;
+    return GetWindowBackend().WaitForEvent(timeoutMilliseconds);
 }
 
-void HandleEvent(SDL_Event const& event)
+void OnKey(HWND window, KeyStroke const& stroke)
 {
-    InputDeviceState& input = GetState().input;
-    if (event.type == GetPostedMessageEvent()) {
-        if (HWND window = SDL_GetWindowFromID(event.user.windowID)) {
-            SendWindowMessage(window, static_cast<unsigned int>(event.user.code),
-                              static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(event.user.data1)),
-                              static_cast<long>(reinterpret_cast<std::intptr_t>(event.user.data2)));
-        }
+    unsigned int const key = stroke.physicalKey;
+    bool const wasDown = key != 0 && key < MaxPhysicalKeys && GetState().input.physicalKeyDown[key];
+    SetKey(stroke);
+
+    std::uint8_t const virtualKey = stroke.virtualKey;
+    HWND const target = FindTargetWindow(window);
+    if (virtualKey == 0 || target == nullptr) {
         return;
     }
-    switch (event.type) {
-    case SDL_QUIT: {
-        // Termination request (the last window closed, or a signal): every window hears it.
-        std::vector<std::pair<HWND, WindowProcedure>> const procedures = GetState().procedures;
-        for (auto const& [window, procedure] : procedures) {
-            procedure(window, WM_QUIT, 0, 0);
-        }
-        break;
+    bool const down = stroke.down;
+    bool const system = stroke.altHeld || virtualKey == VK_F10;
+    std::uint8_t const keyCode = stroke.keyCode;
+    // Repeat count, scan code, extended-key, context and previous-state bits.
+    long lParam = 1 | (static_cast<long>(keyCode & 0x7F) << 16);
+    if ((keyCode & 0x80) != 0) {
+        lParam |= 1L << 24;
     }
-    case SDL_WINDOWEVENT:
-        HandleWindowEvent(event.window);
-        break;
-    case SDL_KEYDOWN:
-        HandleKey(event.key, true);
-        break;
-    case SDL_KEYUP:
-        HandleKey(event.key, false);
-        break;
-    case SDL_TEXTINPUT:
-        HandleText(event.text);
-        break;
-    case SDL_MOUSEMOTION:
-        input.x += event.motion.xrel;
-        input.y += event.motion.yrel;
-        NotePointer(input, event.motion.windowID, event.motion.x, event.motion.y);
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        NotePointer(input, event.button.windowID, event.button.x, event.button.y);
-        int const index = ButtonIndex(event.button.button);
-        if (index < 0) {
+    if (stroke.altHeld) {
+        lParam |= 1L << 29;
+    }
+    bool const previouslyDown = !down || wasDown || stroke.repeat;
+    if (previouslyDown) {
+        lParam |= 1L << 30;
+    }
+    if (!down) {
+        lParam |= 1L << 31;
+    }
+    unsigned int const message =
+        down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    SendWindowMessage(target, message, virtualKey, lParam);
+}
+
+void OnText(HWND window, char const* text, std::size_t length)
+{
+    HWND const target = FindTargetWindow(window);
+    if (target == nullptr) {
+        return;
+    }
+    unsigned char const* p = reinterpret_cast<unsigned char const*>(text);
+    unsigned char const* const end = p + length;
+    while (p < end) {
+        std::uint32_t code = *p;
+        int sequenceLength = 1;
+        if (code >= 0xF0) {
+            code &= 0x07;
+            sequenceLength = 4;
+        } else if (code >= 0xE0) {
+            code &= 0x0F;
+            sequenceLength = 3;
+        } else if (code >= 0xC0) {
+            code &= 0x1F;
+            sequenceLength = 2;
+        } else if (code >= 0x80) {
+            ++p; // stray continuation byte
+            continue;
+        }
+        if (end - p < sequenceLength) {
             break;
         }
-        bool const down = event.type == SDL_MOUSEBUTTONDOWN;
-        if (input.buttons[index].IsHeld() != down) {
-            if (down) {
-                input.buttons[index].Press();
-            } else {
-                input.buttons[index].Release();
+        bool valid = true;
+        for (int i = 1; i < sequenceLength; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                valid = false;
+                break;
             }
-            SetVirtualKey(input, ButtonVirtualKey(index), down);
+            code = (code << 6) | (p[i] & 0x3F);
         }
-        break;
+        p += valid ? sequenceLength : 1;
+        if (valid && code <= 0xFF) {
+            SendWindowMessage(target, WM_CHAR, code, 1);
+        }
     }
-    case SDL_MOUSEWHEEL: {
-        std::int32_t const notches =
-            event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-        input.wheel += notches * WheelDelta;
-        break;
+}
+
+void OnPointerMotion(int deltaX, int deltaY)
+{
+    InputDeviceState& input = GetState().input;
+    input.x += deltaX;
+    input.y += deltaY;
+}
+
+void OnPointerPosition(HWND window, int x, int y)
+{
+    NotePointer(GetState().input, window, x, y);
+}
+
+void OnButton(int index, bool down)
+{
+    if (index < 0 || index >= 8) {
+        return;
     }
-    default:
-        break;
+    InputDeviceState& input = GetState().input;
+    if (input.buttons[index].IsHeld() != down) {
+        if (down) {
+            input.buttons[index].Press();
+        } else {
+            input.buttons[index].Release();
+        }
+        SetVirtualKey(input, ButtonVirtualKey(index), down);
     }
+}
+
+void OnWheel(int notches)
+{
+    GetState().input.wheel += notches * WheelDelta;
+}
+
+void OnFocus(HWND window, bool focused)
+{
+    SetKeyboardFocusState(window, focused);
+    SendWindowMessage(window, focused ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+}
+
+void OnMinimized(HWND window)
+{
+    SendWindowMessage(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void OnRestored(HWND window)
+{
+    SendWindowMessage(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+}
+
+void OnClose(HWND window)
+{
+    SendWindowMessage(window, WM_CLOSE, 0, 0);
+}
+
+void OnQuit()
+{
+    std::vector<std::pair<HWND, WindowProcedure>> const procedures = GetState().procedures;
+    for (auto const& [window, procedure] : procedures) {
+        procedure(window, WM_QUIT, 0, 0);
+    }
+}
+
+void DeliverWindowMessage(HWND window, unsigned int message, unsigned int wParam, long lParam)
+{
+    if (window != nullptr) {
+        SendWindowMessage(window, message, wParam, lParam);
+    }
+}
+
+bool OpenInputDevices()
+{
+    return GetWindowBackend().OpenInput();
+}
+
+void CloseInputDevices()
+{
+    GetWindowBackend().CloseInput();
+}
+
+void SetRelativePointerMode(bool relative)
+{
+    GetWindowBackend().SetRelativePointerMode(relative);
 }
 
 bool ReadKeyboardState(std::uint8_t state[256])
@@ -523,7 +461,7 @@ bool ReadMouseState(MouseState* state)
 bool GetPointerPosition(HWND window, int* x, int* y)
 {
     InputDeviceState const& input = GetState().input;
-    if (window == nullptr || input.pointerWindowId == 0 || SDL_GetWindowID(window) != input.pointerWindowId) {
+    if (window == nullptr || input.pointerWindow != window) {
         return false;
     }
     *x = input.pointerX;
@@ -534,13 +472,21 @@ bool GetPointerPosition(HWND window, int* x, int* y)
 void SetPointerPosition(HWND window, int x, int y)
 {
     if (window != nullptr) {
-        NotePointer(GetState().input, SDL_GetWindowID(window), x, y);
+        NotePointer(GetState().input, window, x, y);
     }
 }
 
 void ResetInputState()
 {
     GetState().input = InputDeviceState{};
+}
+
+void ForgetWindowInput(HWND window)
+{
+    InputDeviceState& input = GetState().input;
+    if (input.pointerWindow == window) {
+        input.pointerWindow = nullptr;
+    }
 }
 
 short GetAsyncKeyState(int virtualKey)

@@ -4,11 +4,9 @@
 
 #include <cstdint>
 
-union SDL_Event;
-
-// The message loop on SDL events: window events, keys and text become window messages
-// sent to the procedure registered for the window; keys, buttons and motion also feed the
-// input device state that the controls read each frame.
+// The message loop: what the window system's back end reports (WindowEvents.h) becomes window
+// messages sent to the procedure registered for the window; keys, buttons and motion also
+// feed the input device state that the controls read each frame.
 namespace platform
 {
 using WindowProcedure = long (*)(HWND window, unsigned int message, unsigned int wParam, long lParam);
@@ -25,12 +23,16 @@ void PostWindowMessage(HWND window, unsigned int message, unsigned int wParam, l
 // Delivers a message at once to the window's procedure (default handling when none).
 long SendWindowMessage(HWND window, unsigned int message, unsigned int wParam, long lParam);
 
-// Takes one waiting event and handles it; false when none waits.
+// Takes one waiting event of the active back end and handles it; false when none waits.
 bool PumpOneEvent();
 // Sleeps until an event waits (true) or the time is up (false), without taking the event.
 bool WaitForEvent(std::uint32_t timeoutMilliseconds);
-// Handles one event as PumpOneEvent would.
-void HandleEvent(SDL_Event const& event);
+
+// The keyboard and mouse of the window system, counted: each successful open is closed once.
+bool OpenInputDevices();
+void CloseInputDevices();
+// Pointer movement reported relative, without a pointer or screen edges.
+void SetRelativePointerMode(bool relative);
 
 // The system keyboard and mouse as the controls read them.
 struct MouseState
@@ -56,6 +58,8 @@ bool GetPointerPosition(HWND window, int* x, int* y);
 void SetPointerPosition(HWND window, int x, int y);
 // Forgets held keys, buttons, gathered movement and the pointer position.
 void ResetInputState();
+// Forgets the pointer position when it is over this window (which is going away).
+void ForgetWindowInput(HWND window);
 
 // Virtual-key query: bit 15 while the key is down, bit 0 when it went down since the last query.
 short GetAsyncKeyState(int virtualKey);

@@ -3,7 +3,8 @@
 #include "platform/Direct3D8.h"
 
 // The device runtime on OpenGL (compatibility profile, fixed function). Adapters are the
-// SDL displays; a device is a GL context made on the engine's SDL window. Device
+// displays of the window system's back end; a device draws through the GL context the
+// back end makes on the engine's window (GLContext.h). Device
 // conventions are kept: matrices as sent (row vectors), clip-space z in 0..1, pixel centres
 // on integer coordinates, clockwise front faces as D3DCULL_CCW expects.
 namespace platform

@@ -179,6 +179,7 @@ struct Tables
     std::array<std::uint8_t, SDL_NUM_SCANCODES> keyCodes{};
     std::array<std::uint8_t, SDL_NUM_SCANCODES> virtualKeys{};
     std::array<SDL_Scancode, 256> scancodes{};
+    std::array<std::uint8_t, 256> keyCodeVirtualKeys{};
 
     Tables()
     {
@@ -188,6 +189,9 @@ struct Tables
             virtualKeys[entry.scancode] = entry.virtualKey;
             if (entry.virtualKey != 0 && scancodes[entry.virtualKey] == SDL_SCANCODE_UNKNOWN) {
                 scancodes[entry.virtualKey] = entry.scancode;
+            }
+            if (entry.keyCode != 0 && keyCodeVirtualKeys[entry.keyCode] == 0) {
+                keyCodeVirtualKeys[entry.keyCode] = entry.virtualKey;
             }
         }
     }
@@ -214,6 +218,11 @@ std::uint8_t ScancodeToVirtualKey(SDL_Scancode scancode)
         return 0;
     }
     return GetTables().virtualKeys[scancode];
+}
+
+std::uint8_t KeyCodeToVirtualKey(std::uint8_t keyCode)
+{
+    return GetTables().keyCodeVirtualKeys[keyCode];
 }
 
 SDL_Scancode VirtualKeyToScancode(int virtualKey)

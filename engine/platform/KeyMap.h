@@ -12,6 +12,8 @@ namespace platform
 std::uint8_t ScancodeToKeyCode(SDL_Scancode scancode);
 // Virtual-key code of a physical key, 0 for a key without one.
 std::uint8_t ScancodeToVirtualKey(SDL_Scancode scancode);
+// Virtual-key code of a keyboard code, for back ends that know keys by their keyboard code.
+std::uint8_t KeyCodeToVirtualKey(std::uint8_t keyCode);
 // Physical key of a virtual-key code (the first one for codes several keys share).
 SDL_Scancode VirtualKeyToScancode(int virtualKey);
 

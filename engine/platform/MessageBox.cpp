@@ -1,8 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include "platform/TerminationSignals.h"
-
-#include <SDL.h>
+#include "platform/WindowBackend.h"
 
 #include <cerrno>
 #include <csignal>
@@ -45,7 +44,7 @@ void ShowInChildProcess(char const* caption, char const* text)
     std::fflush(nullptr);
     pid_t const child = fork();
     if (child < 0) {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr);
+        GetWindowBackend().ShowMessageBox(caption, text);
         return;
     }
     if (child == 0) {
@@ -54,7 +53,7 @@ void ShowInChildProcess(char const* caption, char const* text)
             std::signal(signal, SIG_DFL);
         }
         DetachInheritedDescriptors();
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr);
+        GetWindowBackend().ShowMessageBox(caption, text);
         _exit(0);
     }
     setpgid(child, child);

@@ -2,12 +2,12 @@
 
 #include "platform/WindowHandle.h"
 
-// Windows on SDL2. Every window carries SDL_WINDOW_OPENGL so a GL context can be made on
-// it with SDL_GL_CreateContext, including windows wrapped around foreign X11 windows.
+// Windows of the active window system's back end (WindowBackend.h). Every window can be
+// drawn on with OpenGL (GLContext.h), including windows wrapped around foreign X11 windows.
 namespace platform
 {
 // Device context of a window; drawing and screen reads go through the window itself.
-using HDC = SDL_Window*;
+using HDC = HWND;
 
 enum class NativeWindowStyle
 {
@@ -18,7 +18,7 @@ enum class NativeWindowStyle
 // The process module handle (never null).
 HINSTANCE GetProcessModule();
 
-// Brings up the SDL video subsystem once per process; false when no display can be opened.
+// Connects to the window system once per process; false when no display can be opened.
 bool InitializeVideo();
 
 // A new hidden window whose client area is width x height at (left, top).
@@ -58,6 +58,7 @@ void FocusWindow(HWND window);
 void MinimizeNativeWindow(HWND window);
 void RestoreNativeWindow(HWND window);
 bool IsWindowMinimized(HWND window);
+bool IsWindowFullScreen(HWND window);
 
 // Keyboard focus as last reported by the event pump (or the window system before any event).
 bool HasKeyboardFocus(HWND window);
@@ -71,4 +72,6 @@ void SetCursorClientPosition(HWND window, int x, int y);
 // Display counter semantics: show increments, hide decrements, the cursor is visible while
 // the counter is >= 0. Returns the new counter.
 int ShowCursor(bool show);
+// Whether the window system shows the pointer now.
+bool IsCursorShown();
 } // namespace platform

@@ -1,7 +1,11 @@
 #pragma once
 
-// Native handles as the engine passes them around. A window is an SDL window
-// (top-level, full screen, or wrapping a foreign X11 window).
-struct SDL_Window;
-using HWND = SDL_Window*;
+// Native handles as the engine passes them around. A window is an object of the window
+// system's back end (WindowBackend.h): a top-level or full-screen window, or a wrapper
+// around a window of another program.
+namespace platform
+{
+class BackendWindow;
+} // namespace platform
+using HWND = platform::BackendWindow*;
 using HINSTANCE = void*;

@@ -7,6 +7,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 #include <AL/alut.h>
 
 #include <algorithm>
@@ -73,6 +74,16 @@ void CSoundManager::Destroy()
         m_device = nullptr;
     }
     m_free = true;
+}
+
+void CSoundManager::SuspendDevice(bool suspend)
+{
+    if (!m_device || !alcIsExtensionPresent(m_device, "ALC_SOFT_pause_device"))
+        return;
+    char const* const name = suspend ? "alcDevicePauseSOFT" : "alcDeviceResumeSOFT";
+    auto const call = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(m_device, name));
+    if (call)
+        call(m_device);
 }
 
 bool CSoundManager::OpenDevice()

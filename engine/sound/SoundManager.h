@@ -66,6 +66,10 @@ public:
     // Per frame: master volume, finished sounds, OpenAL errors.
     void Refresh();
 
+    // Stops the device's mixing while nothing is to be heard (true) and starts it again; the
+    // sounds keep their places. Without the device extension for it this does nothing.
+    void SuspendDevice(bool suspend);
+
 private:
     bool OpenDevice();
     void WriteDeviceStrings();

@@ -143,3 +143,17 @@ TEST(CommandLine, BadArgumentsAreReported)
     EXPECT_FALSE(Parse({"--screenshot-dir"}).error.empty());
     EXPECT_TRUE(Parse({"/s"}).error.empty());
 }
+
+TEST(CommandLine, WindowSystemFollowsTheSessionUnlessForced)
+{
+    using platform::WindowSystem;
+    auto const choose = [](std::vector<std::string> const& arguments, char const* waylandDisplay) {
+        return platform::ChooseWindowSystem(Parse(arguments).windowSystem, waylandDisplay);
+    };
+    EXPECT_EQ(choose({"/s"}, nullptr), WindowSystem::X11);
+    EXPECT_EQ(choose({"/s"}, ""), WindowSystem::X11);
+    EXPECT_EQ(choose({"/s"}, "wayland-1"), WindowSystem::Wayland);
+    EXPECT_EQ(choose({"/w", "--x11"}, "wayland-1"), WindowSystem::X11);
+    EXPECT_EQ(choose({"--wayland", "/w"}, nullptr), WindowSystem::Wayland);
+    EXPECT_EQ(Parse({"--x11", "/p", "42"}).command.runMode, RUN_PREVIEW);
+}

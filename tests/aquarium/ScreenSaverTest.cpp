@@ -5,6 +5,7 @@
 #include "platform/EventPump.h"
 #include "platform/NativeWindow.h"
 #include "platform/Path.h"
+#include "platform/sdl/SdlWindowAccess.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -115,7 +116,7 @@ protected:
         SDL_Event event;
         SDL_zero(event);
         event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.windowID = SDL_GetWindowID(m_window);
+        event.key.windowID = SDL_GetWindowID(platform::GetSdlWindow(m_window));
         event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
         event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
         event.key.keysym.sym = SDLK_ESCAPE;

@@ -7,6 +7,7 @@
 
 #include "gui/GUIHost.h"
 #include "platform/EventPump.h"
+#include "platform/sdl/SdlWindowAccess.h"
 #include "render/Window.h"
 
 #include <SDL.h>
@@ -196,7 +197,7 @@ void PushTyped(HWND window, char character)
 {
     SDL_Event event;
     SDL_zero(event);
-    event.key.windowID = SDL_GetWindowID(window);
+    event.key.windowID = SDL_GetWindowID(platform::GetSdlWindow(window));
     auto const key = [&event](SDL_Scancode scancode, bool down) {
         event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
         event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
@@ -220,7 +221,7 @@ void PushTyped(HWND window, char character)
         SDL_Event text;
         SDL_zero(text);
         text.type = SDL_TEXTINPUT;
-        text.text.windowID = SDL_GetWindowID(window);
+        text.text.windowID = SDL_GetWindowID(platform::GetSdlWindow(window));
         text.text.text[0] = character;
         ASSERT_EQ(SDL_PushEvent(&text), 1);
     }

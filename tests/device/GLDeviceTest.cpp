@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Direct3D8.h"
+#include "platform/NativeWindow.h"
 
 // Renders through the OpenGL device into a real window and checks the pixels it shows.
 namespace
@@ -64,8 +65,10 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        window = SDL_CreateWindow("device test", 0, 0, Size, Size, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+        window = platform::CreateNativeWindow("device test", platform::NativeWindowStyle::Windowed, 0, 0,
+                                              Size, Size);
         ASSERT_NE(window, nullptr) << SDL_GetError();
+        platform::ShowNativeWindow(window);
         runtime = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(runtime, nullptr);
         D3DPRESENT_PARAMETERS parameters = {};
@@ -114,7 +117,7 @@ protected:
             runtime->Release();
         }
         if (window) {
-            SDL_DestroyWindow(window);
+            platform::DestroyNativeWindow(window);
         }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
@@ -180,7 +183,7 @@ protected:
         return {int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF)};
     }
 
-    SDL_Window* window = nullptr;
+    HWND window = nullptr;
     IDirect3D8* runtime = nullptr;
     IDirect3DDevice8* device = nullptr;
     std::vector<IDirect3DTexture8*> textures;

@@ -477,10 +477,7 @@ def run_one(install, recipe, seconds, timeout, suppressions):
 
 
 # Cases that still fail, with why; each stays listed in the output until it is mended.
-KNOWN_FAILURES = {
-    "Plugins/Tank.so half saver": "the first half of a plug-in with its debug sections passes the "
-                                  "ELF checks, loads, and faults with SIGBUS at shutdown",
-}
+KNOWN_FAILURES = {}
 
 
 def run(stage, corpus, work, seconds, timeout, budget, only):

@@ -3,6 +3,7 @@
 #include "gui/GUIHost.h"
 #include "model/Model.h"
 #include "platform/EventPump.h"
+#include "platform/sdl/SdlWindowAccess.h"
 #include "render/IndexBuffer.h"
 #include "render/TriangleSet.h"
 #include "render/Window.h"
@@ -170,7 +171,7 @@ protected:
             return;
         window = host->engine.GetWindow()->GetHandler();
         // In the display's corner, away from the real pointer, whose motion must not reach it.
-        SDL_SetWindowPosition(window, 0, 0);
+        SDL_SetWindowPosition(platform::GetSdlWindow(window), 0, 0);
         SDL_Delay(20);
         Pump();
     }
@@ -186,7 +187,7 @@ protected:
         SDL_Event event;
         SDL_zero(event);
         event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = SDL_GetWindowID(window);
+        event.motion.windowID = SDL_GetWindowID(platform::GetSdlWindow(window));
         event.motion.x = x;
         event.motion.y = y;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
@@ -197,7 +198,7 @@ protected:
         SDL_Event event;
         SDL_zero(event);
         event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = SDL_GetWindowID(window);
+        event.button.windowID = SDL_GetWindowID(platform::GetSdlWindow(window));
         event.button.button = SDL_BUTTON_LEFT;
         event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
         event.button.x = x;

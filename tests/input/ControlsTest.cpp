@@ -3,6 +3,7 @@
 #include "core/MessageManager.h"
 #include "math/Vector.h"
 #include "platform/EventPump.h"
+#include "platform/sdl/SdlEvents.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "platform/KeyMap.h"
 #include "platform/EventPump.h"
 #include "platform/WindowMessages.h"
+#include "platform/sdl/SdlEvents.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -160,6 +160,19 @@ TEST_F(PluginTableTest, LibraryCutShortIsRefusedBeforeLoading)
                 ElementsAre("Error: can not load plugin " + PluginPath("cut.so") + ", error: 193!"));
 }
 
+TEST_F(PluginTableTest, LibraryMissingOnlyItsSectionTableIsRefused)
+{
+    // The section table ends the file: without its last byte every loaded segment is still
+    // whole, yet the file is damaged.
+    InstallEnabled("fish", "tail");
+    std::string const path = m_installPath + "/Plugins/tail.so";
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 1);
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_THAT(TakeMessages(MT_ERROR),
+                ElementsAre("Error: can not load plugin " + PluginPath("tail.so") + ", error: 193!"));
+}
+
 TEST_F(PluginTableTest, MissingOrMalformedDescriptorSkipsThePlugin)
 {
     InstallPlugin("fish"); // no descriptor at all

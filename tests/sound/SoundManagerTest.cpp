@@ -287,3 +287,26 @@ TEST_F(SoundTest, SilentBufferPlaysSilence)
     EXPECT_GE(peak, 0);
     EXPECT_LT(peak, 8);
 }
+
+TEST_F(SoundTest, SuspendedDeviceMixesNothingUntilResumed)
+{
+    WriteSound("tone.wav", ToneWave(0.5f));
+    unsigned int const slot = m_sound.AddSound("tone.wav");
+    m_sound.GetSound(slot)->SetLoop(true);
+    m_sound.PlaySoundA(slot);
+    std::string const& output = PrepareWaveOutput();
+    auto const written = [&] { return std::filesystem::file_size(output); };
+
+    m_sound.SuspendDevice(true);
+    RefreshUntil(
+        m_sound, [] { return false; }, 50);
+    auto const suspendedAt = written();
+    RefreshUntil(
+        m_sound, [] { return false; }, 300);
+    EXPECT_EQ(written(), suspendedAt);
+
+    m_sound.SuspendDevice(false);
+    EXPECT_TRUE(RefreshUntil(
+        m_sound, [&] { return written() > suspendedAt; }, 3000));
+    EXPECT_EQ(m_sound.GetSound(slot)->GetState(), SS_PLAYING);
+}

@@ -8,6 +8,7 @@
 #include "platform/NativeWindow.h"
 #include "platform/SingleInstance.h"
 #include "platform/WindowMessages.h"
+#include "platform/sdl/SdlWindowAccess.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ void PushWindowEvent(HWND window, Uint8 kind)
     SDL_Event event;
     SDL_zero(event);
     event.type = SDL_WINDOWEVENT;
-    event.window.windowID = SDL_GetWindowID(window);
+    event.window.windowID = SDL_GetWindowID(platform::GetSdlWindow(window));
     event.window.event = kind;
     ASSERT_EQ(SDL_PushEvent(&event), 1);
 }
@@ -87,7 +88,7 @@ protected:
         m_controls.Create(&m_messages, &m_config, m_window.GetHandler(), m_window.GetInstance());
         // Away from the pointer (the display's centre), so no real motion reaches the window
         // while other tests open windows on the same display.
-        SDL_SetWindowPosition(m_window.GetHandler(), 0, 0);
+        SDL_SetWindowPosition(platform::GetSdlWindow(m_window.GetHandler()), 0, 0);
         SDL_Delay(20);
         PumpAll();
         m_controls.BeginFrame();
@@ -104,7 +105,7 @@ protected:
     }
 
     SMainSettings* settings() { return m_config.GetMainSettings(); }
-    Uint32 windowId() { return SDL_GetWindowID(m_window.GetHandler()); }
+    Uint32 windowId() { return SDL_GetWindowID(platform::GetSdlWindow(m_window.GetHandler())); }
 
     CMessageManager m_messages;
     CConfig m_config;
@@ -121,11 +122,11 @@ TEST_F(WindowTest, CreatesAnOpenGLWindowOfTheRequestedSize)
     EXPECT_NE(m_window.GetDeviceContext(), nullptr);
     EXPECT_EQ(m_window.GetWidth(), 320u);
     EXPECT_EQ(m_window.GetHeight(), 240u);
-    EXPECT_NE(SDL_GetWindowFlags(handle) & SDL_WINDOW_OPENGL, 0u);
-    EXPECT_STREQ(SDL_GetWindowTitle(handle), Title);
+    EXPECT_NE(SDL_GetWindowFlags(platform::GetSdlWindow(handle)) & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_STREQ(SDL_GetWindowTitle(platform::GetSdlWindow(handle)), Title);
     int width = 0;
     int height = 0;
-    SDL_GetWindowSize(handle, &width, &height);
+    SDL_GetWindowSize(platform::GetSdlWindow(handle), &width, &height);
     EXPECT_EQ(width, 320);
     EXPECT_EQ(height, 240);
     EXPECT_EQ(Log(m_messages)
@@ -262,7 +263,7 @@ TEST_F(WindowTest, APointerAtTheEdgeOfAFullScreenWindowIsPutOneStepInside)
     platform::SetKeyboardFocusState(m_window.GetHandler(), true);
     int width = 0;
     int height = 0;
-    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    SDL_GetWindowSize(platform::GetSdlWindow(m_window.GetHandler()), &width, &height);
     SDL_Event event;
     SDL_zero(event);
     event.type = SDL_MOUSEMOTION;
@@ -423,29 +424,29 @@ TEST_F(WindowTest, ModeChangesResizeATopLevelWindow)
     EXPECT_EQ(m_window.GetHeight(), 300u);
     int width = 0;
     int height = 0;
-    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    SDL_GetWindowSize(platform::GetSdlWindow(m_window.GetHandler()), &width, &height);
     EXPECT_EQ(width, 400);
     EXPECT_EQ(height, 300);
-    EXPECT_EQ(SDL_GetWindowFlags(m_window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(platform::GetSdlWindow(m_window.GetHandler())) & SDL_WINDOW_FULLSCREEN, 0u);
 }
 
 TEST_F(WindowTest, ASwitchToFullScreenPlacesTheWindowAtTheScreenCorner)
 {
     platform::DisplayMode desktop;
     ASSERT_TRUE(platform::GetDesktopDisplayMode(&desktop));
-    SDL_SetWindowPosition(m_window.GetHandler(), 100, 80);
+    SDL_SetWindowPosition(platform::GetSdlWindow(m_window.GetHandler()), 100, 80);
     PumpAll();
     m_window.SetMode(desktop.width, desktop.height, true, desktop.width, desktop.height);
     SDL_Delay(50);
     PumpAll();
     int x = -1;
     int y = -1;
-    SDL_GetWindowPosition(m_window.GetHandler(), &x, &y);
+    SDL_GetWindowPosition(platform::GetSdlWindow(m_window.GetHandler()), &x, &y);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
     int width = 0;
     int height = 0;
-    SDL_GetWindowSize(m_window.GetHandler(), &width, &height);
+    SDL_GetWindowSize(platform::GetSdlWindow(m_window.GetHandler()), &width, &height);
     EXPECT_EQ(width, int(desktop.width));
     EXPECT_EQ(height, int(desktop.height));
 }
@@ -486,7 +487,7 @@ TEST_F(WindowTest, ControlCharactersAreNotEntered)
 TEST_F(WindowTest, CursorMovesInClientCoordinatesAndHidesByCounter)
 {
     // Apart from the windows of the other tests.
-    SDL_SetWindowPosition(m_window.GetHandler(), 900, 700);
+    SDL_SetWindowPosition(platform::GetSdlWindow(m_window.GetHandler()), 900, 700);
     PumpAll();
     m_controls.SetCursorPosition(CVector2(50.7f, 60.2f));
     PumpAll();
@@ -524,15 +525,15 @@ TEST(FullScreenWindowTest, AppliesTheConfiguredRampAndReturnsToAWindow)
     config.GetMainSettings()->v_brightness = 5.0f;
     window.Create(&messages, nullptr, &config, &controls, Title, nullptr, 0, 640, 480, true);
     PumpAll();
-    EXPECT_NE(SDL_GetWindowFlags(window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(platform::GetSdlWindow(window.GetHandler())) & SDL_WINDOW_FULLSCREEN, 0u);
     EXPECT_FLOAT_EQ(config.GetMainSettings()->v_brightness, 2.0f);
 
     window.SetMode(320, 240, false, 1280, 1024);
     PumpAll();
-    EXPECT_EQ(SDL_GetWindowFlags(window.GetHandler()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(platform::GetSdlWindow(window.GetHandler())) & SDL_WINDOW_FULLSCREEN, 0u);
     int width = 0;
     int height = 0;
-    SDL_GetWindowSize(window.GetHandler(), &width, &height);
+    SDL_GetWindowSize(platform::GetSdlWindow(window.GetHandler()), &width, &height);
     EXPECT_EQ(width, 320);
     EXPECT_EQ(height, 240);
     window.Destroy();
@@ -625,7 +626,7 @@ TEST_F(ChildWindowTest, TakesTheHostSizeAndDrawsWithOpenGL)
     EXPECT_EQ(m_window.GetParentHandler(), m_parent);
     EXPECT_EQ(m_window.GetWidth(), 200u);
     EXPECT_EQ(m_window.GetHeight(), 150u);
-    EXPECT_NE(SDL_GetWindowFlags(m_window.GetHandler()) & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(platform::GetSdlWindow(m_window.GetHandler())) & SDL_WINDOW_OPENGL, 0u);
 }
 
 TEST_F(ChildWindowTest, IsNeverRestyledAndNeverMinimisesItself)
@@ -648,8 +649,8 @@ TEST_F(ChildWindowTest, IsNeverRestyledAndNeverMinimisesItself)
 TEST_F(ChildWindowTest, DestroyLeavesTheHostWindowAlone)
 {
     m_window.Destroy();
-    EXPECT_NE(SDL_GetWindowID(m_parent), 0u);
-    EXPECT_NE(SDL_GetWindowID(m_host), 0u);
+    EXPECT_NE(SDL_GetWindowID(platform::GetSdlWindow(m_parent)), 0u);
+    EXPECT_NE(SDL_GetWindowID(platform::GetSdlWindow(m_host)), 0u);
 }
 
 TEST(DesktopWindowTest, WrapsTheRootWindowAtTheDisplaySize)
@@ -660,7 +661,7 @@ TEST(DesktopWindowTest, WrapsTheRootWindowAtTheDisplaySize)
     HWND const desktop = platform::AttachDesktopWindow();
     ASSERT_NE(desktop, nullptr);
     EXPECT_TRUE(platform::IsForeignWindow(desktop));
-    EXPECT_NE(SDL_GetWindowFlags(desktop) & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(platform::GetSdlWindow(desktop)) & SDL_WINDOW_OPENGL, 0u);
     platform::DisplayMode mode;
     ASSERT_TRUE(platform::GetDesktopDisplayMode(&mode));
     unsigned int width = 0;
