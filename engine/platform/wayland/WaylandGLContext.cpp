@@ -1,4 +1,3 @@
-#if __has_include("platform/WindowBackend.h") // MERGE-GUARD
 #include "platform/wayland/WaylandGLContext.h"
 
 #include "platform/wayland/EglContext.h"
@@ -150,4 +149,3 @@ std::shared_ptr<GLContext> CreateWaylandGLContext(WaylandWindow& window, Wayland
     return std::make_shared<WaylandGLContext>(window, std::move(egl));
 }
 } // namespace platform::wayland
-#endif // MERGE-GUARD

@@ -1,4 +1,3 @@
-#if __has_include("platform/WindowBackend.h") // MERGE-GUARD
 #include "platform/wayland/WaylandWindow.h"
 
 #include "platform/wayland/WaylandGLContext.h"
@@ -216,4 +215,3 @@ std::shared_ptr<GLContext> WaylandWindow::CreateGLContext(GLContextAttributes co
     return CreateWaylandGLContext(*this, m_connection, attributes);
 }
 } // namespace platform::wayland
-#endif // MERGE-GUARD

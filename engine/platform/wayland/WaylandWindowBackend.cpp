@@ -1,4 +1,3 @@
-#if __has_include("platform/WindowBackend.h") // MERGE-GUARD
 #include "platform/wayland/WaylandWindowBackend.h"
 
 #include "platform/OutputSelection.h"
@@ -381,4 +380,3 @@ WindowBackend& GetWaylandWindowBackend()
     return backend;
 }
 } // namespace platform
-#endif // MERGE-GUARD
