@@ -86,7 +86,8 @@ EglContext::~EglContext()
     if (m_context != EGL_NO_CONTEXT) {
         eglDestroyContext(m_display, m_context);
     }
-    eglTerminate(m_display);
+    // The EGL display is shared by every context on the connection (a device made while
+    // another still exists included); it is never terminated and ends with the process.
 }
 
 EGLSurface EglContext::CreateSurface(wl_egl_window* window)

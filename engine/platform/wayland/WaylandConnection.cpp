@@ -80,7 +80,8 @@ WaylandConnection::~WaylandConnection()
     if (m_registry) {
         wl_registry_destroy(m_registry);
     }
-    wl_display_roundtrip(m_display);
+    // No round trip: a busy or vanished compositor must not hold up the end of the program.
+    wl_display_flush(m_display);
     wl_display_disconnect(m_display);
 }
 

@@ -247,16 +247,25 @@ private:
         return window;
     }
 
-    // Outputs as displays: the largest first, the one the device's picture is drawn for.
+    // Outputs as displays: the chosen ones before the others, each group largest first, so
+    // the first display is the output the device's picture is drawn for.
     std::vector<WaylandOutput*> SortedOutputs()
     {
         if (!InitializeVideo()) {
             return {};
         }
         std::vector<WaylandOutput*> outputs = m_connection->Outputs();
-        std::stable_sort(outputs.begin(), outputs.end(), [](WaylandOutput const* a, WaylandOutput const* b) {
-            return long(a->PixelWidth()) * a->PixelHeight() > long(b->PixelWidth()) * b->PixelHeight();
-        });
+        std::vector<std::string> const& chosen = GetChosenOutputs();
+        auto isChosen = [&chosen](WaylandOutput const* output) {
+            return chosen.empty() || std::find(chosen.begin(), chosen.end(), output->Name()) != chosen.end();
+        };
+        std::stable_sort(
+            outputs.begin(), outputs.end(), [&isChosen](WaylandOutput const* a, WaylandOutput const* b) {
+                if (isChosen(a) != isChosen(b)) {
+                    return isChosen(a);
+                }
+                return long(a->PixelWidth()) * a->PixelHeight() > long(b->PixelWidth()) * b->PixelHeight();
+            });
         return outputs;
     }
 
