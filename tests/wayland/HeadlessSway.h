@@ -25,7 +25,7 @@ class HeadlessSway
 public:
     // Every output opens at this size.
     static constexpr int OutputWidth = 640;
-    static constexpr int OutputHeight = 360;
+    static constexpr int OutputHeight = 400; // the program lists no display mode under 640x400
 
     // The user clients run as; nothing (and why in `problem`) when the test is root and the
     // account is missing.
