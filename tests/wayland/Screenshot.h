@@ -34,6 +34,8 @@ public:
     int GetHeight() const { return m_height; }
     Colour GetPixel(int x, int y) const;
 
+    bool operator==(Screenshot const&) const = default;
+
     RegionLook Describe(int left, int top, int width, int height, Colour background) const;
 
     // True when every quadrant is drawn over (almost no pixel of `background`) with a picture

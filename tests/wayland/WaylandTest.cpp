@@ -11,6 +11,7 @@ namespace
 {
 constexpr double DrawSeconds = 30.0;
 constexpr double EndSeconds = 20.0;
+constexpr double AnimationSeconds = 1.0; // long enough for frames to change the picture
 constexpr double InputGuardSeconds = 1.0;
 constexpr int KeyPresses = 3;
 constexpr char const* LogEnd = "Log end:";
@@ -75,6 +76,28 @@ TEST_F(WaylandTest, WallpaperDrawsOnAnOutputAddedLater)
     std::optional<Screenshot> const first = m_sway->Capture(FirstOutput);
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->IsSceneInEveryQuadrant(SwayBackground)) << first->DescribeQuadrants(SwayBackground);
+}
+
+// An output that goes away leaves the wallpaper drawing on the others; when it comes back,
+// the wallpaper covers it again.
+TEST_F(WaylandTest, WallpaperOutlivesAnOutputThatGoesAndComesBack)
+{
+    std::optional<std::string> const second = m_sway->CreateOutput();
+    ASSERT_TRUE(second);
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
+    ASSERT_TRUE(m_sway->WaitForScene(*second, DrawSeconds));
+    ASSERT_TRUE(m_sway->Command("output " + *second + " disable"));
+    std::optional<Screenshot> const before = m_sway->WaitForScene(FirstOutput, DrawSeconds);
+    std::this_thread::sleep_for(std::chrono::duration<double>(AnimationSeconds));
+    std::optional<Screenshot> const after = m_sway->Capture(FirstOutput);
+    ASSERT_TRUE(before && after);
+    EXPECT_TRUE(wallpaper.IsRunning()) << DescribeRun();
+    EXPECT_FALSE(*before == *after) << "the wallpaper stopped drawing";
+    ASSERT_TRUE(m_sway->Command("output " + *second + " enable"));
+    std::optional<Screenshot> const back = m_sway->WaitForScene(*second, DrawSeconds);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->IsSceneInEveryQuadrant(SwayBackground)) << back->DescribeQuadrants(SwayBackground);
 }
 
 TEST_F(WaylandTest, WallpaperFollowsTheOutputSize)
