@@ -15,6 +15,7 @@
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
 #include "platform/UserFolders.h"
+#include "platform/WindowSystem.h"
 #include "render/ScreenCapture.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
@@ -36,6 +37,8 @@ constexpr char const* WallpaperTitle = "Coralume Wallpaper";
 constexpr char const* SettingsWindowTitle = "Coralume Settings";
 constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
 constexpr char const* NoDisplayError = "no display to draw on (DISPLAY is not set or cannot be opened)";
+constexpr char const* NoCompositorError =
+    "no Wayland compositor to draw on (WAYLAND_DISPLAY is not set or cannot be connected to)";
 constexpr float HalfPi = 1.5707964f;
 constexpr unsigned int ShownWindow = 1;
 constexpr unsigned int WindowedWidth = 800;
@@ -106,7 +109,8 @@ int CAquariumApp::Run(SLaunchOptions const& options)
     if (runMode == RUN_SETTINGS)
         return RunSettingsLauncher(options.command);
     if (!platform::InitializeVideo()) {
-        std::fprintf(stderr, "coralume: %s\n", NoDisplayError);
+        bool const wayland = platform::GetActiveWindowSystem() == platform::WindowSystem::Wayland;
+        std::fprintf(stderr, "coralume: %s\n", wayland ? NoCompositorError : NoDisplayError);
         return 1;
     }
     // Nobody can answer a dialog over a screen saver's host window.

@@ -84,6 +84,12 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
             options.windowSystem = platform::WindowSystemRequest::X11;
         } else if (argument == "--wayland") {
             options.windowSystem = platform::WindowSystemRequest::Wayland;
+        } else if (argument == "--output") {
+            if (!hasValue || arguments[i + 1].empty()) {
+                options.error = "--output needs the name of an output";
+                return options;
+            }
+            options.outputs.push_back(arguments[++i]);
         } else if (argument == "-fps" || argument == "--fps") {
             options.configOverrides.push_back("g_debug_mode 1");
         } else if (argument == "--sound") {
@@ -199,6 +205,7 @@ char const* GetUsageText()
            "Window system (default: Wayland when WAYLAND_DISPLAY is set, else X11):\n"
            "  --x11                 use X11 (also through Xwayland on a Wayland desktop)\n"
            "  --wayland             use Wayland\n"
+           "  --output NAME         on Wayland, cover only this output (repeatable; default all)\n"
            "Settings for this run (override the configuration file):\n"
            "  --fish N              at most N fish\n"
            "  --sound, --no-sound   bubble sound on; all sound off\n"

@@ -1,6 +1,7 @@
 // Coralume: the aquarium screen saver, its preview, the live wallpaper and the settings launcher.
 #include "AquariumApp.h"
 #include "CommandLine.h"
+#include "platform/OutputSelection.h"
 #include "platform/WindowBackend.h"
 #include "platform/WindowSystem.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::SetActiveWindowSystem(windowSystem);
+    platform::SetChosenOutputs(options.outputs);
     if (!options.display.empty())
         setenv("DISPLAY", options.display.c_str(), 1);
     // A write beyond the file size limit fails with an error that is reported, instead of

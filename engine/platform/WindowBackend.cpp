@@ -1,6 +1,9 @@
 #include "platform/WindowBackend.h"
 
 #include "platform/sdl/SdlWindowBackend.h"
+#ifdef CORALUME_WAYLAND
+#include "platform/wayland/WaylandWindowBackend.h"
+#endif
 
 namespace platform
 {
@@ -10,8 +13,11 @@ WindowBackend* FindWindowBackend(WindowSystem system)
     case WindowSystem::X11:
         return &GetSdlWindowBackend();
     case WindowSystem::Wayland:
-        // A Wayland back end registers here.
+#ifdef CORALUME_WAYLAND
+        return &GetWaylandWindowBackend();
+#else
         return nullptr;
+#endif
     }
     return nullptr;
 }

@@ -178,6 +178,16 @@ void CWindow::WatchHostWindow()
 
 void CWindow::FollowHostWindow()
 {
+    if (!m_hostWatch.IsWatching() && platform::GetNativeWindowId(m_parent) == 0) {
+        // A parent without a native id (the Wayland desktop) tells its size itself.
+        unsigned int width = 0;
+        unsigned int height = 0;
+        if (platform::GetWindowClientSize(m_parent, &width, &height) && width != 0 && height != 0) {
+            m_width = width;
+            m_height = height;
+        }
+        return;
+    }
     m_hostWatch.Poll();
     if (m_hostWatch.IsDestroyed()) {
         if (!m_hostDestroyed) {

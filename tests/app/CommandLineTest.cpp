@@ -157,3 +157,14 @@ TEST(CommandLine, WindowSystemFollowsTheSessionUnlessForced)
     EXPECT_EQ(choose({"--wayland", "/w"}, nullptr), WindowSystem::Wayland);
     EXPECT_EQ(Parse({"--x11", "/p", "42"}).command.runMode, RUN_PREVIEW);
 }
+
+TEST(CommandLine, OutputsAreCollectedInOrderAndNeedAName)
+{
+    SLaunchOptions const options = Parse({"/w", "--output", "DP-1", "--output", "HDMI-A-1"});
+    EXPECT_TRUE(options.error.empty());
+    EXPECT_EQ(options.command.runMode, RUN_WALLPAPER);
+    EXPECT_EQ(options.outputs, (std::vector<std::string>{"DP-1", "HDMI-A-1"}));
+    EXPECT_TRUE(Parse({"/w"}).outputs.empty());
+    EXPECT_FALSE(Parse({"/w", "--output"}).error.empty());
+    EXPECT_FALSE(Parse({"/w", "--output", ""}).error.empty());
+}

@@ -1,0 +1,191 @@
+#include "platform/wayland/WaylandSurface.h"
+
+#include "platform/wayland/WaylandConnection.h"
+
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
+
+#include <wayland-client.h>
+#include <wayland-egl.h>
+
+namespace platform::wayland
+{
+namespace
+{
+constexpr char const* LayerNamespace = "coralume";
+constexpr char const* ApplicationId = "coralume";
+// Extends under panels and other reserved areas instead of avoiding them.
+constexpr std::int32_t IgnoreExclusiveZones = -1;
+constexpr int FallbackWidth = 640;
+constexpr int FallbackHeight = 480;
+} // namespace
+
+WaylandSurface::WaylandSurface(WaylandConnection& connection, SurfaceRole role, WaylandOutput* output,
+                               char const* title, int width, int height)
+    : m_role(role), m_output(output), m_width(width), m_height(height)
+{
+    m_surface = wl_compositor_create_surface(connection.Compositor());
+    UpdateScale();
+    if (role == SurfaceRole::Background || role == SurfaceRole::Overlay) {
+        CreateLayerSurface(connection);
+    } else {
+        CreateWindow(connection, title);
+    }
+    // The first commit carries no buffer; the compositor answers with a configure event.
+    wl_surface_commit(m_surface);
+}
+
+WaylandSurface::~WaylandSurface()
+{
+    if (m_eglWindow) {
+        wl_egl_window_destroy(m_eglWindow);
+    }
+    if (m_layerSurface) {
+        zwlr_layer_surface_v1_destroy(m_layerSurface);
+    }
+    if (m_toplevel) {
+        xdg_toplevel_destroy(m_toplevel);
+    }
+    if (m_xdgSurface) {
+        xdg_surface_destroy(m_xdgSurface);
+    }
+    wl_surface_destroy(m_surface);
+}
+
+void WaylandSurface::CreateLayerSurface(WaylandConnection& connection)
+{
+    static zwlr_layer_surface_v1_listener const listener = {
+        .configure = OnLayerConfigure,
+        .closed = OnLayerClosed,
+    };
+    bool overlay = m_role == SurfaceRole::Overlay;
+    m_layerSurface = zwlr_layer_shell_v1_get_layer_surface(
+        connection.LayerShell(), m_surface, m_output ? m_output->Handle() : nullptr,
+        overlay ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, LayerNamespace);
+    zwlr_layer_surface_v1_add_listener(m_layerSurface, &listener, this);
+    zwlr_layer_surface_v1_set_anchor(
+        m_layerSurface, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                            ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_size(m_layerSurface, 0, 0);
+    zwlr_layer_surface_v1_set_exclusive_zone(m_layerSurface, IgnoreExclusiveZones);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        m_layerSurface, overlay ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+}
+
+void WaylandSurface::CreateWindow(WaylandConnection& connection, char const* title)
+{
+    static xdg_surface_listener const surfaceListener = {.configure = OnSurfaceConfigure};
+    static xdg_toplevel_listener const toplevelListener = {
+        .configure = OnToplevelConfigure,
+        .close = OnToplevelClose,
+        .configure_bounds = nullptr,
+        .wm_capabilities = nullptr,
+    };
+    m_xdgSurface = xdg_wm_base_get_xdg_surface(connection.WindowManagerBase(), m_surface);
+    xdg_surface_add_listener(m_xdgSurface, &surfaceListener, this);
+    m_toplevel = xdg_surface_get_toplevel(m_xdgSurface);
+    xdg_toplevel_add_listener(m_toplevel, &toplevelListener, this);
+    xdg_toplevel_set_title(m_toplevel, title ? title : ApplicationId);
+    xdg_toplevel_set_app_id(m_toplevel, ApplicationId);
+    if (m_role == SurfaceRole::FullScreenWindow) {
+        xdg_toplevel_set_fullscreen(m_toplevel, m_output ? m_output->Handle() : nullptr);
+    }
+}
+
+void WaylandSurface::RequestSize(int width, int height)
+{
+    if (m_role != SurfaceRole::Window || width <= 0 || height <= 0) {
+        return;
+    }
+    m_width = width;
+    m_height = height;
+    if (m_eglWindow) {
+        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+        m_resized = true;
+    }
+}
+
+void WaylandSurface::SetTitle(char const* title)
+{
+    if (m_toplevel) {
+        xdg_toplevel_set_title(m_toplevel, title ? title : "");
+    }
+}
+
+void WaylandSurface::UpdateScale()
+{
+    int scale = m_output ? m_output->Scale() : 1;
+    if (scale == m_scale) {
+        return;
+    }
+    m_scale = scale;
+    wl_surface_set_buffer_scale(m_surface, m_scale);
+    if (m_eglWindow) {
+        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+        m_resized = true;
+    }
+}
+
+bool WaylandSurface::TakeResize()
+{
+    bool resized = m_resized;
+    m_resized = false;
+    return resized;
+}
+
+// A size of 0 leaves the choice to the client: the output's size for surfaces that cover
+// one, the size asked for by windows.
+void WaylandSurface::ApplySize(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        bool covering = m_role != SurfaceRole::Window && m_output && m_output->PixelWidth() > 0;
+        width = covering ? m_output->PixelWidth() / m_scale : (m_width > 0 ? m_width : FallbackWidth);
+        height = covering ? m_output->PixelHeight() / m_scale : (m_height > 0 ? m_height : FallbackHeight);
+    }
+    if (m_eglWindow && width == m_width && height == m_height) {
+        return;
+    }
+    m_width = width;
+    m_height = height;
+    if (m_eglWindow) {
+        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+    } else {
+        m_eglWindow = wl_egl_window_create(m_surface, PixelWidth(), PixelHeight());
+    }
+    m_resized = true;
+}
+
+void WaylandSurface::OnLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
+                                      std::uint32_t width, std::uint32_t height)
+{
+    auto* self = static_cast<WaylandSurface*>(data);
+    zwlr_layer_surface_v1_ack_configure(layer, serial);
+    self->ApplySize(int(width), int(height));
+}
+
+void WaylandSurface::OnLayerClosed(void* data, zwlr_layer_surface_v1*)
+{
+    static_cast<WaylandSurface*>(data)->m_closed = true;
+}
+
+void WaylandSurface::OnSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
+{
+    auto* self = static_cast<WaylandSurface*>(data);
+    xdg_surface_ack_configure(surface, serial);
+    self->ApplySize(self->m_pendingWidth, self->m_pendingHeight);
+}
+
+void WaylandSurface::OnToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
+                                         wl_array*)
+{
+    auto* self = static_cast<WaylandSurface*>(data);
+    self->m_pendingWidth = width;
+    self->m_pendingHeight = height;
+}
+
+void WaylandSurface::OnToplevelClose(void* data, xdg_toplevel*)
+{
+    static_cast<WaylandSurface*>(data)->m_closed = true;
+}
+} // namespace platform::wayland

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+
+struct wl_array;
+struct wl_egl_window;
+struct wl_surface;
+struct xdg_surface;
+struct xdg_toplevel;
+struct zwlr_layer_surface_v1;
+
+// One drawing surface: a layer surface covering an output (wallpaper behind the windows,
+// screen saver above everything) or an xdg-shell window, windowed or full screen. The
+// compositor decides the size; the surface acknowledges it and keeps a wl_egl_window of
+// that size times the output's scale.
+namespace platform::wayland
+{
+class WaylandConnection;
+class WaylandOutput;
+
+enum class SurfaceRole
+{
+    Background,       // background layer, all edges, no keyboard focus
+    Overlay,          // overlay layer, all edges, takes the keyboard exclusively
+    Window,           // an ordinary window
+    FullScreenWindow, // a window the compositor shows full screen on its output
+};
+
+class WaylandSurface
+{
+public:
+    // output may be null for windows. width and height are the size a window asks for.
+    WaylandSurface(WaylandConnection& connection, SurfaceRole role, WaylandOutput* output, char const* title,
+                   int width, int height);
+    ~WaylandSurface();
+    WaylandSurface(WaylandSurface const&) = delete;
+    WaylandSurface& operator=(WaylandSurface const&) = delete;
+
+    SurfaceRole Role() const { return m_role; }
+    WaylandOutput* Output() const { return m_output; }
+    wl_surface* Handle() const { return m_surface; }
+    // Created with the first configure event; null until then.
+    wl_egl_window* EglWindow() const { return m_eglWindow; }
+    bool IsConfigured() const { return m_eglWindow != nullptr; }
+    // The compositor closed it (output gone, window closed by the user).
+    bool IsClosed() const { return m_closed; }
+    int PixelWidth() const { return m_width * m_scale; }
+    int PixelHeight() const { return m_height * m_scale; }
+
+    // A window's own choice of size (the compositor may configure another later).
+    void RequestSize(int width, int height);
+    void SetTitle(char const* title);
+    // Follows the output's scale; applies with the next drawn frame.
+    void UpdateScale();
+    // Takes the flag set when the drawing size changed; cleared by the read.
+    bool TakeResize();
+
+private:
+    void CreateLayerSurface(WaylandConnection& connection);
+    void CreateWindow(WaylandConnection& connection, char const* title);
+    void ApplySize(int width, int height);
+
+    static void OnLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
+                                 std::uint32_t width, std::uint32_t height);
+    static void OnLayerClosed(void* data, zwlr_layer_surface_v1*);
+    static void OnSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial);
+    static void OnToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
+                                    wl_array*);
+    static void OnToplevelClose(void* data, xdg_toplevel*);
+
+    SurfaceRole m_role;
+    WaylandOutput* m_output;
+    wl_surface* m_surface = nullptr;
+    zwlr_layer_surface_v1* m_layerSurface = nullptr;
+    xdg_surface* m_xdgSurface = nullptr;
+    xdg_toplevel* m_toplevel = nullptr;
+    wl_egl_window* m_eglWindow = nullptr;
+    int m_width;
+    int m_height;
+    int m_pendingWidth = 0;
+    int m_pendingHeight = 0;
+    int m_scale = 1;
+    bool m_closed = false;
+    bool m_resized = false;
+};
+} // namespace platform::wayland
