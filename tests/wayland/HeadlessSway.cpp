@@ -252,6 +252,18 @@ std::optional<Screenshot> HeadlessSway::WaitForScene(std::string const& output, 
     return shot;
 }
 
+std::optional<Screenshot> HeadlessSway::WaitForChange(std::string const& output, Screenshot const& earlier,
+                                                      double seconds)
+{
+    auto const end = ChildProcess::Clock::now() + std::chrono::duration<double>(seconds);
+    std::optional<Screenshot> shot = Capture(output);
+    while (ChildProcess::Clock::now() < end && shot && *shot == earlier) {
+        std::this_thread::sleep_for(CaptureInterval);
+        shot = Capture(output);
+    }
+    return shot;
+}
+
 std::string HeadlessSway::GetLog() const
 {
     return ReadText(m_folder / "sway.log");

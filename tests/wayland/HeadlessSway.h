@@ -73,6 +73,10 @@ public:
     std::optional<Screenshot> WaitForScene(std::string const& output, double seconds,
                                            Colour background = SwayBackground);
 
+    // Captures `output` until it differs from `earlier` or `seconds` pass; the last picture.
+    std::optional<Screenshot> WaitForChange(std::string const& output, Screenshot const& earlier,
+                                            double seconds);
+
     std::string GetLog() const;
 
 private:

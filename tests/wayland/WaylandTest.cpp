@@ -11,7 +11,6 @@ namespace
 {
 constexpr double DrawSeconds = 30.0;
 constexpr double EndSeconds = 20.0;
-constexpr double AnimationSeconds = 1.0; // long enough for frames to change the picture
 constexpr double InputGuardSeconds = 1.0;
 constexpr int KeyPresses = 3;
 constexpr char const* LogEnd = "Log end:";
@@ -89,9 +88,9 @@ TEST_F(WaylandTest, WallpaperOutlivesAnOutputThatGoesAndComesBack)
     ASSERT_TRUE(m_sway->WaitForScene(*second, DrawSeconds));
     ASSERT_TRUE(m_sway->Command("output " + *second + " disable"));
     std::optional<Screenshot> const before = m_sway->WaitForScene(FirstOutput, DrawSeconds);
-    std::this_thread::sleep_for(std::chrono::duration<double>(AnimationSeconds));
-    std::optional<Screenshot> const after = m_sway->Capture(FirstOutput);
-    ASSERT_TRUE(before && after);
+    ASSERT_TRUE(before);
+    std::optional<Screenshot> const after = m_sway->WaitForChange(FirstOutput, *before, DrawSeconds);
+    ASSERT_TRUE(after);
     EXPECT_TRUE(wallpaper.IsRunning()) << DescribeRun();
     EXPECT_FALSE(*before == *after) << "the wallpaper stopped drawing";
     ASSERT_TRUE(m_sway->Command("output " + *second + " enable"));
