@@ -3,10 +3,12 @@
 #include <SDL.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "platform/Direct3D8.h"
@@ -618,10 +620,16 @@ TEST_F(GLDeviceTest, SteadyFramesDoNotFaultFreshPages)
         }
     };
     drawFrames(10);
-    long const before = MinorPageFaults();
-    constexpr int Measured = 20;
-    drawFrames(Measured);
-    long const perFrame = (MinorPageFaults() - before) / Measured;
+    // The quietest of a few short batches: other processes on a loaded machine can make the
+    // driver's threads take fresh memory now and then, but not in every batch.
+    constexpr int Batches = 4;
+    constexpr int FramesPerBatch = 5;
+    long perFrame = std::numeric_limits<long>::max();
+    for (int batch = 0; batch < Batches; ++batch) {
+        long const before = MinorPageFaults();
+        drawFrames(FramesPerBatch);
+        perFrame = std::min(perFrame, (MinorPageFaults() - before) / FramesPerBatch);
+    }
     // One frame's vertex data alone is about 300 pages.
     EXPECT_LT(perFrame, 30) << perFrame << " pages faulted in per frame";
     EXPECT_PIXEL(32, 32, 128, 128, 128);
