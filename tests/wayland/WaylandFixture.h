@@ -23,9 +23,8 @@ class WaylandTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        auto const* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() /
-                   ("coralume_wayland_" + std::string(test->name()) + "_" + std::to_string(getpid()));
+        // Short: the compositor's socket path inside it must fit a socket address.
+        m_folder = fs::temp_directory_path() / ("coralume_wayland_" + std::to_string(getpid()));
         fs::remove_all(m_folder);
         std::string problem;
         std::optional<ChildUser> const user = HeadlessSway::ChooseUser(problem);
@@ -54,12 +53,17 @@ protected:
     bool StartProgram(ChildProcess& program, std::vector<std::string> arguments)
     {
         arguments.insert(arguments.begin(), (m_install / "coralume").string());
-        return m_sway->StartClient(
-            program, arguments,
-            m_sway->ClientEnvironment({"CORALUME_REGISTRY=" + (m_folder / "registry").string(),
-                                       "LIBGL_ALWAYS_SOFTWARE=1", "ALSOFT_DRIVERS=null",
-                                       "XSCREENSAVER_WINDOW="}),
-            (m_folder / "stderr.txt").string());
+        return m_sway->StartClient(program, arguments, m_sway->ClientEnvironment(ProgramEnvironment()),
+                                   (m_folder / "stderr.txt").string());
+    }
+
+    std::vector<std::string> ProgramEnvironment() const
+    {
+        std::vector<std::string> environment = {"CORALUME_REGISTRY=" + (m_folder / "registry").string(),
+                                                "LIBGL_ALWAYS_SOFTWARE=1", "ALSOFT_DRIVERS=null",
+                                                "XSCREENSAVER_WINDOW="};
+        environment.insert(environment.end(), m_programEnvironment.begin(), m_programEnvironment.end());
+        return environment;
     }
 
     // The text of every log the runs wrote.
@@ -107,6 +111,8 @@ protected:
     }
 
     std::unique_ptr<HeadlessSway> m_sway;
+    // Added to the program's environment for the runs of one test.
+    std::vector<std::string> m_programEnvironment;
     fs::path m_folder;
 
 private:

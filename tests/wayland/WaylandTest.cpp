@@ -178,3 +178,27 @@ TEST_F(WaylandTest, ScreenSaverEndsOnTerminationWithACompleteLog)
     EXPECT_EQ(*status, 0) << DescribeRun();
     EXPECT_NE(ReadLogs().find(LogEnd), std::string::npos) << DescribeRun();
 }
+
+// A compositor without the layer shell (as GNOME's): the wallpaper says so and ends, the
+// screen saver covers the output with a full-screen window instead.
+TEST_F(WaylandTest, WithoutALayerShellTheWallpaperSaysSoAndTheSaverTakesAFullScreenWindow)
+{
+    m_programEnvironment.push_back("CORALUME_WAYLAND_NO_LAYER_SHELL=1");
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartProgram(wallpaper, {"/w"}));
+    std::optional<int> const wallpaperStatus = wallpaper.Wait(EndSeconds);
+    ASSERT_TRUE(wallpaperStatus) << DescribeRun();
+    EXPECT_EQ(*wallpaperStatus, 1) << DescribeRun();
+    EXPECT_NE(ReadFile(m_folder / "stderr.txt").find("offers no wallpaper layer"), std::string::npos)
+        << DescribeRun();
+
+    ChildProcess saver;
+    ASSERT_TRUE(StartAndLoad(saver, {"/s"}));
+    std::optional<Screenshot> const shot = m_sway->WaitForScene(FirstOutput, DrawSeconds);
+    ASSERT_TRUE(shot);
+    EXPECT_TRUE(shot->IsSceneInEveryQuadrant(SwayBackground)) << shot->DescribeQuadrants(SwayBackground);
+    saver.Signal(SIGTERM);
+    std::optional<int> const saverStatus = saver.Wait(EndSeconds);
+    ASSERT_TRUE(saverStatus) << DescribeRun();
+    EXPECT_EQ(*saverStatus, 0) << DescribeRun();
+}

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 
@@ -24,6 +25,16 @@ constexpr std::uint32_t WindowManagerBaseVersion = 2;
 constexpr std::uint32_t XdgOutputManagerVersion = 3;
 constexpr std::uint32_t OutputVersion = 4;
 constexpr std::uint32_t SeatVersion = 5;
+
+// Set (to anything) in the environment, the layer shell is left unused as on a compositor that
+// has none: the screen saver takes full-screen windows instead of overlay surfaces.
+constexpr char const* RefuseLayerShellVariable = "CORALUME_WAYLAND_NO_LAYER_SHELL";
+
+bool IsLayerShellRefused()
+{
+    char const* const value = std::getenv(RefuseLayerShellVariable);
+    return value != nullptr && value[0] != '\0';
+}
 
 template <typename T>
 T* Bind(wl_registry* registry, std::uint32_t name, wl_interface const* interface, std::uint32_t offered,
@@ -113,7 +124,8 @@ void WaylandConnection::OnGlobal(void* data, wl_registry* registry, std::uint32_
     if (std::strcmp(interface, wl_compositor_interface.name) == 0 && !self->m_compositor) {
         self->m_compositor =
             Bind<wl_compositor>(registry, name, &wl_compositor_interface, version, CompositorVersion);
-    } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && !self->m_layerShell) {
+    } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && !self->m_layerShell &&
+               !IsLayerShellRefused()) {
         self->m_layerShell = Bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface,
                                                        version, LayerShellVersion);
     } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0 && !self->m_windowManagerBase) {
