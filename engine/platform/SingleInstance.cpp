@@ -1,5 +1,6 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/WindowSystem.h"
 #include "platform/X11Library.h"
 
 #include <fcntl.h>
@@ -123,7 +124,8 @@ void InstanceLock::PassToChildren()
 
 std::string GetDisplayLockName(char const* name)
 {
-    char const* display = std::getenv("DISPLAY");
+    bool const wayland = GetActiveWindowSystem() == WindowSystem::Wayland;
+    char const* display = std::getenv(wayland ? "WAYLAND_DISPLAY" : "DISPLAY");
     std::string text = name != nullptr ? name : "";
     text += " on ";
     text += display != nullptr ? display : "no display";
@@ -144,9 +146,12 @@ bool IsAnotherInstanceRunning(char const* title, InstanceLock* lock)
     if (title == nullptr) {
         return false;
     }
-    if (Display* display = OpenX11Display()) {
-        return SearchDisplay(display, title);
+    // Windows of a Wayland session are not on an X display, even where one is reachable.
+    if (GetActiveWindowSystem() == WindowSystem::X11) {
+        if (Display* display = OpenX11Display()) {
+            return SearchDisplay(display, title);
+        }
     }
-    return lock == nullptr || !lock->Acquire(title);
+    return lock == nullptr || !lock->Acquire(GetDisplayLockName(title).c_str());
 }
 } // namespace platform

@@ -29,10 +29,12 @@ private:
     std::string m_path;
 };
 
-// The lock name of an instance bound to the X display (DISPLAY), so each display has its own.
+// The lock name of an instance bound to the display (DISPLAY, or WAYLAND_DISPLAY on Wayland),
+// so each display has its own.
 std::string GetDisplayLockName(char const* name);
 
-// True when another instance owns the title: a window with it exists, or (without a
-// display) the lock of that title is held elsewhere; in the latter case the lock is taken.
+// True when another instance owns the title: a window with it exists on the X display, or
+// (without one, and on Wayland) the display's lock of that title is held elsewhere; in the
+// latter case the lock is taken.
 bool IsAnotherInstanceRunning(char const* title, InstanceLock* lock);
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "WaylandFixture.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <random>
 
 using namespace wayland;
@@ -13,6 +14,9 @@ constexpr double DrawSeconds = 30.0;
 constexpr double EndSeconds = 20.0;
 constexpr double InputGuardSeconds = 1.0;
 constexpr int KeyPresses = 3;
+// wtype's keyboard exists only while it runs: the key is held long enough for a client busy
+// drawing to take the new keyboard and see the key down when the focus arrives.
+constexpr char const* KeyHoldMilliseconds = "1500";
 constexpr char const* LogEnd = "Log end:";
 constexpr char const* FirstOutput = "HEADLESS-1";
 } // namespace
@@ -158,7 +162,7 @@ TEST_F(WaylandTest, ScreenSaverCoversEveryOutputAndEndsOnAKey)
     std::optional<int> status;
     for (int press = 0; press < KeyPresses && !status; ++press) {
         std::this_thread::sleep_for(std::chrono::duration<double>(InputGuardSeconds));
-        ASSERT_EQ(m_sway->RunClient({"wtype", "-P", "Escape", "-s", "300", "-p", "Escape"}),
+        ASSERT_EQ(m_sway->RunClient({"wtype", "-P", "Escape", "-s", KeyHoldMilliseconds, "-p", "Escape"}),
                   std::optional<int>(0));
         status = saver.Wait(EndSeconds / KeyPresses);
     }
@@ -201,4 +205,20 @@ TEST_F(WaylandTest, WithoutALayerShellTheWallpaperSaysSoAndTheSaverTakesAFullScr
     std::optional<int> const saverStatus = saver.Wait(EndSeconds);
     ASSERT_TRUE(saverStatus) << DescribeRun();
     EXPECT_EQ(*saverStatus, 0) << DescribeRun();
+}
+
+// A Wayland session that also has an X display (Xwayland): a second screen saver is refused
+// all the same, though no X window carries the first one's title.
+TEST_F(WaylandTest, SecondScreenSaverIsRefusedWhereAnXDisplayIsReachableToo)
+{
+    if (char const* display = std::getenv("DISPLAY"))
+        m_programEnvironment.push_back(std::string("DISPLAY=") + display);
+    ChildProcess first;
+    ASSERT_TRUE(StartAndLoad(first, {"/s"}));
+    ChildProcess second;
+    ASSERT_TRUE(StartProgram(second, {"/s"}));
+    std::optional<int> const status = second.Wait(EndSeconds);
+    ASSERT_TRUE(status) << "a second screen saver ran beside the first\n" << DescribeRun();
+    EXPECT_EQ(*status, 0) << DescribeRun();
+    EXPECT_TRUE(first.IsRunning());
 }
