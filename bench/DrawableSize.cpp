@@ -2,7 +2,6 @@
 
 #include "platform/NativeWindow.h"
 #include "platform/X11Library.h"
-#include "platform/X11WatchLibrary.h"
 
 #include <cstdio>
 
@@ -10,12 +9,12 @@ namespace bench
 {
 bool CheckDrawableSize(char const* program, HWND window, unsigned int width, unsigned int height)
 {
-    platform::X11WatchLibrary const& watch = platform::GetX11WatchLibrary();
+    platform::X11Library const& xlib = platform::GetX11Library();
     unsigned long const id = platform::GetNativeWindowId(window);
-    Display* display = watch.IsUsable() ? platform::OpenX11Display() : nullptr;
+    Display* display = xlib.IsUsable() ? platform::OpenX11Display() : nullptr;
     XWindowAttributes attributes{};
     bool const known =
-        display != nullptr && id != 0 && watch.getWindowAttributes(display, id, &attributes) != 0;
+        display != nullptr && id != 0 && xlib.getWindowAttributes(display, id, &attributes) != 0;
     if (display != nullptr)
         platform::GetX11Library().closeDisplay(display);
     if (!known) {

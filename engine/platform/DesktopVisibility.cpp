@@ -32,7 +32,7 @@ public:
     {}
     ~ErrorsIgnored()
     {
-        GetX11WatchLibrary().sync(m_display, False);
+        GetX11Library().sync(m_display, False);
         GetX11Library().setErrorHandler(m_previous);
     }
     ErrorsIgnored(ErrorsIgnored const&) = delete;
@@ -155,7 +155,7 @@ std::vector<DesktopVisibility::SRectangle> DesktopVisibility::ListMonitors()
     }
     if (monitors.empty()) {
         XWindowAttributes root{};
-        if (watch.getWindowAttributes(m_display, m_root, &root) != 0) {
+        if (GetX11Library().getWindowAttributes(m_display, m_root, &root) != 0) {
             monitors.push_back({0, 0, root.width, root.height});
         }
     }
@@ -210,7 +210,7 @@ bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& mo
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
     XWindowAttributes attributes{};
-    if (watch.getWindowAttributes(m_display, window, &attributes) == 0 ||
+    if (GetX11Library().getWindowAttributes(m_display, window, &attributes) == 0 ||
         attributes.map_state != IsViewable || attributes.c_class != InputOutput) {
         return false;
     }

@@ -1,7 +1,6 @@
 #include "platform/WindowVisibilityWatch.h"
 
 #include "platform/X11Library.h"
-#include "platform/X11WatchLibrary.h"
 
 namespace platform
 {
@@ -21,21 +20,20 @@ WindowVisibilityWatch::~WindowVisibilityWatch()
 bool WindowVisibilityWatch::Watch(unsigned long nativeWindowId)
 {
     Stop();
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    if (nativeWindowId == 0 || !watch.IsUsable()) {
+    X11Library const& xlib = GetX11Library();
+    if (nativeWindowId == 0 || !xlib.IsUsable()) {
         return false;
     }
     m_display = OpenX11Display();
     if (m_display == nullptr) {
         return false;
     }
-    X11Library const& xlib = GetX11Library();
     XErrorHandler const previous = xlib.setErrorHandler(&IgnoreError);
     m_window = nativeWindowId;
-    watch.selectInput(m_display, m_window, VisibilityChangeMask | StructureNotifyMask);
+    xlib.selectInput(m_display, m_window, VisibilityChangeMask | StructureNotifyMask);
     XWindowAttributes attributes{};
-    bool const exists = watch.getWindowAttributes(m_display, m_window, &attributes) != 0;
-    watch.sync(m_display, False);
+    bool const exists = xlib.getWindowAttributes(m_display, m_window, &attributes) != 0;
+    xlib.sync(m_display, False);
     xlib.setErrorHandler(previous);
     if (!exists) {
         Stop();
@@ -63,10 +61,10 @@ bool WindowVisibilityWatch::IsShown()
     if (m_display == nullptr) {
         return true;
     }
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    while (watch.pending(m_display) > 0) {
+    X11Library const& xlib = GetX11Library();
+    while (xlib.pending(m_display) > 0) {
         XEvent event{};
-        watch.nextEvent(m_display, &event);
+        xlib.nextEvent(m_display, &event);
         Apply(event);
     }
     return m_mapped && !m_obscured;

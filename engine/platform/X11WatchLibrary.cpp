@@ -20,12 +20,7 @@ X11WatchLibrary LoadX11WatchLibrary()
     }
     Load(library, xlib.internAtom, "XInternAtom");
     Load(library, xlib.getWindowProperty, "XGetWindowProperty");
-    Load(library, xlib.getWindowAttributes, "XGetWindowAttributes");
     Load(library, xlib.translateCoordinates, "XTranslateCoordinates");
-    Load(library, xlib.selectInput, "XSelectInput");
-    Load(library, xlib.pending, "XPending");
-    Load(library, xlib.nextEvent, "XNextEvent");
-    Load(library, xlib.sync, "XSync");
 
     void* extensions = dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL);
     Load(extensions, xlib.dpmsQueryExtension, "DPMSQueryExtension");

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/X11Library.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 
 // The Xlib and extension calls that watch what the screen shows (window states, visibility,
 // power saving, screen savers, monitors), loaded on first use like the rest of Xlib. The
-// extension libraries are optional: a missing one leaves its calls null.
+// extension libraries are optional: a missing one leaves its calls null. The calls every X
+// client makes (events, attributes, sync) are X11Library's.
 namespace platform
 {
 struct X11WatchLibrary
@@ -14,12 +17,7 @@ struct X11WatchLibrary
     Atom (*internAtom)(Display*, char const*, Bool) = nullptr;
     int (*getWindowProperty)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
                              unsigned long*, unsigned char**) = nullptr;
-    Status (*getWindowAttributes)(Display*, Window, XWindowAttributes*) = nullptr;
     Bool (*translateCoordinates)(Display*, Window, Window, int, int, int*, int*, Window*) = nullptr;
-    int (*selectInput)(Display*, Window, long) = nullptr;
-    int (*pending)(Display*) = nullptr;
-    int (*nextEvent)(Display*, XEvent*) = nullptr;
-    int (*sync)(Display*, Bool) = nullptr;
 
     // libXext's power-saving state; null without the library.
     Bool (*dpmsQueryExtension)(Display*, int*, int*) = nullptr;
@@ -33,8 +31,7 @@ struct X11WatchLibrary
 
     bool IsUsable() const
     {
-        return internAtom && getWindowProperty && getWindowAttributes && translateCoordinates &&
-               selectInput && pending && nextEvent && sync;
+        return internAtom && getWindowProperty && translateCoordinates && GetX11Library().IsUsable();
     }
     bool HasPowerSaving() const { return dpmsQueryExtension && dpmsInfo; }
     bool HasScreenSaverInfo() const { return screenSaverQueryExtension && screenSaverQueryInfo; }

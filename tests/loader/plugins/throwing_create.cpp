@@ -14,19 +14,4 @@ public:
 };
 } // namespace
 
-CLagoonix* CreateObject()
-{
-    return new CThrowingPlugin;
-}
-void DestroyObject(CLagoonix* object)
-{
-    delete object;
-}
-int GetAquariumPluginPriority()
-{
-    return 300;
-}
-int GetAquariumPluginType()
-{
-    return 2;
-}
+LAGOONIX_DEFINE_PLUGIN(CThrowingPlugin, 300, 2, 100, "Throwing Plugin v1.0")
