@@ -22,6 +22,19 @@ namespace platform
 {
 namespace
 {
+// Holds `next` in `held` by reference count: the new object gains a reference before the old
+// one loses its own, so setting the same object again keeps it alive.
+template <class Held, class Interface> void HoldReference(Held*& held, Interface* next)
+{
+    if (next) {
+        next->AddRef();
+    }
+    if (held) {
+        held->Release();
+    }
+    held = static_cast<Held*>(next);
+}
+
 class GLDirect3DDevice8 : public IDirect3DDevice8
 {
 public:
@@ -392,13 +405,7 @@ public:
         if (stage >= MaxStages) {
             return D3DERR_INVALIDCALL;
         }
-        if (texture) {
-            texture->AddRef();
-        }
-        if (m_textures[stage]) {
-            m_textures[stage]->Release();
-        }
-        m_textures[stage] = texture;
+        HoldReference(m_textures[stage], texture);
         m_stageDirty[stage] = true;
         return D3D_OK;
     }
@@ -512,26 +519,14 @@ public:
         if (stream != 0) {
             return D3DERR_INVALIDCALL;
         }
-        if (buffer) {
-            buffer->AddRef();
-        }
-        if (m_streamSource) {
-            m_streamSource->Release();
-        }
-        m_streamSource = static_cast<GLDirect3DVertexBuffer8*>(buffer);
+        HoldReference(m_streamSource, buffer);
         m_streamStride = stride;
         return D3D_OK;
     }
 
     HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override
     {
-        if (buffer) {
-            buffer->AddRef();
-        }
-        if (m_indices) {
-            m_indices->Release();
-        }
-        m_indices = static_cast<GLDirect3DIndexBuffer8*>(buffer);
+        HoldReference(m_indices, buffer);
         m_baseVertexIndex = baseVertexIndex;
         return D3D_OK;
     }
