@@ -89,7 +89,8 @@ public:
 
     void Draw(WaylandOutputSurfaces& surfaces, Options const& options)
     {
-        std::vector<WaylandSurface*> bySize = surfaces.ConfiguredBySize();
+        std::vector<WaylandSurface*> bySize;
+        surfaces.ConfiguredBySize(bySize);
         for (WaylandSurface* surface : bySize) {
             if (!m_eglSurfaces.contains(surface)) {
                 m_eglSurfaces[surface] = m_context.CreateSurface(surface->EglWindow());

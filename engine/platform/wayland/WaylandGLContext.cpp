@@ -41,15 +41,16 @@ public:
         int width = 0;
         int height = 0;
         GetDrawableSize(&width, &height);
-        std::vector<FrameMirror::Target> targets;
-        std::vector<WaylandSurface*> surfaces = m_window->GetDrawingSurfaces();
-        for (std::size_t i = 1; i < surfaces.size(); ++i) {
-            auto found = m_surfaces.find(surfaces[i]);
+        m_window->GetDrawingSurfaces(m_drawingSurfaces);
+        m_targets.clear();
+        for (std::size_t i = 1; i < m_drawingSurfaces.size(); ++i) {
+            WaylandSurface* surface = m_drawingSurfaces[i];
+            auto found = m_surfaces.find(surface);
             if (found != m_surfaces.end()) {
-                targets.push_back({found->second, surfaces[i]->PixelWidth(), surfaces[i]->PixelHeight()});
+                m_targets.push_back({found->second, surface->PixelWidth(), surface->PixelHeight()});
             }
         }
-        m_mirror->Present(m_primary, width, height, targets);
+        m_mirror->Present(m_primary, width, height, m_targets);
     }
 
     // Swaps never wait for the compositor: a wallpaper under full-screen windows gets no
@@ -93,7 +94,8 @@ private:
     {
         m_syncedGeneration = m_window->GetSurfaceGeneration();
         m_primary = EGL_NO_SURFACE;
-        for (WaylandSurface* surface : m_window->GetDrawingSurfaces()) {
+        m_window->GetDrawingSurfaces(m_drawingSurfaces);
+        for (WaylandSurface* surface : m_drawingSurfaces) {
             auto found = m_surfaces.find(surface);
             if (found == m_surfaces.end()) {
                 EGLSurface made = m_egl->CreateSurface(surface->EglWindow());
@@ -135,6 +137,9 @@ private:
     std::unique_ptr<FrameMirror> m_mirror;
     std::map<WaylandSurface*, EGLSurface> m_surfaces;
     EGLSurface m_primary = EGL_NO_SURFACE;
+    // Scratch lists kept for their storage: a steady frame allocates nothing.
+    std::vector<WaylandSurface*> m_drawingSurfaces;
+    std::vector<FrameMirror::Target> m_targets;
     unsigned int m_syncedGeneration = ~0u;
 };
 } // namespace

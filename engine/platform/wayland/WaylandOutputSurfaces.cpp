@@ -83,9 +83,9 @@ std::vector<WaylandSurface*> WaylandOutputSurfaces::Surfaces() const
     return surfaces;
 }
 
-std::vector<WaylandSurface*> WaylandOutputSurfaces::ConfiguredBySize() const
+void WaylandOutputSurfaces::ConfiguredBySize(std::vector<WaylandSurface*>& surfaces) const
 {
-    std::vector<WaylandSurface*> surfaces;
+    surfaces.clear();
     for (auto const& surface : m_surfaces) {
         if (surface->IsConfigured() && !surface->IsClosed()) {
             surfaces.push_back(surface.get());
@@ -94,6 +94,5 @@ std::vector<WaylandSurface*> WaylandOutputSurfaces::ConfiguredBySize() const
     std::stable_sort(surfaces.begin(), surfaces.end(), [](WaylandSurface const* a, WaylandSurface const* b) {
         return long(a->PixelWidth()) * a->PixelHeight() > long(b->PixelWidth()) * b->PixelHeight();
     });
-    return surfaces;
 }
 } // namespace platform::wayland

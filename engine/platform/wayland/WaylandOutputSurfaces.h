@@ -36,8 +36,9 @@ public:
     void RemoveClosedSurfaces();
 
     std::vector<WaylandSurface*> Surfaces() const;
-    // Configured surfaces, the one with the most pixels first (ties keep output order).
-    std::vector<WaylandSurface*> ConfiguredBySize() const;
+    // Configured surfaces, the one with the most pixels first (ties keep output order), into
+    // `surfaces` (emptied first; its storage is reused).
+    void ConfiguredBySize(std::vector<WaylandSurface*>& surfaces) const;
     bool Covers(WaylandOutput const& output) const;
 
     void OutputAdded(WaylandOutput& output) override;

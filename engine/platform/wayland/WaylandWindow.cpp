@@ -63,15 +63,14 @@ void WaylandWindow::SurfaceRemoved(WaylandSurface& surface)
     ++m_generation;
 }
 
-std::vector<WaylandSurface*> WaylandWindow::GetDrawingSurfaces() const
+void WaylandWindow::GetDrawingSurfaces(std::vector<WaylandSurface*>& surfaces) const
 {
+    surfaces.clear();
     if (m_outputSurfaces) {
-        return m_outputSurfaces->ConfiguredBySize();
+        m_outputSurfaces->ConfiguredBySize(surfaces);
+    } else if (m_windowSurface && m_windowSurface->IsConfigured() && !m_windowSurface->IsClosed()) {
+        surfaces.push_back(m_windowSurface.get());
     }
-    if (m_windowSurface && m_windowSurface->IsConfigured() && !m_windowSurface->IsClosed()) {
-        return {m_windowSurface.get()};
-    }
-    return {};
 }
 
 bool WaylandWindow::Owns(wl_surface* surface) const
@@ -104,7 +103,8 @@ bool WaylandWindow::Update()
     } else if (m_windowSurface && m_windowSurface->IsClosed()) {
         closedByUser = true;
     }
-    for (WaylandSurface* surface : GetDrawingSurfaces()) {
+    GetDrawingSurfaces(m_updatedSurfaces);
+    for (WaylandSurface* surface : m_updatedSurfaces) {
         bool known =
             std::find(m_knownConfigured.begin(), m_knownConfigured.end(), surface) != m_knownConfigured.end();
         if (!known) {
@@ -145,14 +145,14 @@ void WaylandWindow::SetPointerPosition(bool inside, int x, int y)
 
 void WaylandWindow::GetDrawableSize(int* width, int* height) const
 {
-    std::vector<WaylandSurface*> surfaces = GetDrawingSurfaces();
-    if (surfaces.empty()) {
+    GetDrawingSurfaces(m_sizedSurfaces);
+    if (m_sizedSurfaces.empty()) {
         *width = int(m_width);
         *height = int(m_height);
         return;
     }
-    *width = surfaces.front()->PixelWidth();
-    *height = surfaces.front()->PixelHeight();
+    *width = m_sizedSurfaces.front()->PixelWidth();
+    *height = m_sizedSurfaces.front()->PixelHeight();
 }
 
 void WaylandWindow::GetClientSize(unsigned int* width, unsigned int* height) const

@@ -37,8 +37,9 @@ public:
     ~WaylandWindow() override;
 
     WaylandWindowKind GetKind() const { return m_kind; }
-    // Configured surfaces, the largest first: the device draws on the first.
-    std::vector<WaylandSurface*> GetDrawingSurfaces() const;
+    // Configured surfaces, the largest first: the device draws on the first. Fills `surfaces`
+    // (emptied first; its storage is reused, so steady frames allocate nothing).
+    void GetDrawingSurfaces(std::vector<WaylandSurface*>& surfaces) const;
     bool Owns(wl_surface* surface) const;
     int GetScaleOf(wl_surface* surface) const;
     // Counts changes of the surfaces (added, resized, removed) seen by Update.
@@ -94,6 +95,9 @@ private:
     std::unique_ptr<WaylandSurface> m_windowSurface;
     WindowSurfaceObserver* m_observer = nullptr;
     std::vector<WaylandSurface*> m_knownConfigured;
+    // Scratch lists of the drawing surfaces, kept for their storage.
+    std::vector<WaylandSurface*> m_updatedSurfaces;
+    mutable std::vector<WaylandSurface*> m_sizedSurfaces;
     unsigned int m_generation = 0;
     bool m_systemFocus = false;
     bool m_pointerInside = false;

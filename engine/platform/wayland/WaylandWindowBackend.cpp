@@ -166,7 +166,10 @@ public:
             OnQuit();
             return true;
         }
-        for (WaylandWindow* window : std::vector<WaylandWindow*>(m_windows)) {
+        // A window closed here may be destroyed by its procedure and leave the list: walk it by
+        // index (one skipped by such a removal is updated on the next pass).
+        for (std::size_t i = 0; i < m_windows.size(); ++i) {
+            WaylandWindow* window = m_windows[i];
             if (window->Update()) {
                 OnClose(window);
             }
