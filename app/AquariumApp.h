@@ -37,6 +37,7 @@ public:
     CEngine* GetEngine() { return &m_engine; }
     CPluginTable* GetPlugins() { return &m_plugins; }
     CScreenOverlay const* GetScreenOverlay() const { return &m_screenOverlay; }
+    CScreenOverlay* GetScreenOverlay() { return &m_screenOverlay; }
     ERunMode GetRunMode() const { return m_runMode; }
     float GetElapsedTime() const { return static_cast<float>(m_elapsedTime); }
 

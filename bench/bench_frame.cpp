@@ -8,6 +8,7 @@
 #include "AquariumApp.h"
 #include "DrawableSize.h"
 #include "FrameClock.h"
+#include "ScreenOverlay.h"
 #include "model/ModelManager.h"
 #include "render/Direct3DSubsystem.h"
 
@@ -94,6 +95,7 @@ int main(int argc, char** argv)
     }
     CEngine* engine = application.GetEngine();
     CPluginTable* plugins = application.GetPlugins();
+    CScreenOverlay* overlay = application.GetScreenOverlay();
     CModelManager const* models = engine->GetModelManager();
     D3DPRESENT_PARAMETERS const& screen = engine->GetDirect3DSubsystem()->GetPresentParameters();
     if (!bench::CheckDrawableSize("bench_frame", engine->GetWindow()->GetHandler(), screen.BackBufferWidth,
@@ -117,6 +119,7 @@ int main(int argc, char** argv)
         double const start = bench::GetThreadCpuSeconds();
         engine->BeginFrame();
         double const afterEngine = bench::GetThreadCpuSeconds();
+        overlay->Refresh(); // takes the loading picture away after the first frame, as the program does
         plugins->RefreshAll();
         double const afterPlugins = bench::GetThreadCpuSeconds();
         engine->FinishFrame();

@@ -11,6 +11,7 @@
 // where the first sample left them. Exit status 0 when flat, 1 when not.
 #include "AquariumApp.h"
 #include "FrameClock.h"
+#include "ScreenOverlay.h"
 #include "platform/EventPump.h"
 #include "platform/NativeWindow.h"
 
@@ -30,6 +31,7 @@ void RunFrames(CAquariumApp* application, long frames)
 {
     for (long frame = 0; frame < frames; ++frame) {
         application->GetEngine()->BeginFrame();
+        application->GetScreenOverlay()->Refresh();
         application->GetPlugins()->RefreshAll();
         application->GetEngine()->FinishFrame();
     }

@@ -318,6 +318,7 @@ void CContentBuilder::BuildTank()
 {
     SShaderRecord backdrop = SShaderRecord::MakeOpaque("tank_backdrop.jpg");
     backdrop.stages[0].borderV = 0;
+    backdrop.stages[0].flags = StageFlags::Texture; // always magnified: no mip levels
     WriteSceneryModel("tank_backdrop", CTankModelBuilder::Backdrop(), {backdrop});
     Write("Data/Textures/tank_backdrop.jpg", CJpegWriter::Write(CTankTexturePainter::Backdrop(), 92));
 

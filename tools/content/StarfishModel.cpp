@@ -10,8 +10,8 @@ namespace
 {
 
 constexpr float Pi = 3.14159265f;
-constexpr int Rings = 16;
-constexpr int Around = 120;
+constexpr int Rings = 10;
+constexpr int Around = 60;
 
 CVector3 Normalized(CVector3 v)
 {
