@@ -49,6 +49,9 @@ inline float GetRippledFloorHeight(float x, float y)
 constexpr float BackdropY = 10.5f;
 constexpr float BackdropHalfWidth = 46.0f;
 constexpr float BackdropBottom = -16.0f, BackdropTop = 30.0f;
+// Between the floor's sides the sand hides the backdrop from the camera below this height, so
+// that part of the wall is left out: it would only cost depth tests.
+constexpr float BackdropHiddenBelow = -1.5f;
 
 // The caustic light lies this far above the sand so it never fights the floor for depth.
 constexpr float CausticLift = 0.015f;

@@ -1,8 +1,10 @@
 #include "TankScene.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "core/Engine.h"
+#include "model/ModelFile.h"
 #include "model/ModelManager.h"
 #include "model/ParticleSystemManager.h"
 #include "render/LightManager.h"
@@ -19,6 +21,11 @@ void CTankScene::Create(CEngine* engine)
     CModelManager* models = engine->GetModelManager();
     m_backdrop = models->AddModel(BackdropModel, 0);
     m_sand = models->AddModel(SandModel, 0);
+    for (auto [model, depth] :
+         {std::pair{m_sand, SandDepthValue}, std::pair{m_backdrop, BackdropDepthValue}}) {
+        model->AddProperties(MP_FIXED_DEPTH);
+        model->SetDepthValue(depth);
+    }
 
     for (tank::SRockPlacement const& rock : tank::Rocks) {
         char file[64];

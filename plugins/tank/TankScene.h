@@ -20,6 +20,11 @@ public:
     static constexpr char const* TallPlantModel = "tank_grass.mlf";
     static constexpr char const* BushPlantModel = "tank_bush.mlf";
     static constexpr char const* BubblesParticleSystem = "tank_bubbles.psf";
+    // Opaque models are drawn nearest first, so that what they cover fails the depth test
+    // early. The sand and the backdrop lie behind everything else whatever their centres'
+    // distance: they come last, the backdrop after the sand.
+    static constexpr float SandDepthValue = 1000.0f;
+    static constexpr float BackdropDepthValue = 1001.0f;
 
     // Light from the surface, slightly from the front left, and the water's ambient glow.
     static constexpr float SunDirection[3] = {0.3f, 0.35f, -1.0f};

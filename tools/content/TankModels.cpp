@@ -134,19 +134,35 @@ SModelData CTankModelBuilder::Backdrop()
     model.flags = ModelFlags::Static | SceneryFlags | TwoSided;
     SModelTriangleSet set;
     set.material = "water";
-    constexpr unsigned int Columns = 4, Rows = 8;
-    for (unsigned int j = 0; j <= Rows; ++j) {
-        float const t = static_cast<float>(j) / Rows;
-        float const z = tank::BackdropBottom + (tank::BackdropTop - tank::BackdropBottom) * t;
-        for (unsigned int i = 0; i <= Columns; ++i) {
-            float const s = static_cast<float>(i) / Columns;
-            float const x = -tank::BackdropHalfWidth + 2.0f * tank::BackdropHalfWidth * s;
-            SModelVertex vertex = MakeVertex(CVector3(x, tank::BackdropY, z), s * 3.0f, t);
-            vertex.normal = CVector3(0.0f, -1.0f, 0.0f);
-            set.vertices.push_back(vertex);
+    // Three panels: the sides reach down to the bottom, the middle only to where the sand hides
+    // it. The picture is laid over the whole wall whatever the panel.
+    struct SPanel
+    {
+        float left, right, bottom;
+    };
+    SPanel const panels[] = {
+        {-tank::BackdropHalfWidth, tank::FloorMinX, tank::BackdropBottom},
+        {tank::FloorMinX, tank::FloorMaxX, tank::BackdropHiddenBelow},
+        {tank::FloorMaxX, tank::BackdropHalfWidth, tank::BackdropBottom},
+    };
+    constexpr unsigned int Columns = 2, Rows = 4;
+    constexpr float PictureRepeats = 3.0f;
+    for (SPanel const& panel : panels) {
+        std::uint32_t const base = static_cast<std::uint32_t>(set.vertices.size());
+        for (unsigned int j = 0; j <= Rows; ++j) {
+            float const z = panel.bottom + (tank::BackdropTop - panel.bottom) * static_cast<float>(j) / Rows;
+            float const v = (z - tank::BackdropBottom) / (tank::BackdropTop - tank::BackdropBottom);
+            for (unsigned int i = 0; i <= Columns; ++i) {
+                float const x = panel.left + (panel.right - panel.left) * static_cast<float>(i) / Columns;
+                float const u =
+                    PictureRepeats * (x + tank::BackdropHalfWidth) / (2.0f * tank::BackdropHalfWidth);
+                SModelVertex vertex = MakeVertex(CVector3(x, tank::BackdropY, z), u, v);
+                vertex.normal = CVector3(0.0f, -1.0f, 0.0f);
+                set.vertices.push_back(vertex);
+            }
         }
+        AddGridIndices(set.indices, base, Columns, Rows);
     }
-    AddGridIndices(set.indices, 0, Columns, Rows);
     model.sets.push_back(std::move(set));
     model.octreeName = "octree";
     return model;
@@ -158,7 +174,7 @@ SModelData CTankModelBuilder::Sand()
     model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting;
     SModelTriangleSet set;
     set.material = "sand";
-    constexpr unsigned int Columns = 80, Rows = 48;
+    constexpr unsigned int Columns = 40, Rows = 24;
     for (unsigned int j = 0; j <= Rows; ++j) {
         float const y = tank::FloorMinY + (tank::FloorMaxY - tank::FloorMinY) * static_cast<float>(j) / Rows;
         for (unsigned int i = 0; i <= Columns; ++i) {
@@ -177,6 +193,8 @@ SModelData CTankModelBuilder::Sand()
 
 SModelData CTankModelBuilder::Rock(unsigned int shape)
 {
+    // Below this height (the sand's ripples reach at most 0.035 down) a rock is under the sand.
+    constexpr float RockBuriedBelow = -0.08f;
     SModelData model;
     model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting;
     SModelTriangleSet set;
@@ -206,10 +224,14 @@ SModelData CTankModelBuilder::Rock(unsigned int shape)
                                               static_cast<float>(ring) / Rings));
         }
     }
-    // Rings run top to bottom and the azimuth counter-clockwise, so quads face outwards.
+    // Rings run top to bottom and the azimuth counter-clockwise, so quads face outwards. Quads
+    // wholly under the sand are left out: nobody sees them, and drawn they would only cost.
+    auto buried = [&set](std::uint32_t index) { return set.vertices[index].position.z < RockBuriedBelow; };
     for (unsigned int ring = 0; ring < Rings; ++ring) {
         for (unsigned int j = 0; j < Around; ++j) {
             std::uint32_t const a = ring * (Around + 1) + j, b = a + 1, c = a + Around + 1, d = c + 1;
+            if (buried(a) && buried(b) && buried(c) && buried(d))
+                continue;
             set.indices.insert(set.indices.end(), {a, c, d, a, d, b});
         }
     }
