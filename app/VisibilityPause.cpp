@@ -19,6 +19,7 @@ void CVisibilityPause::Start(ERunMode runMode, HWND window, CTimerManager* timer
     m_runMode = runMode;
     m_timers = timers;
     m_sound = sound;
+    m_drawnWindow = window;
     if (runMode == RUN_WALLPAPER) {
         m_desktop = std::make_unique<platform::DesktopVisibility>();
     } else if (window != nullptr) {
@@ -30,6 +31,7 @@ void CVisibilityPause::Stop()
 {
     m_desktop.reset();
     m_window.Stop();
+    m_drawnWindow = nullptr;
     SetPaused(false);
     m_desktopSeen = true;
     m_nextDesktopPoll = 0.0;
@@ -50,6 +52,8 @@ void CVisibilityPause::SetPaused(bool paused)
 
 bool CVisibilityPause::IsSeen()
 {
+    if (!platform::IsWindowShownByCompositor(m_drawnWindow))
+        return false;
     if (m_desktop == nullptr)
         return m_window.IsShown();
     double const now = ReadSeconds();

@@ -12,8 +12,9 @@ class CTimerManager;
 
 // Stops drawing what nobody can see: the wallpaper while the whole desktop is covered, blanked
 // or under a screen saver; the screen saver, preview and hack while their window is unmapped
-// or fully covered. The frame clock stands still meanwhile, so the scene resumes where it was,
-// and the sound device stops mixing.
+// or fully covered; any of them while the compositor shows nothing of its window (Wayland: its
+// frame events stop). The frame clock stands still meanwhile, so the scene resumes where it
+// was, and the sound device stops mixing.
 class CVisibilityPause
 {
 public:
@@ -39,6 +40,7 @@ private:
     CSoundManager* m_sound = nullptr;
     std::unique_ptr<platform::DesktopVisibility> m_desktop;
     platform::WindowVisibilityWatch m_window;
+    HWND m_drawnWindow = nullptr;
     bool m_paused = false;
     bool m_desktopSeen = true;
     double m_nextDesktopPoll = 0.0;

@@ -159,6 +159,11 @@ bool IsWindowFullScreen(HWND window)
     return window != nullptr && window->IsFullScreen();
 }
 
+bool IsWindowShownByCompositor(HWND window)
+{
+    return window == nullptr || window->IsShownByCompositor();
+}
+
 bool HasKeyboardFocus(HWND window)
 {
     if (window == nullptr) {

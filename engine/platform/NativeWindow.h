@@ -59,6 +59,8 @@ void MinimizeNativeWindow(HWND window);
 void RestoreNativeWindow(HWND window);
 bool IsWindowMinimized(HWND window);
 bool IsWindowFullScreen(HWND window);
+// False while the compositor shows nothing of the window (where it can tell).
+bool IsWindowShownByCompositor(HWND window);
 
 // Keyboard focus as last reported by the event pump (or the window system before any event).
 bool HasKeyboardFocus(HWND window);

@@ -49,6 +49,9 @@ public:
     virtual void Restore() = 0;
     virtual bool IsMinimized() const = 0;
     virtual bool IsFullScreen() const = 0;
+    // False while the window system shows nothing of what is drawn; back ends that cannot
+    // tell say true (others watch visibility their own way).
+    virtual bool IsShownByCompositor() const { return true; }
     // Keyboard focus as the window system tells it (before any focus event came).
     virtual bool HasSystemFocus() const = 0;
     virtual bool GetCursorPosition(int* x, int* y) const = 0;

@@ -1,6 +1,7 @@
 // The wallpaper program on a screen of the test's own: it stops using the processor while a
 // window covers the whole desktop and draws again once the desktop shows.
 #include "support/PrivateScreen.h"
+#include "support/ProcessCpu.h"
 
 #include <X11/Xutil.h>
 
@@ -15,29 +16,6 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
-
-// CPU seconds (user and system) a process has used so far.
-double ProcessCpuSeconds(pid_t process)
-{
-    std::ifstream file("/proc/" + std::to_string(process) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::size_t const nameEnd = text.rfind(')');
-    if (nameEnd == std::string::npos)
-        return -1.0;
-    std::istringstream fields(text.substr(nameEnd + 2));
-    std::string field;
-    unsigned long long user = 0;
-    unsigned long long system = 0;
-    for (int index = 3; fields >> field; ++index) {
-        if (index == 14)
-            user = std::stoull(field);
-        if (index == 15) {
-            system = std::stoull(field);
-            break;
-        }
-    }
-    return double(user + system) / double(sysconf(_SC_CLK_TCK));
-}
 
 class WallpaperPauseTest : public CPrivateScreenFixture
 {

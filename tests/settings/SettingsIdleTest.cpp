@@ -4,8 +4,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -13,33 +11,13 @@
 #include <unistd.h>
 
 #include "SettingsPreview.h"
+#include "support/ProcessCpu.h"
 
 namespace
 {
 constexpr int StartUpSeconds = 40;
-// At most this many clock ticks in one second count as quiet (2 % at 100 ticks a second).
-constexpr long QuietTicks = 2;
-
-// Clock ticks of CPU time (user + system) the process has used so far; -1 when unreadable.
-long CpuTicks(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::size_t const end = text.rfind(')');
-    if (end == std::string::npos)
-        return -1;
-    std::istringstream fields(text.substr(end + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    // Fields after the name: state is the 3rd field of the line; utime the 14th, stime the 15th.
-    for (int index = 3; index <= 15 && fields >> field; ++index) {
-        if (index == 14)
-            utime = std::stol(field);
-        if (index == 15)
-            stime = std::stol(field);
-    }
-    return utime + stime;
-}
+// At most this much CPU in one second counts as quiet.
+constexpr double QuietSeconds = 0.02;
 
 // The Settings program waiting for input uses next to no CPU: it draws only when something
 // changes, and its preview rests once it has run for a while after the last input.
@@ -60,19 +38,19 @@ TEST(SettingsIdle, AnUntouchedDialogUsesAlmostNoCpu)
     // Start-up (loading, the first frames, the preview's run) is not idle time: wait until a
     // second passes with next to no CPU, or give up waiting after a while on a loaded machine.
     std::this_thread::sleep_for(std::chrono::duration<double>(CSettingsPreview::RunSeconds));
-    long settled = CpuTicks(child);
+    double settled = ProcessCpuSeconds(child);
     for (int second = 0; second < StartUpSeconds; ++second) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        long const now = CpuTicks(child);
-        bool const quiet = now >= 0 && now - settled <= QuietTicks;
+        double const now = ProcessCpuSeconds(child);
+        bool const quiet = now >= 0.0 && now - settled <= QuietSeconds;
         settled = now;
         if (quiet)
             break;
     }
-    long const before = CpuTicks(child);
+    double const before = ProcessCpuSeconds(child);
     auto const start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(3));
-    long const after = CpuTicks(child);
+    double const after = ProcessCpuSeconds(child);
     double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     int status = 0;
     bool const running = ::waitpid(child, &status, WNOHANG) == 0;
@@ -82,8 +60,7 @@ TEST(SettingsIdle, AnUntouchedDialogUsesAlmostNoCpu)
     }
     ASSERT_TRUE(running) << "the Settings program ended early";
     ASSERT_GE(after, before);
-    double const share =
-        static_cast<double>(after - before) / static_cast<double>(::sysconf(_SC_CLK_TCK)) / seconds;
+    double const share = (after - before) / seconds;
     RecordProperty("idle_cpu_percent", std::to_string(share * 100.0));
     std::printf("Settings idle: %.2f %% of a core\n", share * 100.0);
     // The goal is under 1 %; the bound leaves room for a loaded machine.

@@ -1,10 +1,12 @@
 // The program on a Wayland compositor (headless sway): the live wallpaper on every output and
 // on a chosen one, and the screen saver above everything, ended by a key or by termination.
 #include "WaylandFixture.h"
+#include "support/ProcessCpu.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <random>
+#include <thread>
 
 using namespace wayland;
 
@@ -19,6 +21,8 @@ constexpr int KeyPresses = 3;
 constexpr char const* KeyHoldMilliseconds = "1500";
 constexpr char const* LogEnd = "Log end:";
 constexpr char const* FirstOutput = "HEADLESS-1";
+// The program notices a window hidden or shown again within a second.
+constexpr double RestSettleSeconds = 1.5;
 } // namespace
 
 // The harness itself, with sway's own background client: a picture is seen as a scene on
@@ -181,6 +185,43 @@ TEST_F(WaylandTest, ScreenSaverEndsOnTerminationWithACompleteLog)
     ASSERT_TRUE(status) << "termination did not end the saver\n" << DescribeRun();
     EXPECT_EQ(*status, 0) << DescribeRun();
     EXPECT_NE(ReadLogs().find(LogEnd), std::string::npos) << DescribeRun();
+}
+
+// The wallpaper rests while a full-screen window hides it (the compositor stops its frame
+// events) and draws again once the window goes.
+TEST_F(WaylandTest, WallpaperRestsUnderAFullScreenWindowAndDrawsAgainAfter)
+{
+    static constexpr double MeasuredSeconds = 3.0;
+    constexpr double RestingShare = 0.1;  // of a core; drawing takes most of one
+    constexpr double DrawingShare = 0.25; // of a core, once the window is gone
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
+    ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
+    auto cpuShare = [&wallpaper] {
+        double const before = ProcessCpuSeconds(wallpaper.GetPid());
+        std::this_thread::sleep_for(std::chrono::duration<double>(MeasuredSeconds));
+        return (ProcessCpuSeconds(wallpaper.GetPid()) - before) / MeasuredSeconds;
+    };
+
+    ChildProcess window;
+    ASSERT_TRUE(StartProgram(window, {"/s", "-window"}));
+    bool fullScreen = false;
+    auto const end = ChildProcess::Clock::now() + std::chrono::duration<double>(DrawSeconds);
+    while (!fullScreen && ChildProcess::Clock::now() < end && window.IsRunning()) {
+        fullScreen = m_sway->Command("[app_id=coralume] fullscreen enable");
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    ASSERT_TRUE(fullScreen) << DescribeRun();
+    std::this_thread::sleep_for(std::chrono::duration<double>(RestSettleSeconds));
+    double const covered = cpuShare();
+    EXPECT_LT(covered, RestingShare) << DescribeRun();
+
+    window.Signal(SIGTERM);
+    ASSERT_TRUE(window.Wait(EndSeconds)) << DescribeRun();
+    std::this_thread::sleep_for(std::chrono::duration<double>(RestSettleSeconds));
+    double const shown = cpuShare();
+    EXPECT_GT(shown, DrawingShare) << DescribeRun();
+    EXPECT_TRUE(wallpaper.IsRunning());
 }
 
 // A compositor without the layer shell (as GNOME's): the wallpaper says so and ends, the

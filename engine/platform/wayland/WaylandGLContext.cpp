@@ -42,6 +42,9 @@ public:
         int height = 0;
         GetDrawableSize(&width, &height);
         m_window->GetDrawingSurfaces(m_drawingSurfaces);
+        for (WaylandSurface* surface : m_drawingSurfaces) {
+            surface->RequestFrameEvent();
+        }
         m_targets.clear();
         for (std::size_t i = 1; i < m_drawingSurfaces.size(); ++i) {
             WaylandSurface* surface = m_drawingSurfaces[i];

@@ -18,6 +18,9 @@ constexpr char const* ApplicationId = "coralume";
 constexpr std::int32_t IgnoreExclusiveZones = -1;
 constexpr int FallbackWidth = 640;
 constexpr int FallbackHeight = 480;
+// A surface whose frame event has not come for this long is not shown. Compositors answer
+// within a refresh or two while they show a surface, however slowly the program draws.
+constexpr std::chrono::milliseconds UnshownAfter{500};
 } // namespace
 
 WaylandSurface::WaylandSurface(WaylandConnection& connection, SurfaceRole role, WaylandOutput* output,
@@ -37,6 +40,9 @@ WaylandSurface::WaylandSurface(WaylandConnection& connection, SurfaceRole role, 
 
 WaylandSurface::~WaylandSurface()
 {
+    if (m_frameEvent) {
+        wl_callback_destroy(m_frameEvent);
+    }
     if (m_eglWindow) {
         wl_egl_window_destroy(m_eglWindow);
     }
@@ -187,5 +193,28 @@ void WaylandSurface::OnToplevelConfigure(void* data, xdg_toplevel*, std::int32_t
 void WaylandSurface::OnToplevelClose(void* data, xdg_toplevel*)
 {
     static_cast<WaylandSurface*>(data)->m_closed = true;
+}
+
+void WaylandSurface::RequestFrameEvent()
+{
+    if (m_frameEvent) {
+        return;
+    }
+    static wl_callback_listener const listener = {.done = OnFrameDone};
+    m_frameEvent = wl_surface_frame(m_surface);
+    wl_callback_add_listener(m_frameEvent, &listener, this);
+    m_frameEventAskedAt = std::chrono::steady_clock::now();
+}
+
+bool WaylandSurface::IsShown() const
+{
+    return !m_frameEvent || std::chrono::steady_clock::now() - m_frameEventAskedAt < UnshownAfter;
+}
+
+void WaylandSurface::OnFrameDone(void* data, wl_callback* callback, std::uint32_t)
+{
+    auto* surface = static_cast<WaylandSurface*>(data);
+    wl_callback_destroy(callback);
+    surface->m_frameEvent = nullptr;
 }
 } // namespace platform::wayland

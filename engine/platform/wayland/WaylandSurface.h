@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 struct wl_array;
+struct wl_callback;
 struct wl_egl_window;
 struct wl_surface;
 struct xdg_surface;
@@ -55,6 +57,12 @@ public:
     // Takes the flag set when the drawing size changed; cleared by the read.
     bool TakeResize();
 
+    // Asks, with the next commit, to hear when the compositor shows it (once at a time).
+    void RequestFrameEvent();
+    // False once a frame event asked for has gone unanswered for a while: the compositor shows
+    // nothing of the surface (covered by a full-screen window, on a hidden workspace, output off).
+    bool IsShown() const;
+
 private:
     void CreateLayerSurface(WaylandConnection& connection);
     void CreateWindow(WaylandConnection& connection, char const* title);
@@ -67,6 +75,7 @@ private:
     static void OnToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
                                     wl_array*);
     static void OnToplevelClose(void* data, xdg_toplevel*);
+    static void OnFrameDone(void* data, wl_callback* callback, std::uint32_t time);
 
     SurfaceRole m_role;
     WaylandOutput* m_output;
@@ -75,6 +84,8 @@ private:
     xdg_surface* m_xdgSurface = nullptr;
     xdg_toplevel* m_toplevel = nullptr;
     wl_egl_window* m_eglWindow = nullptr;
+    wl_callback* m_frameEvent = nullptr;
+    std::chrono::steady_clock::time_point m_frameEventAskedAt;
     int m_width;
     int m_height;
     int m_pendingWidth = 0;

@@ -73,6 +73,14 @@ void WaylandWindow::GetDrawingSurfaces(std::vector<WaylandSurface*>& surfaces) c
     }
 }
 
+bool WaylandWindow::IsShownByCompositor() const
+{
+    GetDrawingSurfaces(m_shownSurfaces);
+    return m_shownSurfaces.empty() ||
+           std::any_of(m_shownSurfaces.begin(), m_shownSurfaces.end(),
+                       [](WaylandSurface const* surface) { return surface->IsShown(); });
+}
+
 bool WaylandWindow::Owns(wl_surface* surface) const
 {
     return GetScaleOf(surface) > 0;

@@ -72,6 +72,8 @@ public:
     void Restore() override {}
     bool IsMinimized() const override { return false; }
     bool IsFullScreen() const override { return m_kind != WaylandWindowKind::Windowed; }
+    // Shown while any of its drawing surfaces is.
+    bool IsShownByCompositor() const override;
     bool HasSystemFocus() const override { return m_systemFocus; }
     bool GetCursorPosition(int* x, int* y) const override;
     void SetCursorPosition(int, int) override {}
@@ -98,6 +100,7 @@ private:
     // Scratch lists of the drawing surfaces, kept for their storage.
     std::vector<WaylandSurface*> m_updatedSurfaces;
     mutable std::vector<WaylandSurface*> m_sizedSurfaces;
+    mutable std::vector<WaylandSurface*> m_shownSurfaces;
     unsigned int m_generation = 0;
     bool m_systemFocus = false;
     bool m_pointerInside = false;
