@@ -61,7 +61,7 @@ void ComputeNormals(SMesh* mesh, std::size_t firstVertex, std::size_t firstIndex
 SMesh BuildBody(CFishBody const& body)
 {
     SFishSpecies const& species = body.GetSpecies();
-    constexpr int Rings = 20, Around = 18;
+    constexpr int Rings = 14, Around = 18;
     float const exponent = 2.0f / species.roundness;
     SMesh mesh;
     auto ringPoint = [&](float s, int j) {
@@ -172,7 +172,7 @@ SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
     float const rootZ = body.GetCentreZ(rootS);
     float const rootHalf = body.GetHalfHeight(rootS) * 0.9f;
     float const tipHalf = species.tailSpan * species.bodyHeight;
-    AddFin({EFin::Tail, 6, 8,
+    AddFin({EFin::Tail, 5, 6,
             [=](float a, float b) {
                 float const half = rootHalf + (tipHalf - rootHalf) * std::pow(a, 0.8f);
                 float const length =
@@ -187,7 +187,7 @@ SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
            &mesh, triangles, &paint);
 
     auto addMedianFin = [&](EFin fin, float start, float end, float height, float sweep, float up) {
-        AddFin({fin, 8, 3,
+        AddFin({fin, 6, 3,
                 [=, &body](float a, float b) {
                     float const s = end + (start - end) * a; // a runs from the front to the rear
                     float const baseZ = body.GetCentreZ(s) + up * body.GetHalfHeight(s) * 0.92f;
@@ -216,7 +216,7 @@ SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
         CVector3 const along = Normalized(CVector3(-1.0f, side * 0.55f, -0.35f));
         CVector3 const across = Normalized(CVector3(0.0f, 0.0f, 1.0f) - along * along.z);
         float const length = species.pectoralLength;
-        AddFin({EFin::Pectoral, 4, 4,
+        AddFin({EFin::Pectoral, 3, 3,
                 [=](float a, float b) {
                     float const width =
                         length * 0.4f * (0.3f + 1.4f * std::sqrt(a * (1.0f - a))) * (1.0f - 0.25f * a);
