@@ -10,8 +10,8 @@ namespace
 {
 
 constexpr float Pi = 3.14159265f;
-constexpr int Rings = 10;
-constexpr int Around = 60;
+constexpr int Rings = 6;
+constexpr int Around = 50;
 
 CVector3 Normalized(CVector3 v)
 {

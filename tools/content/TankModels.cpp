@@ -199,7 +199,7 @@ SModelData CTankModelBuilder::Rock(unsigned int shape)
     model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting;
     SModelTriangleSet set;
     set.material = "rock";
-    constexpr unsigned int Around = 28, Rings = 14;
+    constexpr unsigned int Around = 22, Rings = 14;
     std::uint32_t const seed = 5150u + shape * 101u;
     float const squash[3] = {0.62f, 0.85f, 0.48f};
     float const stretch[3] = {1.15f, 0.8f, 1.45f};
