@@ -4,6 +4,7 @@
 #include "support/ProcessCpu.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -220,6 +221,8 @@ TEST_F(WaylandTest, WallpaperRestsUnderAFullScreenWindowAndDrawsAgainAfter)
     ASSERT_TRUE(window.Wait(EndSeconds)) << DescribeRun();
     std::this_thread::sleep_for(std::chrono::duration<double>(RestSettleSeconds));
     double const shown = cpuShare();
+    std::printf("Wallpaper under a full-screen window: %.1f %% of a core; shown again: %.1f %%\n",
+                covered * 100.0, shown * 100.0);
     EXPECT_GT(shown, DrawingShare) << DescribeRun();
     EXPECT_TRUE(wallpaper.IsRunning());
 }
