@@ -38,3 +38,16 @@ private:
         SLoadMark() { setenv("CORALUME_TEST_LOADED_" name, "1", 1); }                                        \
     } const g_loadMark;                                                                                      \
     }
+
+// A whole recording plug-in library: type 2, version 100, `name` as its description.
+#define RECORDING_PLUGIN(name, priority)                                                                     \
+    RECORDING_PLUGIN_MARK_LOADED(name)                                                                       \
+    namespace                                                                                                \
+    {                                                                                                        \
+    class CNamedRecordingPlugin : public CRecordingPlugin                                                    \
+    {                                                                                                        \
+    public:                                                                                                  \
+        CNamedRecordingPlugin() : CRecordingPlugin(name) {}                                                  \
+    };                                                                                                       \
+    }                                                                                                        \
+    LAGOONIX_DEFINE_PLUGIN(CNamedRecordingPlugin, priority, 2, 100, name)

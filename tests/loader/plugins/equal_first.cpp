@@ -1,32 +1,3 @@
 #include "RecordingPlugin.h"
 
-RECORDING_PLUGIN_MARK_LOADED("equal_first")
-
-CLagoonix* CreateObject()
-{
-    return new CRecordingPlugin("equal_first");
-}
-void DestroyObject(CLagoonix* object)
-{
-    delete object;
-}
-int GetAquariumPluginPriority()
-{
-    return 100;
-}
-int GetAquariumPluginType()
-{
-    return 2;
-}
-int GetPluginVersion()
-{
-    return 100;
-}
-void GetShortDesription(char* out)
-{
-    std::snprintf(out, 64, "%s", "equal_first");
-}
-void GetLongDesription(char* out)
-{
-    std::snprintf(out, 64, "%s", "equal_first");
-}
+RECORDING_PLUGIN("equal_first", 100)
