@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "SettingsDialog.h"
+#include "SettingsEngine.h"
 #include "SettingsLook.h"
 #include "SettingsPreview.h"
 #include "core/Engine.h"
@@ -97,20 +98,8 @@ int main(int argc, char** argv)
     platform::SeedFile(installedData + "/Coralume.ini", userFolder + "/Coralume.ini");
     platform::SeedFile(installedData + "/fishes.dat", userFolder + "/fishes.dat");
     std::string const configDirectory = PrepareConfigDirectory();
-    SEngineSettings settings{};
-    settings.applicationName = "Coralume Settings";
-    settings.applicationVersion = 100;
-    settings.engineDirectory = installPath.c_str();
-    settings.saveConfigOnExit = false;
-    settings.configFileName = "Settings";
-    settings.createLogFile = false;
-    settings.logDirectory = configDirectory.c_str();
-    settings.configDirectory = configDirectory.empty() ? nullptr : configDirectory.c_str();
-    settings.packDirectory = "Data";
-    settings.parentWindow = nullptr;
-    settings.iconResourceId = 0;
-    settings.defaultVideoMode = "800x600x32";
-
+    SEngineSettings const settings =
+        MakeSettingsEngineSettings("Coralume Settings", "Settings", installPath, configDirectory);
     // The preview holds variables the engine's configuration points at: it outlives the engine.
     CSettingsPreview preview;
     CEngine engine;
@@ -120,8 +109,7 @@ int main(int argc, char** argv)
         // Read once at creation; the private folder goes at once.
         if (!configDirectory.empty())
             platform::RemoveTree(configDirectory);
-        engine.GetGUIManager()->SetScreenSize(CSettingsDialog::Width, CSettingsDialog::Height);
-        engine.GetModelManager()->SetClearColor(CVector4(0.04f, 0.17f, 0.28f, 1.0f));
+        PrepareSettingsScreen(&engine);
         CSettingsDialog dialog;
         dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
                       SSettingsPaths::ForUser(installPath, userFolder));

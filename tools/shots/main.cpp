@@ -8,6 +8,7 @@
 #include <string>
 
 #include "SettingsDialog.h"
+#include "SettingsEngine.h"
 #include "SettingsLook.h"
 #include "SettingsPreview.h"
 #include "core/Config.h"
@@ -82,31 +83,15 @@ void PointAt(CEngine& engine, CVector2 const& position, float guiHeight, float w
         CVector2(position.x * scale, windowHeight - 1.0f - position.y * scale));
 }
 
-SEngineSettings Settings(std::string const& installPath, std::string const& configDirectory)
-{
-    SEngineSettings settings{};
-    settings.applicationName = "Coralume Shots";
-    settings.applicationVersion = 100;
-    settings.engineDirectory = installPath.c_str();
-    settings.saveConfigOnExit = false;
-    settings.configFileName = "Shots";
-    settings.createLogFile = false;
-    settings.logDirectory = configDirectory.c_str();
-    settings.configDirectory = configDirectory.c_str();
-    settings.packDirectory = "Data";
-    settings.defaultVideoMode = "800x600x32";
-    return settings;
-}
-
 bool ShootSettings(std::string const& installPath, std::string const& output)
 {
     std::string const configDirectory = PrepareConfigDirectory(800, 600);
-    SEngineSettings const settings = Settings(installPath, configDirectory);
+    SEngineSettings const settings =
+        MakeSettingsEngineSettings("Coralume Shots", "Shots", installPath, configDirectory);
     CSettingsPreview preview; // outlives the engine, whose configuration points into it
     CEngine engine;
     engine.Create(settings);
-    engine.GetGUIManager()->SetScreenSize(CSettingsDialog::Width, CSettingsDialog::Height);
-    engine.GetModelManager()->SetClearColor(CVector4(0.04f, 0.17f, 0.28f, 1.0f));
+    PrepareSettingsScreen(&engine);
     CSettingsDialog dialog;
     dialog.Create(&engine, CSettingsLookBuilder::Build(&engine),
                   SSettingsPaths::ForInstallation(installPath));
@@ -149,7 +134,8 @@ bool ShootSettings(std::string const& installPath, std::string const& output)
 bool ShootConsole(std::string const& installPath, std::string const& output)
 {
     std::string const configDirectory = PrepareConfigDirectory(800, 600);
-    SEngineSettings const settings = Settings(installPath, configDirectory);
+    SEngineSettings const settings =
+        MakeSettingsEngineSettings("Coralume Shots", "Shots", installPath, configDirectory);
     CEngine engine;
     engine.Create(settings);
     CGUIManager* gui = engine.GetGUIManager();
