@@ -83,9 +83,12 @@ TEST_F(TankTest, SceneStandsOnTheSandWithEveryPieceOfTheLayout)
     CVector3 const firstPlant = PlaceOf(scene.GetPlants()[0]);
     EXPECT_NEAR(firstPlant.x, tank::TallPlants[0].x, 1e-4f);
     EXPECT_NEAR(firstPlant.z, tank::GetFloorHeight(firstPlant.x, firstPlant.y), 1e-4f);
-    // No model fell back to the placeholder box: every file was read.
-    for (CModel* model : {scene.GetBackdrop(), scene.GetSand(), scene.GetRocks()[0], scene.GetPlants()[0]})
-        EXPECT_NE(model->GetProperties(), CModel::BoxProperties) << model->GetFileName();
+    // No model fell back to the placeholder box (24 vertices): every file was read.
+    constexpr unsigned int PlaceholderBoxVertices = 24;
+    for (CModel* model : {scene.GetBackdrop(), scene.GetSand(), scene.GetRocks()[0], scene.GetPlants()[0]}) {
+        ASSERT_NE(model->GetVertexBuffer(), nullptr) << model->GetFileName();
+        EXPECT_NE(model->GetVertexBuffer()->GetSize(), PlaceholderBoxVertices) << model->GetFileName();
+    }
     scene.Destroy();
     EXPECT_TRUE(scene.IsFree());
     EXPECT_EQ(Models()->GetOccupiedModelsIndicesCount(), modelsBefore);

@@ -294,7 +294,8 @@ SFishGeometry CFishModelBuilder::Build(SFishSpecies const& species)
     std::array<CVector3, BonesCount> bonePositions;
     SModelData& model = geometry.model;
     model.flags = ModelFlags::Skeletal | ModelFlags::TriangleLists | ModelFlags::Lighting |
-                  ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible;
+                  ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible |
+                  ModelFlags::CullClockwise;
     model.frames = SwimFrames;
     model.speed = AnimationSpeed;
     for (unsigned int b = 0; b < BonesCount; ++b) {

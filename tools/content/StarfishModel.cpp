@@ -84,7 +84,8 @@ SModelData CStarfishModelBuilder::BuildStar()
 {
     SModelData model;
     model.flags = ModelFlags::Morph | ModelFlags::TriangleLists | ModelFlags::Lighting |
-                  ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible;
+                  ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible |
+                  ModelFlags::CullClockwise;
     model.frames = Frames;
     model.speed = 1.5f;
     SModelTriangleSet set;

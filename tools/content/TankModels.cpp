@@ -171,7 +171,7 @@ SModelData CTankModelBuilder::Backdrop()
 SModelData CTankModelBuilder::Sand()
 {
     SModelData model;
-    model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting;
+    model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting | ModelFlags::CullClockwise;
     SModelTriangleSet set;
     set.material = "sand";
     constexpr unsigned int Columns = 40, Rows = 24;
@@ -196,7 +196,7 @@ SModelData CTankModelBuilder::Rock(unsigned int shape)
     // Below this height (the sand's ripples reach at most 0.035 down) a rock is under the sand.
     constexpr float RockBuriedBelow = -0.08f;
     SModelData model;
-    model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting;
+    model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting | ModelFlags::CullClockwise;
     SModelTriangleSet set;
     set.material = "rock";
     constexpr unsigned int Around = 22, Rings = 14;

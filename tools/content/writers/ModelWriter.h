@@ -20,6 +20,8 @@ constexpr std::uint32_t TriangleLists = 0x8;
 constexpr std::uint32_t Lighting = 0x40;
 constexpr std::uint32_t DepthTest = 0x80;
 constexpr std::uint32_t Opaque = 0x200;
+// Faces wound clockwise on screen are back faces and not drawn (without it nothing is culled).
+constexpr std::uint32_t CullClockwise = 0x2000;
 constexpr std::uint32_t Transparent = 0x400;
 constexpr std::uint32_t Visible = 0x40000;
 } // namespace ModelFlags
