@@ -9,6 +9,7 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <AL/alut.h>
+#include <AL/efx.h>
 
 #include <algorithm>
 #include <string>
@@ -104,7 +105,10 @@ bool CSoundManager::OpenDevice()
 
     if (log)
         log->Write("...Creating a OpenAL device context...");
-    m_context = alcCreateContext(m_device, nullptr);
+    // Sounds play without effects: sends to effect slots would only enlarge every voice's mixer
+    // state (the library makes 256 voices with each context).
+    ALCint const attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+    m_context = alcCreateContext(m_device, attributes);
     if (!m_context) {
         if (log)
             log->WriteError("...Failed to create an OpenAL device context...");

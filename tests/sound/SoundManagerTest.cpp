@@ -5,6 +5,8 @@
 #include "sound/SoundBuffer.h"
 
 #include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/efx.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -127,6 +129,15 @@ TEST(SoundDevice, WithoutADeviceTheManagerStaysFree)
             std::exit(sound.IsFree() && logged && silent ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
+}
+
+TEST_F(SoundTest, TheContextAsksForNoEffectSends)
+{
+    ALCdevice* const device = alcGetContextsDevice(alcGetCurrentContext());
+    ASSERT_NE(device, nullptr);
+    ALCint sends = -1;
+    alcGetIntegerv(device, ALC_MAX_AUXILIARY_SENDS, 1, &sends);
+    EXPECT_EQ(sends, 0);
 }
 
 TEST_F(SoundTest, RemovedSlotsAreReusedMostRecentFirst)
