@@ -9,7 +9,6 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <AL/alut.h>
-#include <AL/efx.h>
 
 #include <algorithm>
 #include <string>
@@ -87,6 +86,13 @@ void CSoundManager::SuspendDevice(bool suspend)
         call(m_device);
 }
 
+void CSoundManager::BeginOpeningDevice()
+{
+    if (m_free && !m_device) {
+        m_opening.Begin();
+    }
+}
+
 bool CSoundManager::OpenDevice()
 {
     CMessageManager* log = m_messageManager;
@@ -94,9 +100,10 @@ bool CSoundManager::OpenDevice()
         log->Write("\nInitialization of OpenAL Subsystem...");
         log->Write("...Creating a OpenAL device...");
     }
-    m_device = alcOpenDevice(PreferredDeviceName);
-    if (!m_device)
-        m_device = alcOpenDevice(nullptr);
+    CSoundDeviceOpening::SResult const opened =
+        m_opening.HasBegun() ? m_opening.Take() : CSoundDeviceOpening::Open();
+    m_device = opened.device;
+    m_context = opened.context;
     if (!m_device) {
         if (log)
             log->WriteError("...Failed to create an OpenAL device...");
@@ -105,10 +112,6 @@ bool CSoundManager::OpenDevice()
 
     if (log)
         log->Write("...Creating a OpenAL device context...");
-    // Sounds play without effects: sends to effect slots would only enlarge every voice's mixer
-    // state (the library makes 256 voices with each context).
-    ALCint const attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
-    m_context = alcCreateContext(m_device, attributes);
     if (!m_context) {
         if (log)
             log->WriteError("...Failed to create an OpenAL device context...");

@@ -285,6 +285,25 @@ TEST_F(SoundTest, PlayedSoundReachesTheWaveOutput)
     EXPECT_GT(PeakOfWaveOutput(), 2000);
 }
 
+TEST_F(SoundTest, ADeviceOpenedAheadIsTakenOverAndPlays)
+{
+    m_sound.Destroy();
+    m_sound.BeginOpeningDevice();
+    m_messages.ClearMessagesBuffer();
+    m_sound.Create(&m_messages, &m_memory, &m_files, &m_config);
+    ASSERT_FALSE(m_sound.IsFree());
+    EXPECT_TRUE(Logged("...Creating a OpenAL device context..."));
+    EXPECT_TRUE(Logged("...Activating the OpenAL device context..."));
+    EXPECT_FALSE(Logged("Error"));
+    WriteSound("tone.wav", ToneWave(0.3f));
+    unsigned int const slot = m_sound.AddSound("tone.wav");
+    m_sound.PlaySoundA(slot);
+    EXPECT_TRUE(RefreshUntil(
+        m_sound, [&] { return !m_sound.GetSound(slot)->HasSource(); }, 3000));
+    m_sound.Destroy();
+    EXPECT_GT(PeakOfWaveOutput(), 2000);
+}
+
 TEST_F(SoundTest, SilentBufferPlaysSilence)
 {
     unsigned int const slot = m_sound.AddSound("missing.wav");
