@@ -100,13 +100,15 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
 
 void CTexture2D::CopyLevel(unsigned int level, CImage const& image)
 {
-    D3DLOCKED_RECT locked = {};
-    m_direct3DSubsystem->Check(CreateLabel, m_texture->LockRect(level, &locked, nullptr, 0));
     D3DSURFACE_DESC description = {};
     m_direct3DSubsystem->Check(CreateLabel, m_texture->GetLevelDesc(level, &description));
     // A level smaller than the image (never expected) is filled as far as it reaches.
     unsigned int const width = std::min(image.GetWidth(), description.Width);
     unsigned int const height = std::min(image.GetHeight(), description.Height);
+    // A level the picture covers whole need not be read (or cleared) before it is written.
+    DWORD const lockFlags = width == description.Width && height == description.Height ? D3DLOCK_DISCARD : 0;
+    D3DLOCKED_RECT locked = {};
+    m_direct3DSubsystem->Check(CreateLabel, m_texture->LockRect(level, &locked, nullptr, lockFlags));
     unsigned int const pixelSize = image.GetBPP() / 8;
     unsigned char const* source = image.GetData();
     for (unsigned int y = 0; y < height; ++y) {
