@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
+#include "platform/HeapTuning.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeWindow.h"
 #include "platform/Path.h"
@@ -272,7 +273,16 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
     m_engine.GetTimerManager()->RemoveTimer(loadTimer);
 
     DrainKeyStates();
+    ReturnLoadingMemory();
     return true;
+}
+
+void CAquariumApp::ReturnLoadingMemory()
+{
+    // Pictures and files were decoded through the memory manager's blocks; frames do not
+    // need them, so their pages (and the heap freed while loading) need not stay resident.
+    m_engine.GetMemoryManager()->ReleaseIdleBlockPages();
+    platform::ReturnFreedHeap();
 }
 
 void CAquariumApp::RegisterVariables()

@@ -62,6 +62,8 @@ private:
     void StartAquarium();
     void ApplyExitRules();
     void DrainKeyStates();
+    // Gives memory that only loading needed back to the system before the first frame.
+    void ReturnLoadingMemory();
 
     static char const* GetWindowTitle(ERunMode runMode);
 

@@ -31,6 +31,8 @@ void CEngine::Create(SEngineSettings const& settings)
                     m_settings.defaultVideoMode);
     m_config.SetInstalledFilePath(m_settings.installedConfigFile);
     m_config.Load();
+    // The sound device opens on a thread of its own while the window and the device come up.
+    m_sound.BeginOpeningDevice();
 
     unsigned long width = 0;
     unsigned long height = 0;

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/MessageManager.h"
+#include "platform/HeapTuning.h"
 
 #include <cstdlib>
 
@@ -147,6 +148,15 @@ void CMemoryManager::Free(void* block)
     entry.block = nullptr;
     entry.size = 0;
     entry.inUse = false;
+}
+
+void CMemoryManager::ReleaseIdleBlockPages()
+{
+    for (int i = 0; i < m_preallocatedCount; ++i) {
+        if (!m_entries[i].inUse) {
+            platform::ReleaseBlockPages(m_entries[i].block, m_entries[i].size);
+        }
+    }
 }
 
 void* CMemoryManager::AllocateMemory(unsigned int size)

@@ -27,6 +27,11 @@ public:
     void* Allocate(unsigned int size, bool usePreallocated);
     void Free(void* block);
 
+    // Gives the memory pages of the idle pre-allocated blocks back to the system, for when a
+    // loading phase is over: the blocks stay lent out as before, but their old contents are
+    // gone (they read as zeroes) and each page counts as resident again only once touched.
+    void ReleaseIdleBlockPages();
+
     // A plain heap allocation the manager does not track; release it with std::free.
     void* AllocateMemory(unsigned int size);
 

@@ -6,6 +6,10 @@
 #include <malloc.h>
 #endif
 
+#include <cstdint>
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace platform
 {
 void KeepFreedHeapForReuse()
@@ -15,6 +19,25 @@ void KeepFreedHeapForReuse()
     constexpr int KeptFreeBytes = 64 << 20;
     mallopt(M_MMAP_THRESHOLD, MappedBlockBytes);
     mallopt(M_TRIM_THRESHOLD, KeptFreeBytes);
+#endif
+}
+
+void ReleaseBlockPages(void* block, std::size_t size)
+{
+    auto const pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto const start = reinterpret_cast<std::uintptr_t>(block);
+    std::uintptr_t const first = (start + pageSize - 1) / pageSize * pageSize;
+    std::uintptr_t const end = (start + size) / pageSize * pageSize;
+    if (block == nullptr || end <= first) {
+        return;
+    }
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+}
+
+void ReturnFreedHeap()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
 #endif
 }
 } // namespace platform

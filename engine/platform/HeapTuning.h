@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace platform
 {
 // The software renderer frees and re-allocates its large vertex buffers on every draw. With
@@ -7,4 +9,11 @@ namespace platform
 // next frame faults every page in again (a fifth of a frame's CPU time). Keeps freed heap for
 // reuse up to a bound; blocks of 32 MiB or more still come straight from the system.
 void KeepFreedHeapForReuse();
+
+// Gives the whole pages inside [block, block + size) back to the system: they stop counting
+// as resident and read as zeroes when next touched. The block itself stays allocated.
+void ReleaseBlockPages(void* block, std::size_t size);
+
+// Gives freed heap memory back to the system (the bound above keeps it otherwise).
+void ReturnFreedHeap();
 } // namespace platform

@@ -391,6 +391,10 @@ void CImage::ResizeInto(CImage& target, unsigned int method) const
         std::memset(target.m_data, 0, target.GetDataSize());
         return;
     }
+    if (method == IRM_BOX) {
+        BoxReduceInto(target);
+        return;
+    }
     unsigned char* out = target.m_data;
     for (unsigned int y = 0; y < h; ++y) {
         for (unsigned int x = 0; x < w; ++x) {
@@ -425,16 +429,30 @@ void CImage::ResizeInto(CImage& target, unsigned int method) const
                         std::clamp(Interpolation(across[0], across[1], across[2], across[3], ty), 0ll, 255ll);
                     break;
                 }
-                default: {
-                    long long const col = 2ll * x, row = 2ll * y;
-                    // A source dimension of one pixel samples that pixel twice.
-                    long long const nextCol = m_width < 2 ? col : col + 1;
-                    long long const nextRow = m_height < 2 ? row : row + 1;
-                    value = (s(col, row) + s(nextCol, row) + s(col, nextRow) + s(nextCol, nextRow) + 2) / 4;
-                    break;
-                }
                 }
                 *out++ = static_cast<unsigned char>(value);
+            }
+        }
+    }
+}
+
+void CImage::BoxReduceInto(CImage& target) const
+{
+    unsigned int const pixelSize = GetBytesPerPixel();
+    unsigned long long const lastColumn = m_width - 1;
+    unsigned long long const lastRow = m_height - 1;
+    unsigned char* out = target.m_data;
+    for (unsigned long long y = 0; y < target.m_height; ++y) {
+        // A source dimension of one pixel samples that pixel twice (the clamp does it).
+        unsigned char const* const row = m_data + std::min(2 * y, lastRow) * m_width * pixelSize;
+        unsigned char const* const nextRow = m_data + std::min(2 * y + 1, lastRow) * m_width * pixelSize;
+        for (unsigned long long x = 0; x < target.m_width; ++x) {
+            unsigned long long const column = std::min(2 * x, lastColumn) * pixelSize;
+            unsigned long long const nextColumn = std::min(2 * x + 1, lastColumn) * pixelSize;
+            for (unsigned int channel = 0; channel < pixelSize; ++channel) {
+                unsigned int const sum = row[column + channel] + row[nextColumn + channel] +
+                                         nextRow[column + channel] + nextRow[nextColumn + channel];
+                *out++ = static_cast<unsigned char>((sum + 2) / 4);
             }
         }
     }

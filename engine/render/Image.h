@@ -109,6 +109,8 @@ private:
     // Gives `result` to `out`, or to this image when `out` is null.
     void Deliver(CImage& result, CImage* out);
     void ResizeInto(CImage& target, unsigned int method) const;
+    // IRM_BOX: each target pixel averages the 2 x 2 block at twice its place, clamped to the edges.
+    void BoxReduceInto(CImage& target) const;
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;

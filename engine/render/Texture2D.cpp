@@ -61,14 +61,20 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
     if (m_direct3DSubsystem->GetMaxTextureHeight() > 0)
         height = std::min(height, m_direct3DSubsystem->GetMaxTextureHeight());
 
+    // The first level is the picture itself when it has the texture's size and a texture's
+    // depth; otherwise a resized (and widened) copy.
     CImage level;
-    image.Resize(width, height, IRM_BILINEAR, &level);
-    if (level.GetBPP() == 8)
-        level.ChangeBpp(24);
-    if (level.GetBPP() != 24 && level.GetBPP() != 32)
+    CImage const* current = &image;
+    if (image.GetWidth() != width || image.GetHeight() != height || image.GetBPP() == 8) {
+        image.Resize(width, height, IRM_BILINEAR, &level);
+        if (level.GetBPP() == 8)
+            level.ChangeBpp(24);
+        current = &level;
+    }
+    if (current->GetBPP() != 24 && current->GetBPP() != 32)
         return;
 
-    D3DFORMAT const format = level.GetBPP() == 32 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    D3DFORMAT const format = current->GetBPP() == 32 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     m_direct3DSubsystem->Check(
         CreateLabel, m_direct3DSubsystem->GetDevice()->CreateTexture(width, height, mipMapping ? 0 : 1, 0,
                                                                      format, D3DPOOL_MANAGED, &m_texture));
@@ -78,11 +84,15 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
 
     unsigned int const levels = m_texture->GetLevelCount();
     for (unsigned int index = 0; index < levels; ++index) {
-        CopyLevel(index, level);
-        m_usedMemory += level.GetBPP() / 8 * level.GetWidth() * level.GetHeight();
-        if (!mipMapping || (level.GetWidth() == 1 && level.GetHeight() == 1))
+        CopyLevel(index, *current);
+        m_usedMemory += current->GetBPP() / 8 * current->GetWidth() * current->GetHeight();
+        if (!mipMapping || (current->GetWidth() == 1 && current->GetHeight() == 1))
             break;
-        level.Resize(std::max(level.GetWidth() / 2, 1u), std::max(level.GetHeight() / 2, 1u), IRM_BOX);
+        CImage reduced;
+        current->Resize(std::max(current->GetWidth() / 2, 1u), std::max(current->GetHeight() / 2, 1u),
+                        IRM_BOX, &reduced);
+        level.Swap(reduced);
+        current = &level;
         if (settings->r_show_mip_maps)
             level.FillWithColor(CColor(CVector4(1.0f, 0.0f, 0.0f, 1.0f)));
     }
@@ -90,13 +100,15 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
 
 void CTexture2D::CopyLevel(unsigned int level, CImage const& image)
 {
-    D3DLOCKED_RECT locked = {};
-    m_direct3DSubsystem->Check(CreateLabel, m_texture->LockRect(level, &locked, nullptr, 0));
     D3DSURFACE_DESC description = {};
     m_direct3DSubsystem->Check(CreateLabel, m_texture->GetLevelDesc(level, &description));
     // A level smaller than the image (never expected) is filled as far as it reaches.
     unsigned int const width = std::min(image.GetWidth(), description.Width);
     unsigned int const height = std::min(image.GetHeight(), description.Height);
+    // A level the picture covers whole need not be read (or cleared) before it is written.
+    DWORD const lockFlags = width == description.Width && height == description.Height ? D3DLOCK_DISCARD : 0;
+    D3DLOCKED_RECT locked = {};
+    m_direct3DSubsystem->Check(CreateLabel, m_texture->LockRect(level, &locked, nullptr, lockFlags));
     unsigned int const pixelSize = image.GetBPP() / 8;
     unsigned char const* source = image.GetData();
     for (unsigned int y = 0; y < height; ++y) {

@@ -86,6 +86,13 @@ void CSoundManager::SuspendDevice(bool suspend)
         call(m_device);
 }
 
+void CSoundManager::BeginOpeningDevice()
+{
+    if (m_free && !m_device) {
+        m_opening.Begin();
+    }
+}
+
 bool CSoundManager::OpenDevice()
 {
     CMessageManager* log = m_messageManager;
@@ -93,9 +100,10 @@ bool CSoundManager::OpenDevice()
         log->Write("\nInitialization of OpenAL Subsystem...");
         log->Write("...Creating a OpenAL device...");
     }
-    m_device = alcOpenDevice(PreferredDeviceName);
-    if (!m_device)
-        m_device = alcOpenDevice(nullptr);
+    CSoundDeviceOpening::SResult const opened =
+        m_opening.HasBegun() ? m_opening.Take() : CSoundDeviceOpening::Open();
+    m_device = opened.device;
+    m_context = opened.context;
     if (!m_device) {
         if (log)
             log->WriteError("...Failed to create an OpenAL device...");
@@ -104,7 +112,6 @@ bool CSoundManager::OpenDevice()
 
     if (log)
         log->Write("...Creating a OpenAL device context...");
-    m_context = alcCreateContext(m_device, nullptr);
     if (!m_context) {
         if (log)
             log->WriteError("...Failed to create an OpenAL device context...");

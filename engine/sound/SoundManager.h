@@ -2,6 +2,7 @@
 
 #include "math/Vector.h"
 #include "sound/SoundBufferManager.h"
+#include "sound/SoundDeviceOpening.h"
 
 #include <AL/alc.h>
 
@@ -28,6 +29,10 @@ public:
     ~CSoundManager();
     CSoundManager(CSoundManager const&) = delete;
     CSoundManager& operator=(CSoundManager const&) = delete;
+
+    // Starts opening the device and its context on a thread of its own; `Create` takes them
+    // over (and opens them itself when this was not called).
+    void BeginOpeningDevice();
 
     // Without a device or context the manager stays free and the program runs silently.
     void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
@@ -84,6 +89,7 @@ private:
     CConfig* m_config = nullptr;
     ALCcontext* m_context = nullptr;
     ALCdevice* m_device = nullptr;
+    CSoundDeviceOpening m_opening;
     CSoundBufferManager m_bufferManager;
     CVector3 m_listenerPosition = CVector3(0.0f, 0.0f, 0.0f);
     CVector3 m_listenerAt = CVector3(0.0f, 0.0f, -1.0f);

@@ -2,7 +2,9 @@
 // change size, screen-saver host conventions, single instances, full screen with and
 // without a window manager, memory after losing the focus, signals and no display at all.
 #include "DesktopFixture.h"
+#include "platform/WindowManagerCheck.h"
 
+#include <cstdlib>
 #include <cstring>
 
 using namespace desktop;
@@ -164,6 +166,32 @@ TEST_P(FullScreenTest, ScreenSaverCoversTheScreenAtTheDesktopSize)
 
 INSTANTIATE_TEST_SUITE_P(WindowManager, FullScreenTest, ::testing::Values(false, true),
                          [](auto const& info) { return info.param ? "Openbox" : "NoWindowManager"; });
+
+TEST_F(DesktopTest, TheWindowManagerCheckSeesAManagerOnlyWhileOneRuns)
+{
+    XServer server;
+    ASSERT_TRUE(server.Start(640, 480));
+    char const* const previous = std::getenv("DISPLAY");
+    std::string const saved = previous != nullptr ? previous : "";
+    setenv("DISPLAY", server.GetName().c_str(), 1);
+    bool const before = platform::IsWindowManagerRunning();
+    bool const started = server.StartWindowManager();
+    // The manager names its check window a moment after it takes the screen.
+    bool during = false;
+    for (int attempt = 0; attempt < 100 && started && !during; ++attempt) {
+        during = platform::IsWindowManagerRunning();
+        if (!during)
+            Sleep(0.05);
+    }
+    if (previous != nullptr)
+        setenv("DISPLAY", saved.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+    EXPECT_FALSE(before);
+    if (!started)
+        GTEST_SKIP() << "openbox is not installed (scripts/setup installs it)";
+    EXPECT_TRUE(during);
+}
 
 TEST_F(DesktopTest, MemoryStaysFlatAfterTheFullScreenWindowLosesFocus)
 {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
@@ -47,6 +48,23 @@ protected:
             return error.GetText();
         }
         return "";
+    }
+
+    // Pages of [block, block + size) the system holds in memory for this process.
+    static std::size_t ResidentPagesOf(void const* block, std::size_t size)
+    {
+        auto const pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+        std::uintptr_t const first = reinterpret_cast<std::uintptr_t>(block) / pageSize * pageSize;
+        std::uintptr_t const end = reinterpret_cast<std::uintptr_t>(block) + size;
+        std::vector<unsigned char> pages((end - first + pageSize - 1) / pageSize);
+        if (mincore(reinterpret_cast<void*>(first), end - first, pages.data()) != 0) {
+            return 0;
+        }
+        std::size_t resident = 0;
+        for (unsigned char const page : pages) {
+            resident += page & 1u;
+        }
+        return resident;
     }
 
     CMessageManager messages;
@@ -301,3 +319,26 @@ TEST(MemoryManagerExhaustion, FailingPreallocatedBlockIsFatal)
 }
 #endif
 } // namespace
+
+TEST_F(MemoryManagerTest, ReleasingIdleBlockPagesEmptiesIdleBlocksAndKeepsLentOnes)
+{
+    auto* const idle = static_cast<unsigned char*>(memory.Allocate(4 * MiB, true));
+    auto* const lent = static_cast<unsigned char*>(memory.Allocate(2 * MiB, true));
+    ASSERT_EQ(EntryOf(idle), 0);
+    ASSERT_EQ(EntryOf(lent), 1);
+    std::memset(idle, 0x5A, 4 * MiB);
+    std::memset(lent, 0x6B, 2 * MiB);
+    memory.Free(idle);
+    ASSERT_GT(ResidentPagesOf(idle, 4 * MiB), 1000u);
+
+    memory.ReleaseIdleBlockPages();
+
+    EXPECT_LE(ResidentPagesOf(idle, 4 * MiB), 2u); // at most the partial pages at the ends
+    EXPECT_GT(ResidentPagesOf(lent, 2 * MiB), 500u);
+    EXPECT_EQ(lent[MiB], 0x6B);
+    auto* const again = static_cast<unsigned char*>(memory.Allocate(4 * MiB, true));
+    EXPECT_EQ(again, idle);
+    EXPECT_EQ(again[2 * MiB], 0); // the released pages read as zeroes
+    again[2 * MiB] = 1;           // and can be written again
+    EXPECT_EQ(again[2 * MiB], 1);
+}

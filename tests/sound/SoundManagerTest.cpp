@@ -5,6 +5,8 @@
 #include "sound/SoundBuffer.h"
 
 #include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/efx.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -127,6 +129,15 @@ TEST(SoundDevice, WithoutADeviceTheManagerStaysFree)
             std::exit(sound.IsFree() && logged && silent ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
+}
+
+TEST_F(SoundTest, TheContextAsksForNoEffectSends)
+{
+    ALCdevice* const device = alcGetContextsDevice(alcGetCurrentContext());
+    ASSERT_NE(device, nullptr);
+    ALCint sends = -1;
+    alcGetIntegerv(device, ALC_MAX_AUXILIARY_SENDS, 1, &sends);
+    EXPECT_EQ(sends, 0);
 }
 
 TEST_F(SoundTest, RemovedSlotsAreReusedMostRecentFirst)
@@ -265,6 +276,25 @@ TEST_F(SoundTest, RefreshReportsTheFramesOpenALError)
 
 TEST_F(SoundTest, PlayedSoundReachesTheWaveOutput)
 {
+    WriteSound("tone.wav", ToneWave(0.3f));
+    unsigned int const slot = m_sound.AddSound("tone.wav");
+    m_sound.PlaySoundA(slot);
+    EXPECT_TRUE(RefreshUntil(
+        m_sound, [&] { return !m_sound.GetSound(slot)->HasSource(); }, 3000));
+    m_sound.Destroy();
+    EXPECT_GT(PeakOfWaveOutput(), 2000);
+}
+
+TEST_F(SoundTest, ADeviceOpenedAheadIsTakenOverAndPlays)
+{
+    m_sound.Destroy();
+    m_sound.BeginOpeningDevice();
+    m_messages.ClearMessagesBuffer();
+    m_sound.Create(&m_messages, &m_memory, &m_files, &m_config);
+    ASSERT_FALSE(m_sound.IsFree());
+    EXPECT_TRUE(Logged("...Creating a OpenAL device context..."));
+    EXPECT_TRUE(Logged("...Activating the OpenAL device context..."));
+    EXPECT_FALSE(Logged("Error"));
     WriteSound("tone.wav", ToneWave(0.3f));
     unsigned int const slot = m_sound.AddSound("tone.wav");
     m_sound.PlaySoundA(slot);

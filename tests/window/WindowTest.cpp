@@ -525,12 +525,23 @@ TEST(FullScreenWindowTest, AppliesTheConfiguredRampAndReturnsToAWindow)
     config.GetMainSettings()->v_brightness = 5.0f;
     window.Create(&messages, nullptr, &config, &controls, Title, nullptr, 0, 640, 480, true);
     PumpAll();
-    EXPECT_NE(SDL_GetWindowFlags(platform::GetSdlWindow(window.GetHandler())) & SDL_WINDOW_FULLSCREEN, 0u);
+    // Without a window manager the window covers the desktop by its own size and place, not
+    // by a full-screen request nobody would answer.
+    EXPECT_TRUE(platform::IsWindowFullScreen(window.GetHandler()));
+    EXPECT_EQ(SDL_GetWindowFlags(platform::GetSdlWindow(window.GetHandler())) & SDL_WINDOW_FULLSCREEN, 0u);
+    platform::DisplayMode desktop;
+    ASSERT_TRUE(platform::GetDesktopDisplayMode(&desktop));
+    int coveredWidth = 0;
+    int coveredHeight = 0;
+    SDL_GetWindowSize(platform::GetSdlWindow(window.GetHandler()), &coveredWidth, &coveredHeight);
+    EXPECT_EQ(coveredWidth, int(desktop.width));
+    EXPECT_EQ(coveredHeight, int(desktop.height));
     EXPECT_FLOAT_EQ(config.GetMainSettings()->v_brightness, 2.0f);
 
     window.SetMode(320, 240, false, 1280, 1024);
     PumpAll();
     EXPECT_EQ(SDL_GetWindowFlags(platform::GetSdlWindow(window.GetHandler())) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_FALSE(platform::IsWindowFullScreen(window.GetHandler()));
     int width = 0;
     int height = 0;
     SDL_GetWindowSize(platform::GetSdlWindow(window.GetHandler()), &width, &height);

@@ -89,13 +89,13 @@ public:
             }
             offset = (std::size_t(rect->top) * target.width + rect->left) * m_glFormat.bytesPerPixel;
         }
-        if (target.data.empty()) {
-            FetchLevel(level);
+        if (!target.data) {
+            FetchLevel(level, (flags & D3DLOCK_DISCARD) != 0);
         }
         target.locked = true;
         target.readOnly = (flags & D3DLOCK_READONLY) != 0;
         lockedRect->Pitch = static_cast<std::int32_t>(target.width * m_glFormat.bytesPerPixel);
-        lockedRect->pBits = target.data.data() + offset;
+        lockedRect->pBits = target.data.get() + offset;
         return D3D_OK;
     }
 
@@ -115,7 +115,7 @@ public:
             target.written = true;
         }
         // The driver holds the texels now; the copy here lives only while a lock needs it.
-        std::vector<unsigned char>().swap(target.data);
+        target.data.reset();
         return D3D_OK;
     }
 
@@ -131,7 +131,7 @@ private:
     {
         UINT width;
         UINT height;
-        std::vector<unsigned char> data; // only while locked
+        std::unique_ptr<unsigned char[]> data; // only while locked
         bool locked = false;
         bool readOnly = false;
         bool written = false; // texels were sent to the driver
@@ -149,14 +149,20 @@ private:
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), m_glFormat.internalFormat,
                      static_cast<GLsizei>(source.width), static_cast<GLsizei>(source.height), 0,
-                     m_glFormat.format, m_glFormat.type, source.data.empty() ? nullptr : source.data.data());
+                     m_glFormat.format, m_glFormat.type, source.data.get());
     }
 
-    // The level's texels for a lock: read back from the driver once written, else zeroes.
-    void FetchLevel(unsigned int level)
+    // The level's texels for a lock: read back from the driver once written, else zeroes; left
+    // as they come for a lock that discards them (the caller writes the whole level).
+    void FetchLevel(unsigned int level, bool discard)
     {
         SLevel& target = m_levels[level];
-        target.data.assign(GetLevelSize(target), 0);
+        std::size_t const size = GetLevelSize(target);
+        if (discard) {
+            target.data.reset(new unsigned char[size]);
+            return;
+        }
+        target.data = std::make_unique<unsigned char[]>(size);
         if (!target.written || !m_context->MakeCurrent()) {
             return;
         }
@@ -165,7 +171,7 @@ private:
         glBindTexture(GL_TEXTURE_2D, m_name);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), m_glFormat.format, m_glFormat.type,
-                      target.data.data());
+                      target.data.get());
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     }
 

@@ -1,6 +1,7 @@
 #include "platform/sdl/SdlWindowBackend.h"
 
 #include "platform/HostWindowWatch.h"
+#include "platform/WindowManagerCheck.h"
 #include "platform/X11Library.h"
 #include "platform/sdl/RandRGamma.h"
 #include "platform/sdl/SdlEvents.h"
@@ -81,6 +82,14 @@ bool IsX11Driver()
     return driver != nullptr && std::strcmp(driver, "x11") == 0;
 }
 
+// A full-screen request goes to the window manager, and SDL waits up to 100 ms for it to
+// answer; without a manager nobody does. There a borderless window of the desktop's size in
+// its corner covers the desktop just the same, at once.
+bool CoversDesktopByItself()
+{
+    return IsX11Driver() && !IsWindowManagerRunning();
+}
+
 // An SDL window, own or wrapped around a foreign X11 window.
 class SdlWindow : public BackendWindow
 {
@@ -141,6 +150,16 @@ public:
                 bounds = SDL_Rect{0, 0, w, h};
             }
             SDL_SetWindowBordered(m_window, SDL_FALSE);
+            if (w == bounds.w && h == bounds.h && CoversDesktopByItself()) {
+                if ((SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) != 0) {
+                    SDL_SetWindowFullscreen(m_window, 0);
+                }
+                SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
+                SDL_SetWindowSize(m_window, w, h);
+                m_coversDesktop = true;
+                return;
+            }
+            m_coversDesktop = false;
             if ((SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) == 0) {
                 // Without a window manager nobody else moves the window to the screen's corner.
                 SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
@@ -161,6 +180,7 @@ public:
                 SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN);
             }
         } else {
+            m_coversDesktop = false;
             SDL_SetWindowFullscreen(m_window, 0);
             SDL_SetWindowBordered(m_window, SDL_TRUE);
             SDL_SetWindowSize(m_window, w, h);
@@ -258,7 +278,12 @@ public:
 
     bool IsMinimized() const override { return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0; }
 
-    bool IsFullScreen() const override { return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) != 0; }
+    bool IsFullScreen() const override
+    {
+        return m_coversDesktop || (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) != 0;
+    }
+
+    void SetCoversDesktop(bool covers) { m_coversDesktop = covers; }
 
     bool HasSystemFocus() const override
     {
@@ -325,6 +350,8 @@ private:
     bool m_foreignSizeKnown = false;
     int m_foreignWidth = 0;
     int m_foreignHeight = 0;
+    // Full screen by its own size and place rather than by SDL's full-screen state.
+    bool m_coversDesktop = false;
 };
 
 class SdlWindowBackend : public WindowBackend
@@ -375,19 +402,28 @@ public:
             return nullptr;
         }
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+        bool coversDesktop = false;
         if (style == NativeWindowStyle::FullScreen) {
             SDL_DisplayMode desktop;
             bool const desktopSize = SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
                                      desktop.w == static_cast<int>(width) &&
                                      desktop.h == static_cast<int>(height);
-            flags |=
-                (desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN) | SDL_WINDOW_BORDERLESS;
+            coversDesktop = desktopSize && CoversDesktopByItself();
+            flags |= SDL_WINDOW_BORDERLESS;
+            if (!coversDesktop) {
+                flags |= desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
+            }
             left = 0;
             top = 0;
         }
         SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", left, top,
                                               static_cast<int>(width), static_cast<int>(height), flags);
-        return Wrap(window);
+        if (window != nullptr) {
+            auto* const wrapped = new SdlWindow(*this, window);
+            wrapped->SetCoversDesktop(coversDesktop);
+            return wrapped;
+        }
+        return nullptr;
     }
 
     HWND AttachForeignWindow(unsigned long nativeWindowId) override
