@@ -64,6 +64,17 @@ int PeakOfWaveOutput()
     }
     return -1;
 }
+
+// Plays `slot` to its end, closes the device (which finishes the wave file) and returns the
+// file's peak.
+int PlayToTheEndAndReadPeak(CSoundManager& sound, unsigned int slot)
+{
+    sound.PlaySoundA(slot);
+    EXPECT_TRUE(RefreshUntil(
+        sound, [&] { return !sound.GetSound(slot)->HasSource(); }, 3000));
+    sound.Destroy();
+    return PeakOfWaveOutput();
+}
 } // namespace
 
 TEST_F(SoundTest, CreateLogsTheDeviceAndPlacesTheListener)
@@ -278,11 +289,7 @@ TEST_F(SoundTest, PlayedSoundReachesTheWaveOutput)
 {
     WriteSound("tone.wav", ToneWave(0.3f));
     unsigned int const slot = m_sound.AddSound("tone.wav");
-    m_sound.PlaySoundA(slot);
-    EXPECT_TRUE(RefreshUntil(
-        m_sound, [&] { return !m_sound.GetSound(slot)->HasSource(); }, 3000));
-    m_sound.Destroy();
-    EXPECT_GT(PeakOfWaveOutput(), 2000);
+    EXPECT_GT(PlayToTheEndAndReadPeak(m_sound, slot), 2000);
 }
 
 TEST_F(SoundTest, ADeviceOpenedAheadIsTakenOverAndPlays)
@@ -297,11 +304,7 @@ TEST_F(SoundTest, ADeviceOpenedAheadIsTakenOverAndPlays)
     EXPECT_FALSE(Logged("Error"));
     WriteSound("tone.wav", ToneWave(0.3f));
     unsigned int const slot = m_sound.AddSound("tone.wav");
-    m_sound.PlaySoundA(slot);
-    EXPECT_TRUE(RefreshUntil(
-        m_sound, [&] { return !m_sound.GetSound(slot)->HasSource(); }, 3000));
-    m_sound.Destroy();
-    EXPECT_GT(PeakOfWaveOutput(), 2000);
+    EXPECT_GT(PlayToTheEndAndReadPeak(m_sound, slot), 2000);
 }
 
 TEST_F(SoundTest, SilentBufferPlaysSilence)
