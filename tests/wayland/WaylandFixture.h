@@ -102,6 +102,21 @@ protected:
         return ::testing::AssertionFailure() << "the program did not finish starting\n" << DescribeRun();
     }
 
+    // Waits up to `seconds` until `output` shows a scene over `background` in every quadrant; a
+    // failure tells which quadrants did not and how the program's run went.
+    ::testing::AssertionResult ShowsScene(std::string const& output, double seconds,
+                                          Colour background = SwayBackground) const
+    {
+        std::optional<Screenshot> const shot = m_sway->WaitForScene(output, seconds, background);
+        if (!shot)
+            return ::testing::AssertionFailure() << "no picture of " << output;
+        if (!shot->IsSceneInEveryQuadrant(background))
+            return ::testing::AssertionFailure()
+                   << output << ": " << shot->DescribeQuadrants(background) << "\n"
+                   << DescribeRun();
+        return ::testing::AssertionSuccess();
+    }
+
     static std::string ReadFile(fs::path const& path)
     {
         std::ifstream file(path);
