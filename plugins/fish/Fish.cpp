@@ -169,9 +169,10 @@ void CFish::CreateModel(SFishFile const& file)
                   static_cast<int>(file.textureVariant));
 
     CShaderManager* shaders = m_engine->GetShaderManager();
+    // The body samples the fins' texture with blending off: one texture per variant.
     CShaderDescriptor opaque;
     shaders->CreateShaderDescriptor(&opaque, 0u);
-    opaque.AddStage(SSF_TEXTURE | SSF_MIP_MAPPING, 1, 0.0f, image, nullptr, SSBT_REPEAT);
+    opaque.AddStage(SSF_TEXTURE | SSF_OPACITY_MAP | SSF_MIP_MAPPING, 1, 0.0f, image, opacity, SSBT_REPEAT);
     opaque.GetStage(0)->borderU = SSBT_CLAMP;
     opaque.GetStage(0)->borderV = SSBT_CLAMP;
     CShaderDescriptor transparent;

@@ -103,9 +103,12 @@ void CContentBuilder::BuildFish()
         std::string const base = Format("Data/Models/fish%d", number);
         Write(base + ".mlf", CModelWriter::Write(geometry.model));
         // Descriptor 0: the opaque body; descriptor 1: the fins, blended through the alpha map.
+        // Both sample one texture (the body ignores its alpha), so a variant loads one picture.
         std::string const texture = Format("fish%d_%d.jpg", number, 1);
         std::string const alpha = Format("fish_alfa_%d_%d.jpg", number, 1);
         SShaderRecord bodyShader = SShaderRecord::MakeOpaque(texture);
+        bodyShader.stages[0].flags |= StageFlags::OpacityMap;
+        bodyShader.stages[0].opacity = alpha;
         bodyShader.stages[0].borderU = bodyShader.stages[0].borderV = 0;
         SShaderRecord finShader = SShaderRecord::MakeBlended(texture, alpha);
         finShader.stages[0].borderU = finShader.stages[0].borderV = 0;
