@@ -34,6 +34,10 @@ constexpr char const* DataFolderName = "Data";
 constexpr char const* ConfigFileName = "Coralume.ini";
 constexpr char const* FishSelectionFileName = "fishes.dat";
 constexpr char const* DefaultVideoMode = "desktop";
+// How far the aquarium's loading grows the heap after the device exists (textures, models,
+// pictures being decoded): made resident while the window and device come up. More than the
+// loading uses would raise the peak of resident memory.
+constexpr std::size_t AquariumLoadingHeapBytes = std::size_t(20) << 20;
 constexpr char const* WallpaperTitle = "Coralume Wallpaper";
 constexpr char const* SettingsWindowTitle = "Coralume Settings";
 constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
@@ -242,6 +246,8 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
     settings.parentWindow = parentWindow;
     settings.iconResourceId = 0;
     settings.defaultVideoMode = DefaultVideoMode;
+    if (runMode == RUN_SCREENSAVER || runMode == RUN_WALLPAPER)
+        settings.loadingHeapWarmup = AquariumLoadingHeapBytes;
     m_engine.Create(settings);
 
     m_engine.GetScreenCapture()->SetCaptureDirectory(platform::GetUserPicturesFolder());

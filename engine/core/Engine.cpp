@@ -1,5 +1,6 @@
 #include "core/Engine.h"
 
+#include "platform/HeapWarmup.h"
 #include "render/Camera.h"
 
 #include <cstdio>
@@ -38,10 +39,13 @@ void CEngine::Create(SEngineSettings const& settings)
     unsigned long height = 0;
     CConfig::ParseVideoModeString(m_config.GetMainSettings()->v_mode, &width, &height, nullptr);
 
+    platform::CHeapWarmup loadingHeap;
+    loadingHeap.Begin(m_settings.loadingHeapWarmup);
     m_window.Create(&m_messages, &m_memory, &m_config, &m_controls, GetApplicationTitle(),
                     m_settings.parentWindow, m_settings.iconResourceId, width, height,
                     m_config.GetMainSettings()->v_fullscreen);
     m_direct3d.Create(&m_messages, &m_memory, &m_config, &m_window);
+    loadingHeap.End();
     m_cameras.Create(&m_messages, &m_memory, &m_window, &m_direct3d);
     // Camera 0 is the scene's camera: the program places it and hands it to the plug-ins, and
     // models default to it. Adding it first keeps the GUI's own camera off slot 0.

@@ -2,6 +2,8 @@
 
 #include "platform/WindowHandle.h"
 
+#include <cstddef>
+
 namespace platform
 {
 class ClockSource;
@@ -27,4 +29,7 @@ struct SEngineSettings
     char const* installedConfigFile = nullptr;
     // The clocks the timers read; null for the system's. Must outlive the engine.
     platform::ClockSource* clock = nullptr;
+    // Bytes of heap made resident on a second thread while the window and the device are
+    // created, for the loading that follows to reuse (0: none).
+    std::size_t loadingHeapWarmup = 0;
 };
