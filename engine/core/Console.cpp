@@ -81,8 +81,11 @@ void CConsole::Create(CMessageManager* messageManager, CMemoryManager* memoryMan
     m_frameWindowId =
         guiManager->AddWindow(GWP_SHOWN, CVector2(0.0f, 0.0f), CVector2(0.0f, 0.0f), empty, nullptr);
     m_frameWindow = guiManager->GetWindow(m_frameWindowId);
+    // The background picture is loaded when the console first opens.
+    m_background = std::make_unique<CShaderDescriptor>();
+    m_background->Create(background);
     m_consoleWindowId =
-        guiManager->AddWindow(0, CVector2(0.0f, height), CVector2(width, height), background, m_frameWindow);
+        guiManager->AddWindow(0, CVector2(0.0f, height), CVector2(width, height), empty, m_frameWindow);
     m_consoleWindow = guiManager->GetWindow(m_consoleWindowId);
     m_consoleWindow->SetHeightAboveParent(ConsoleHeightAboveFrame);
 
@@ -153,6 +156,7 @@ void CConsole::Destroy()
         m_guiManager->RemoveWindow(m_frameWindowId);
     }
     m_editBox = nullptr;
+    m_background.reset();
     m_consoleWindow = nullptr;
     m_frameWindow = nullptr;
     m_lines.clear();
@@ -224,6 +228,10 @@ void CConsole::Toggle()
         return;
     if (m_state == CS_CLOSING || m_state == CS_CLOSED) {
         m_state = CS_OPENING;
+        if (m_background) {
+            m_consoleWindow->ChangeShader(*m_background);
+            m_background.reset();
+        }
         m_consoleWindow->AddProperties(GWP_SHOWN);
         m_editBox->SetText("");
     } else {

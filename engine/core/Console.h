@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,7 @@ private:
     CGUIWindow* m_frameWindow = nullptr;
     unsigned int m_consoleWindowId = 0;
     CGUIWindow* m_consoleWindow = nullptr;
+    std::unique_ptr<CShaderDescriptor> m_background; // until the console first opens
     unsigned int m_editBoxId = 0;
     CGUIEditBox* m_editBox = nullptr;
     unsigned int m_scrollOffset = 0;

@@ -167,6 +167,15 @@ TEST_F(ConsoleTest, KeySlidesTheConsoleInAndOut)
     EXPECT_FLOAT_EQ(console->GetConsoleWindow()->GetPosition().y, 600.0f);
 }
 
+TEST_F(ConsoleTest, BackgroundPictureIsTakenWhenTheConsoleFirstOpens)
+{
+    EXPECT_EQ(console->GetConsoleWindow()->GetShaderDescriptor().GetStagesCount(), 0u);
+    Open();
+    ASSERT_EQ(console->GetConsoleWindow()->GetShaderDescriptor().GetStagesCount(), 1u);
+    EXPECT_STREQ(console->GetConsoleWindow()->GetShaderDescriptor().GetStage(0)->imageName,
+                 "font\\white.tga");
+}
+
 TEST_F(ConsoleTest, ASlowFrameMovesAtMostTheClampedStep)
 {
     host->SetKey(TildeIndex, true);
