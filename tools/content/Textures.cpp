@@ -216,7 +216,9 @@ SPicture CTexturePainter::Starfish()
         knobs.push_back({0.2f * std::cos(between), 0.2f * std::sin(between), 0.04f});
     }
     knobs.push_back({0.0f, 0.0f, 0.05f});
-    CCanvas canvas(512, 512);
+    // The starfish covers a few hundred pixels at most: a larger picture would only feed mip levels.
+    constexpr int StarfishPictureSize = 256;
+    CCanvas canvas(StarfishPictureSize, StarfishPictureSize);
     canvas.Fill([&](float u, float v) {
         // Texture v runs upwards; the picture's top row is v = 1.
         float const x = (u - 0.5f) * 2.1f * CStarfishModelBuilder::ArmRadius;
