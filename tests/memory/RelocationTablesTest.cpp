@@ -1,0 +1,40 @@
+#include "platform/RelocationTables.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <fstream>
+#include <string>
+
+namespace
+{
+std::size_t ResidentFileBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("RssFile:", 0) == 0) {
+            return std::stoul(line.substr(8)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// The loaded libraries' relocation tables leave the resident set, and loading and calling
+// into libraries afterwards still works (the tables are read only while loading).
+TEST(RelocationTablesTest, TablesLeaveTheResidentSetAndLibrariesKeepWorking)
+{
+    std::size_t const before = ResidentFileBytes();
+    std::size_t const released = platform::ReleaseRelocationTables(0);
+    ASSERT_GT(released, 0u);
+    EXPECT_LE(ResidentFileBytes() + released / 2, before);
+
+    void* const library = dlopen("libm.so.6", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr);
+    auto const root = reinterpret_cast<double (*)(double)>(dlsym(library, "sqrt"));
+    ASSERT_NE(root, nullptr);
+    EXPECT_DOUBLE_EQ(root(16.0), 4.0);
+    EXPECT_EQ(std::to_string(42), "42");
+    dlclose(library);
+}
+} // namespace
