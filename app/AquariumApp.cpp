@@ -37,7 +37,7 @@ constexpr char const* DefaultVideoMode = "desktop";
 // How far the aquarium's loading grows the heap after the device exists (textures, models,
 // pictures being decoded): made resident while the window and device come up. More than the
 // loading uses would raise the peak of resident memory.
-constexpr std::size_t AquariumLoadingHeapBytes = std::size_t(20) << 20;
+constexpr std::size_t AquariumLoadingHeapBytes = std::size_t(16) << 20;
 constexpr char const* WallpaperTitle = "Coralume Wallpaper";
 constexpr char const* SettingsWindowTitle = "Coralume Settings";
 constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
@@ -373,6 +373,10 @@ void CAquariumApp::StartAquarium()
     // One frame so the loading picture is on screen while the plug-ins load.
     m_engine.BeginFrame();
     m_engine.FinishFrame();
+    m_screenOverlay.ReleaseShownLoadingPicture();
+    // The font and the loading picture were the largest files decoded: the pages they used in
+    // the pre-allocated blocks need not stay resident for the plug-ins' smaller ones.
+    m_engine.GetMemoryManager()->ReleaseIdleBlockPages();
     m_plugins.FindAndLoad(&m_engine);
     m_plugins.OrderByPriority(&m_engine);
     m_plugins.Start(&m_engine);

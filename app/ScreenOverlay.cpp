@@ -54,7 +54,13 @@ void CScreenOverlay::Init(CEngine* engine, bool screenSaver, bool wallpaper, boo
             m_builder.AddWindow(ShownTopLevelWindow, CVector2(0.0f, 0.0f),
                                 CVector2(ScreenWidth, ScreenHeight), loadingDescriptor, nullptr);
         m_loadingWindow = m_gui->GetWindow(m_loadingWindowId);
+        m_loadingShown = m_loadingWindow != nullptr;
     }
+}
+
+void CScreenOverlay::ReleaseShownLoadingPicture()
+{
+    RemoveLoadingWindow();
 }
 
 void CScreenOverlay::RemoveLoadingWindow()
@@ -71,6 +77,7 @@ void CScreenOverlay::Refresh()
     if (m_shutDown)
         return;
     RemoveLoadingWindow();
+    m_loadingShown = false;
     if (m_statisticsSuppressed || strcasecmp(m_engine->GetConfig()->GetValue("g_debug_mode"), "0") == 0)
         return;
     PrintStatistics();
@@ -103,6 +110,7 @@ void CScreenOverlay::Shutdown()
     if (m_shutDown)
         return;
     RemoveLoadingWindow();
+    m_loadingShown = false;
     if (m_textWindow)
         m_gui->RemoveWindow(m_textWindowId);
     m_textWindow = nullptr;

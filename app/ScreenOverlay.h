@@ -25,7 +25,11 @@ public:
 
     CGUIFont* GetFont() const { return m_font; }
     float GetFontSize() const { return FontSize; }
-    bool IsLoadingScreenShown() const { return m_loadingWindow != nullptr; }
+    // The loading frame has been shown: the picture stays on screen (the last frame shown)
+    // until the first scene frame, so its window and texture go now and their memory serves
+    // the loading.
+    void ReleaseShownLoadingPicture();
+    bool IsLoadingScreenShown() const { return m_loadingShown; }
 
 private:
     void RemoveLoadingWindow();
@@ -40,6 +44,7 @@ private:
     CGUIFont* m_font = nullptr;
     unsigned int m_loadingWindowId = 0;
     CGUIWindow* m_loadingWindow = nullptr;
+    bool m_loadingShown = false; // on screen until the first scene frame
     unsigned int m_textWindowId = 0;
     CGUIWindow* m_textWindow = nullptr;
 };
