@@ -3,6 +3,8 @@
 #include "platform/NativeWindow.h"
 #include "platform/gl/GLBuffer.h"
 #include "platform/gl/GLFormats.h"
+#include "platform/gl/GLLighting.h"
+#include "platform/gl/GLSampler.h"
 #include "platform/gl/GLStateTranslation.h"
 #include "platform/gl/GLTexture.h"
 #include "platform/gl/OpenGL.h"
@@ -880,84 +882,17 @@ private:
 
     void ApplyMaterial()
     {
-        GLfloat color[4];
-        ColorValueToFloats(m_material.Diffuse, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color);
-        ColorValueToFloats(m_material.Ambient, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color);
-        ColorValueToFloats(m_material.Emissive, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color);
-        if (m_renderStates[D3DRS_SPECULARENABLE]) {
-            ColorValueToFloats(m_material.Specular, color);
-        } else {
-            std::fill(color, color + 4, 0.0f);
-        }
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, color);
-        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m_material.Power, 0.0f, 128.0f));
-
-        // One material colour may follow the vertex colour.
-        bool vertexColor = m_renderStates[D3DRS_COLORVERTEX] && (m_fvf & D3DFVF_DIFFUSE);
-        bool diffuse = vertexColor && m_renderStates[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
-        bool ambient = vertexColor && m_renderStates[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR1;
-        bool emissive = vertexColor && m_renderStates[D3DRS_EMISSIVEMATERIALSOURCE] == D3DMCS_COLOR1;
-        if (diffuse || ambient || emissive) {
-            glColorMaterial(GL_FRONT_AND_BACK, diffuse && ambient ? GL_AMBIENT_AND_DIFFUSE
-                                               : diffuse          ? GL_DIFFUSE
-                                               : ambient          ? GL_AMBIENT
-                                                                  : GL_EMISSION);
-            glEnable(GL_COLOR_MATERIAL);
-        } else {
-            glDisable(GL_COLOR_MATERIAL);
-        }
+        SMaterialColourSources sources;
+        bool const vertexColor = m_renderStates[D3DRS_COLORVERTEX] && (m_fvf & D3DFVF_DIFFUSE);
+        sources.diffuse = vertexColor && m_renderStates[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
+        sources.ambient = vertexColor && m_renderStates[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR1;
+        sources.emissive = vertexColor && m_renderStates[D3DRS_EMISSIVEMATERIALSOURCE] == D3DMCS_COLOR1;
+        ApplyGLMaterial(m_material, m_renderStates[D3DRS_SPECULARENABLE] != 0, sources);
     }
 
     void ApplyLights()
     {
-        // Lights are given in world space: place them under the view transform alone.
-        glMatrixMode(GL_MODELVIEW);
-        glLoadMatrixf(&m_view._11);
-        for (unsigned int i = 0; i < MaxLights; ++i) {
-            if (!m_lightEnabled[i]) {
-                continue;
-            }
-            D3DLIGHT8 const& light = m_lights[i];
-            GLenum name = GL_LIGHT0 + i;
-            GLfloat color[4];
-            ColorValueToFloats(light.Diffuse, color);
-            glLightfv(name, GL_DIFFUSE, color);
-            ColorValueToFloats(light.Specular, color);
-            glLightfv(name, GL_SPECULAR, color);
-            ColorValueToFloats(light.Ambient, color);
-            glLightfv(name, GL_AMBIENT, color);
-            if (light.Type == D3DLIGHT_DIRECTIONAL) {
-                GLfloat direction[4] = {-light.Direction.x, -light.Direction.y, -light.Direction.z, 0.0f};
-                glLightfv(name, GL_POSITION, direction);
-                glLightf(name, GL_SPOT_CUTOFF, 180.0f);
-                glLightf(name, GL_CONSTANT_ATTENUATION, 1.0f);
-                glLightf(name, GL_LINEAR_ATTENUATION, 0.0f);
-                glLightf(name, GL_QUADRATIC_ATTENUATION, 0.0f);
-                continue;
-            }
-            GLfloat position[4] = {light.Position.x, light.Position.y, light.Position.z, 1.0f};
-            glLightfv(name, GL_POSITION, position);
-            float constant = light.Attenuation0;
-            if (constant == 0.0f && light.Attenuation1 == 0.0f && light.Attenuation2 == 0.0f) {
-                constant = 1.0f;
-            }
-            glLightf(name, GL_CONSTANT_ATTENUATION, constant);
-            glLightf(name, GL_LINEAR_ATTENUATION, light.Attenuation1);
-            glLightf(name, GL_QUADRATIC_ATTENUATION, light.Attenuation2);
-            if (light.Type == D3DLIGHT_SPOT) {
-                GLfloat direction[3] = {light.Direction.x, light.Direction.y, light.Direction.z};
-                glLightfv(name, GL_SPOT_DIRECTION, direction);
-                float cutoff = std::clamp(light.Phi * 0.5f * 180.0f / 3.14159265f, 0.0f, 90.0f);
-                glLightf(name, GL_SPOT_CUTOFF, cutoff);
-                glLightf(name, GL_SPOT_EXPONENT,
-                         light.Theta >= light.Phi ? 0.0f : std::clamp(light.Falloff, 0.0f, 128.0f));
-            } else {
-                glLightf(name, GL_SPOT_CUTOFF, 180.0f);
-            }
-        }
+        ApplyGLLights(m_view, m_lights.data(), m_lightEnabled.data(), MaxLights);
         m_modelViewDirty = true;
     }
 
@@ -978,49 +913,10 @@ private:
 
     void ApplySampler(unsigned int stage, GLDirect3DTexture8* texture)
     {
-        auto const& states = m_stageStates[stage];
-        DWORD minFilter = states[D3DTSS_MINFILTER];
-        DWORD magFilter = states[D3DTSS_MAGFILTER];
-        DWORD mipFilter = texture->HasMipLevels() ? states[D3DTSS_MIPFILTER] : D3DTEXF_NONE;
-        if (m_softwareRasteriser && mipFilter == D3DTEXF_LINEAR) {
-            // Blending two mip levels costs a software rasteriser a sixth of its frame; the
-            // nearer level alone looks nearly the same.
-            mipFilter = D3DTEXF_POINT;
-        }
-        bool minLinear = minFilter >= D3DTEXF_LINEAR;
-        GLint min;
-        if (mipFilter == D3DTEXF_NONE) {
-            min = minLinear ? GL_LINEAR : GL_NEAREST;
-        } else if (mipFilter == D3DTEXF_POINT) {
-            min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-        } else {
-            min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-        }
-        GLint mag = magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
-        std::array<GLint, 5> sampler = {min, mag, ToGLAddress(states[D3DTSS_ADDRESSU]),
-                                        ToGLAddress(states[D3DTSS_ADDRESSV]),
-                                        GLint(states[D3DTSS_BORDERCOLOR])};
-        if (sampler != texture->appliedSampler) {
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sampler[0]);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, sampler[1]);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, sampler[2]);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, sampler[3]);
-            GLfloat border[4];
-            ColorToFloats(states[D3DTSS_BORDERCOLOR], border);
-            glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
-            texture->appliedSampler = sampler;
-        }
-        if (m_maxAnisotropy > 1) {
-            bool anisotropic = minFilter == D3DTEXF_ANISOTROPIC || magFilter == D3DTEXF_ANISOTROPIC ||
-                               states[D3DTSS_MIPFILTER] == D3DTEXF_ANISOTROPIC;
-            DWORD requested =
-                states[D3DTSS_MAXANISOTROPY] > 1 ? states[D3DTSS_MAXANISOTROPY] : m_maxAnisotropy;
-            GLfloat anisotropy = anisotropic ? GLfloat(std::min<DWORD>(requested, m_maxAnisotropy)) : 1.0f;
-            if (anisotropy != texture->appliedAnisotropy) {
-                glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
-                texture->appliedAnisotropy = anisotropy;
-            }
-        }
+        SSamplerLimits limits;
+        limits.softwareRasteriser = m_softwareRasteriser;
+        limits.maxAnisotropy = m_maxAnisotropy;
+        ApplyGLSampler(m_stageStates[stage], limits, texture);
     }
 
     void ApplyStages()
