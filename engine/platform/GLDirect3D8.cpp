@@ -2,7 +2,7 @@
 
 #include "platform/GLContext.h"
 #include "platform/HeapTuning.h"
-#include "platform/RelocationTables.h"
+#include "platform/LinkingTables.h"
 #include "platform/WindowBackend.h"
 #include "platform/gl/GLDevice.h"
 #include "platform/gl/GLFormats.h"
@@ -23,9 +23,9 @@ using platform::IsDisplayFormat;
 using platform::MaxLights;
 using platform::STextureFormat;
 
-// Tables this long are worth a system call (the compiler library's is about 9 MiB, the
-// driver's half a MiB).
-constexpr std::size_t LargeRelocationTableBytes = std::size_t(64) << 10;
+// Tables this long are worth a system call (the compiler library's are about 14 MiB, the
+// driver's 1.5 MiB).
+constexpr std::size_t LargeLinkingTablesBytes = std::size_t(64) << 10;
 
 class GLDirect3D8 : public IDirect3D8
 {
@@ -187,8 +187,8 @@ public:
             return D3DERR_NOTAVAILABLE;
         }
         platform::KeepFreedHeapForReuse();
-        // The driver and its compiler are loaded now; their relocation tables are read.
-        platform::ReleaseRelocationTables(LargeRelocationTableBytes);
+        // The driver and its compiler are loaded and resolved now.
+        platform::ReleaseLinkingTables(LargeLinkingTablesBytes);
         D3DPRESENT_PARAMETERS parameters = *presentParameters;
         parameters.hDeviceWindow = window;
         *returnedDevice = platform::CreateGLDevice(this, adapter, std::move(context), parameters);

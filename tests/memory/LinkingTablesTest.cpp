@@ -1,4 +1,4 @@
-#include "platform/RelocationTables.h"
+#include "platform/LinkingTables.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +20,12 @@ std::size_t ResidentFileBytes()
     return 0;
 }
 
-// The loaded libraries' relocation tables leave the resident set, and loading and calling
-// into libraries afterwards still works (the tables are read only while loading).
-TEST(RelocationTablesTest, TablesLeaveTheResidentSetAndLibrariesKeepWorking)
+// The loaded libraries' linking tables leave the resident set, and loading, resolving and
+// calling into libraries afterwards still works.
+TEST(LinkingTablesTest, TablesLeaveTheResidentSetAndLibrariesKeepWorking)
 {
     std::size_t const before = ResidentFileBytes();
-    std::size_t const released = platform::ReleaseRelocationTables(0);
+    std::size_t const released = platform::ReleaseLinkingTables(0);
     ASSERT_GT(released, 0u);
     EXPECT_LE(ResidentFileBytes() + released / 2, before);
 
