@@ -7,6 +7,7 @@
 #include "platform/gl/GLSampler.h"
 #include "platform/gl/GLStateTranslation.h"
 #include "platform/gl/GLTexture.h"
+#include "platform/gl/GLVertexArrays.h"
 #include "platform/gl/OpenGL.h"
 
 #include <algorithm>
@@ -24,6 +25,10 @@ namespace platform
 {
 namespace
 {
+// A stage's coordinate set is the low word of its index state (the high word asks for
+// generated coordinates).
+constexpr DWORD TexCoordIndexMask = 0xFFFF;
+
 // Holds `next` in `held` by reference count: the new object gains a reference before the old
 // one loses its own, so setting the same object again keeps it alive.
 template <class Held, class Interface> void HoldReference(Held*& held, Interface* next)
@@ -643,6 +648,7 @@ private:
             m_maxAnisotropy = static_cast<UINT>(std::max(1.0f, anisotropy));
         }
         m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
+        m_vertexArrays.SetBgraColors(m_bgraColors);
         m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
         char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
         m_softwareRasteriser =
@@ -973,27 +979,8 @@ private:
         if (!m_context->MakeCurrent()) {
             return D3DERR_DEVICELOST;
         }
-        UINT offset = 12;
-        UINT normalOffset = 0;
-        UINT colorOffset = 0;
-        UINT texOffset = 0;
-        if (m_fvf & D3DFVF_NORMAL) {
-            normalOffset = offset;
-            offset += 12;
-        }
-        if (m_fvf & D3DFVF_DIFFUSE) {
-            colorOffset = offset;
-            offset += 4;
-        }
-        if (m_fvf & D3DFVF_SPECULAR) {
-            offset += 4;
-        }
-        UINT texCount = (m_fvf >> 8) & 0xF;
-        if (texCount > 0) {
-            texOffset = offset;
-            offset += 8 * texCount;
-        }
-        if (stride < offset) {
+        SVertexLayout const layout = GetVertexLayout(m_fvf);
+        if (stride < layout.size) {
             return D3DERR_INVALIDCALL;
         }
 
@@ -1017,47 +1004,14 @@ private:
         }
         ApplyStages();
 
-        auto const* bytes = static_cast<unsigned char const*>(vertexData);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_FLOAT, GLsizei(stride), bytes);
-        if (m_fvf & D3DFVF_NORMAL) {
-            glEnableClientState(GL_NORMAL_ARRAY);
-            glNormalPointer(GL_FLOAT, GLsizei(stride), bytes + normalOffset);
-        } else {
-            glDisableClientState(GL_NORMAL_ARRAY);
-            glNormal3f(0.0f, 0.0f, 0.0f);
-        }
-        if (m_fvf & D3DFVF_DIFFUSE) {
-            glEnableClientState(GL_COLOR_ARRAY);
-            if (m_bgraColors) {
-                glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, GLsizei(stride), bytes + colorOffset);
-            } else {
-                m_colors.resize(std::size_t(vertexCount) * 4);
-                for (UINT i = 0; i < vertexCount; ++i) {
-                    unsigned char const* c = bytes + std::size_t(i) * stride + colorOffset;
-                    m_colors[i * 4 + 0] = c[2];
-                    m_colors[i * 4 + 1] = c[1];
-                    m_colors[i * 4 + 2] = c[0];
-                    m_colors[i * 4 + 3] = c[3];
-                }
-                glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
-            }
-        } else {
-            glDisableClientState(GL_COLOR_ARRAY);
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        }
+        std::array<int, MaxStages> texCoordSets;
         for (unsigned int stage = 0; stage < m_units; ++stage) {
-            glClientActiveTexture(GL_TEXTURE0 + stage);
-            DWORD set = m_stageStates[stage][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
-            if (texCount > 0 && m_textures[stage]) {
-                set = std::min<DWORD>(set, texCount - 1);
-                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-                glTexCoordPointer(2, GL_FLOAT, GLsizei(stride), bytes + texOffset + 8 * set);
-            } else {
-                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-            }
+            texCoordSets[stage] = m_textures[stage]
+                                      ? int(m_stageStates[stage][D3DTSS_TEXCOORDINDEX] & TexCoordIndexMask)
+                                      : GLVertexArrays::NoTexCoords;
         }
-        glClientActiveTexture(GL_TEXTURE0);
+        m_vertexArrays.Bind(static_cast<unsigned char const*>(vertexData), stride, vertexCount, layout,
+                            texCoordSets.data(), m_units);
         return D3D_OK;
     }
 
@@ -1097,7 +1051,7 @@ private:
     bool m_projectionDirty = true;
     bool m_lightsDirty = true;
     bool m_materialDirty = true;
-    std::vector<unsigned char> m_colors;
+    GLVertexArrays m_vertexArrays;
     GLuint m_presentedFrame = 0;
     bool m_softwareRasteriser = false;
     int m_viewportDrawableWidth = 0;
