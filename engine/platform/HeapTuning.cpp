@@ -22,16 +22,17 @@ void KeepFreedHeapForReuse()
 #endif
 }
 
-void ReleaseBlockPages(void* block, std::size_t size)
+std::size_t ReleaseBlockPages(void const* block, std::size_t size)
 {
     auto const pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     auto const start = reinterpret_cast<std::uintptr_t>(block);
     std::uintptr_t const first = (start + pageSize - 1) / pageSize * pageSize;
     std::uintptr_t const end = (start + size) / pageSize * pageSize;
-    if (block == nullptr || end <= first) {
-        return;
+    if (block == nullptr || end <= first ||
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED) != 0) {
+        return 0;
     }
-    madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+    return end - first;
 }
 
 void ReturnFreedHeap()

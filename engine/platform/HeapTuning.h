@@ -11,8 +11,9 @@ namespace platform
 void KeepFreedHeapForReuse();
 
 // Gives the whole pages inside [block, block + size) back to the system: they stop counting
-// as resident and read as zeroes when next touched. The block itself stays allocated.
-void ReleaseBlockPages(void* block, std::size_t size);
+// as resident and read as zeroes when next touched (pages of a file mapping that were never
+// written read from the file again). The block itself stays allocated. Returns the bytes given.
+std::size_t ReleaseBlockPages(void const* block, std::size_t size);
 
 // Gives freed heap memory back to the system (the bound above keeps it otherwise).
 void ReturnFreedHeap();

@@ -1,10 +1,10 @@
 #include "platform/LinkingTables.h"
 
+#include "platform/HeapTuning.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <link.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace platform
 {
@@ -13,7 +13,6 @@ namespace
 struct SReleaseRequest
 {
     std::size_t minimumBytes;
-    std::uintptr_t pageSize;
     std::size_t released;
 };
 
@@ -97,23 +96,18 @@ int ReleaseObjectTables(dl_phdr_info* object, std::size_t, void* data)
 {
     auto* request = static_cast<SReleaseRequest*>(data);
     STableSpan const span = FindLinkingTables(*object);
-    if (span.end - span.start < request->minimumBytes || span.end == 0 ||
+    if (span.end == 0 || span.end - span.start < request->minimumBytes ||
         !LiesInUnwrittenSegment(*object, span)) {
         return 0;
     }
-    // Whole pages only: the neighbouring data at either end may still be in use.
-    std::uintptr_t const first = (span.start + request->pageSize - 1) / request->pageSize * request->pageSize;
-    std::uintptr_t const end = span.end / request->pageSize * request->pageSize;
-    if (end > first && madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED) == 0) {
-        request->released += end - first;
-    }
+    request->released += ReleaseBlockPages(reinterpret_cast<void const*>(span.start), span.end - span.start);
     return 0;
 }
 } // namespace
 
 std::size_t ReleaseLinkingTables(std::size_t minimumBytes)
 {
-    SReleaseRequest request{minimumBytes, static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE)), 0};
+    SReleaseRequest request{minimumBytes, 0};
     dl_iterate_phdr(ReleaseObjectTables, &request);
     return request.released;
 }
