@@ -14,6 +14,20 @@ constexpr float MaxSpotCutoffDegrees = 90.0f;
 constexpr float NoSpotCutoffDegrees = 180.0f;
 constexpr float DegreesPerRadian = 180.0f / 3.14159265f;
 
+void SetMaterialColor(GLenum which, D3DCOLORVALUE const& color)
+{
+    GLfloat values[4];
+    ColorValueToFloats(color, values);
+    glMaterialfv(GL_FRONT_AND_BACK, which, values);
+}
+
+void SetLightColor(GLenum light, GLenum which, D3DCOLORVALUE const& color)
+{
+    GLfloat values[4];
+    ColorValueToFloats(color, values);
+    glLightfv(light, which, values);
+}
+
 void ApplyDirectionalLight(GLenum name, D3DLIGHT8 const& light)
 {
     GLfloat direction[4] = {-light.Direction.x, -light.Direction.y, -light.Direction.z, 0.0f};
@@ -51,19 +65,10 @@ void ApplyPointOrSpotLight(GLenum name, D3DLIGHT8 const& light)
 void ApplyGLMaterial(D3DMATERIAL8 const& material, bool specularEnabled,
                      SMaterialColourSources const& sources)
 {
-    GLfloat color[4];
-    ColorValueToFloats(material.Diffuse, color);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color);
-    ColorValueToFloats(material.Ambient, color);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color);
-    ColorValueToFloats(material.Emissive, color);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color);
-    if (specularEnabled) {
-        ColorValueToFloats(material.Specular, color);
-    } else {
-        std::fill(color, color + 4, 0.0f);
-    }
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, color);
+    SetMaterialColor(GL_DIFFUSE, material.Diffuse);
+    SetMaterialColor(GL_AMBIENT, material.Ambient);
+    SetMaterialColor(GL_EMISSION, material.Emissive);
+    SetMaterialColor(GL_SPECULAR, specularEnabled ? material.Specular : D3DCOLORVALUE{});
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(material.Power, 0.0f, MaxShininess));
 
     // One material colour may follow the vertex colour.
@@ -88,13 +93,9 @@ void ApplyGLLights(D3DMATRIX const& view, D3DLIGHT8 const* lights, bool const* e
         }
         D3DLIGHT8 const& light = lights[i];
         GLenum const name = GL_LIGHT0 + i;
-        GLfloat color[4];
-        ColorValueToFloats(light.Diffuse, color);
-        glLightfv(name, GL_DIFFUSE, color);
-        ColorValueToFloats(light.Specular, color);
-        glLightfv(name, GL_SPECULAR, color);
-        ColorValueToFloats(light.Ambient, color);
-        glLightfv(name, GL_AMBIENT, color);
+        SetLightColor(name, GL_DIFFUSE, light.Diffuse);
+        SetLightColor(name, GL_SPECULAR, light.Specular);
+        SetLightColor(name, GL_AMBIENT, light.Ambient);
         if (light.Type == D3DLIGHT_DIRECTIONAL) {
             ApplyDirectionalLight(name, light);
         } else {
