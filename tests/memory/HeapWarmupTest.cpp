@@ -1,10 +1,10 @@
 #include "platform/HeapWarmup.h"
+#include "support/ProcessMemory.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 namespace
 {
@@ -12,11 +12,7 @@ constexpr std::size_t MiB = 1024 * 1024;
 
 std::size_t ResidentBytes()
 {
-    std::ifstream statm("/proc/self/statm");
-    std::size_t total = 0;
-    std::size_t resident = 0;
-    statm >> total >> resident;
-    return resident * 4096;
+    return static_cast<std::size_t>(ProcessStatusKilobytes("self", "VmRSS")) * 1024;
 }
 
 // The warmed block's pages stay with the process once it is freed, and the allocations that

@@ -1,23 +1,16 @@
 #include "platform/LinkingTables.h"
+#include "support/ProcessMemory.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <fstream>
 #include <string>
 
 namespace
 {
 std::size_t ResidentFileBytes()
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("RssFile:", 0) == 0) {
-            return std::stoul(line.substr(8)) * 1024;
-        }
-    }
-    return 0;
+    return static_cast<std::size_t>(ProcessStatusKilobytes("self", "RssFile")) * 1024;
 }
 
 // The loaded libraries' linking tables leave the resident set, and loading, resolving and

@@ -2,6 +2,8 @@
 
 // A child process of the test, optionally under another user's identity; killed when the
 // object goes.
+#include "support/ProcessMemory.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -111,16 +113,7 @@ public:
     }
 
     // Resident memory in kilobytes; 0 once the process is gone.
-    long GetResidentKilobytes() const
-    {
-        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
-        std::string line;
-        while (std::getline(status, line)) {
-            if (line.rfind("VmRSS:", 0) == 0)
-                return std::stol(line.substr(6));
-        }
-        return 0;
-    }
+    long GetResidentKilobytes() const { return ProcessStatusKilobytes(std::to_string(m_pid), "VmRSS"); }
 
 private:
     static bool Redirect(std::string const& file, int descriptor)
