@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/Timer.h"
 #include "platform/Clock.h"
+#include "platform/CodePages.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/HeapTuning.h"
@@ -49,6 +50,8 @@ constexpr unsigned int ShownWindow = 1;
 constexpr unsigned int WindowedWidth = 800;
 constexpr unsigned int WindowedHeight = 600;
 constexpr unsigned int StoppedPauseMilliseconds = 50;
+// Seconds of scene after which every shader it needs has been compiled.
+constexpr double SceneSettlingSeconds = 3.0;
 
 constexpr unsigned int UserFolderMode = 0700;
 } // namespace
@@ -291,6 +294,13 @@ void CAquariumApp::ReturnLoadingMemory()
     platform::ReturnFreedHeap();
 }
 
+void CAquariumApp::SettleScene()
+{
+    m_sceneSettled = true;
+    std::size_t const released = platform::ReleaseCodePages();
+    m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
+}
+
 void CAquariumApp::RegisterVariables()
 {
     CConfig* config = m_engine.GetConfig();
@@ -407,6 +417,8 @@ void CAquariumApp::Frame()
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
     m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();
+    if (!m_sceneSettled && m_elapsedTime >= SceneSettlingSeconds)
+        SettleScene();
     m_frameRateCap.Wait(m_maxFramesPerSecond);
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);

@@ -38,6 +38,9 @@ public:
     CPluginTable* GetPlugins() { return &m_plugins; }
     CScreenOverlay const* GetScreenOverlay() const { return &m_screenOverlay; }
     CScreenOverlay* GetScreenOverlay() { return &m_screenOverlay; }
+    // Once the scene has run a few seconds (its shaders are compiled): gives back the code
+    // only start-up ran. Frame calls it; a benchmark driving the engine itself may too.
+    void SettleScene();
     ERunMode GetRunMode() const { return m_runMode; }
     float GetElapsedTime() const { return static_cast<float>(m_elapsedTime); }
 
@@ -81,6 +84,7 @@ private:
     char m_userPath[PathLength] = {};
     // Summed in double precision: a float sum stops growing after a few days of frames.
     double m_elapsedTime = 0.0;
+    bool m_sceneSettled = false;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;

@@ -110,6 +110,7 @@ int main(int argc, char** argv)
     unsigned long allocationsAfterWarmUp = 0;
     for (long frame = -warmUp; frame < frames; ++frame) {
         if (frame == 0) {
+            application.SettleScene(); // as the program does after its first seconds
             residentAfterWarmUp = bench::GetResidentKilobytes();
             allocationsAfterWarmUp = g_allocations.load();
         }
