@@ -299,6 +299,8 @@ void CAquariumApp::SettleScene()
     m_sceneSettled = true;
     std::size_t const released = platform::ReleaseCodePages();
     m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
+    // The kept background's copy is made only now, into the room the code left.
+    m_engine.GetModelManager()->SetBackgroundKeeping(m_keepBackground);
 }
 
 void CAquariumApp::RegisterVariables()
@@ -318,6 +320,7 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("g_user_path", CCT_STRING, true, false, m_userPath, userPath.c_str());
     config->CreateCommand("v_max_fps", CCT_INT, false, true, &m_maxFramesPerSecond,
                           CFrameRateCap::DefaultFramesPerSecondText);
+    config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
 }
 
 void CAquariumApp::ApplyConfigOverrides()
@@ -419,6 +422,7 @@ void CAquariumApp::Frame()
     m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();
     if (!m_sceneSettled && m_elapsedTime >= SceneSettlingSeconds)
         SettleScene();
+    m_engine.GetModelManager()->SetBackgroundKeeping(m_sceneSettled && m_keepBackground);
     m_frameRateCap.Wait(m_maxFramesPerSecond);
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);

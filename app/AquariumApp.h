@@ -85,6 +85,7 @@ private:
     // Summed in double precision: a float sum stops growing after a few days of frames.
     double m_elapsedTime = 0.0;
     bool m_sceneSettled = false;
+    bool m_keepBackground = true; // "r_keep_background"
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;

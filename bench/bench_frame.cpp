@@ -106,6 +106,7 @@ int main(int argc, char** argv)
 
     bool const traceAllocations = std::getenv("BENCH_TRACE_ALLOCATIONS") != nullptr;
     SFrameTimes total;
+    long restoredFrames = 0;
     std::size_t residentAfterWarmUp = 0;
     unsigned long allocationsAfterWarmUp = 0;
     for (long frame = -warmUp; frame < frames; ++frame) {
@@ -133,6 +134,7 @@ int main(int argc, char** argv)
         total.engineFrame += afterEngine - start;
         total.modelRefresh += models->GetLastRefreshSeconds();
         total.drawSubmission += models->GetLastDrawSeconds();
+        restoredFrames += models->WasBackgroundRestored() ? 1 : 0;
         total.plugins += afterPlugins - afterEngine;
         total.present += end - afterPlugins;
     }
@@ -166,6 +168,8 @@ int main(int argc, char** argv)
     std::printf("renderer threads CPU     %8.2f ms  (process CPU less main thread)\n",
                 1000.0 * (total.process - mainThread) / n);
     std::printf("models drawn             %8u  (%u triangles in view)\n", drawnModels, triangles);
+    std::printf("kept background          %8.1f %% of frames started from it\n",
+                100.0 * double(restoredFrames) / n);
     std::printf("C++ heap allocations     %8.1f per frame\n", double(allocations) / n);
     std::printf("resident memory          %8zu KiB after warm-up, %zu KiB at the end\n", residentAfterWarmUp,
                 residentAtEnd);

@@ -27,6 +27,8 @@ enum : unsigned int
     MP_TWO_SIDED = 0x4000,
     MP_DYNAMIC_BOUNDING_BOX = 0x8000,
     MP_VISIBLE = 0x40000,
+    // Set at run time: an opaque static model that stands still, drawn into the kept background.
+    MP_BACKGROUND = 0x80000,
     MP_KINDS = MP_STATIC | MP_MORPH | MP_SKELETAL,
 };
 

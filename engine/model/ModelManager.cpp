@@ -202,22 +202,50 @@ void CModelManager::BeginFrame()
     IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
     if (!device)
         return;
-    if (m_clearState != 0) {
-        DWORD flags = 0;
-        if (m_clearState & 1)
-            flags |= D3DCLEAR_TARGET;
-        if (m_clearState & 2)
-            flags |= D3DCLEAR_ZBUFFER;
-        if (m_clearState & 4)
-            flags |= D3DCLEAR_STENCIL;
-        m_direct3DSubsystem->Check(FrameLabel,
-                                   device->Clear(0, nullptr, flags, PackColor(m_clearColor), 1.0f, 0));
-    }
+    std::size_t const background =
+        m_keptBackground.Prepare(m_drawList, m_lightManager, m_direct3DSubsystem->GetConfig());
+    m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
+    if (m_backgroundRestored)
+        m_keptBackground.Restored();
+    else
+        Clear(device);
     m_direct3DSubsystem->Check(FrameLabel, device->BeginScene());
-    for (CModel* model : m_drawList)
-        model->Draw();
+    for (std::size_t i = 0; i < m_drawList.size(); ++i) {
+        if (i < background && m_backgroundRestored)
+            continue;
+        m_drawList[i]->Draw();
+        if (i + 1 == background && !m_backgroundRestored)
+            m_keptBackground.Kept(SUCCEEDED(device->KeepBackBuffer()));
+    }
     m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
     m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
+}
+
+void CModelManager::Clear(IDirect3DDevice8* device)
+{
+    if (m_clearState == 0)
+        return;
+    DWORD flags = 0;
+    if (m_clearState & 1)
+        flags |= D3DCLEAR_TARGET;
+    if (m_clearState & 2)
+        flags |= D3DCLEAR_ZBUFFER;
+    if (m_clearState & 4)
+        flags |= D3DCLEAR_STENCIL;
+    m_direct3DSubsystem->Check(FrameLabel,
+                               device->Clear(0, nullptr, flags, PackColor(m_clearColor), 1.0f, 0));
+}
+
+void CModelManager::SetBackgroundKeeping(bool keep)
+{
+    if (keep == m_keptBackground.IsEnabled())
+        return;
+    m_keptBackground.SetEnabled(keep);
+    if (keep)
+        return;
+    m_keptBackground.Forget();
+    if (IDirect3DDevice8* device = m_direct3DSubsystem ? m_direct3DSubsystem->GetDevice() : nullptr)
+        device->ReleaseKeptBackBuffer();
 }
 
 void CModelManager::FinishFrame()

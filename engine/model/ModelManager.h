@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "math/Vector.h"
+#include "model/KeptBackground.h"
 #include "model/Model.h"
 #include "model/SlotTable.h"
 
 class CCameraManager;
+class IDirect3DDevice8;
 class CDirect3DSubsystem;
 class CFileManager;
 class CLightManager;
@@ -80,6 +82,12 @@ public:
     unsigned int GetDrawListSize() const { return static_cast<unsigned int>(m_drawList.size()); }
     CModel* GetDrawListModel(unsigned int i) const { return m_drawList[i]; }
 
+    // Frames start from a kept copy of the background models while it still shows them.
+    void SetBackgroundKeeping(bool keep);
+    bool IsBackgroundKeeping() const { return m_keptBackground.IsEnabled(); }
+    // Whether the last frame started from the kept background.
+    bool WasBackgroundRestored() const { return m_backgroundRestored; }
+
     // Refresh, sort, clear and draw; nothing while the device is lost.
     void BeginFrame();
     // Presents the frame; a lost device is left to the next frame's housekeeping.
@@ -89,6 +97,7 @@ private:
     CModel* Insert(CModel* model);
     void CreateFallbackBox(CModel* model);
     void SortDrawList();
+    void Clear(IDirect3DDevice8* device);
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;
@@ -107,4 +116,6 @@ private:
     double m_lastDrawSeconds = 0.0;
     unsigned int m_clearState = DefaultClearState;
     CVector4 m_clearColor{0.7f, 0.7f, 0.7f, 1.0f};
+    CKeptBackground m_keptBackground;
+    bool m_backgroundRestored = false;
 };

@@ -575,6 +575,13 @@ public:
     // only the frame presented next after KeepNextFrame (the others are not copied).
     virtual HRESULT SetFrameKeeping(BOOL everyFrame) = 0;
     virtual HRESULT KeepNextFrame() = 0;
+    // One copy of the back buffer (colour, depth and stencil) that frames may start from
+    // instead of a clear: KeepBackBuffer copies the back buffer as it is now (replacing the
+    // copy), RestoreBackBuffer copies the copy back. D3DERR_NOTAVAILABLE where the device keeps
+    // no copy, or none of the back buffer's present size. ReleaseKeptBackBuffer frees it.
+    virtual HRESULT KeepBackBuffer() = 0;
+    virtual HRESULT RestoreBackBuffer() = 0;
+    virtual HRESULT ReleaseKeptBackBuffer() = 0;
 
     virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                   D3DPOOL pool, IDirect3DTexture8** texture) = 0;

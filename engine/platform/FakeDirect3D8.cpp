@@ -187,6 +187,7 @@ HRESULT FakeDirect3DDevice8::Reset(D3DPRESENT_PARAMETERS* parameters)
                                                 static_cast<unsigned long long>(parameters->Windowed)}));
     if (SUCCEEDED(result)) {
         presentParameters = *parameters;
+        backBufferKept = false;
     }
     return result;
 }
@@ -216,6 +217,25 @@ HRESULT FakeDirect3DDevice8::SetFrameKeeping(BOOL everyFrame)
 HRESULT FakeDirect3DDevice8::KeepNextFrame()
 {
     return Record("KeepNextFrame", "");
+}
+
+HRESULT FakeDirect3DDevice8::KeepBackBuffer()
+{
+    HRESULT const result = Record("KeepBackBuffer", "");
+    backBufferKept = SUCCEEDED(result);
+    return result;
+}
+
+HRESULT FakeDirect3DDevice8::RestoreBackBuffer()
+{
+    HRESULT const result = Record("RestoreBackBuffer", "");
+    return FAILED(result) || backBufferKept ? result : D3DERR_NOTAVAILABLE;
+}
+
+HRESULT FakeDirect3DDevice8::ReleaseKeptBackBuffer()
+{
+    backBufferKept = false;
+    return Record("ReleaseKeptBackBuffer", "");
 }
 
 HRESULT FakeDirect3DDevice8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,

@@ -105,6 +105,9 @@ public:
     HRESULT GetFrontBuffer(void* pixels, UINT pitch) override;
     HRESULT SetFrameKeeping(BOOL everyFrame) override;
     HRESULT KeepNextFrame() override;
+    HRESULT KeepBackBuffer() override;
+    HRESULT RestoreBackBuffer() override;
+    HRESULT ReleaseKeptBackBuffer() override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** texture) override;
     HRESULT BeginScene() override;
@@ -159,6 +162,7 @@ public:
     D3DVIEWPORT8 viewport = {};
     DWORD vertexShader = 0;
     bool inScene = false;
+    bool backBufferKept = false; // until a Reset or ReleaseKeptBackBuffer
     IDirect3DVertexBuffer8* streamSource = nullptr;
     IDirect3DIndexBuffer8* indices = nullptr;
 

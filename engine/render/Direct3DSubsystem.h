@@ -64,6 +64,7 @@ public:
     bool WasDeviceLost() const { return m_deviceWasReset; }
     // True in the frames where every setter sends its value (first frame, after a reset).
     bool IsForceStates() const { return m_forceStates; }
+    CConfig* GetConfig() const { return m_config; }
     unsigned int GetMaxTextureWidth() const { return m_maxTextureWidth; }
     unsigned int GetMaxTextureHeight() const { return m_maxTextureHeight; }
     unsigned int GetMaxTextureUnits() const { return m_maxTextureUnits; }

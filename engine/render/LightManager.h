@@ -30,6 +30,7 @@ public:
     void RemoveLight(unsigned int const& index);
     // Null for an index past the pool.
     CLight* GetLight(unsigned int const& index);
+    CLight const& GetLightAt(unsigned int index) const { return m_lights[index % MaxLights]; }
     unsigned int GetLightsCount() const;
 
     // r, g, b in 0..1.

@@ -23,7 +23,7 @@ void CTankScene::Create(CEngine* engine)
     m_sand = models->AddModel(SandModel, 0);
     for (auto [model, depth] :
          {std::pair{m_sand, SandDepthValue}, std::pair{m_backdrop, BackdropDepthValue}}) {
-        model->AddProperties(MP_FIXED_DEPTH);
+        model->AddProperties(MP_FIXED_DEPTH | MP_BACKGROUND);
         model->SetDepthValue(depth);
     }
 
@@ -31,6 +31,7 @@ void CTankScene::Create(CEngine* engine)
         char file[64];
         std::snprintf(file, sizeof file, RockModelFormat, rock.shape);
         m_rocks.push_back(AddPlaced(file, rock.x, rock.y, rock.scale, rock.turn));
+        m_rocks.back()->AddProperties(MP_BACKGROUND);
     }
     auto addPlants = [this](char const* file, auto const& placements) {
         for (tank::SPlacement const& plant : placements) {

@@ -55,6 +55,43 @@ TEST_F(ModelManagerTest, ClearColourIsPackedWithClampedChannels)
     EXPECT_EQ(fake.CountCalls("Clear(0,4,"), 1u);
 }
 
+// Background models go first; a frame whose background has not changed starts from the
+// device's kept copy instead of a clear and draws nothing of it; a device that keeps no copy
+// turns keeping off.
+TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
+{
+    PlaceCamera({0, 0, 20});
+    CModel* moving = AddBox(MP_OPAQUE, 1);
+    CModel* still = AddBox(MP_OPAQUE, 9);
+    still->AddProperties(MP_BACKGROUND);
+    Models()->SetBackgroundKeeping(true);
+    fake.ClearCalls();
+    Models()->BeginFrame();
+    EXPECT_EQ(DrawOrder(), (std::vector<CModel*>{still, moving}));
+    EXPECT_EQ(fake.CountCalls("KeepBackBuffer()"), 1u);
+    unsigned int const drawsPerFrame = fake.CountCalls("DrawIndexedPrimitive(");
+
+    fake.ClearCalls();
+    Models()->BeginFrame();
+    EXPECT_TRUE(Models()->WasBackgroundRestored());
+    EXPECT_EQ(fake.CountCalls("Clear("), 0u);
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive("), drawsPerFrame / 2);
+
+    moving->SetMatrix(CMatrix4x4::GetTranslation({1, 0, 0}));
+    Models()->BeginFrame();
+    EXPECT_TRUE(Models()->WasBackgroundRestored());
+    still->SetMatrix(CMatrix4x4::GetTranslation({1, 0, 0}));
+    Models()->BeginFrame();
+    EXPECT_FALSE(Models()->WasBackgroundRestored());
+
+    Device()->failures["KeepBackBuffer"] = D3DERR_NOTAVAILABLE;
+    still->SetMatrix(CMatrix4x4::GetIdentity());
+    Models()->BeginFrame();
+    Models()->BeginFrame();
+    EXPECT_FALSE(Models()->WasBackgroundRestored());
+    EXPECT_FALSE(Models()->IsBackgroundKeeping());
+}
+
 TEST_F(ModelManagerTest, FreedSlotIsReusedAndListedLast)
 {
     std::vector<CModel*> added;

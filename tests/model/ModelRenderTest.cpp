@@ -114,3 +114,56 @@ TEST_F(ModelRenderTest, LitTorusAndBoxFaceTheLight)
     EXPECT_LT(At({2.5f + std::sin(0.5f) - 0.2f, 0.0f, std::cos(0.5f)}).Brightness(), 30);
 }
 } // namespace
+
+namespace
+{
+// A wall kept as background, lit face on, and two boxes turned from the light (so they show
+// darker): one in front, one hidden behind the wall. Frames drawn from the kept copy show the
+// wall where the front box was and still hide the box behind it; a moved wall is drawn afresh.
+TEST_F(ModelRenderTest, FramesFromTheKeptBackgroundMatchFreshOnes)
+{
+    CLight* light = Lights()->GetLight(Lights()->AddLight());
+    light->SetType(LT_DIRECTIONAL);
+    light->SetDirection({0.0f, 0.0f, -1.0f});
+    light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
+    light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
+    light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
+    light->Enable();
+    Lights()->SetGlobalAmbient({0.0f, 0.0f, 0.0f});
+    CShaderDescriptor const shader = MakeShader();
+    CModel* wall = Models()->AddModelBox(shader, {-4.0f, -3.0f, -2.0f}, {4.0f, 3.0f, -1.0f}, 0);
+    wall->AddProperties(MP_BACKGROUND);
+    CMatrix4x4 const turn = CMatrix4x4::GetRotationY(0.8f);
+    CModel* front = Models()->AddModelBox(shader, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}, 0);
+    front->SetMatrix(CMatrix4x4::GetTranslation({-2.0f, 0.0f, 1.0f}) * turn);
+    CModel* behind = Models()->AddModelBox(shader, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}, 0);
+    behind->SetMatrix(CMatrix4x4::GetTranslation({2.0f, 0.0f, -3.0f}) * turn);
+    Models()->SetBackgroundKeeping(true);
+    auto const isWall = [](SPixel const& pixel) { return pixel.r > 240; };
+    auto const isBox = [](SPixel const& pixel) { return pixel.r > 100 && pixel.r < 220; };
+
+    Render();
+    EXPECT_FALSE(Models()->WasBackgroundRestored());
+    EXPECT_TRUE(isBox(At({-2.0f, 0.0f, 1.7f})));
+    // What the depth buffer holds after a present is undefined.
+    Direct3D()->GetDevice()->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    Render();
+    ASSERT_TRUE(Models()->WasBackgroundRestored());
+    EXPECT_TRUE(isBox(At({-2.0f, 0.0f, 1.7f})));
+    EXPECT_TRUE(isWall(At({2.0f, 0.0f, -1.0f})));
+
+    front->SetMatrix(CMatrix4x4::GetTranslation({2.0f, 1.0f, 1.0f}) * turn);
+    Render();
+    EXPECT_TRUE(Models()->WasBackgroundRestored());
+    EXPECT_TRUE(isWall(At({-2.0f, 0.0f, -1.0f})));
+    EXPECT_TRUE(isBox(At({2.0f, 1.0f, 1.7f})));
+
+    wall->SetMatrix(CMatrix4x4::GetTranslation({0.0f, -2.0f, 0.0f}));
+    Render();
+    EXPECT_FALSE(Models()->WasBackgroundRestored());
+    Render();
+    EXPECT_TRUE(Models()->WasBackgroundRestored());
+    EXPECT_EQ(At({0.0f, 2.5f, -1.0f}).Brightness(), 0);
+    EXPECT_TRUE(isWall(At({0.0f, -2.0f, -1.0f})));
+}
+} // namespace

@@ -3,6 +3,7 @@
 #include "platform/NativeWindow.h"
 #include "platform/gl/GLBuffer.h"
 #include "platform/gl/GLFormats.h"
+#include "platform/gl/GLKeptBackBuffer.h"
 #include "platform/gl/GLLighting.h"
 #include "platform/gl/GLSampler.h"
 #include "platform/gl/GLStateTranslation.h"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -66,8 +68,11 @@ public:
             }
         }
         if (!m_context->IsReleased()) {
-            if (m_presentedFrame != 0 && m_context->MakeCurrent()) {
-                glDeleteTextures(1, &m_presentedFrame);
+            if (m_context->MakeCurrent()) {
+                if (m_presentedFrame != 0) {
+                    glDeleteTextures(1, &m_presentedFrame);
+                }
+                m_keptBackBuffer.Release();
             }
             m_context->Release();
         }
@@ -115,6 +120,7 @@ public:
         }
         m_parameters = *parameters;
         m_parameters.hDeviceWindow = m_context->GetWindow();
+        m_keptBackBuffer.Release();
         ApplyPresentParameters();
         return D3D_OK;
     }
@@ -141,6 +147,37 @@ public:
     HRESULT KeepNextFrame() override
     {
         m_keepNextFrame = true;
+        return D3D_OK;
+    }
+
+    HRESULT KeepBackBuffer() override
+    {
+        int width = 0;
+        int height = 0;
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        m_context->GetDrawableSize(&width, &height);
+        return m_keptBackBuffer.Keep(width, height) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT RestoreBackBuffer() override
+    {
+        int width = 0;
+        int height = 0;
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        m_context->GetDrawableSize(&width, &height);
+        return m_keptBackBuffer.Restore(width, height) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT ReleaseKeptBackBuffer() override
+    {
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        m_keptBackBuffer.Release();
         return D3D_OK;
     }
 
@@ -650,6 +687,9 @@ private:
         m_bgraColors = extensions && std::strstr(extensions, "GL_ARB_vertex_array_bgra");
         m_vertexArrays.SetBgraColors(m_bgraColors);
         m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
+        char const* version = reinterpret_cast<char const*>(glGetString(GL_VERSION));
+        m_keptBackBuffer.SetAvailable((version && std::atoi(version) >= 3) ||
+                                      (extensions && std::strstr(extensions, "GL_ARB_framebuffer_object")));
         char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
         m_softwareRasteriser =
             renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
@@ -1053,6 +1093,7 @@ private:
     bool m_materialDirty = true;
     GLVertexArrays m_vertexArrays;
     GLuint m_presentedFrame = 0;
+    GLKeptBackBuffer m_keptBackBuffer;
     bool m_softwareRasteriser = false;
     int m_viewportDrawableWidth = 0;
     int m_viewportDrawableHeight = 0;

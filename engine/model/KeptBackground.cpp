@@ -1,0 +1,142 @@
+#include "model/KeptBackground.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "core/Config.h"
+#include "model/Model.h"
+#include "render/Camera.h"
+#include "render/Light.h"
+#include "render/LightManager.h"
+#include "render/ShaderDescriptor.h"
+#include "render/TriangleSet.h"
+
+namespace
+{
+// FNV-1a over the bytes of what is added.
+class CFingerprint
+{
+public:
+    template <class T> void Add(T const& value)
+    {
+        unsigned char bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+        for (unsigned char byte : bytes)
+            m_value = (m_value ^ byte) * Prime;
+    }
+    void Add(CMatrix4x4 const& matrix)
+    {
+        for (unsigned int i = 0; i < 16; ++i)
+            Add(matrix[i]);
+    }
+    void Add(CVector3 const& vector) { Add(std::array<float, 3>{vector.x, vector.y, vector.z}); }
+    void Add(CVector4 const& vector) { Add(std::array<float, 4>{vector.x, vector.y, vector.z, vector.w}); }
+    std::uint64_t Get() const { return m_value; }
+
+private:
+    static constexpr std::uint64_t Prime = 0x100000001B3ull;
+    std::uint64_t m_value = 0xCBF29CE484222325ull;
+};
+
+bool IsBackground(CModel const* model)
+{
+    unsigned int const properties = model->GetProperties();
+    return (properties & MP_BACKGROUND) && (properties & MP_OPAQUE) && (properties & MP_KINDS) == MP_STATIC;
+}
+
+void AddShader(CFingerprint& fingerprint, CShaderDescriptor const* shader)
+{
+    fingerprint.Add(shader);
+    if (!shader)
+        return;
+    for (unsigned int i = 0; i < shader->GetStagesCount(); ++i) {
+        SShaderDescriptorStage const& stage = *shader->GetStage(i);
+        fingerprint.Add(stage.flags);
+        fingerprint.Add(stage.IsAnimated() ? std::floor(stage.time) : 0.0f);
+        fingerprint.Add(std::array<float, 4>{stage.scaleU, stage.scaleV, stage.offsetU, stage.offsetV});
+    }
+}
+
+void AddModel(CFingerprint& fingerprint, CModel const* model)
+{
+    fingerprint.Add(model);
+    fingerprint.Add(model->GetProperties());
+    fingerprint.Add(model->GetMatrix());
+    if (CCamera const* camera = model->GetCamera())
+        fingerprint.Add(camera->GetClipMatrix());
+    for (unsigned int i = 0; i < model->GetVisibleTriangleSetsCount(); ++i) {
+        unsigned int const index = model->GetVisibleTriangleSet(i);
+        fingerprint.Add(index);
+        if (TriangleSet const* set = model->GetTriangleSet(index))
+            AddShader(fingerprint, set->GetShaderDescriptor());
+    }
+}
+
+void AddLights(CFingerprint& fingerprint, CLightManager const* lights)
+{
+    fingerprint.Add(lights->GetGlobalAmbient());
+    for (unsigned int i = 0; i < CLightManager::MaxLights; ++i) {
+        CLight const& light = lights->GetLightAt(i);
+        fingerprint.Add(!light.IsFree() && light.IsEnabled());
+        if (light.IsFree() || !light.IsEnabled())
+            continue;
+        fingerprint.Add(light.GetType());
+        fingerprint.Add(light.GetPosition());
+        fingerprint.Add(light.GetDirection());
+        fingerprint.Add(light.GetAmbientColor());
+        fingerprint.Add(light.GetDiffuseColor());
+        fingerprint.Add(light.GetSpecularColor());
+        for (auto type : {LAT_CONSTANT, LAT_LINEAR, LAT_QUADRATIC})
+            fingerprint.Add(light.GetAttenuation(type));
+        fingerprint.Add(light.GetSpotCutOff());
+        fingerprint.Add(light.GetSpotExponent());
+    }
+}
+
+void AddRenderSettings(CFingerprint& fingerprint, CConfig* config)
+{
+    SMainSettings const& settings = *config->GetMainSettings();
+    fingerprint.Add(std::array<bool, 5>{settings.r_use_mip_mapping, settings.r_show_octree_nodes,
+                                        settings.r_show_faces_edges, settings.r_show_faces_normals,
+                                        settings.r_show_mip_maps});
+    fingerprint.Add(settings.r_texture_anisotropy);
+}
+} // namespace
+
+std::size_t CKeptBackground::Prepare(std::vector<CModel*>& drawList, CLightManager const* lights,
+                                     CConfig* config)
+{
+    if (!m_enabled) {
+        m_hasCopy = false;
+        return 0;
+    }
+    auto const end = std::stable_partition(drawList.begin(), drawList.end(), IsBackground);
+    std::size_t const count = static_cast<std::size_t>(end - drawList.begin());
+    CFingerprint fingerprint;
+    fingerprint.Add(count);
+    for (auto model = drawList.begin(); model != end; ++model)
+        AddModel(fingerprint, *model);
+    if (lights)
+        AddLights(fingerprint, lights);
+    if (config)
+        AddRenderSettings(fingerprint, config);
+    m_fingerprint = fingerprint.Get();
+    return count;
+}
+
+bool CKeptBackground::IsCurrent() const
+{
+    return m_enabled && m_hasCopy && m_fingerprint == m_keptFingerprint &&
+           m_framesFromCopy < MaxFramesFromOneCopy;
+}
+
+void CKeptBackground::Kept(bool succeeded)
+{
+    m_hasCopy = succeeded;
+    m_keptFingerprint = m_fingerprint;
+    m_framesFromCopy = 0;
+    if (!succeeded)
+        m_enabled = false;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class CConfig;
+class CLightManager;
+class CModel;
+
+// Opaque models that stand still (marked MP_BACKGROUND) are drawn first, into a copy of the
+// back buffer the device keeps; the frames after start from that copy instead of a clear and
+// draw only the other models, for as long as nothing that shapes the background changes: its
+// models and their matrices, the frames and texture placement of their shaders, their cameras,
+// the lights and the render settings. Animated or skinned models never count as background.
+class CKeptBackground
+{
+public:
+    // Frames drawn from one copy at most, should something outside the fingerprint change.
+    static constexpr unsigned int MaxFramesFromOneCopy = 600;
+
+    void SetEnabled(bool enabled) { m_enabled = enabled; }
+    bool IsEnabled() const { return m_enabled; }
+
+    // Moves the background models of an opaque-first draw list to its front and fingerprints
+    // them; returns how many there are (none while disabled).
+    std::size_t Prepare(std::vector<CModel*>& drawList, CLightManager const* lights, CConfig* config);
+    // True when the kept copy shows this frame's background.
+    bool IsCurrent() const;
+    // The device kept (or failed to keep) a copy of the background just drawn; a failure
+    // disables keeping.
+    void Kept(bool succeeded);
+    // A frame drawn from the copy.
+    void Restored() { ++m_framesFromCopy; }
+    // Nothing kept any longer (the device copy was lost or released).
+    void Forget() { m_hasCopy = false; }
+
+private:
+    bool m_enabled = false;
+    bool m_hasCopy = false;
+    std::uint64_t m_keptFingerprint = 0;
+    std::uint64_t m_fingerprint = 0;
+    unsigned int m_framesFromCopy = 0;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/gl/OpenGL.h"
+
+namespace platform
+{
+// One copy of the window's back buffer (colour, depth and stencil) in a framebuffer object of
+// the same formats, so that copying either way is a plain block copy. Needs framebuffer
+// objects (GL 3.0 or GL_ARB_framebuffer_object) and a single-sampled window. Every call
+// expects the context to be current.
+class GLKeptBackBuffer
+{
+public:
+    // Whether the context can keep a copy at all (asked once).
+    void SetAvailable(bool available) { m_available = available; }
+
+    // Copies the back buffer of the given size; false where no copy can be kept.
+    bool Keep(int width, int height);
+    // Copies the kept buffer back; false when none of this size is kept.
+    bool Restore(int width, int height);
+    void Release();
+
+private:
+    bool Create(int width, int height);
+    // The framebuffer objects of the copy from `source` to `target` (0: the window's).
+    bool Copy(GLuint source, GLuint target);
+
+    bool m_available = false;
+    bool m_kept = false;
+    GLuint m_framebuffer = 0;
+    GLuint m_colour = 0; // texture
+    GLuint m_depth = 0;  // renderbuffer
+    GLbitfield m_buffers = 0;
+    int m_width = 0;
+    int m_height = 0;
+};
+} // namespace platform
