@@ -297,10 +297,13 @@ void CAquariumApp::ReturnLoadingMemory()
 void CAquariumApp::SettleScene()
 {
     m_sceneSettled = true;
+    // Keeping the background readies the driver's copying code, which runs its compiler once
+    // more: the code is given back before (so that memory stays below its start-up peak) and
+    // after. The copy itself then takes part of the room the code left.
     std::size_t const released = platform::ReleaseCodePages();
-    m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
-    // The kept background's copy is made only now, into the room the code left.
     m_engine.GetModelManager()->SetBackgroundKeeping(m_keepBackground);
+    platform::ReleaseCodePages();
+    m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
 }
 
 void CAquariumApp::RegisterVariables()

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <new>
+#include <string>
 
 namespace
 {
@@ -104,6 +105,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // Configuration lines to run first, separated by ';' (say "r_keep_background 0").
+    if (char const* lines = std::getenv("BENCH_CONFIG")) {
+        std::string const all = lines;
+        for (std::size_t start = 0; start <= all.size();) {
+            std::size_t const end = std::min(all.find(';', start), all.size());
+            engine->GetConfig()->ExecuteCommand(all.substr(start, end - start).c_str());
+            start = end + 1;
+        }
+    }
     bool const traceAllocations = std::getenv("BENCH_TRACE_ALLOCATIONS") != nullptr;
     SFrameTimes total;
     long restoredFrames = 0;

@@ -238,13 +238,15 @@ void CModelManager::Clear(IDirect3DDevice8* device)
 
 void CModelManager::SetBackgroundKeeping(bool keep)
 {
-    if (keep == m_keptBackground.IsEnabled())
+    if (keep == m_backgroundKeepingWanted)
         return;
-    m_keptBackground.SetEnabled(keep);
+    m_backgroundKeepingWanted = keep;
+    IDirect3DDevice8* device = m_direct3DSubsystem ? m_direct3DSubsystem->GetDevice() : nullptr;
+    m_keptBackground.SetEnabled(keep && device && SUCCEEDED(device->PrepareBackBufferKeeping()));
     if (keep)
         return;
     m_keptBackground.Forget();
-    if (IDirect3DDevice8* device = m_direct3DSubsystem ? m_direct3DSubsystem->GetDevice() : nullptr)
+    if (device)
         device->ReleaseKeptBackBuffer();
 }
 

@@ -82,7 +82,8 @@ public:
     unsigned int GetDrawListSize() const { return static_cast<unsigned int>(m_drawList.size()); }
     CModel* GetDrawListModel(unsigned int i) const { return m_drawList[i]; }
 
-    // Frames start from a kept copy of the background models while it still shows them.
+    // Frames start from a kept copy of the background models while it still shows them
+    // (where the device can keep one; it readies itself when keeping is turned on).
     void SetBackgroundKeeping(bool keep);
     bool IsBackgroundKeeping() const { return m_keptBackground.IsEnabled(); }
     // Whether the last frame started from the kept background.
@@ -118,4 +119,5 @@ private:
     CVector4 m_clearColor{0.7f, 0.7f, 0.7f, 1.0f};
     CKeptBackground m_keptBackground;
     bool m_backgroundRestored = false;
+    bool m_backgroundKeepingWanted = false;
 };

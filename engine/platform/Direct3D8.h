@@ -580,6 +580,9 @@ public:
     // copy), RestoreBackBuffer copies the copy back. D3DERR_NOTAVAILABLE where the device keeps
     // no copy, or none of the back buffer's present size. ReleaseKeptBackBuffer frees it.
     virtual HRESULT KeepBackBuffer() = 0;
+    // Readies what keeping a copy needs (a driver may build its copying code now) without
+    // keeping one or taking its memory.
+    virtual HRESULT PrepareBackBufferKeeping() = 0;
     virtual HRESULT RestoreBackBuffer() = 0;
     virtual HRESULT ReleaseKeptBackBuffer() = 0;
 

@@ -226,6 +226,11 @@ HRESULT FakeDirect3DDevice8::KeepBackBuffer()
     return result;
 }
 
+HRESULT FakeDirect3DDevice8::PrepareBackBufferKeeping()
+{
+    return Record("PrepareBackBufferKeeping", "");
+}
+
 HRESULT FakeDirect3DDevice8::RestoreBackBuffer()
 {
     HRESULT const result = Record("RestoreBackBuffer", "");

@@ -106,6 +106,7 @@ public:
     HRESULT SetFrameKeeping(BOOL everyFrame) override;
     HRESULT KeepNextFrame() override;
     HRESULT KeepBackBuffer() override;
+    HRESULT PrepareBackBufferKeeping() override;
     HRESULT RestoreBackBuffer() override;
     HRESULT ReleaseKeptBackBuffer() override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,

@@ -161,6 +161,14 @@ public:
         return m_keptBackBuffer.Keep(width, height) ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
 
+    HRESULT PrepareBackBufferKeeping() override
+    {
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        return m_keptBackBuffer.Prepare() ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+
     HRESULT RestoreBackBuffer() override
     {
         int width = 0;

@@ -50,6 +50,15 @@ bool GLKeptBackBuffer::Keep(int width, int height)
     return m_kept;
 }
 
+bool GLKeptBackBuffer::Prepare()
+{
+    if (!Keep(1, 1))
+        return false;
+    glFinish();
+    Release();
+    return true;
+}
+
 bool GLKeptBackBuffer::Restore(int width, int height)
 {
     if (!m_kept || width != m_width || height != m_height)

@@ -16,6 +16,9 @@ public:
 
     // Copies the back buffer of the given size; false where no copy can be kept.
     bool Keep(int width, int height);
+    // Copies one pixel into a copy of one pixel and lets both go: a driver builds its copying
+    // code for these formats on the first copy. False where no copy can be kept.
+    bool Prepare();
     // Copies the kept buffer back; false when none of this size is kept.
     bool Restore(int width, int height);
     void Release();
