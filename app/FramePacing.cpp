@@ -43,10 +43,16 @@ void CFrameRateCap::Wait(int framesPerSecond)
         return;
     }
     double const wait = GetWait(m_previousDue, now, framesPerSecond);
-    if (wait > 0.0) {
+    if (wait > 0.0)
         std::this_thread::sleep_for(std::chrono::duration<double>(wait));
-        m_previousDue += 1.0 / framesPerSecond;
-    } else {
-        m_previousDue = now;
-    }
+    m_previousDue = GetNextDue(m_previousDue, now, framesPerSecond);
+}
+
+double CFrameRateCap::GetNextDue(double previousDue, double now, int framesPerSecond)
+{
+    if (framesPerSecond <= 0)
+        return now;
+    double const period = 1.0 / framesPerSecond;
+    double const due = previousDue + period;
+    return now - due < CatchUpPeriods * period ? due : now;
 }

@@ -27,8 +27,13 @@ public:
     // (both in seconds); none for a ceiling of 0 or less (no ceiling).
     static double GetWait(double previousDue, double now, int framesPerSecond);
 
-    // Sleeps until the next frame is due; each frame is due one period after the previous
-    // one, or now when the previous frame ran late.
+    // A frame late by less than this many periods keeps the schedule, so that the quick frames
+    // after a slow one make up for it; later than that, the schedule starts again from now.
+    static constexpr double CatchUpPeriods = 4.0;
+    // When the frame after one due at `previousDue` is due, once it is `now`.
+    static double GetNextDue(double previousDue, double now, int framesPerSecond);
+
+    // Sleeps until the next frame is due; each frame is due one period after the previous one.
     void Wait(int framesPerSecond);
 
 private:

@@ -124,3 +124,11 @@ TEST(FrameRateCap, SleepsOutTheRestOfThePeriodAndNothingWithoutACeiling)
     EXPECT_EQ(CFrameRateCap::GetWait(1.0, 1.005, 0), 0.0);
     EXPECT_EQ(CFrameRateCap::GetWait(1.0, 1.005, -5), 0.0);
 }
+
+TEST(FrameRateCap, QuickFramesMakeUpForASlowOneButNotForALongStall)
+{
+    double const period = 1.0 / 60.0;
+    EXPECT_DOUBLE_EQ(CFrameRateCap::GetNextDue(1.0, 1.005, 60), 1.0 + period);
+    EXPECT_DOUBLE_EQ(CFrameRateCap::GetNextDue(1.0, 1.0 + 2.5 * period, 60), 1.0 + period);
+    EXPECT_DOUBLE_EQ(CFrameRateCap::GetNextDue(1.0, 3.0, 60), 3.0);
+}
