@@ -38,6 +38,20 @@ protected:
         ASSERT_EQ(Direct3D()->GetDevice()->GetFrontBuffer(frame.data(), width * 4), D3D_OK);
     }
 
+    // A white directional light and no ambient light.
+    CLight* AddWhiteLightOnly(CVector3 const& direction)
+    {
+        CLight* light = Lights()->GetLight(Lights()->AddLight());
+        light->SetType(LT_DIRECTIONAL);
+        light->SetDirection(direction);
+        light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
+        light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
+        light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
+        light->Enable();
+        Lights()->SetGlobalAmbient({0.0f, 0.0f, 0.0f});
+        return light;
+    }
+
     // The shown pixel where the world point lands.
     SPixel At(CVector3 const& point)
     {
@@ -75,15 +89,7 @@ TEST_F(ModelRenderTest, BendingTheArmBoneMovesItsPixels)
 
 TEST_F(ModelRenderTest, LitTorusAndBoxFaceTheLight)
 {
-    unsigned int const index = Lights()->AddLight();
-    CLight* light = Lights()->GetLight(index);
-    light->SetType(LT_DIRECTIONAL);
-    light->SetDirection({0.0f, 0.0f, -1.0f});
-    light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
-    light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
-    light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
-    light->Enable();
-    Lights()->SetGlobalAmbient({0.0f, 0.0f, 0.0f});
+    CLight* light = AddWhiteLightOnly({0.0f, 0.0f, -1.0f});
 
     CShaderDescriptor shader = MakeShader();
     CModel* torus = Models()->AddModelTorus(shader, 1.5f, 0.5f, 32, 16, 0);
@@ -122,14 +128,7 @@ namespace
 // wall where the front box was and still hide the box behind it; a moved wall is drawn afresh.
 TEST_F(ModelRenderTest, FramesFromTheKeptBackgroundMatchFreshOnes)
 {
-    CLight* light = Lights()->GetLight(Lights()->AddLight());
-    light->SetType(LT_DIRECTIONAL);
-    light->SetDirection({0.0f, 0.0f, -1.0f});
-    light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
-    light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
-    light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
-    light->Enable();
-    Lights()->SetGlobalAmbient({0.0f, 0.0f, 0.0f});
+    AddWhiteLightOnly({0.0f, 0.0f, -1.0f});
     CShaderDescriptor const shader = MakeShader();
     CModel* wall = Models()->AddModelBox(shader, {-4.0f, -3.0f, -2.0f}, {4.0f, 3.0f, -1.0f}, 0);
     wall->AddProperties(MP_BACKGROUND);

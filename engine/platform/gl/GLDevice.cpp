@@ -152,41 +152,35 @@ public:
 
     HRESULT KeepBackBuffer() override
     {
-        int width = 0;
-        int height = 0;
-        if (!m_context->MakeCurrent()) {
-            return D3DERR_DEVICELOST;
-        }
-        m_context->GetDrawableSize(&width, &height);
-        return m_keptBackBuffer.Keep(width, height) ? D3D_OK : D3DERR_NOTAVAILABLE;
+        return OnKeptBackBuffer([this] {
+            int width = 0;
+            int height = 0;
+            m_context->GetDrawableSize(&width, &height);
+            return m_keptBackBuffer.Keep(width, height);
+        });
     }
 
     HRESULT PrepareBackBufferKeeping() override
     {
-        if (!m_context->MakeCurrent()) {
-            return D3DERR_DEVICELOST;
-        }
-        return m_keptBackBuffer.Prepare() ? D3D_OK : D3DERR_NOTAVAILABLE;
+        return OnKeptBackBuffer([this] { return m_keptBackBuffer.Prepare(); });
     }
 
     HRESULT RestoreBackBuffer() override
     {
-        int width = 0;
-        int height = 0;
-        if (!m_context->MakeCurrent()) {
-            return D3DERR_DEVICELOST;
-        }
-        m_context->GetDrawableSize(&width, &height);
-        return m_keptBackBuffer.Restore(width, height) ? D3D_OK : D3DERR_NOTAVAILABLE;
+        return OnKeptBackBuffer([this] {
+            int width = 0;
+            int height = 0;
+            m_context->GetDrawableSize(&width, &height);
+            return m_keptBackBuffer.Restore(width, height);
+        });
     }
 
     HRESULT ReleaseKeptBackBuffer() override
     {
-        if (!m_context->MakeCurrent()) {
-            return D3DERR_DEVICELOST;
-        }
-        m_keptBackBuffer.Release();
-        return D3D_OK;
+        return OnKeptBackBuffer([this] {
+            m_keptBackBuffer.Release();
+            return true;
+        });
     }
 
     HRESULT GetFrontBuffer(void* pixels, UINT pitch) override
@@ -616,6 +610,16 @@ public:
 private:
     // The back buffer is undefined after a swap and the front buffer is not readable on
     // every system: presented frames are copied aside for GetFrontBuffer.
+    // Runs an operation on the kept back buffer with the context current; D3DERR_NOTAVAILABLE
+    // when it fails.
+    template <class Operation> HRESULT OnKeptBackBuffer(Operation operation)
+    {
+        if (!m_context->MakeCurrent()) {
+            return D3DERR_DEVICELOST;
+        }
+        return operation() ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+
     void KeepPresentedFrame()
     {
         int width = 0;
