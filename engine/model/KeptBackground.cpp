@@ -40,12 +40,6 @@ private:
     std::uint64_t m_value = 0xCBF29CE484222325ull;
 };
 
-bool IsBackground(CModel const* model)
-{
-    unsigned int const properties = model->GetProperties();
-    return (properties & MP_BACKGROUND) && (properties & MP_OPAQUE) && (properties & MP_KINDS) == MP_STATIC;
-}
-
 void AddShader(CFingerprint& fingerprint, CShaderDescriptor const* shader)
 {
     fingerprint.Add(shader);
@@ -105,14 +99,20 @@ void AddRenderSettings(CFingerprint& fingerprint, CConfig* config)
 }
 } // namespace
 
-std::size_t CKeptBackground::Prepare(std::vector<CModel*>& drawList, CLightManager const* lights,
+bool CKeptBackground::IsBackground(CModel const* model)
+{
+    unsigned int const properties = model->GetProperties();
+    return (properties & MP_BACKGROUND) && (properties & MP_OPAQUE) && (properties & MP_KINDS) == MP_STATIC;
+}
+
+std::size_t CKeptBackground::Prepare(std::vector<CModel*> const& drawList, CLightManager const* lights,
                                      CConfig* config)
 {
     if (!m_enabled) {
         m_hasCopy = false;
         return 0;
     }
-    auto const end = std::stable_partition(drawList.begin(), drawList.end(), IsBackground);
+    auto const end = std::partition_point(drawList.begin(), drawList.end(), IsBackground);
     std::size_t const count = static_cast<std::size_t>(end - drawList.begin());
     CFingerprint fingerprint;
     fingerprint.Add(count);

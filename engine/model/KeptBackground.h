@@ -21,9 +21,11 @@ public:
     void SetEnabled(bool enabled) { m_enabled = enabled; }
     bool IsEnabled() const { return m_enabled; }
 
-    // Moves the background models of an opaque-first draw list to its front and fingerprints
-    // them; returns how many there are (none while disabled).
-    std::size_t Prepare(std::vector<CModel*>& drawList, CLightManager const* lights, CConfig* config);
+    // An opaque static model marked MP_BACKGROUND.
+    static bool IsBackground(CModel const* model);
+    // Fingerprints the background models at the front of a draw list sorted with them first;
+    // returns how many there are (none while disabled).
+    std::size_t Prepare(std::vector<CModel*> const& drawList, CLightManager const* lights, CConfig* config);
     // True when the kept copy shows this frame's background.
     bool IsCurrent() const;
     // The device kept (or failed to keep) a copy of the background just drawn; a failure

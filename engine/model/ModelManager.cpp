@@ -165,12 +165,20 @@ void CModelManager::RemoveModel(CModel* model)
 
 void CModelManager::SortDrawList()
 {
-    std::sort(m_drawList.begin(), m_drawList.end(), [](CModel const* a, CModel const* b) {
-        int const rankA = GetGroupRank(a);
-        int const rankB = GetGroupRank(b);
+    // While the background is kept its models come first, to be drawn into the copy.
+    bool const backgroundFirst = m_keptBackground.IsEnabled();
+    auto const rank = [backgroundFirst](CModel const* model) {
+        return backgroundFirst && CKeptBackground::IsBackground(model) ? -1 : GetGroupRank(model);
+    };
+    std::sort(m_drawList.begin(), m_drawList.end(), [&rank](CModel const* a, CModel const* b) {
+        int const rankA = rank(a);
+        int const rankB = rank(b);
         if (rankA != rankB)
             return rankA < rankB;
-        if (rankA == 0)
+        // The background's order is part of its fingerprint: equal depths must not swap.
+        if (rankA < 0 && a->GetDepthValue() == b->GetDepthValue())
+            return a < b;
+        if (rankA <= 0)
             return a->GetDepthValue() < b->GetDepthValue();
         if (rankA == 2)
             return a->GetDepthValue() > b->GetDepthValue();

@@ -152,12 +152,7 @@ public:
 
     HRESULT KeepBackBuffer() override
     {
-        return OnKeptBackBuffer([this] {
-            int width = 0;
-            int height = 0;
-            m_context->GetDrawableSize(&width, &height);
-            return m_keptBackBuffer.Keep(width, height);
-        });
+        return OnKeptBackBuffer([this] { return m_keptBackBuffer.Keep(GetDrawableSize()); });
     }
 
     HRESULT PrepareBackBufferKeeping() override
@@ -167,12 +162,7 @@ public:
 
     HRESULT RestoreBackBuffer() override
     {
-        return OnKeptBackBuffer([this] {
-            int width = 0;
-            int height = 0;
-            m_context->GetDrawableSize(&width, &height);
-            return m_keptBackBuffer.Restore(width, height);
-        });
+        return OnKeptBackBuffer([this] { return m_keptBackBuffer.Restore(GetDrawableSize()); });
     }
 
     HRESULT ReleaseKeptBackBuffer() override
@@ -610,6 +600,13 @@ public:
 private:
     // The back buffer is undefined after a swap and the front buffer is not readable on
     // every system: presented frames are copied aside for GetFrontBuffer.
+    std::array<int, 2> GetDrawableSize() const
+    {
+        std::array<int, 2> size = {0, 0};
+        m_context->GetDrawableSize(&size[0], &size[1]);
+        return size;
+    }
+
     // Runs an operation on the kept back buffer with the context current; D3DERR_NOTAVAILABLE
     // when it fails.
     template <class Operation> HRESULT OnKeptBackBuffer(Operation operation)

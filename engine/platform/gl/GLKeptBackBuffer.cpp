@@ -36,8 +36,9 @@ GLenum GetDepthFormat(GLint depthBits, GLint stencilBits)
 }
 } // namespace
 
-bool GLKeptBackBuffer::Keep(int width, int height)
+bool GLKeptBackBuffer::Keep(std::array<int, 2> size)
 {
+    auto const [width, height] = size;
     m_kept = false;
     if (!m_available || width <= 0 || height <= 0)
         return false;
@@ -52,15 +53,16 @@ bool GLKeptBackBuffer::Keep(int width, int height)
 
 bool GLKeptBackBuffer::Prepare()
 {
-    if (!Keep(1, 1))
+    if (!Keep({1, 1}))
         return false;
     glFinish();
     Release();
     return true;
 }
 
-bool GLKeptBackBuffer::Restore(int width, int height)
+bool GLKeptBackBuffer::Restore(std::array<int, 2> size)
 {
+    auto const [width, height] = size;
     if (!m_kept || width != m_width || height != m_height)
         return false;
     return Copy(m_framebuffer, 0);

@@ -2,6 +2,8 @@
 
 #include "platform/gl/OpenGL.h"
 
+#include <array>
+
 namespace platform
 {
 // One copy of the window's back buffer (colour, depth and stencil) in a framebuffer object of
@@ -15,12 +17,12 @@ public:
     void SetAvailable(bool available) { m_available = available; }
 
     // Copies the back buffer of the given size; false where no copy can be kept.
-    bool Keep(int width, int height);
+    bool Keep(std::array<int, 2> size);
     // Copies one pixel into a copy of one pixel and lets both go: a driver builds its copying
     // code for these formats on the first copy. False where no copy can be kept.
     bool Prepare();
     // Copies the kept buffer back; false when none of this size is kept.
-    bool Restore(int width, int height);
+    bool Restore(std::array<int, 2> size);
     void Release();
 
 private:
