@@ -232,6 +232,7 @@ void CModel::FillTriangleSets(SModelFile const& file)
     m_visibleTriangleSets.assign(setsCount, 0);
     m_sortScratch.assign(setsCount, 0);
     m_visibleTriangleSetsCount = 0;
+    m_detailLevels.Clear();
 
     bool const morph = file.IsMorph();
     bool const skeletal = file.IsSkeletal();
@@ -243,6 +244,7 @@ void CModel::FillTriangleSets(SModelFile const& file)
     std::size_t offset = 0;
     for (unsigned int s = 0; s < setsCount; ++s) {
         SModelFileTriangleSet const& set = file.triangleSets[s];
+        m_detailLevels.AddSet(set.material);
         std::size_t influence = 0;
         for (SModelFileVertex const& record : set.vertices) {
             if (morph) {
@@ -464,6 +466,7 @@ void CModel::Create(CModel const& other)
     m_visibleTriangleSets = other.m_visibleTriangleSets;
     m_visibleTriangleSetsCount = other.m_visibleTriangleSetsCount;
     m_sortScratch.assign(m_triangleSets.size(), 0);
+    m_detailLevels = other.m_detailLevels;
     m_octree.Create(other.m_octree);
     m_cameraIndex = other.m_cameraIndex;
     m_camera = other.m_camera;
@@ -484,6 +487,7 @@ void CModel::Destroy()
     m_animationControl.reset();
     m_visibleTriangleSets.clear();
     m_sortScratch.clear();
+    m_detailLevels.Clear();
     m_visibleTriangleSetsCount = 0;
     m_skin.clear();
     m_influences.clear();
@@ -588,8 +592,10 @@ void CModel::CalculateAccurateBoundingBox(CBoundingBox* box) const
     if (m_vertexBuffer) {
         Vertex const* vertices = m_vertexBuffer->Get();
         unsigned int const size = m_vertexBuffer->GetSize();
-        for (auto const& set : m_triangleSets) {
-            if (!set)
+        // The level drawn: the other's vertices do not follow the bones.
+        for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
+            TriangleSet const* set = m_triangleSets[s].get();
+            if (!set || !m_detailLevels.IsDrawn(s))
                 continue;
             IndexBuffer const* indices = set->GetIndexBuffer();
             unsigned int const count = indices->GetSize();
@@ -648,6 +654,11 @@ void CModel::Refresh(bool useFrustum)
             set->Refresh();
     }
     CollectVisibleTriangleSets(useFrustum);
+    if (m_detailLevels.IsUsed()) {
+        m_detailLevels.Choose(GetSpanInPixels());
+        m_visibleTriangleSetsCount =
+            m_detailLevels.Filter(m_visibleTriangleSets.data(), m_visibleTriangleSetsCount);
+    }
 
     m_trianglesCount = 0;
     for (auto const& set : m_triangleSets) {
@@ -750,7 +761,21 @@ void CModel::ApplySkin()
         static_cast<unsigned int>(std::min<std::size_t>(m_skin.size(), m_vertexBuffer->GetSize()));
     SBone const* bones = bonesCount > 0 ? m_skeleton.GetBone(0u) : nullptr;
     Vertex* vertices = m_vertexBuffer->Lock(0, vertexCount);
-    SkinVertices(m_skin.data(), vertexCount, m_influences.data(), bones, vertices);
+    if (!m_detailLevels.IsUsed()) {
+        SkinVertices(m_skin.data(), vertexCount, m_influences.data(), bones, vertices);
+    } else {
+        // Only the sets of the level drawn move.
+        for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
+            if (!m_triangleSets[s] || !m_detailLevels.IsDrawn(s))
+                continue;
+            IndexBuffer* indices = m_triangleSets[s]->GetIndexBuffer();
+            unsigned int const first = indices->GetMinUsingVertex();
+            if (first >= vertexCount)
+                continue;
+            unsigned int const count = std::min(indices->GetUsingVerticesCount(), vertexCount - first);
+            SkinVertices(m_skin.data() + first, count, m_influences.data(), bones, vertices + first);
+        }
+    }
     m_vertexBuffer->Unlock();
 }
 
@@ -766,6 +791,20 @@ void CModel::CollectVisibleTriangleSets(bool useFrustum)
     for (unsigned int i = 0; i < setsCount; ++i)
         m_visibleTriangleSets[i] = i;
     m_visibleTriangleSetsCount = setsCount;
+}
+
+float CModel::GetSpanInPixels() const
+{
+    // Without a perspective there is no distance to judge by: the close-up sets are drawn.
+    if (!m_camera || !m_camera->IsPerspective() || m_camera->GetNearPlaneDistance() <= 0.0f ||
+        !m_managers.direct3DSubsystem)
+        return CDetailLevels::SwitchPixels * 2.0f;
+    CBoundingBox const& box = GetBoundingBox();
+    float const span = (box.GetMaxPoint() - box.GetMinPoint()).GetLength();
+    float const distance = (box.GetPosition() - m_camera->GetPosition()).GetLength();
+    float const viewHeight = 2.0f * distance * m_camera->GetTop() / m_camera->GetNearPlaneDistance();
+    float const pixels = float(m_managers.direct3DSubsystem->GetPresentParameters().BackBufferHeight);
+    return viewHeight > 0.0f ? span / viewHeight * pixels : CDetailLevels::SwitchPixels * 2.0f;
 }
 
 void CModel::SortVisibleTriangleSets()
@@ -836,8 +875,9 @@ bool CModel::GetRayIntersection(CRay const& ray, float* distance) const
     bool hit = false;
     Vertex const* vertices = m_vertexBuffer->Get();
     unsigned int const size = m_vertexBuffer->GetSize();
-    for (auto const& set : m_triangleSets) {
-        if (!set)
+    for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
+        TriangleSet const* set = m_triangleSets[s].get();
+        if (!set || !m_detailLevels.IsDrawn(s))
             continue;
         bool const list = set->GetType() == TST_LIST;
         unsigned int const primitives = set->GetPrimitiveCount();

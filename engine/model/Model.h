@@ -9,6 +9,7 @@
 #include "math/Ray.h"
 #include "math/Vector.h"
 #include "model/AnimationControl.h"
+#include "model/DetailLevels.h"
 #include "model/ModelFile.h"
 #include "model/Skeleton.h"
 #include "model/Skinning.h"
@@ -156,6 +157,8 @@ private:
     void ApplySkin();
     void CollectVisibleTriangleSets(bool useFrustum);
     void SortVisibleTriangleSets();
+    // How many pixels of the view's height the bounding box's diagonal spans.
+    float GetSpanInPixels() const;
 
     bool m_free = true;
     SModelManagers m_managers;
@@ -169,6 +172,7 @@ private:
     std::vector<unsigned int> m_visibleTriangleSets;
     // Scratch of the same capacity for ordering the visible sets without allocating.
     std::vector<unsigned int> m_sortScratch;
+    CDetailLevels m_detailLevels;
     std::vector<SSkinEntry> m_skin;
     std::vector<SSkinInfluence> m_influences;
     // Highest bone any influence names (skinning is skipped when the skeleton lacks it).

@@ -109,7 +109,7 @@ TEST_F(ContentBuild, FishModelsCarryBodyAndFinShaders)
         std::string const stem = "Data/Models/fish" + std::to_string(number);
         SReadModel const model = ReadModel(File(stem + ".mlf"));
         ASSERT_EQ(model.bones.size(), 5u);
-        ASSERT_EQ(model.sets.size(), 2u);
+        ASSERT_EQ(model.sets.size(), 4u);
         CTestByteReader shader(File(stem + ".srf"));
         EXPECT_EQ(shader.Header("TWSRF"), 203u);
         ASSERT_EQ(shader.U32(), 2u);

@@ -155,8 +155,9 @@ TEST_F(GeneratedContentThroughEngine, EveryModelReadsThroughTheEngineModelReader
             ASSERT_EQ(model.bones.size(), 5u);
             EXPECT_EQ(model.bones[0].name, "Bone01");
             EXPECT_EQ(model.bones[4].name, "Bone05");
-            EXPECT_EQ(model.triangleSets.size(), 2u);
+            ASSERT_EQ(model.triangleSets.size(), 4u); // body and fins, close up and from afar
             EXPECT_EQ(model.triangleSets[1].shaderNumber, 1u);
+            EXPECT_EQ(model.triangleSets[3].material, "fins:far");
         } else if (path == "Data/Models/star.mlf") {
             EXPECT_TRUE(model.IsMorph());
             EXPECT_GT(model.framesCount, 1u);

@@ -67,9 +67,13 @@ TEST_P(FishSpeciesTest, SkeletonIsAChainOfFiveBonesFromHeadToTail)
             EXPECT_LT(model.keys[b].position.x, model.keys[b - 1].position.x);
         }
     }
-    ASSERT_EQ(model.sets.size(), 2u);
-    EXPECT_EQ(model.sets[0].shader, 0u);
-    EXPECT_EQ(model.sets[1].shader, 1u);
+    // Body and fins close up, then both again cut coarser for afar.
+    ASSERT_EQ(model.sets.size(), 4u);
+    EXPECT_EQ(model.sets[0].material, "body:near");
+    EXPECT_EQ(model.sets[3].material, "fins:far");
+    EXPECT_EQ(model.sets[2].shader, 0u);
+    EXPECT_EQ(model.sets[3].shader, 1u);
+    EXPECT_LT(model.sets[2].indices.size() * 2, model.sets[0].indices.size());
     EXPECT_NO_THROW(CModelWriter::Validate(model));
 }
 

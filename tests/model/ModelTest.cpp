@@ -396,6 +396,33 @@ TEST_F(ModelTest, TwoSidedModelsDrawEverySetTwice)
     EXPECT_EQ(Device()->renderStates[D3DRS_CULLMODE], unsigned(D3DCULL_CW));
 }
 
+TEST_F(ModelTest, NearAndFarSetsFollowTheModelsSpanOnScreenWithSlack)
+{
+    SModelFile file = MakeStatic();
+    file.triangleSets[0].material = "quad:near";
+    file.triangleSets[1].material = "triangle:far";
+    WriteModel("levels.mlf", file);
+    CModel* model = Models()->AddModel("levels.mlf", 0);
+    CBoundingBox const& box = model->GetBoundingBox();
+    float const diagonal = (box.GetMaxPoint() - box.GetMinPoint()).GetLength();
+    // The camera distance at which the box spans this many pixels of the 480-pixel view.
+    auto placeForSpan = [&](float pixels) {
+        float const heightPerDistance = 2.0f * camera->GetTop() / camera->GetNearPlaneDistance();
+        PlaceCamera(box.GetPosition() + CVector3(0, 0, diagonal * 480.0f / (pixels * heightPerDistance)));
+        Models()->BeginFrame();
+        EXPECT_EQ(model->GetVisibleTriangleSetsCount(), 1u);
+        return model->GetVisibleTriangleSet(0);
+    };
+    float const edge = CDetailLevels::SwitchPixels;
+    EXPECT_EQ(placeForSpan(2.0f * edge), 0u);
+    EXPECT_EQ(placeForSpan(0.95f * edge), 0u); // within the slack: stays close up
+    EXPECT_EQ(placeForSpan(0.5f * edge), 1u);
+    EXPECT_EQ(Models()->GetVisibleTrianglesCount(), 1u);
+    EXPECT_EQ(placeForSpan(1.05f * edge), 1u); // within the slack: stays far
+    EXPECT_EQ(placeForSpan(1.5f * edge), 0u);
+    EXPECT_EQ(Models()->GetVisibleTrianglesCount(), 2u);
+}
+
 // --- picking -------------------------------------------------------------------------------
 
 TEST_F(ModelTest, RayPickingFindsTheNearestTriangle)

@@ -16,6 +16,19 @@ namespace
 
 constexpr float Pi = 3.14159265f;
 
+// How finely a fish is cut: body rings and points around, fin cells along and across.
+struct SFishDetail
+{
+    int rings, around;
+    int tailColumns, tailRows;
+    int medianColumns, medianRows;
+    int pectoralColumns, pectoralRows;
+};
+
+// Close up the full cut; from afar (a fish spanning under about 160 pixels) a coarser one.
+constexpr SFishDetail CloseUpDetail = {14, 18, 5, 6, 6, 3, 3, 3};
+constexpr SFishDetail FarDetail = {9, 12, 3, 4, 4, 2, 2, 2};
+
 struct SMeshVertex
 {
     CVector3 position;
@@ -58,10 +71,10 @@ void ComputeNormals(SMesh* mesh, std::size_t firstVertex, std::size_t firstIndex
     }
 }
 
-SMesh BuildBody(CFishBody const& body)
+SMesh BuildBody(CFishBody const& body, SFishDetail const& detail)
 {
     SFishSpecies const& species = body.GetSpecies();
-    constexpr int Rings = 14, Around = 18;
+    int const Rings = detail.rings, Around = detail.around;
     float const exponent = 2.0f / species.roundness;
     SMesh mesh;
     auto ringPoint = [&](float s, int j) {
@@ -81,7 +94,7 @@ SMesh BuildBody(CFishBody const& body)
     mesh.vertices.push_back({CVector3(body.GetX(1.0f), 0.0f, body.GetCentreZ(1.0f)), {}, 0, 0});
     std::uint32_t const tailCentre = static_cast<std::uint32_t>(mesh.vertices.size());
     mesh.vertices.push_back({CVector3(body.GetX(0.0f), 0.0f, body.GetCentreZ(0.0f)), {}, 0, 0});
-    auto at = [](int i, int j) { return static_cast<std::uint32_t>(i * Around + (j % Around)); };
+    auto at = [Around](int i, int j) { return static_cast<std::uint32_t>(i * Around + (j % Around)); };
     for (int i = 0; i + 1 < Rings; ++i) {
         for (int j = 0; j < Around; ++j) {
             std::uint32_t const a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
@@ -161,7 +174,7 @@ void AddFin(SFinGrid const& grid, SMesh* mesh, std::vector<SFinTriangle>* triang
     }
 }
 
-SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
+SMesh BuildFins(CFishBody const& body, SFishDetail const& detail, std::vector<SFinTriangle>* triangles)
 {
     SFishSpecies const& species = body.GetSpecies();
     SMesh mesh;
@@ -172,7 +185,7 @@ SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
     float const rootZ = body.GetCentreZ(rootS);
     float const rootHalf = body.GetHalfHeight(rootS) * 0.9f;
     float const tipHalf = species.tailSpan * species.bodyHeight;
-    AddFin({EFin::Tail, 5, 6,
+    AddFin({EFin::Tail, detail.tailColumns, detail.tailRows,
             [=](float a, float b) {
                 float const half = rootHalf + (tipHalf - rootHalf) * std::pow(a, 0.8f);
                 float const length =
@@ -187,7 +200,7 @@ SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
            &mesh, triangles, &paint);
 
     auto addMedianFin = [&](EFin fin, float start, float end, float height, float sweep, float up) {
-        AddFin({fin, 6, 3,
+        AddFin({fin, detail.medianColumns, detail.medianRows,
                 [=, &body](float a, float b) {
                     float const s = end + (start - end) * a; // a runs from the front to the rear
                     float const baseZ = body.GetCentreZ(s) + up * body.GetHalfHeight(s) * 0.92f;
@@ -216,7 +229,7 @@ SMesh BuildFins(CFishBody const& body, std::vector<SFinTriangle>* triangles)
         CVector3 const along = Normalized(CVector3(-1.0f, side * 0.55f, -0.35f));
         CVector3 const across = Normalized(CVector3(0.0f, 0.0f, 1.0f) - along * along.z);
         float const length = species.pectoralLength;
-        AddFin({EFin::Pectoral, 3, 3,
+        AddFin({EFin::Pectoral, detail.pectoralColumns, detail.pectoralRows,
                 [=](float a, float b) {
                     float const width =
                         length * 0.4f * (0.3f + 1.4f * std::sqrt(a * (1.0f - a))) * (1.0f - 0.25f * a);
@@ -239,8 +252,12 @@ SFishGeometry CFishModelBuilder::Build(SFishSpecies const& species)
 {
     CFishBody const body(species);
     SFishGeometry geometry;
-    SMesh bodyMesh = BuildBody(body);
-    SMesh finMesh = BuildFins(body, &geometry.finTriangles);
+    SMesh bodyMesh = BuildBody(body, CloseUpDetail);
+    SMesh finMesh = BuildFins(body, CloseUpDetail, &geometry.finTriangles);
+    // The coarse cut shares the close-up one's texture: its fins are not painted from.
+    std::vector<SFinTriangle> farFinTriangles;
+    SMesh farBodyMesh = BuildBody(body, FarDetail);
+    SMesh farFinMesh = BuildFins(body, FarDetail, &farFinTriangles);
 
     // Side mapping over everything but the pectoral fins.
     SFishSideMapping& mapping = geometry.mapping;
@@ -275,11 +292,10 @@ SFishGeometry CFishModelBuilder::Build(SFishSpecies const& species)
             vertex->v = mapping.GetV(vertex->position.z);
         }
     };
-    for (auto& vertex : bodyMesh.vertices) {
-        assignUv(&vertex);
-    }
-    for (auto& vertex : finMesh.vertices) {
-        assignUv(&vertex);
+    for (SMesh* mesh : {&bodyMesh, &finMesh, &farBodyMesh, &farFinMesh}) {
+        for (auto& vertex : mesh->vertices) {
+            assignUv(&vertex);
+        }
     }
     for (auto& triangle : geometry.finTriangles) {
         for (int k = 0; k < 3; ++k) {
@@ -351,25 +367,25 @@ SFishGeometry CFishModelBuilder::Build(SFishSpecies const& species)
         return vertex;
     };
 
-    SModelTriangleSet bodySet;
-    bodySet.material = "body";
-    bodySet.shader = 0;
-    for (auto const& vertex : bodyMesh.vertices) {
-        bodySet.vertices.push_back(skin(vertex));
-    }
-    bodySet.indices = bodyMesh.indices;
-    SModelTriangleSet finSet;
-    finSet.material = "fins";
-    finSet.shader = 1;
-    for (auto const& vertex : finMesh.vertices) {
-        finSet.vertices.push_back(skin(vertex));
-    }
-    std::uint32_t const offset = static_cast<std::uint32_t>(bodySet.vertices.size());
-    for (std::uint32_t index : finMesh.indices) {
-        finSet.indices.push_back(index + offset);
-    }
-    model.sets.push_back(std::move(bodySet));
-    model.sets.push_back(std::move(finSet));
+    // Indices are absolute in the model's buffer, where the sets' vertices follow one another.
+    std::uint32_t firstVertex = 0;
+    auto addSet = [&](SMesh const& mesh, char const* material, unsigned int shader) {
+        SModelTriangleSet set;
+        set.material = material;
+        set.shader = shader;
+        for (auto const& vertex : mesh.vertices) {
+            set.vertices.push_back(skin(vertex));
+        }
+        for (std::uint32_t index : mesh.indices) {
+            set.indices.push_back(index + firstVertex);
+        }
+        firstVertex += static_cast<std::uint32_t>(mesh.vertices.size());
+        model.sets.push_back(std::move(set));
+    };
+    addSet(bodyMesh, "body:near", 0);
+    addSet(finMesh, "fins:near", 1);
+    addSet(farBodyMesh, "body:far", 0);
+    addSet(farFinMesh, "fins:far", 1);
     for (auto& bone : model.bones) {
         if (bone.boxMin.x > bone.boxMax.x) {
             bone.boxMin = CVector3(-0.01f);

@@ -33,7 +33,8 @@ struct SFishGeometry
     CVector3 boxMin, boxMax; // bind pose
 };
 
-// Builds a skinned fish: body set (shader 0) and fin set (shader 1), five bones
+// Builds a skinned fish: body set (shader 0) and fin set (shader 1) close up ("body:near",
+// "fins:near"), the same again cut coarser for afar ("body:far", "fins:far"), five bones
 // "Bone01" (head) to "Bone05" (tail base) in one chain, and a looping swim cycle.
 class CFishModelBuilder
 {

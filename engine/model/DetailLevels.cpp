@@ -1,0 +1,52 @@
+#include "model/DetailLevels.h"
+
+#include <string_view>
+
+namespace
+{
+bool EndsWith(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+} // namespace
+
+void CDetailLevels::Clear()
+{
+    m_levels.clear();
+    m_used = false;
+    m_far = false;
+}
+
+void CDetailLevels::AddSet(std::string const& material)
+{
+    ELevel level = ELevel::Always;
+    if (EndsWith(material, NearSuffix))
+        level = ELevel::Near;
+    else if (EndsWith(material, FarSuffix))
+        level = ELevel::Far;
+    m_levels.push_back(level);
+    m_used = m_used || level != ELevel::Always;
+}
+
+void CDetailLevels::Choose(float pixels)
+{
+    if (m_far)
+        m_far = pixels < SwitchPixels * (1.0f + SwitchSlack);
+    else
+        m_far = pixels < SwitchPixels * (1.0f - SwitchSlack);
+}
+
+bool CDetailLevels::IsDrawn(unsigned int set) const
+{
+    return set >= m_levels.size() || m_levels[set] != (m_far ? ELevel::Near : ELevel::Far);
+}
+
+unsigned int CDetailLevels::Filter(unsigned int* sets, unsigned int count) const
+{
+    unsigned int kept = 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        if (IsDrawn(sets[i]))
+            sets[kept++] = sets[i];
+    }
+    return kept;
+}
