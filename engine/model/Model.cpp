@@ -731,7 +731,8 @@ void CModel::BlendMorphFrames(unsigned int frameA, unsigned int frameB, float t)
     Vertex* vertices = m_vertexBuffer->Lock(0, bufferSize);
     std::size_t offset = 0;
     unsigned int const lastFrame = std::max(frameA, frameB);
-    for (auto const& set : m_triangleSets) {
+    for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
+        TriangleSet* set = m_triangleSets[s].get();
         if (!set)
             continue;
         IndexBuffer* indices = set->GetIndexBuffer();
@@ -739,6 +740,9 @@ void CModel::BlendMorphFrames(unsigned int frameA, unsigned int frameB, float t)
         unsigned int const count = indices->GetUsingVerticesCount();
         std::size_t const setOffset = offset;
         offset += std::size_t(m_framesCount) * count;
+        // Only the sets of the level drawn move.
+        if (!m_detailLevels.IsDrawn(s))
+            continue;
         // Sets whose records or vertices lie outside the tables are left as they are.
         if (std::size_t(first) + count > bufferSize ||
             setOffset + std::size_t(count) * (lastFrame + 1) > records)

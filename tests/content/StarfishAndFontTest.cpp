@@ -11,21 +11,34 @@ TEST(StarfishModel, MorphFramesLoopOverOneVertexLayout)
 {
     SModelData const star = CStarfishModelBuilder::BuildStar();
     EXPECT_EQ(star.flags & 0xF, ModelFlags::Morph | ModelFlags::TriangleLists);
-    ASSERT_EQ(star.sets.size(), 1u);
-    auto const& vertices = star.sets[0].vertices;
-    ASSERT_EQ(vertices.size() % star.frames, 0u);
-    std::size_t const perFrame = vertices.size() / star.frames;
-    EXPECT_EQ(star.GetBufferVertexCount(), perFrame);
-    for (std::size_t i = 0; i < perFrame; ++i) {
-        CVector3 const d = vertices[i].position - vertices[(star.frames - 1) * perFrame + i].position;
-        ASSERT_LT(d.GetLength(), 1e-5f);
+    // A close-up cut and a coarser one for afar, each with all its frames.
+    ASSERT_EQ(star.sets.size(), 2u);
+    EXPECT_EQ(star.sets[0].material, "starfish:near");
+    EXPECT_EQ(star.sets[1].material, "starfish:far");
+    EXPECT_LT(star.sets[1].indices.size() * 2, star.sets[0].indices.size());
+    std::size_t bufferVertices = 0;
+    for (auto const& set : star.sets) {
+        auto const& vertices = set.vertices;
+        ASSERT_EQ(vertices.size() % star.frames, 0u);
+        std::size_t const perFrame = vertices.size() / star.frames;
+        for (std::uint32_t index : set.indices) {
+            ASSERT_GE(index, bufferVertices);
+            ASSERT_LT(index, bufferVertices + perFrame);
+        }
+        bufferVertices += perFrame;
+        for (std::size_t i = 0; i < perFrame; ++i) {
+            CVector3 const d = vertices[i].position - vertices[(star.frames - 1) * perFrame + i].position;
+            ASSERT_LT(d.GetLength(), 1e-5f);
+        }
+        // The arms move between frames; the centre stays down.
+        float largest = 0.0f;
+        for (std::size_t i = 0; i < perFrame; ++i) {
+            largest =
+                std::max(largest, (vertices[i].position - vertices[4 * perFrame + i].position).GetLength());
+        }
+        EXPECT_GT(largest, 0.05f);
     }
-    // The arms move between frames; the centre stays down.
-    float largest = 0.0f;
-    for (std::size_t i = 0; i < perFrame; ++i) {
-        largest = std::max(largest, (vertices[i].position - vertices[4 * perFrame + i].position).GetLength());
-    }
-    EXPECT_GT(largest, 0.05f);
+    EXPECT_EQ(star.GetBufferVertexCount(), bufferVertices);
     CVector3 min, max;
     CStarfishModelBuilder::GetBoundingBox(star, &min, &max);
     EXPECT_NEAR(max.x, CStarfishModelBuilder::ArmRadius, 0.1f);

@@ -136,7 +136,8 @@ void CContentBuilder::BuildStarfish()
     Write("Data/Models/star.srf", CShaderFileWriter::Write({SShaderRecord::MakeOpaque("star.jpg")}));
     CVector3 min, max;
     CStarfishModelBuilder::GetBoundingBox(star, &min, &max);
-    Write("Data/Models/star.otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(min, max, 1)));
+    Write("Data/Models/star.otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(
+                                      min, max, static_cast<std::uint32_t>(star.sets.size()))));
 
     SModelData const shadow = CStarfishModelBuilder::BuildShadow();
     Write("Data/Models/star_shadow.mlf", CModelWriter::Write(shadow));

@@ -10,8 +10,29 @@ namespace
 {
 
 constexpr float Pi = 3.14159265f;
-constexpr int Rings = 6;
-constexpr int Around = 50;
+// How finely the star is cut: rings out from the centre and points around.
+struct SStarGrid
+{
+    int rings, around;
+
+    // Vertex layout of one frame: top centre, top rings, bottom centre, bottom rings.
+    std::uint32_t TopIndex(int ring, int j) const
+    {
+        return ring == 0 ? 0u : static_cast<std::uint32_t>(1 + (ring - 1) * around + (j % around));
+    }
+
+    std::uint32_t BottomIndex(int ring, int j) const
+    {
+        std::uint32_t const base = 1 + rings * around;
+        return ring == 0 ? base : static_cast<std::uint32_t>(base + 1 + (ring - 1) * around + (j % around));
+    }
+
+    std::uint32_t GetFrameVertices() const { return 2 * (1 + rings * around); }
+};
+
+// Close up the full cut; from afar (a star spanning under about 160 pixels) a coarser one.
+constexpr SStarGrid CloseUpGrid = {6, 50};
+constexpr SStarGrid FarGrid = {4, 30};
 
 CVector3 Normalized(CVector3 v)
 {
@@ -19,30 +40,16 @@ CVector3 Normalized(CVector3 v)
     return length > 1e-8f ? v / length : CVector3(0.0f, 0.0f, 1.0f);
 }
 
-// Vertex layout of one frame: top centre, top rings, bottom centre, bottom rings.
-std::uint32_t TopIndex(int ring, int j)
-{
-    return ring == 0 ? 0u : static_cast<std::uint32_t>(1 + (ring - 1) * Around + (j % Around));
-}
-
-std::uint32_t BottomIndex(int ring, int j)
-{
-    std::uint32_t const base = 1 + Rings * Around;
-    return ring == 0 ? base : static_cast<std::uint32_t>(base + 1 + (ring - 1) * Around + (j % Around));
-}
-
-constexpr std::uint32_t FrameVertices = 2 * (1 + Rings * Around);
-
-std::vector<std::uint32_t> BuildIndices()
+std::vector<std::uint32_t> BuildIndices(SStarGrid const& grid)
 {
     std::vector<std::uint32_t> indices;
-    for (int ring = 0; ring < Rings; ++ring) {
-        for (int j = 0; j < Around; ++j) {
+    for (int ring = 0; ring < grid.rings; ++ring) {
+        for (int j = 0; j < grid.around; ++j) {
             // Top faces point up (+z), bottom faces down.
-            std::uint32_t const a = TopIndex(ring, j), b = TopIndex(ring + 1, j),
-                                c = TopIndex(ring + 1, j + 1), d = TopIndex(ring, j + 1);
-            std::uint32_t const e = BottomIndex(ring, j), f = BottomIndex(ring + 1, j),
-                                g = BottomIndex(ring + 1, j + 1), h = BottomIndex(ring, j + 1);
+            std::uint32_t const a = grid.TopIndex(ring, j), b = grid.TopIndex(ring + 1, j),
+                                c = grid.TopIndex(ring + 1, j + 1), d = grid.TopIndex(ring, j + 1);
+            std::uint32_t const e = grid.BottomIndex(ring, j), f = grid.BottomIndex(ring + 1, j),
+                                g = grid.BottomIndex(ring + 1, j + 1), h = grid.BottomIndex(ring, j + 1);
             if (ring == 0) {
                 indices.insert(indices.end(), {a, b, c});
                 indices.insert(indices.end(), {e, g, f});
@@ -80,6 +87,55 @@ float CStarfishModelBuilder::GetOutlineRadius(float theta)
     return CentreRadius + (ArmRadius - CentreRadius) * arm;
 }
 
+namespace
+{
+// One cut of the star, every frame of it; its indices start at `firstVertex` in the buffer.
+SModelTriangleSet BuildStarSet(SStarGrid const& grid, char const* material, std::uint32_t firstVertex)
+{
+    SModelTriangleSet set;
+    set.material = material;
+    set.shader = 0;
+    set.indices = BuildIndices(grid);
+    for (std::uint32_t& index : set.indices) {
+        index += firstVertex;
+    }
+    std::uint32_t const frameVertices = grid.GetFrameVertices();
+    for (unsigned int frame = 0; frame < CStarfishModelBuilder::Frames; ++frame) {
+        float const phase = 2.0f * Pi * static_cast<float>(frame % (CStarfishModelBuilder::Frames - 1)) /
+                            static_cast<float>(CStarfishModelBuilder::Frames - 1);
+        std::vector<SModelVertex> vertices(frameVertices);
+        for (int top = 1; top >= 0; --top) {
+            for (int ring = 0; ring <= grid.rings; ++ring) {
+                int const count = ring == 0 ? 1 : grid.around;
+                for (int j = 0; j < count; ++j) {
+                    float const rho = static_cast<float>(ring) / grid.rings;
+                    float const theta = 2.0f * Pi * static_cast<float>(j) / grid.around;
+                    SModelVertex& vertex = vertices[top ? grid.TopIndex(ring, j) : grid.BottomIndex(ring, j)];
+                    vertex.position = SurfacePoint(rho, theta, phase, top != 0);
+                    vertex.u = 0.5f + vertex.position.x / (2.1f * CStarfishModelBuilder::ArmRadius);
+                    vertex.v = 0.5f + vertex.position.y / (2.1f * CStarfishModelBuilder::ArmRadius);
+                }
+            }
+        }
+        std::vector<CVector3> normals(frameVertices, CVector3(0.0f));
+        for (std::size_t i = 0; i < set.indices.size(); i += 3) {
+            std::uint32_t const a = set.indices[i] - firstVertex, b = set.indices[i + 1] - firstVertex,
+                                c = set.indices[i + 2] - firstVertex;
+            CVector3 const n =
+                (vertices[b].position - vertices[a].position) ^ (vertices[c].position - vertices[a].position);
+            normals[a] += n;
+            normals[b] += n;
+            normals[c] += n;
+        }
+        for (std::uint32_t k = 0; k < frameVertices; ++k) {
+            vertices[k].normal = Normalized(normals[k]);
+            set.vertices.push_back(vertices[k]);
+        }
+    }
+    return set;
+}
+} // namespace
+
 SModelData CStarfishModelBuilder::BuildStar()
 {
     SModelData model;
@@ -88,42 +144,8 @@ SModelData CStarfishModelBuilder::BuildStar()
                   ModelFlags::CullClockwise;
     model.frames = Frames;
     model.speed = 1.5f;
-    SModelTriangleSet set;
-    set.material = "starfish";
-    set.shader = 0;
-    set.indices = BuildIndices();
-    for (unsigned int frame = 0; frame < Frames; ++frame) {
-        float const phase =
-            2.0f * Pi * static_cast<float>(frame % (Frames - 1)) / static_cast<float>(Frames - 1);
-        std::vector<SModelVertex> vertices(FrameVertices);
-        for (int top = 1; top >= 0; --top) {
-            for (int ring = 0; ring <= Rings; ++ring) {
-                int const count = ring == 0 ? 1 : Around;
-                for (int j = 0; j < count; ++j) {
-                    float const rho = static_cast<float>(ring) / Rings;
-                    float const theta = 2.0f * Pi * static_cast<float>(j) / Around;
-                    SModelVertex& vertex = vertices[top ? TopIndex(ring, j) : BottomIndex(ring, j)];
-                    vertex.position = SurfacePoint(rho, theta, phase, top != 0);
-                    vertex.u = 0.5f + vertex.position.x / (2.1f * ArmRadius);
-                    vertex.v = 0.5f + vertex.position.y / (2.1f * ArmRadius);
-                }
-            }
-        }
-        std::vector<CVector3> normals(FrameVertices, CVector3(0.0f));
-        for (std::size_t i = 0; i < set.indices.size(); i += 3) {
-            std::uint32_t const a = set.indices[i], b = set.indices[i + 1], c = set.indices[i + 2];
-            CVector3 const n =
-                (vertices[b].position - vertices[a].position) ^ (vertices[c].position - vertices[a].position);
-            normals[a] += n;
-            normals[b] += n;
-            normals[c] += n;
-        }
-        for (std::uint32_t k = 0; k < FrameVertices; ++k) {
-            vertices[k].normal = Normalized(normals[k]);
-            set.vertices.push_back(vertices[k]);
-        }
-    }
-    model.sets.push_back(std::move(set));
+    model.sets.push_back(BuildStarSet(CloseUpGrid, "starfish:near", 0));
+    model.sets.push_back(BuildStarSet(FarGrid, "starfish:far", CloseUpGrid.GetFrameVertices()));
     model.octreeName = "octree";
     return model;
 }

@@ -6,7 +6,8 @@ namespace content
 {
 
 // The starfish: five arms whose tips curl in a wave running round the body (morph
-// frames, the last repeating the first), and the flat quad of its soft shadow.
+// frames, the last repeating the first; a close-up set "starfish:near" and a coarser one
+// "starfish:far"), and the flat quad of its soft shadow.
 class CStarfishModelBuilder
 {
 public:
