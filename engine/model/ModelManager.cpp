@@ -213,6 +213,9 @@ void CModelManager::BeginFrame()
     std::size_t const background =
         m_keptBackground.Prepare(m_drawList, m_lightManager, m_direct3DSubsystem->GetConfig());
     m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
+    // A fresh background goes straight into the device's copy, which then starts the frame.
+    bool const drawingIntoCopy =
+        !m_backgroundRestored && background > 0 && SUCCEEDED(device->BeginBackBufferKeeping());
     if (m_backgroundRestored)
         m_keptBackground.Restored();
     else
@@ -222,8 +225,16 @@ void CModelManager::BeginFrame()
         if (i < background && m_backgroundRestored)
             continue;
         m_drawList[i]->Draw();
-        if (i + 1 == background && !m_backgroundRestored)
-            m_keptBackground.Kept(SUCCEEDED(device->KeepBackBuffer()));
+        if (i + 1 != background || m_backgroundRestored)
+            continue;
+        bool const kept = SUCCEEDED(device->KeepBackBuffer());
+        m_keptBackground.Kept(kept);
+        if (!kept && drawingIntoCopy) {
+            // The background went into a copy that is lost: draw it again, into the frame.
+            Clear(device);
+            for (std::size_t j = 0; j < background; ++j)
+                m_drawList[j]->Draw();
+        }
     }
     m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
     m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;

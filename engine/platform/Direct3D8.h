@@ -579,6 +579,10 @@ public:
     // instead of a clear: KeepBackBuffer copies the back buffer as it is now (replacing the
     // copy), RestoreBackBuffer copies the copy back. D3DERR_NOTAVAILABLE where the device keeps
     // no copy, or none of the back buffer's present size. ReleaseKeptBackBuffer frees it.
+    // After BeginBackBufferKeeping, clears and draws go into the copy instead, and
+    // KeepBackBuffer ends that and copies the copy into the back buffer (on a software
+    // rasteriser, copies that way are far cheaper than the other).
+    virtual HRESULT BeginBackBufferKeeping() = 0;
     virtual HRESULT KeepBackBuffer() = 0;
     // Readies what keeping a copy needs (a driver may build its copying code now) without
     // keeping one or taking its memory.

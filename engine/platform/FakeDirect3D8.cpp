@@ -188,6 +188,7 @@ HRESULT FakeDirect3DDevice8::Reset(D3DPRESENT_PARAMETERS* parameters)
     if (SUCCEEDED(result)) {
         presentParameters = *parameters;
         backBufferKept = false;
+        drawingIntoKeptCopy = false;
     }
     return result;
 }
@@ -219,10 +220,18 @@ HRESULT FakeDirect3DDevice8::KeepNextFrame()
     return Record("KeepNextFrame", "");
 }
 
+HRESULT FakeDirect3DDevice8::BeginBackBufferKeeping()
+{
+    HRESULT const result = Record("BeginBackBufferKeeping", "");
+    drawingIntoKeptCopy = SUCCEEDED(result);
+    return result;
+}
+
 HRESULT FakeDirect3DDevice8::KeepBackBuffer()
 {
     HRESULT const result = Record("KeepBackBuffer", "");
     backBufferKept = SUCCEEDED(result);
+    drawingIntoKeptCopy = false;
     return result;
 }
 
@@ -240,6 +249,7 @@ HRESULT FakeDirect3DDevice8::RestoreBackBuffer()
 HRESULT FakeDirect3DDevice8::ReleaseKeptBackBuffer()
 {
     backBufferKept = false;
+    drawingIntoKeptCopy = false;
     return Record("ReleaseKeptBackBuffer", "");
 }
 

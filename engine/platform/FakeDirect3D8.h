@@ -105,6 +105,7 @@ public:
     HRESULT GetFrontBuffer(void* pixels, UINT pitch) override;
     HRESULT SetFrameKeeping(BOOL everyFrame) override;
     HRESULT KeepNextFrame() override;
+    HRESULT BeginBackBufferKeeping() override;
     HRESULT KeepBackBuffer() override;
     HRESULT PrepareBackBufferKeeping() override;
     HRESULT RestoreBackBuffer() override;
@@ -163,7 +164,8 @@ public:
     D3DVIEWPORT8 viewport = {};
     DWORD vertexShader = 0;
     bool inScene = false;
-    bool backBufferKept = false; // until a Reset or ReleaseKeptBackBuffer
+    bool backBufferKept = false;      // until a Reset or ReleaseKeptBackBuffer
+    bool drawingIntoKeptCopy = false; // from BeginBackBufferKeeping to KeepBackBuffer
     IDirect3DVertexBuffer8* streamSource = nullptr;
     IDirect3DIndexBuffer8* indices = nullptr;
 

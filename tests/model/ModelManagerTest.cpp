@@ -68,6 +68,7 @@ TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
     fake.ClearCalls();
     Models()->BeginFrame();
     EXPECT_EQ(DrawOrder(), (std::vector<CModel*>{still, moving}));
+    EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping()"), 1u);
     EXPECT_EQ(fake.CountCalls("KeepBackBuffer()"), 1u);
     unsigned int const drawsPerFrame = fake.CountCalls("DrawIndexedPrimitive(");
 
@@ -84,9 +85,14 @@ TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
     Models()->BeginFrame();
     EXPECT_FALSE(Models()->WasBackgroundRestored());
 
+    // A copy lost after the background went into it: the background is drawn again, into
+    // the frame.
     Device()->failures["KeepBackBuffer"] = D3DERR_NOTAVAILABLE;
     still->SetMatrix(CMatrix4x4::GetIdentity());
+    fake.ClearCalls();
     Models()->BeginFrame();
+    EXPECT_EQ(fake.CountCalls("Clear("), 2u);
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive("), drawsPerFrame * 3 / 2);
     Models()->BeginFrame();
     EXPECT_FALSE(Models()->WasBackgroundRestored());
     EXPECT_FALSE(Models()->IsBackgroundKeeping());

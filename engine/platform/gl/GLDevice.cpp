@@ -120,6 +120,7 @@ public:
         }
         m_parameters = *parameters;
         m_parameters.hDeviceWindow = m_context->GetWindow();
+        SetDrawingTurned(false);
         m_keptBackBuffer.Release();
         ApplyPresentParameters();
         return D3D_OK;
@@ -150,9 +151,22 @@ public:
         return D3D_OK;
     }
 
+    HRESULT BeginBackBufferKeeping() override
+    {
+        return OnKeptBackBuffer([this] {
+            if (!m_keptBackBuffer.Begin(GetDrawableSize()))
+                return false;
+            SetDrawingTurned(true);
+            return true;
+        });
+    }
+
     HRESULT KeepBackBuffer() override
     {
-        return OnKeptBackBuffer([this] { return m_keptBackBuffer.Keep(GetDrawableSize()); });
+        return OnKeptBackBuffer([this] {
+            SetDrawingTurned(false);
+            return m_keptBackBuffer.Keep(GetDrawableSize());
+        });
     }
 
     HRESULT PrepareBackBufferKeeping() override
@@ -162,12 +176,16 @@ public:
 
     HRESULT RestoreBackBuffer() override
     {
-        return OnKeptBackBuffer([this] { return m_keptBackBuffer.Restore(GetDrawableSize()); });
+        return OnKeptBackBuffer([this] {
+            SetDrawingTurned(false);
+            return m_keptBackBuffer.Restore(GetDrawableSize());
+        });
     }
 
     HRESULT ReleaseKeptBackBuffer() override
     {
         return OnKeptBackBuffer([this] {
+            SetDrawingTurned(false);
             m_keptBackBuffer.Release();
             return true;
         });
@@ -609,6 +627,18 @@ private:
 
     // Runs an operation on the kept back buffer with the context current; D3DERR_NOTAVAILABLE
     // when it fails.
+    // Drawing into the kept copy, which is stored upside down to the window: the picture, the
+    // viewport and scissor rectangles are turned over and front faces wind the other way.
+    void SetDrawingTurned(bool turned)
+    {
+        if (turned == m_drawingTurned) {
+            return;
+        }
+        m_drawingTurned = turned;
+        glFrontFace(turned ? GL_CCW : GL_CW);
+        ApplyViewport();
+    }
+
     template <class Operation> HRESULT OnKeptBackBuffer(Operation operation)
     {
         if (!m_context->MakeCurrent()) {
@@ -805,7 +835,7 @@ private:
         int right = int(std::lround((x + width) * scaleX));
         int top = int(std::lround(y * scaleY));
         int bottom = int(std::lround((y + height) * scaleY));
-        glScissor(left, drawableHeight - bottom, right - left, bottom - top);
+        glScissor(left, m_drawingTurned ? top : drawableHeight - bottom, right - left, bottom - top);
     }
 
     void ApplyViewport()
@@ -817,7 +847,7 @@ private:
         int right = int(std::lround((m_viewport.X + m_viewport.Width) * scaleX));
         int top = int(std::lround(m_viewport.Y * scaleY));
         int bottom = int(std::lround((m_viewport.Y + m_viewport.Height) * scaleY));
-        glViewport(left, drawableHeight - bottom, right - left, bottom - top);
+        glViewport(left, m_drawingTurned ? top : drawableHeight - bottom, right - left, bottom - top);
         m_context->GetDrawableSize(&m_viewportDrawableWidth, &m_viewportDrawableHeight);
         glDepthRange(m_viewport.MinZ, m_viewport.MaxZ);
         m_projectionDirty = true;
@@ -961,6 +991,12 @@ private:
         adjust._41 = 1.0f / float(m_viewport.Width);
         adjust._42 = -1.0f / float(m_viewport.Height);
         D3DMATRIX projection = Multiply(m_projection, adjust);
+        if (m_drawingTurned) {
+            projection._12 = -projection._12;
+            projection._22 = -projection._22;
+            projection._32 = -projection._32;
+            projection._42 = -projection._42;
+        }
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(&projection._11);
         glMatrixMode(GL_MODELVIEW);
@@ -1103,6 +1139,7 @@ private:
     GLVertexArrays m_vertexArrays;
     GLuint m_presentedFrame = 0;
     GLKeptBackBuffer m_keptBackBuffer;
+    bool m_drawingTurned = false;
     bool m_softwareRasteriser = false;
     int m_viewportDrawableWidth = 0;
     int m_viewportDrawableHeight = 0;

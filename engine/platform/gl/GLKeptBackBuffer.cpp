@@ -36,7 +36,29 @@ GLenum GetDepthFormat(GLint depthBits, GLint stencilBits)
 }
 } // namespace
 
+bool GLKeptBackBuffer::Begin(std::array<int, 2> size)
+{
+    if (!Fit(size))
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    m_drawing = true;
+    return true;
+}
+
 bool GLKeptBackBuffer::Keep(std::array<int, 2> size)
+{
+    if (m_drawing) {
+        m_drawing = false;
+        m_kept = Copy(m_framebuffer, 0);
+        return m_kept;
+    }
+    if (!Fit(size))
+        return false;
+    m_kept = Copy(0, m_framebuffer);
+    return m_kept;
+}
+
+bool GLKeptBackBuffer::Fit(std::array<int, 2> size)
 {
     auto const [width, height] = size;
     m_kept = false;
@@ -47,8 +69,7 @@ bool GLKeptBackBuffer::Keep(std::array<int, 2> size)
         m_available = false;
         return false;
     }
-    m_kept = Copy(0, m_framebuffer);
-    return m_kept;
+    return true;
 }
 
 bool GLKeptBackBuffer::Prepare()
@@ -79,6 +100,9 @@ void GLKeptBackBuffer::Release()
     m_framebuffer = m_colour = m_depth = 0;
     m_width = m_height = 0;
     m_kept = false;
+    if (m_drawing)
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    m_drawing = false;
 }
 
 bool GLKeptBackBuffer::Create(int width, int height)

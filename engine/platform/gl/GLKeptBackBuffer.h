@@ -16,7 +16,12 @@ public:
     // Whether the context can keep a copy at all (asked once).
     void SetAvailable(bool available) { m_available = available; }
 
-    // Copies the back buffer of the given size; false where no copy can be kept.
+    // Binds the copy (made for the given size) as the target of drawing; false where no copy
+    // can be kept. The copy is stored upside down to the window: the caller draws turned.
+    bool Begin(std::array<int, 2> size);
+    bool IsDrawing() const { return m_drawing; }
+    // After Begin: copies the drawn copy into the back buffer. Otherwise: copies the back
+    // buffer of the given size into the copy. False where no copy can be kept.
     bool Keep(std::array<int, 2> size);
     // Copies one pixel into a copy of one pixel and lets both go: a driver builds its copying
     // code for these formats on the first copy. False where no copy can be kept.
@@ -26,12 +31,15 @@ public:
     void Release();
 
 private:
+    // A copy of the given size exists (made when missing); false where none can be.
+    bool Fit(std::array<int, 2> size);
     bool Create(int width, int height);
     // The framebuffer objects of the copy from `source` to `target` (0: the window's).
     bool Copy(GLuint source, GLuint target);
 
     bool m_available = false;
     bool m_kept = false;
+    bool m_drawing = false;
     GLuint m_framebuffer = 0;
     GLuint m_colour = 0; // texture
     GLuint m_depth = 0;  // renderbuffer
