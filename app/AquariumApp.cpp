@@ -297,12 +297,13 @@ void CAquariumApp::ReturnLoadingMemory()
 void CAquariumApp::SettleScene()
 {
     m_sceneSettled = true;
-    // Keeping the background readies the driver's copying code, which runs its compiler once
-    // more: the code is given back before (so that memory stays below its start-up peak) and
-    // after. The copy itself then takes part of the room the code left.
+    // The code is given back before keeping the background, so that memory stays below its
+    // start-up peak and the copy takes part of the room the code left. The next frame draws the
+    // background into the copy for the first time, which runs the driver's compiler once more:
+    // that code is given back after it.
     std::size_t const released = platform::ReleaseCodePages();
     m_engine.GetModelManager()->SetBackgroundKeeping(m_keepBackground);
-    platform::ReleaseCodePages();
+    m_codeReleasePending = m_keepBackground;
     m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
 }
 
@@ -414,6 +415,10 @@ void CAquariumApp::Frame()
         // Minimised: nothing to draw until restored; the loop need not spin.
         platform::SleepMilliseconds(StoppedPauseMilliseconds);
         return;
+    }
+    if (m_codeReleasePending) {
+        platform::ReleaseCodePages();
+        m_codeReleasePending = false;
     }
     m_screenOverlay.Refresh();
     if (!m_cameraControl.IsShutDown() && m_debugMode)

@@ -85,6 +85,8 @@ private:
     // Summed in double precision: a float sum stops growing after a few days of frames.
     double m_elapsedTime = 0.0;
     bool m_sceneSettled = false;
+    // Code run by the first frame after settling is given back after it.
+    bool m_codeReleasePending = false;
     bool m_keepBackground = true; // "r_keep_background"
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;

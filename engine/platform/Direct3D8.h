@@ -584,8 +584,7 @@ public:
     // rasteriser, copies that way are far cheaper than the other).
     virtual HRESULT BeginBackBufferKeeping() = 0;
     virtual HRESULT KeepBackBuffer() = 0;
-    // Readies what keeping a copy needs (a driver may build its copying code now) without
-    // keeping one or taking its memory.
+    // Whether a copy can be kept, found without keeping one or taking its memory.
     virtual HRESULT PrepareBackBufferKeeping() = 0;
     virtual HRESULT RestoreBackBuffer() = 0;
     virtual HRESULT ReleaseKeptBackBuffer() = 0;

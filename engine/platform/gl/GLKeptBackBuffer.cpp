@@ -74,9 +74,8 @@ bool GLKeptBackBuffer::Fit(std::array<int, 2> size)
 
 bool GLKeptBackBuffer::Prepare()
 {
-    if (!Keep({1, 1}))
+    if (!Fit({1, 1}))
         return false;
-    glFinish();
     Release();
     return true;
 }

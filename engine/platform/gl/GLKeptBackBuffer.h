@@ -23,8 +23,7 @@ public:
     // After Begin: copies the drawn copy into the back buffer. Otherwise: copies the back
     // buffer of the given size into the copy. False where no copy can be kept.
     bool Keep(std::array<int, 2> size);
-    // Copies one pixel into a copy of one pixel and lets both go: a driver builds its copying
-    // code for these formats on the first copy. False where no copy can be kept.
+    // Makes a copy of one pixel and lets it go: false where no copy can be kept.
     bool Prepare();
     // Copies the kept buffer back; false when none of this size is kept.
     bool Restore(std::array<int, 2> size);
