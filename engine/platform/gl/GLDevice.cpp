@@ -625,8 +625,6 @@ private:
         return size;
     }
 
-    // Runs an operation on the kept back buffer with the context current; D3DERR_NOTAVAILABLE
-    // when it fails.
     // Drawing into the kept copy, which is stored upside down to the window: the picture, the
     // viewport and scissor rectangles are turned over and front faces wind the other way.
     void SetDrawingTurned(bool turned)
@@ -639,6 +637,8 @@ private:
         ApplyViewport();
     }
 
+    // Runs an operation on the kept back buffer with the context current; D3DERR_NOTAVAILABLE
+    // when it fails.
     template <class Operation> HRESULT OnKeptBackBuffer(Operation operation)
     {
         if (!m_context->MakeCurrent()) {

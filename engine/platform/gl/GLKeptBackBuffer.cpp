@@ -90,6 +90,9 @@ bool GLKeptBackBuffer::Restore(std::array<int, 2> size)
 
 void GLKeptBackBuffer::Release()
 {
+    if (m_drawing)
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    m_drawing = false;
     if (m_framebuffer != 0)
         glDeleteFramebuffers(1, &m_framebuffer);
     if (m_colour != 0)
@@ -99,9 +102,6 @@ void GLKeptBackBuffer::Release()
     m_framebuffer = m_colour = m_depth = 0;
     m_width = m_height = 0;
     m_kept = false;
-    if (m_drawing)
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    m_drawing = false;
 }
 
 bool GLKeptBackBuffer::Create(int width, int height)
