@@ -800,15 +800,16 @@ void CModel::CollectVisibleTriangleSets(bool useFrustum)
 float CModel::GetSpanInPixels() const
 {
     // Without a perspective there is no distance to judge by: the close-up sets are drawn.
+    float const closeUp = CDetailLevels::SwitchPixels * 2.0f;
     if (!m_camera || !m_camera->IsPerspective() || m_camera->GetNearPlaneDistance() <= 0.0f ||
         !m_managers.direct3DSubsystem)
-        return CDetailLevels::SwitchPixels * 2.0f;
+        return closeUp;
     CBoundingBox const& box = GetBoundingBox();
     float const span = (box.GetMaxPoint() - box.GetMinPoint()).GetLength();
     float const distance = (box.GetPosition() - m_camera->GetPosition()).GetLength();
     float const viewHeight = 2.0f * distance * m_camera->GetTop() / m_camera->GetNearPlaneDistance();
     float const pixels = float(m_managers.direct3DSubsystem->GetPresentParameters().BackBufferHeight);
-    return viewHeight > 0.0f ? span / viewHeight * pixels : CDetailLevels::SwitchPixels * 2.0f;
+    return viewHeight > 0.0f ? span / viewHeight * pixels : closeUp;
 }
 
 void CModel::SortVisibleTriangleSets()
