@@ -40,7 +40,8 @@ private:
     std::uint64_t m_value = 0xCBF29CE484222325ull;
 };
 
-void AddShader(CFingerprint& fingerprint, CShaderDescriptor const* shader)
+// The frames of animated stages go into `frames`, the rest into `fingerprint`.
+void AddShader(CFingerprint& fingerprint, CFingerprint& frames, CShaderDescriptor const* shader)
 {
     fingerprint.Add(shader);
     if (!shader)
@@ -48,12 +49,12 @@ void AddShader(CFingerprint& fingerprint, CShaderDescriptor const* shader)
     for (unsigned int i = 0; i < shader->GetStagesCount(); ++i) {
         SShaderDescriptorStage const& stage = *shader->GetStage(i);
         fingerprint.Add(stage.flags);
-        fingerprint.Add(stage.IsAnimated() ? std::floor(stage.time) : 0.0f);
+        frames.Add(stage.IsAnimated() ? std::floor(stage.time) : 0.0f);
         fingerprint.Add(std::array<float, 4>{stage.scaleU, stage.scaleV, stage.offsetU, stage.offsetV});
     }
 }
 
-void AddModel(CFingerprint& fingerprint, CModel const* model)
+void AddModel(CFingerprint& fingerprint, CFingerprint& frames, CModel const* model)
 {
     fingerprint.Add(model);
     fingerprint.Add(model->GetProperties());
@@ -64,7 +65,7 @@ void AddModel(CFingerprint& fingerprint, CModel const* model)
         unsigned int const index = model->GetVisibleTriangleSet(i);
         fingerprint.Add(index);
         if (TriangleSet const* set = model->GetTriangleSet(index))
-            AddShader(fingerprint, set->GetShaderDescriptor());
+            AddShader(fingerprint, frames, set->GetShaderDescriptor());
     }
 }
 
@@ -114,29 +115,45 @@ std::size_t CKeptBackground::Prepare(std::vector<CModel*> const& drawList, CLigh
     }
     auto const end = std::partition_point(drawList.begin(), drawList.end(), IsBackground);
     std::size_t const count = static_cast<std::size_t>(end - drawList.begin());
-    CFingerprint fingerprint;
-    fingerprint.Add(count);
-    for (auto model = drawList.begin(); model != end; ++model)
-        AddModel(fingerprint, *model);
+    CFingerprint shape;
+    shape.Add(count);
+    m_frames.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        CFingerprint frames;
+        AddModel(shape, frames, drawList[i]);
+        m_frames[i] = frames.Get();
+    }
     if (lights)
-        AddLights(fingerprint, lights);
+        AddLights(shape, lights);
     if (config)
-        AddRenderSettings(fingerprint, config);
-    m_fingerprint = fingerprint.Get();
+        AddRenderSettings(shape, config);
+    m_shape = shape.Get();
     return count;
 }
 
 bool CKeptBackground::IsCurrent() const
 {
-    return m_enabled && m_hasCopy && m_fingerprint == m_keptFingerprint &&
+    return CanRepaint() && m_frames == m_keptFrames;
+}
+
+bool CKeptBackground::CanRepaint() const
+{
+    return m_enabled && m_hasCopy && m_shape == m_keptShape && m_frames.size() == m_keptFrames.size() &&
            m_framesFromCopy < MaxFramesFromOneCopy;
 }
 
-void CKeptBackground::Kept(bool succeeded)
+bool CKeptBackground::NeedsRepaint(std::size_t index) const
+{
+    return index >= m_keptFrames.size() || m_frames[index] != m_keptFrames[index];
+}
+
+void CKeptBackground::Kept(bool succeeded, bool whole)
 {
     m_hasCopy = succeeded;
-    m_keptFingerprint = m_fingerprint;
-    m_framesFromCopy = 0;
+    m_keptShape = m_shape;
+    m_keptFrames = m_frames;
+    if (whole)
+        m_framesFromCopy = 0;
     if (!succeeded)
         m_enabled = false;
 }

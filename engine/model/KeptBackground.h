@@ -15,7 +15,8 @@ class CModel;
 class CKeptBackground
 {
 public:
-    // Frames drawn from one copy at most, should something outside the fingerprint change.
+    // Frames drawn from one copy, or from repaints over it, at most: something outside the
+    // fingerprint may have changed.
     static constexpr unsigned int MaxFramesFromOneCopy = 600;
 
     void SetEnabled(bool enabled) { m_enabled = enabled; }
@@ -28,9 +29,13 @@ public:
     std::size_t Prepare(std::vector<CModel*> const& drawList, CLightManager const* lights, CConfig* config);
     // True when the kept copy shows this frame's background.
     bool IsCurrent() const;
-    // The device kept (or failed to keep) a copy of the background just drawn; a failure
-    // disables keeping.
-    void Kept(bool succeeded);
+    // True when the kept copy differs from this frame's background only in the frames of
+    // animated stages: the models whose frames changed can be drawn again over it.
+    bool CanRepaint() const;
+    bool NeedsRepaint(std::size_t index) const;
+    // The device kept (or failed to keep) a copy of the background just drawn, whole or
+    // repainted over the last copy; a failure disables keeping.
+    void Kept(bool succeeded, bool whole);
     // A frame drawn from the copy.
     void Restored() { ++m_framesFromCopy; }
     // Nothing kept any longer (the device copy was lost or released).
@@ -39,7 +44,10 @@ public:
 private:
     bool m_enabled = false;
     bool m_hasCopy = false;
-    std::uint64_t m_keptFingerprint = 0;
-    std::uint64_t m_fingerprint = 0;
+    // Everything but the frames of animated stages, and those frames model by model.
+    std::uint64_t m_shape = 0;
+    std::uint64_t m_keptShape = 0;
+    std::vector<std::uint64_t> m_frames;
+    std::vector<std::uint64_t> m_keptFrames;
     unsigned int m_framesFromCopy = 0;
 };

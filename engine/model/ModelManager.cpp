@@ -213,23 +213,28 @@ void CModelManager::BeginFrame()
     std::size_t const background =
         m_keptBackground.Prepare(m_drawList, m_lightManager, m_direct3DSubsystem->GetConfig());
     m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
-    // A fresh background goes straight into the device's copy, which then starts the frame.
-    bool const drawingIntoCopy =
-        !m_backgroundRestored && background > 0 && SUCCEEDED(device->BeginBackBufferKeeping());
+    // Only animated stages changed (the sand's caustics): the models they belong to are drawn
+    // again over the kept copy. Otherwise a fresh background goes straight into the copy.
+    // Either way the copy then starts the frame.
+    bool const repainting = !m_backgroundRestored && m_keptBackground.CanRepaint() &&
+                            SUCCEEDED(device->BeginBackBufferKeeping(1));
+    bool const drawingIntoCopy = repainting || (!m_backgroundRestored && background > 0 &&
+                                                SUCCEEDED(device->BeginBackBufferKeeping(0)));
     if (m_backgroundRestored)
         m_keptBackground.Restored();
-    else
+    else if (!repainting)
         Clear(device);
     m_direct3DSubsystem->Check(FrameLabel, device->BeginScene());
     for (std::size_t i = 0; i < m_drawList.size(); ++i) {
-        if (i < background && m_backgroundRestored)
-            continue;
-        m_drawList[i]->Draw();
+        bool const kept =
+            i < background && (m_backgroundRestored || (repainting && !m_keptBackground.NeedsRepaint(i)));
+        if (!kept)
+            m_drawList[i]->Draw();
         if (i + 1 != background || m_backgroundRestored)
             continue;
-        bool const kept = SUCCEEDED(device->KeepBackBuffer());
-        m_keptBackground.Kept(kept);
-        if (!kept && drawingIntoCopy) {
+        bool const copied = SUCCEEDED(device->KeepBackBuffer());
+        m_keptBackground.Kept(copied, !repainting);
+        if (!copied && drawingIntoCopy) {
             // The background went into a copy that is lost: draw it again, into the frame.
             Clear(device);
             for (std::size_t j = 0; j < background; ++j)

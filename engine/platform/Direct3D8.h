@@ -581,8 +581,10 @@ public:
     // no copy, or none of the back buffer's present size. ReleaseKeptBackBuffer frees it.
     // After BeginBackBufferKeeping, clears and draws go into the copy instead, and
     // KeepBackBuffer ends that and copies the copy into the back buffer (on a software
-    // rasteriser, copies that way are far cheaper than the other).
-    virtual HRESULT BeginBackBufferKeeping() = 0;
+    // rasteriser, copies that way are far cheaper than the other). With `overKeptCopy` they go
+    // over the copy kept last, and the call fails with D3DERR_NOTAVAILABLE where there is none
+    // of the back buffer's present size.
+    virtual HRESULT BeginBackBufferKeeping(BOOL overKeptCopy) = 0;
     virtual HRESULT KeepBackBuffer() = 0;
     // Whether a copy can be kept, found without keeping one or taking its memory.
     virtual HRESULT PrepareBackBufferKeeping() = 0;

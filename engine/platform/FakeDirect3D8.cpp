@@ -220,9 +220,12 @@ HRESULT FakeDirect3DDevice8::KeepNextFrame()
     return Record("KeepNextFrame", "");
 }
 
-HRESULT FakeDirect3DDevice8::BeginBackBufferKeeping()
+HRESULT FakeDirect3DDevice8::BeginBackBufferKeeping(BOOL overKeptCopy)
 {
-    HRESULT const result = Record("BeginBackBufferKeeping", "");
+    HRESULT result =
+        Record("BeginBackBufferKeeping", Arguments({static_cast<unsigned long long>(overKeptCopy)}));
+    if (SUCCEEDED(result) && overKeptCopy && !backBufferKept)
+        result = D3DERR_NOTAVAILABLE;
     drawingIntoKeptCopy = SUCCEEDED(result);
     return result;
 }

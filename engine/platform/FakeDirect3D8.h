@@ -105,7 +105,7 @@ public:
     HRESULT GetFrontBuffer(void* pixels, UINT pitch) override;
     HRESULT SetFrameKeeping(BOOL everyFrame) override;
     HRESULT KeepNextFrame() override;
-    HRESULT BeginBackBufferKeeping() override;
+    HRESULT BeginBackBufferKeeping(BOOL overKeptCopy) override;
     HRESULT KeepBackBuffer() override;
     HRESULT PrepareBackBufferKeeping() override;
     HRESULT RestoreBackBuffer() override;

@@ -2,6 +2,7 @@
 
 #include "ModelFixture.h"
 #include "core/Errors.h"
+#include "render/TriangleSet.h"
 
 namespace
 {
@@ -68,7 +69,7 @@ TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
     fake.ClearCalls();
     Models()->BeginFrame();
     EXPECT_EQ(DrawOrder(), (std::vector<CModel*>{still, moving}));
-    EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping()"), 1u);
+    EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping(0)"), 1u);
     EXPECT_EQ(fake.CountCalls("KeepBackBuffer()"), 1u);
     unsigned int const drawsPerFrame = fake.CountCalls("DrawIndexedPrimitive(");
 
@@ -84,6 +85,25 @@ TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
     still->SetMatrix(CMatrix4x4::GetTranslation({1, 0, 0}));
     Models()->BeginFrame();
     EXPECT_FALSE(Models()->WasBackgroundRestored());
+
+    // Only an animated stage moved on a frame: that model is drawn again over the kept copy,
+    // without a clear, and the copy starts the frame.
+    CModel* animated = AddBox(MP_OPAQUE, 12);
+    animated->AddProperties(MP_BACKGROUND);
+    CShaderDescriptor shader = MakeShader();
+    shader.AddStage(SSF_ANIMATED, 2, 1.0f, "", "", SSBT_REPEAT);
+    animated->GetTriangleSet(0)->ChangeShader(shader);
+    Models()->BeginFrame();
+    animated->GetTriangleSet(0)->GetShaderDescriptor()->GetStage(0)->time = 1.5f;
+    fake.ClearCalls();
+    Models()->BeginFrame();
+    EXPECT_FALSE(Models()->WasBackgroundRestored());
+    EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping(1)"), 1u);
+    EXPECT_EQ(fake.CountCalls("Clear("), 0u);
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive("), drawsPerFrame);
+    Models()->BeginFrame();
+    EXPECT_TRUE(Models()->WasBackgroundRestored());
+    Models()->RemoveModel(animated);
 
     // A copy lost after the background went into it: the background is drawn again, into
     // the frame.

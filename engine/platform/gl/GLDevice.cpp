@@ -151,10 +151,10 @@ public:
         return D3D_OK;
     }
 
-    HRESULT BeginBackBufferKeeping() override
+    HRESULT BeginBackBufferKeeping(BOOL overKeptCopy) override
     {
-        return OnKeptBackBuffer([this] {
-            if (!m_keptBackBuffer.Begin(GetDrawableSize()))
+        return OnKeptBackBuffer([this, overKeptCopy] {
+            if (!m_keptBackBuffer.Begin(GetDrawableSize(), overKeptCopy != 0))
                 return false;
             SetDrawingTurned(true);
             return true;

@@ -36,10 +36,15 @@ GLenum GetDepthFormat(GLint depthBits, GLint stencilBits)
 }
 } // namespace
 
-bool GLKeptBackBuffer::Begin(std::array<int, 2> size)
+bool GLKeptBackBuffer::Begin(std::array<int, 2> size, bool overKept)
 {
-    if (!Fit(size))
+    if (overKept) {
+        if (!m_kept || size[0] != m_width || size[1] != m_height)
+            return false;
+        m_kept = false;
+    } else if (!Fit(size)) {
         return false;
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
     m_drawing = true;
     return true;

@@ -17,8 +17,9 @@ public:
     void SetAvailable(bool available) { m_available = available; }
 
     // Binds the copy (made for the given size) as the target of drawing; false where no copy
-    // can be kept. The copy is stored upside down to the window: the caller draws turned.
-    bool Begin(std::array<int, 2> size);
+    // can be kept, or, `overKept`, where none of this size is kept. The copy is stored upside
+    // down to the window: the caller draws turned.
+    bool Begin(std::array<int, 2> size, bool overKept);
     bool IsDrawing() const { return m_drawing; }
     // After Begin: copies the drawn copy into the back buffer. Otherwise: copies the back
     // buffer of the given size into the copy. False where no copy can be kept.
