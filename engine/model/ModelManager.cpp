@@ -14,6 +14,9 @@
 namespace
 {
 constexpr char FrameLabel[] = "ModelManager::Refresh";
+// BeginBackBufferKeeping: draw over the copy kept last, or into a fresh one.
+constexpr BOOL OverKeptCopy = 1;
+constexpr BOOL IntoFreshCopy = 0;
 
 // Drawing order of the groups: opaque, then models of neither group, then transparent.
 int GetGroupRank(CModel const* model)
@@ -217,9 +220,9 @@ void CModelManager::BeginFrame()
     // again over the kept copy. Otherwise a fresh background goes straight into the copy.
     // Either way the copy then starts the frame.
     bool const repainting = !m_backgroundRestored && m_keptBackground.CanRepaint() &&
-                            SUCCEEDED(device->BeginBackBufferKeeping(1));
+                            SUCCEEDED(device->BeginBackBufferKeeping(OverKeptCopy));
     bool const drawingIntoCopy = repainting || (!m_backgroundRestored && background > 0 &&
-                                                SUCCEEDED(device->BeginBackBufferKeeping(0)));
+                                                SUCCEEDED(device->BeginBackBufferKeeping(IntoFreshCopy)));
     if (m_backgroundRestored)
         m_keptBackground.Restored();
     else if (!repainting)

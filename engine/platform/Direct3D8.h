@@ -576,14 +576,12 @@ public:
     virtual HRESULT SetFrameKeeping(BOOL everyFrame) = 0;
     virtual HRESULT KeepNextFrame() = 0;
     // One copy of the back buffer (colour, depth and stencil) that frames may start from
-    // instead of a clear: KeepBackBuffer copies the back buffer as it is now (replacing the
-    // copy), RestoreBackBuffer copies the copy back. D3DERR_NOTAVAILABLE where the device keeps
-    // no copy, or none of the back buffer's present size. ReleaseKeptBackBuffer frees it.
-    // After BeginBackBufferKeeping, clears and draws go into the copy instead, and
-    // KeepBackBuffer ends that and copies the copy into the back buffer (on a software
-    // rasteriser, copies that way are far cheaper than the other). With `overKeptCopy` they go
-    // over the copy kept last, and the call fails with D3DERR_NOTAVAILABLE where there is none
-    // of the back buffer's present size.
+    // instead of a clear. After BeginBackBufferKeeping, clears and draws go into the copy
+    // (with `overKeptCopy`, over the copy kept last); KeepBackBuffer ends that and copies the
+    // copy into the back buffer; RestoreBackBuffer copies it there again. D3DERR_NOTAVAILABLE
+    // where the device keeps no copy, none of the back buffer's present size (for
+    // `overKeptCopy` and RestoreBackBuffer), or KeepBackBuffer comes without a Begin.
+    // ReleaseKeptBackBuffer frees it.
     virtual HRESULT BeginBackBufferKeeping(BOOL overKeptCopy) = 0;
     virtual HRESULT KeepBackBuffer() = 0;
     // Whether a copy can be kept, found without keeping one or taking its memory.

@@ -232,7 +232,9 @@ HRESULT FakeDirect3DDevice8::BeginBackBufferKeeping(BOOL overKeptCopy)
 
 HRESULT FakeDirect3DDevice8::KeepBackBuffer()
 {
-    HRESULT const result = Record("KeepBackBuffer", "");
+    HRESULT result = Record("KeepBackBuffer", "");
+    if (SUCCEEDED(result) && !drawingIntoKeptCopy)
+        result = D3DERR_NOTAVAILABLE;
     backBufferKept = SUCCEEDED(result);
     drawingIntoKeptCopy = false;
     return result;

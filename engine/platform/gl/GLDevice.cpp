@@ -165,7 +165,7 @@ public:
     {
         return OnKeptBackBuffer([this] {
             SetDrawingTurned(false);
-            return m_keptBackBuffer.Keep(GetDrawableSize());
+            return m_keptBackBuffer.Keep();
         });
     }
 
@@ -616,8 +616,6 @@ public:
     }
 
 private:
-    // The back buffer is undefined after a swap and the front buffer is not readable on
-    // every system: presented frames are copied aside for GetFrontBuffer.
     std::array<int, 2> GetDrawableSize() const
     {
         std::array<int, 2> size = {0, 0};
@@ -647,6 +645,8 @@ private:
         return operation() ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
 
+    // The back buffer is undefined after a swap and the front buffer is not readable on
+    // every system: presented frames are copied aside for GetFrontBuffer.
     void KeepPresentedFrame()
     {
         int width = 0;

@@ -50,16 +50,12 @@ bool GLKeptBackBuffer::Begin(std::array<int, 2> size, bool overKept)
     return true;
 }
 
-bool GLKeptBackBuffer::Keep(std::array<int, 2> size)
+bool GLKeptBackBuffer::Keep()
 {
-    if (m_drawing) {
-        m_drawing = false;
-        m_kept = Copy(m_framebuffer, 0);
-        return m_kept;
-    }
-    if (!Fit(size))
+    if (!m_drawing)
         return false;
-    m_kept = Copy(0, m_framebuffer);
+    m_drawing = false;
+    m_kept = CopyIntoWindow();
     return m_kept;
 }
 
@@ -90,7 +86,7 @@ bool GLKeptBackBuffer::Restore(std::array<int, 2> size)
     auto const [width, height] = size;
     if (!m_kept || width != m_width || height != m_height)
         return false;
-    return Copy(m_framebuffer, 0);
+    return CopyIntoWindow();
 }
 
 void GLKeptBackBuffer::Release()
@@ -153,15 +149,15 @@ bool GLKeptBackBuffer::Create(int width, int height)
     return true;
 }
 
-bool GLKeptBackBuffer::Copy(GLuint source, GLuint target)
+bool GLKeptBackBuffer::CopyIntoWindow()
 {
     while (glGetError() != GL_NO_ERROR) {
     }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
-    // Each buffer on its own and turned upside down both ways (so the copy back is upright):
-    // a software rasteriser stores windows and framebuffer objects upside down to one another,
-    // and copies rows only for one buffer at a time that it need not turn.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // Each buffer on its own and turned upside down (the copy was drawn turned): a software
+    // rasteriser stores windows and framebuffer objects upside down to one another, and copies
+    // rows only for one buffer at a time that it need not turn.
     for (GLbitfield const buffer :
          {GLbitfield(GL_COLOR_BUFFER_BIT), GLbitfield(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT)}) {
         if (GLbitfield const mask = m_buffers & buffer)

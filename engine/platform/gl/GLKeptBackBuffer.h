@@ -7,7 +7,7 @@
 namespace platform
 {
 // One copy of the window's back buffer (colour, depth and stencil) in a framebuffer object of
-// the same formats, so that copying either way is a plain block copy. Needs framebuffer
+// the same formats, drawn into and copied into the window as a plain block copy. Needs framebuffer
 // objects (GL 3.0 or GL_ARB_framebuffer_object) and a single-sampled window. Every call
 // expects the context to be current.
 class GLKeptBackBuffer
@@ -20,10 +20,9 @@ public:
     // can be kept, or, `overKept`, where none of this size is kept. The copy is stored upside
     // down to the window: the caller draws turned.
     bool Begin(std::array<int, 2> size, bool overKept);
-    bool IsDrawing() const { return m_drawing; }
-    // After Begin: copies the drawn copy into the back buffer. Otherwise: copies the back
-    // buffer of the given size into the copy. False where no copy can be kept.
-    bool Keep(std::array<int, 2> size);
+    // Ends the drawing Begin started and copies the copy into the back buffer; false without
+    // a Begin, or where the copy fails.
+    bool Keep();
     // Makes a copy of one pixel and lets it go: false where no copy can be kept.
     bool Prepare();
     // Copies the kept buffer back; false when none of this size is kept.
@@ -34,8 +33,8 @@ private:
     // A copy of the given size exists (made when missing); false where none can be.
     bool Fit(std::array<int, 2> size);
     bool Create(int width, int height);
-    // The framebuffer objects of the copy from `source` to `target` (0: the window's).
-    bool Copy(GLuint source, GLuint target);
+    // Copies the copy into the window's back buffer.
+    bool CopyIntoWindow();
 
     bool m_available = false;
     bool m_kept = false;
