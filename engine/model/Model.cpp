@@ -594,8 +594,8 @@ void CModel::CalculateAccurateBoundingBox(CBoundingBox* box) const
         unsigned int const size = m_vertexBuffer->GetSize();
         // The level drawn: the other's vertices do not follow the bones.
         for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
-            TriangleSet const* set = m_triangleSets[s].get();
-            if (!set || !m_detailLevels.IsDrawn(s))
+            TriangleSet const* set = GetDrawnTriangleSet(s);
+            if (!set)
                 continue;
             IndexBuffer const* indices = set->GetIndexBuffer();
             unsigned int const count = indices->GetSize();
@@ -770,9 +770,10 @@ void CModel::ApplySkin()
     } else {
         // Only the sets of the level drawn move.
         for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
-            if (!m_triangleSets[s] || !m_detailLevels.IsDrawn(s))
+            TriangleSet const* set = GetDrawnTriangleSet(s);
+            if (!set)
                 continue;
-            IndexBuffer* indices = m_triangleSets[s]->GetIndexBuffer();
+            IndexBuffer* indices = set->GetIndexBuffer();
             unsigned int const first = indices->GetMinUsingVertex();
             if (first >= vertexCount)
                 continue;
@@ -795,6 +796,11 @@ void CModel::CollectVisibleTriangleSets(bool useFrustum)
     for (unsigned int i = 0; i < setsCount; ++i)
         m_visibleTriangleSets[i] = i;
     m_visibleTriangleSetsCount = setsCount;
+}
+
+TriangleSet* CModel::GetDrawnTriangleSet(unsigned int index) const
+{
+    return m_detailLevels.IsDrawn(index) ? m_triangleSets[index].get() : nullptr;
 }
 
 float CModel::GetSpanInPixels() const
@@ -881,8 +887,8 @@ bool CModel::GetRayIntersection(CRay const& ray, float* distance) const
     Vertex const* vertices = m_vertexBuffer->Get();
     unsigned int const size = m_vertexBuffer->GetSize();
     for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
-        TriangleSet const* set = m_triangleSets[s].get();
-        if (!set || !m_detailLevels.IsDrawn(s))
+        TriangleSet const* set = GetDrawnTriangleSet(s);
+        if (!set)
             continue;
         bool const list = set->GetType() == TST_LIST;
         unsigned int const primitives = set->GetPrimitiveCount();

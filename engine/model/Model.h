@@ -157,6 +157,8 @@ private:
     void ApplySkin();
     void CollectVisibleTriangleSets(bool useFrustum);
     void SortVisibleTriangleSets();
+    // The set at `index` where it exists and is drawn at the chosen level of detail.
+    TriangleSet* GetDrawnTriangleSet(unsigned int index) const;
     // How many pixels of the view's height the bounding box's diagonal spans.
     float GetSpanInPixels() const;
 
