@@ -1,15 +1,5 @@
 #include "model/DetailLevels.h"
 
-#include <string_view>
-
-namespace
-{
-bool EndsWith(std::string_view text, std::string_view suffix)
-{
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-} // namespace
-
 void CDetailLevels::Clear()
 {
     m_levels.clear();
@@ -20,9 +10,9 @@ void CDetailLevels::Clear()
 void CDetailLevels::AddSet(std::string const& material)
 {
     ELevel level = ELevel::Always;
-    if (EndsWith(material, NearSuffix))
+    if (material.ends_with(NearSuffix))
         level = ELevel::Near;
-    else if (EndsWith(material, FarSuffix))
+    else if (material.ends_with(FarSuffix))
         level = ELevel::Far;
     m_levels.push_back(level);
     m_used = m_used || level != ELevel::Always;
