@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "core/Errors.h"
 #include "core/File.h"
@@ -29,6 +30,9 @@ constexpr float EmptyModelExtent = 10000.0f;
 constexpr float BonesBoxStart = 100000.0f;
 constexpr float TwoPi = 6.2831855f;
 constexpr float AxisEpsilon = 0.00001f;
+constexpr unsigned int BoxCornersCount = 8;
+// Clip w is the distance in front of the eye; a corner nearer than this counts as behind it.
+constexpr float MinimumClipW = 1e-4f;
 
 void CopyName(char* target, char const* source)
 {
@@ -805,17 +809,32 @@ TriangleSet* CModel::GetDrawnTriangleSet(unsigned int index) const
 
 float CModel::GetSpanInPixels() const
 {
-    // Without a perspective there is no distance to judge by: the close-up sets are drawn.
+    // The diagonal of the screen rectangle the bounding box covers: a fish seen head on or a
+    // starfish lying flat is as small as it looks. Without a perspective, or with the box
+    // reaching behind the eye, the close-up sets are drawn.
     float const closeUp = CDetailLevels::SwitchPixels * 2.0f;
-    if (!m_camera || !m_camera->IsPerspective() || m_camera->GetNearPlaneDistance() <= 0.0f ||
-        !m_managers.direct3DSubsystem)
+    if (!m_camera || !m_camera->IsPerspective() || !m_managers.direct3DSubsystem)
         return closeUp;
     CBoundingBox const& box = GetBoundingBox();
-    float const span = (box.GetMaxPoint() - box.GetMinPoint()).GetLength();
-    float const distance = (box.GetPosition() - m_camera->GetPosition()).GetLength();
-    float const viewHeight = 2.0f * distance * m_camera->GetTop() / m_camera->GetNearPlaneDistance();
-    float const pixels = float(m_managers.direct3DSubsystem->GetPresentParameters().BackBufferHeight);
-    return viewHeight > 0.0f ? span / viewHeight * pixels : closeUp;
+    CVector3 const& low = box.GetMinPoint();
+    CVector3 const& high = box.GetMaxPoint();
+    CMatrix4x4 const& clip = m_camera->GetClipMatrix();
+    float left = std::numeric_limits<float>::max(), right = -left, bottom = left, top = -left;
+    for (unsigned int corner = 0; corner < BoxCornersCount; ++corner) {
+        CVector4 const point = clip * CVector4(corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y,
+                                               corner & 4 ? high.z : low.z, 1.0f);
+        if (point.w <= MinimumClipW)
+            return closeUp;
+        left = std::min(left, point.x / point.w);
+        right = std::max(right, point.x / point.w);
+        bottom = std::min(bottom, point.y / point.w);
+        top = std::max(top, point.y / point.w);
+    }
+    // Clip coordinates run from −1 to 1 across the back buffer.
+    D3DPRESENT_PARAMETERS const& present = m_managers.direct3DSubsystem->GetPresentParameters();
+    float const width = 0.5f * (right - left) * float(present.BackBufferWidth);
+    float const height = 0.5f * (top - bottom) * float(present.BackBufferHeight);
+    return std::sqrt(width * width + height * height);
 }
 
 void CModel::SortVisibleTriangleSets()
@@ -866,9 +885,13 @@ void CModel::Draw()
                 set->Draw();
         }
     };
-    if (m_properties & MP_TWO_SIDED) {
+    if ((m_properties & MP_TWO_SIDED) && !(m_properties & MP_OPAQUE)) {
+        // See-through: front faces, then back faces, so the order does not change with the view.
         drawPass(D3DCULL_CCW);
         drawPass(D3DCULL_CW);
+    } else if (m_properties & MP_TWO_SIDED) {
+        // Opaque: the depth test orders both sides, drawn in one pass.
+        drawPass(D3DCULL_NONE);
     } else {
         drawPass((m_properties & MP_CULL_CLOCKWISE) ? D3DCULL_CW : D3DCULL_NONE);
     }

@@ -377,7 +377,7 @@ TEST_F(ModelTest, SetsWithBlendingShadersDrawLast)
     EXPECT_EQ(model->GetVisibleTriangleSet(1), 0u);
 }
 
-TEST_F(ModelTest, TwoSidedModelsDrawEverySetTwice)
+TEST_F(ModelTest, TwoSidedModelsDrawBothSidesOpaqueOnesInOnePass)
 {
     CModel* model = Models()->AddModelBox(MakeShader(), {-1, -1, -1}, {1, 1, 1}, 0);
     model->SetMatrix(CMatrix4x4::GetTranslation({0.5f, 0, 0}));
@@ -388,12 +388,20 @@ TEST_F(ModelTest, TwoSidedModelsDrawEverySetTwice)
     // The world transform is the model matrix in row-vector order.
     EXPECT_EQ(Device()->transforms[D3DTS_WORLD].m[3][0], 0.5f);
 
+    // See-through: one pass per side.
+    model->RemoveProperties(MP_OPAQUE);
     model->AddProperties(MP_TWO_SIDED);
     fake.ClearCalls();
     Models()->BeginFrame();
     EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitiveUP("), 2u);
     EXPECT_EQ(fake.CountCalls("SetRenderState(22,3)"), 1u);
     EXPECT_EQ(Device()->renderStates[D3DRS_CULLMODE], unsigned(D3DCULL_CW));
+
+    model->AddProperties(MP_OPAQUE);
+    fake.ClearCalls();
+    Models()->BeginFrame();
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitiveUP("), 1u);
+    EXPECT_EQ(Device()->renderStates[D3DRS_CULLMODE], unsigned(D3DCULL_NONE));
 }
 
 TEST_F(ModelTest, NearAndFarSetsFollowTheModelsSpanOnScreenWithSlack)
@@ -421,6 +429,9 @@ TEST_F(ModelTest, NearAndFarSetsFollowTheModelsSpanOnScreenWithSlack)
     EXPECT_EQ(placeForSpan(1.05f * edge), 1u); // within the slack: stays far
     EXPECT_EQ(placeForSpan(1.5f * edge), 0u);
     EXPECT_EQ(Models()->GetVisibleTrianglesCount(), 2u);
+    // Turned edge on to the camera it covers less of the screen: drawn from afar.
+    model->SetMatrix(CMatrix4x4::GetRotationY(0.5f * 3.14159265f));
+    EXPECT_EQ(placeForSpan(1.05f * edge), 1u);
 }
 
 // --- picking -------------------------------------------------------------------------------

@@ -76,7 +76,7 @@ struct SBlade
     float sway;      // amplitude at the tip
 };
 
-constexpr unsigned int BladeSegments = 6;
+constexpr unsigned int BladeSegments = 4;
 
 void AddBladeIndices(std::vector<std::uint32_t>& indices, std::uint32_t base)
 {
