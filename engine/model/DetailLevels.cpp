@@ -5,6 +5,7 @@ void CDetailLevels::Clear()
     m_levels.clear();
     m_used = false;
     m_far = false;
+    m_chosen = false;
 }
 
 void CDetailLevels::AddSet(std::string const& material)
@@ -20,10 +21,14 @@ void CDetailLevels::AddSet(std::string const& material)
 
 void CDetailLevels::Choose(float pixels)
 {
-    if (m_far)
+    // The first choice goes by the switch itself; the slack only keeps a level once drawn.
+    if (!m_chosen)
+        m_far = pixels < SwitchPixels;
+    else if (m_far)
         m_far = pixels < SwitchPixels * (1.0f + SwitchSlack);
     else
         m_far = pixels < SwitchPixels * (1.0f - SwitchSlack);
+    m_chosen = true;
 }
 
 bool CDetailLevels::IsDrawn(unsigned int set) const

@@ -39,4 +39,5 @@ private:
     std::vector<ELevel> m_levels;
     bool m_used = false;
     bool m_far = false;
+    bool m_chosen = false;
 };

@@ -422,6 +422,7 @@ TEST_F(ModelTest, NearAndFarSetsFollowTheModelsSpanOnScreenWithSlack)
         return model->GetVisibleTriangleSet(0);
     };
     float const edge = CDetailLevels::SwitchPixels;
+    EXPECT_EQ(placeForSpan(0.95f * edge), 1u); // the first choice has no slack
     EXPECT_EQ(placeForSpan(2.0f * edge), 0u);
     EXPECT_EQ(placeForSpan(0.95f * edge), 0u); // within the slack: stays close up
     EXPECT_EQ(placeForSpan(0.5f * edge), 1u);
