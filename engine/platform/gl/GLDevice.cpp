@@ -787,7 +787,6 @@ private:
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
-        glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
         glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
         for (unsigned int i = 0; i < MaxLights; ++i) {
             glDisable(GL_LIGHT0 + i);

@@ -70,6 +70,10 @@ void ApplyGLMaterial(D3DMATERIAL8 const& material, bool specularEnabled,
     SetMaterialColor(GL_EMISSION, material.Emissive);
     SetMaterialColor(GL_SPECULAR, specularEnabled ? material.Specular : D3DCOLORVALUE{});
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(material.Power, 0.0f, MaxShininess));
+    // Without specular light the highlight colour is black: a single colour spares every
+    // fragment interpolating and adding it.
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL,
+                  specularEnabled ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
 
     // One material colour may follow the vertex colour.
     if (sources.diffuse || sources.ambient || sources.emissive) {
