@@ -297,12 +297,14 @@ void CAquariumApp::ReturnLoadingMemory()
 void CAquariumApp::SettleScene()
 {
     m_sceneSettled = true;
-    // The code is given back before keeping the background, so that memory stays below its
-    // start-up peak and the copy takes part of the room the code left. The next frame draws the
-    // background into the copy for the first time, which runs the driver's compiler once more:
-    // that code is given back after it.
+    // Drawing into the kept copy needs the driver's compiler once more: a trial draw into a
+    // copy of one pixel runs it while its code is still in memory. The code is then given back
+    // before the copy takes its memory, so that memory stays below its start-up peak. Should
+    // the first frame that keeps the background still build anything, that code goes after it.
+    CModelManager* models = m_engine.GetModelManager();
+    models->SetBackgroundKeeping(m_keepBackground);
+    models->ReadyBackgroundKeeping();
     std::size_t const released = platform::ReleaseCodePages();
-    m_engine.GetModelManager()->SetBackgroundKeeping(m_keepBackground);
     m_codeReleasePending = m_keepBackground;
     m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
 }

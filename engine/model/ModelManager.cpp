@@ -277,6 +277,26 @@ void CModelManager::SetBackgroundKeeping(bool keep)
         device->ReleaseKeptBackBuffer();
 }
 
+void CModelManager::ReadyBackgroundKeeping()
+{
+    if (m_free || !m_keptBackground.IsEnabled() || !m_direct3DSubsystem ||
+        m_direct3DSubsystem->IsDeviceLost())
+        return;
+    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    if (!device || FAILED(device->BeginBackBufferTrial()))
+        return;
+    if (SUCCEEDED(device->BeginScene())) {
+        for (CModel* model : m_drawList) {
+            if (CKeptBackground::IsBackground(model))
+                model->Draw();
+        }
+        m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    }
+    device->KeepBackBuffer();
+    // Whatever copy was kept went with the trial.
+    m_keptBackground.Forget();
+}
+
 void CModelManager::FinishFrame()
 {
     if (m_free || !m_direct3DSubsystem)

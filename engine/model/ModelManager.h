@@ -86,6 +86,9 @@ public:
     // (where the device can keep one; it readies itself when keeping is turned on).
     void SetBackgroundKeeping(bool keep);
     bool IsBackgroundKeeping() const { return m_keptBackground.IsEnabled(); }
+    // Draws the last frame's background models once into a trial copy of one pixel, so that the
+    // driver builds what drawing into the copy takes now, not at the first frame that keeps it.
+    void ReadyBackgroundKeeping();
     // Whether the last frame started from the kept background.
     bool WasBackgroundRestored() const { return m_backgroundRestored; }
 

@@ -586,6 +586,10 @@ public:
     virtual HRESULT KeepBackBuffer() = 0;
     // Whether a copy can be kept, found without keeping one or taking its memory.
     virtual HRESULT PrepareBackBufferKeeping() = 0;
+    // Clears and draws until KeepBackBuffer go into a copy of one pixel, which KeepBackBuffer
+    // then drops without copying it anywhere: the driver readies itself for drawing into the
+    // copy before the copy takes its memory. D3DERR_NOTAVAILABLE where no copy can be kept.
+    virtual HRESULT BeginBackBufferTrial() = 0;
     virtual HRESULT RestoreBackBuffer() = 0;
     virtual HRESULT ReleaseKeptBackBuffer() = 0;
 

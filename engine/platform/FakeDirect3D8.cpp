@@ -189,6 +189,7 @@ HRESULT FakeDirect3DDevice8::Reset(D3DPRESENT_PARAMETERS* parameters)
         presentParameters = *parameters;
         backBufferKept = false;
         drawingIntoKeptCopy = false;
+        drawingTrial = false;
     }
     return result;
 }
@@ -230,9 +231,22 @@ HRESULT FakeDirect3DDevice8::BeginBackBufferKeeping(BOOL overKeptCopy)
     return result;
 }
 
+HRESULT FakeDirect3DDevice8::BeginBackBufferTrial()
+{
+    HRESULT const result = Record("BeginBackBufferTrial", "");
+    drawingTrial = SUCCEEDED(result);
+    return result;
+}
+
 HRESULT FakeDirect3DDevice8::KeepBackBuffer()
 {
     HRESULT result = Record("KeepBackBuffer", "");
+    if (SUCCEEDED(result) && drawingTrial) {
+        // The trial copy is dropped: what was kept before is gone.
+        drawingTrial = false;
+        backBufferKept = false;
+        return result;
+    }
     if (SUCCEEDED(result) && !drawingIntoKeptCopy)
         result = D3DERR_NOTAVAILABLE;
     backBufferKept = SUCCEEDED(result);
@@ -255,6 +269,7 @@ HRESULT FakeDirect3DDevice8::ReleaseKeptBackBuffer()
 {
     backBufferKept = false;
     drawingIntoKeptCopy = false;
+    drawingTrial = false;
     return Record("ReleaseKeptBackBuffer", "");
 }
 

@@ -108,6 +108,7 @@ public:
     HRESULT BeginBackBufferKeeping(BOOL overKeptCopy) override;
     HRESULT KeepBackBuffer() override;
     HRESULT PrepareBackBufferKeeping() override;
+    HRESULT BeginBackBufferTrial() override;
     HRESULT RestoreBackBuffer() override;
     HRESULT ReleaseKeptBackBuffer() override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -166,6 +167,7 @@ public:
     bool inScene = false;
     bool backBufferKept = false;      // until a Reset or ReleaseKeptBackBuffer
     bool drawingIntoKeptCopy = false; // from BeginBackBufferKeeping to KeepBackBuffer
+    bool drawingTrial = false;        // from BeginBackBufferTrial to KeepBackBuffer
     IDirect3DVertexBuffer8* streamSource = nullptr;
     IDirect3DIndexBuffer8* indices = nullptr;
 

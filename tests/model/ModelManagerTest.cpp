@@ -118,6 +118,28 @@ TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
     EXPECT_FALSE(Models()->IsBackgroundKeeping());
 }
 
+TEST_F(ModelManagerTest, TrialDrawsOnlyTheBackgroundAndKeepsNothing)
+{
+    PlaceCamera({0, 0, 20});
+    AddBox(MP_OPAQUE, 1);
+    CModel* still = AddBox(MP_OPAQUE, 9);
+    still->AddProperties(MP_BACKGROUND);
+    Models()->BeginFrame();
+    unsigned int const drawsPerModel = fake.CountCalls("DrawIndexedPrimitive(") / 2;
+    Models()->SetBackgroundKeeping(true);
+    fake.ClearCalls();
+    Models()->ReadyBackgroundKeeping();
+    EXPECT_EQ(fake.CountCalls("BeginBackBufferTrial()"), 1u);
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive("), drawsPerModel);
+    EXPECT_EQ(fake.CountCalls("KeepBackBuffer()"), 1u);
+    // The next frame draws the background into a fresh copy.
+    Models()->BeginFrame();
+    EXPECT_FALSE(Models()->WasBackgroundRestored());
+    EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping(0)"), 1u);
+    Models()->BeginFrame();
+    EXPECT_TRUE(Models()->WasBackgroundRestored());
+}
+
 TEST_F(ModelManagerTest, FreedSlotIsReusedAndListedLast)
 {
     std::vector<CModel*> added;

@@ -161,6 +161,16 @@ public:
         });
     }
 
+    HRESULT BeginBackBufferTrial() override
+    {
+        return OnKeptBackBuffer([this] {
+            if (!m_keptBackBuffer.BeginTrial())
+                return false;
+            SetDrawingTurned(true);
+            return true;
+        });
+    }
+
     HRESULT KeepBackBuffer() override
     {
         return OnKeptBackBuffer([this] {

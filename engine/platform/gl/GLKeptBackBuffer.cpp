@@ -50,10 +50,24 @@ bool GLKeptBackBuffer::Begin(std::array<int, 2> size, bool overKept)
     return true;
 }
 
+bool GLKeptBackBuffer::BeginTrial()
+{
+    if (!Fit({1, 1}))
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    m_drawing = true;
+    m_trial = true;
+    return true;
+}
+
 bool GLKeptBackBuffer::Keep()
 {
     if (!m_drawing)
         return false;
+    if (m_trial) {
+        Release();
+        return true;
+    }
     m_drawing = false;
     m_kept = CopyIntoWindow();
     return m_kept;
@@ -94,6 +108,7 @@ void GLKeptBackBuffer::Release()
     if (m_drawing)
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     m_drawing = false;
+    m_trial = false;
     if (m_framebuffer != 0)
         glDeleteFramebuffers(1, &m_framebuffer);
     if (m_colour != 0)

@@ -20,8 +20,11 @@ public:
     // can be kept, or, `overKept`, where none of this size is kept. The copy is stored upside
     // down to the window: the caller draws turned.
     bool Begin(std::array<int, 2> size, bool overKept);
+    // Binds a copy of one pixel as the target of drawing, dropped again by Keep; false where no
+    // copy can be kept.
+    bool BeginTrial();
     // Ends the drawing Begin started and copies the copy into the back buffer; false without
-    // a Begin, or where the copy fails.
+    // a Begin, or where the copy fails. After BeginTrial it only drops the copy.
     bool Keep();
     // Makes a copy of one pixel and lets it go: false where no copy can be kept.
     bool Prepare();
@@ -39,6 +42,7 @@ private:
     bool m_available = false;
     bool m_kept = false;
     bool m_drawing = false;
+    bool m_trial = false;
     GLuint m_framebuffer = 0;
     GLuint m_colour = 0; // texture
     GLuint m_depth = 0;  // renderbuffer
