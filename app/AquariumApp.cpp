@@ -289,9 +289,11 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
 void CAquariumApp::ReturnLoadingMemory()
 {
     // Pictures and files were decoded through the memory manager's blocks; frames do not
-    // need them, so their pages (and the heap freed while loading) need not stay resident.
+    // need them, so their pages (and the heap freed while loading) need not stay resident,
+    // nor the code that only loading ran (decoders, parsers).
     m_engine.GetMemoryManager()->ReleaseIdleBlockPages();
     platform::ReturnFreedHeap();
+    platform::ReleaseCodePages();
 }
 
 void CAquariumApp::SettleScene()

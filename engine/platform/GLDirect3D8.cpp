@@ -1,5 +1,6 @@
 #include "platform/GLDirect3D8.h"
 
+#include "platform/CodePages.h"
 #include "platform/GLContext.h"
 #include "platform/HeapTuning.h"
 #include "platform/LinkingTables.h"
@@ -187,8 +188,11 @@ public:
             return D3DERR_NOTAVAILABLE;
         }
         platform::KeepFreedHeapForReuse();
-        // The driver and its compiler are loaded and resolved now.
+        // The driver and its compiler are loaded and resolved now. Loading ran the compiler's
+        // static constructors, spread over its whole code: that code need not stay resident
+        // (what drawing compiles later comes back page by page).
         platform::ReleaseLinkingTables(LargeLinkingTablesBytes);
+        platform::ReleaseCodePages();
         D3DPRESENT_PARAMETERS parameters = *presentParameters;
         parameters.hDeviceWindow = window;
         *returnedDevice = platform::CreateGLDevice(this, adapter, std::move(context), parameters);
