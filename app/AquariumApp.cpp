@@ -129,7 +129,7 @@ int CAquariumApp::Run(SLaunchOptions const& options)
     int status = 0;
     bool ownWindow = false;
     HWND parent = nullptr;
-    m_configOverrides = options.configOverrides;
+    SetConfigOverrides(options.configOverrides);
     m_framePauseMicroseconds = options.delayMicroseconds;
     try {
         parent = MakeParentWindow(options, &ownWindow);
@@ -268,8 +268,11 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
 
     if (runMode == RUN_PREVIEW)
         StartPreview();
-    if (runMode == RUN_SCREENSAVER)
+    if (runMode == RUN_SCREENSAVER) {
         StartConsole();
+        // The console loads the configuration files again: the run's overrides go on top anew.
+        ApplyConfigOverrides();
+    }
     if (fullAquarium)
         StartAquarium();
 

@@ -11,6 +11,7 @@
 #include "platform/SingleInstance.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // The Coralume program: one object for the whole run, holding the engine.
@@ -31,6 +32,9 @@ public:
     // Start-up with a parent window (null: a window of the engine's own). False when the
     // installation is not found; nothing runs then.
     bool StartUp(ERunMode runMode, HWND parentWindow);
+    // "name value" lines that StartUp applies over the configuration files (Run passes the
+    // command line's).
+    void SetConfigOverrides(std::vector<std::string> lines) { m_configOverrides = std::move(lines); }
     void Frame();
     void Shutdown();
 

@@ -36,12 +36,13 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
-void operator delete(void* block) noexcept
+// Not inlined: the compiler would otherwise pair a `new` it sees with this `free`.
+__attribute__((noinline)) void operator delete(void* block) noexcept
 {
     std::free(block);
 }
 
-void operator delete(void* block, std::size_t) noexcept
+__attribute__((noinline)) void operator delete(void* block, std::size_t) noexcept
 {
     std::free(block);
 }
@@ -184,4 +185,14 @@ TEST_F(ScreenSaverTest, SteadyFramesAllocateNothing)
         m_app.Frame();
     EXPECT_EQ(g_allocations.load() - before, 0u);
     EXPECT_FALSE(m_app.GetEngine()->IsExit());
+}
+
+// The command line's settings for the run outlast the configuration reload of start-up.
+TEST_F(ScreenSaverTest, RunOverridesHoldAfterStartUp)
+{
+    m_app.SetConfigOverrides({"g_max_fishes 2", "v_max_fps 0"});
+    ASSERT_TRUE(m_app.StartUp(RUN_SCREENSAVER, m_window));
+    CConfig* config = m_app.GetEngine()->GetConfig();
+    EXPECT_EQ(config->GetValueAsInt("g_max_fishes"), 2);
+    EXPECT_EQ(config->GetValueAsInt("v_max_fps"), 0);
 }
