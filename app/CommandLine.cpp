@@ -110,6 +110,17 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
                 options.error = "-delay needs a number of microseconds";
                 return options;
             }
+            // A host asking for no pause at all wants frames as fast as they come.
+            if (options.delayMicroseconds == 0)
+                options.configOverrides.push_back("v_max_fps 0");
+            ++i;
+        } else if (argument == "--max-fps") {
+            unsigned long framesPerSecond = 0;
+            if (!hasValue || !ParseCount(arguments[i + 1].c_str(), &framesPerSecond)) {
+                options.error = "--max-fps needs a number of frames per second";
+                return options;
+            }
+            options.configOverrides.push_back("v_max_fps " + std::to_string(framesPerSecond));
             ++i;
         } else if (argument == "-display" || argument == "--display") {
             if (!hasValue) {
@@ -199,7 +210,8 @@ char const* GetUsageText()
            "  -window-id N          run the screen saver inside window N (decimal or 0x hex)\n"
            "  XSCREENSAVER_WINDOW   when set, the screen saver runs inside that window\n"
            "  -display NAME         use that X display\n"
-           "  -delay N              pause N microseconds after each frame\n"
+           "  -delay N              pause N microseconds after each frame (-delay 0: no\n"
+           "                        frame-rate limit either)\n"
            "  -fps, --fps           show the statistics overlay\n"
            "  -install, -mono, -visual X   accepted and ignored\n"
            "Window system (default: Wayland when WAYLAND_DISPLAY is set, else X11):\n"
@@ -209,6 +221,7 @@ char const* GetUsageText()
            "Settings for this run (override the configuration file):\n"
            "  --fish N              at most N fish\n"
            "  --sound, --no-sound   bubble sound on; all sound off\n"
+           "  --max-fps N           at most N frames per second (0: no limit)\n"
            "Development:\n"
            "  -window               run the screen saver in a normal window\n"
            "  --demo-seconds N      run N seconds, print frames per second and exit\n"

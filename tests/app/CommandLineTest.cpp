@@ -111,6 +111,14 @@ TEST(CommandLine, HackOptionsOverrideTheConfigurationForTheRun)
     EXPECT_NE(std::string(GetUsageText()).find("--fish N"), std::string::npos);
 }
 
+TEST(CommandLine, NoDelayOrMaxFpsSetsTheFrameRateLimitForTheRun)
+{
+    EXPECT_EQ(Parse({"-window-id", "0x400", "-delay", "0"}).configOverrides,
+              (std::vector<std::string>{"v_max_fps 0"}));
+    EXPECT_EQ(Parse({"/s", "--max-fps", "30"}).configOverrides, (std::vector<std::string>{"v_max_fps 30"}));
+    EXPECT_FALSE(Parse({"/s", "--max-fps", "fast"}).error.empty());
+}
+
 TEST(CommandLine, DevelopmentOptions)
 {
     SLaunchOptions const windowed = Parse({"-window"});
