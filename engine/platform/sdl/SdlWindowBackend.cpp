@@ -371,6 +371,9 @@ public:
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         // Termination signals are the program's to handle.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        // This back end draws through X11 alone: without an X display SDL need not try its other
+        // drivers (whose libraries complain on standard error). SDL_VIDEODRIVER still wins.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         // A busy X server may refuse a connection for a moment: try again before giving up.
         bool const displayNamed = std::getenv("DISPLAY") != nullptr;
         for (int attempt = 1;; ++attempt) {
