@@ -268,11 +268,8 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
 
     if (runMode == RUN_PREVIEW)
         StartPreview();
-    if (runMode == RUN_SCREENSAVER) {
+    if (runMode == RUN_SCREENSAVER)
         StartConsole();
-        // The console loads the configuration files again: the run's overrides go on top anew.
-        ApplyConfigOverrides();
-    }
     if (fullAquarium)
         StartAquarium();
 
@@ -336,8 +333,8 @@ void CAquariumApp::RegisterVariables()
 
 void CAquariumApp::ApplyConfigOverrides()
 {
-    for (std::string const& line : m_configOverrides)
-        m_engine.GetConfig()->ExecuteCommand(line.c_str());
+    // They outlast the configuration's reloads (the console's, for one).
+    m_engine.GetConfig()->SetOverrides(m_configOverrides);
 }
 
 void CAquariumApp::PrepareUserFolders()

@@ -173,6 +173,7 @@ void CConfig::Destroy()
     m_pendingLines.clear();
     m_reportedNames.clear();
     m_installedFilePath.clear();
+    m_overrides.clear();
     m_free = true;
 }
 

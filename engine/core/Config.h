@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CMessageManager;
 class CMemoryManager;
@@ -119,8 +120,11 @@ public:
     // a line of the later file wins. Empty: only the configuration file.
     void SetInstalledFilePath(char const* path);
     // Reads the files; the log names each file read and warns, with the line number, once per
-    // name about a value its variable cannot use.
+    // name about a value its variable cannot use. The run's overrides are applied after them.
     void Load();
+    // "name value" lines that hold for this run over the files (a program's command line):
+    // applied now and again at the end of every Load.
+    void SetOverrides(std::vector<std::string> lines);
     // Writes the configuration file through a temporary file; a failure is logged as an error
     // and the file stays as it was. False on failure.
     bool Save();
@@ -164,6 +168,7 @@ private:
     // Transparent ordering: lookups by a C string do not build a std::string each time.
     std::map<std::string, SConfigCommand, std::less<>> m_commands;
     std::string m_installedFilePath;
+    std::vector<std::string> m_overrides;
     // Lines whose name was not registered yet; a later line of the same name replaces it.
     std::map<std::string, SFileLine, std::less<>> m_pendingLines;
     // Names already warned about, so each is reported once.

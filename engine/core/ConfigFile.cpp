@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace
 {
@@ -76,6 +77,15 @@ void CConfig::Load()
     if (!m_installedFilePath.empty() && m_installedFilePath != m_configFilePath)
         LoadFile(m_installedFilePath);
     LoadFile(m_configFilePath);
+    for (std::string const& line : m_overrides)
+        ExecuteCommand(line.c_str());
+}
+
+void CConfig::SetOverrides(std::vector<std::string> lines)
+{
+    m_overrides = std::move(lines);
+    for (std::string const& line : m_overrides)
+        ExecuteCommand(line.c_str());
 }
 
 bool CConfig::LoadFile(std::string const& path)

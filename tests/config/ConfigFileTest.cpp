@@ -125,6 +125,17 @@ TEST_F(ConfigFileTest, LoadResetsFirstAndForgetsEarlierPendingLines)
     EXPECT_EQ(late, 1);
 }
 
+TEST_F(ConfigFileTest, OverridesHoldOverTheFileAndEveryReload)
+{
+    WriteConfigFile("v_gamma 3\nv_vsync 0\n");
+    config.Load();
+    config.SetOverrides({"v_gamma 1.5"});
+    EXPECT_FLOAT_EQ(Settings().v_gamma, 1.5f);
+    config.Load();
+    EXPECT_FLOAT_EQ(Settings().v_gamma, 1.5f);
+    EXPECT_FALSE(Settings().v_vsync);
+}
+
 TEST_F(ConfigFileTest, MissingFileKeepsDefaultsSilently)
 {
     config.ExecuteCommand("v_mode 640x480x16");
