@@ -258,7 +258,8 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
         platform::SetWindowTitle(m_engine.GetWindow()->GetHandler(), WallpaperTitle);
 
     RegisterVariables();
-    ApplyConfigOverrides();
+    // They outlast the configuration's reloads (the console's, for one).
+    m_engine.GetConfig()->SetOverrides(m_configOverrides);
     PlaceScene();
 
     CTimer* loadTimer = m_engine.GetTimerManager()->AddTimer(0.0f, false);
@@ -329,12 +330,6 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("v_max_fps", CCT_INT, false, true, &m_maxFramesPerSecond,
                           CFrameRateCap::DefaultFramesPerSecondText);
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
-}
-
-void CAquariumApp::ApplyConfigOverrides()
-{
-    // They outlast the configuration's reloads (the console's, for one).
-    m_engine.GetConfig()->SetOverrides(m_configOverrides);
 }
 
 void CAquariumApp::PrepareUserFolders()

@@ -53,7 +53,6 @@ private:
     bool IsAnotherInstanceRunning(SLaunchOptions const& options);
     // A message box, or standard error alone where no one can answer a dialog.
     void Report(char const* caption, char const* text);
-    void ApplyConfigOverrides();
     HWND MakeParentWindow(SLaunchOptions const& options, bool* ownWindow);
     void RunMessageLoop(SLaunchOptions const& options);
     void TakeFinalScreenshot(std::string const& directory);

@@ -156,6 +156,7 @@ private:
 
     void RegisterBuiltInEntries(char const* defaultVideoMode);
     bool LoadFile(std::string const& path);
+    void ApplyOverrides();
     SConfigCommandExecutionResult ApplyFileLine(SFileLine const& line);
     SConfigCommand* FindCommand(char const* name);
     SConfigCommand const* FindCommand(char const* name) const;

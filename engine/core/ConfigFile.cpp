@@ -77,13 +77,17 @@ void CConfig::Load()
     if (!m_installedFilePath.empty() && m_installedFilePath != m_configFilePath)
         LoadFile(m_installedFilePath);
     LoadFile(m_configFilePath);
-    for (std::string const& line : m_overrides)
-        ExecuteCommand(line.c_str());
+    ApplyOverrides();
 }
 
 void CConfig::SetOverrides(std::vector<std::string> lines)
 {
     m_overrides = std::move(lines);
+    ApplyOverrides();
+}
+
+void CConfig::ApplyOverrides()
+{
     for (std::string const& line : m_overrides)
         ExecuteCommand(line.c_str());
 }
