@@ -73,23 +73,9 @@ void CGUIManager::Destroy()
 {
     if (m_free)
         return;
-    for (auto& [id, font] : m_windowFonts)
-        delete font;
     m_windowFonts.clear();
-    for (auto& [id, window] : m_windows)
-        delete window;
     m_windows.clear();
-    m_buttons.clear();
-    m_checkBoxes.clear();
-    m_editBoxes.clear();
-    m_comboBoxes.clear();
-    m_sliders.clear();
-    m_scrolls.clear();
-    for (auto& [id, cursor] : m_cursors)
-        delete cursor;
     m_cursors.clear();
-    for (auto& [id, font] : m_fonts)
-        delete font;
     m_fonts.clear();
     if (m_context.cameraManager && !m_context.cameraManager->IsFree())
         m_context.cameraManager->RemoveCamera(m_cameraIndex);
@@ -137,16 +123,13 @@ unsigned int CGUIManager::AddWindow(unsigned int const& properties, CVector2 con
 {
     auto window = std::make_unique<CGUIWindow>();
     window->Create(m_context, properties, position, size, shader, parent);
-    unsigned int const id = TakeId();
-    m_windows[id] = window.release();
-    return id;
+    return AddOwned(m_windows, std::move(window));
 }
 
-template <typename T> unsigned int CGUIManager::AddWidget(std::map<unsigned int, T*>& map, T* widget)
+template <typename T> unsigned int CGUIManager::AddOwned(Owned<T>& map, std::unique_ptr<T> element)
 {
     unsigned int const id = TakeId();
-    map[id] = widget;
-    m_windows[id] = widget;
+    map[id] = std::move(element);
     return id;
 }
 
@@ -156,7 +139,7 @@ unsigned int CGUIManager::AddButton(unsigned int const& properties, CVector2 con
 {
     auto button = std::make_unique<CGUIButton>();
     button->Create(m_context, properties, position, size, shader, parent, overSound, clickSound);
-    return AddWidget(m_buttons, button.release());
+    return AddOwned(m_windows, std::unique_ptr<CGUIWindow>(std::move(button)));
 }
 
 unsigned int CGUIManager::AddCheckBox(unsigned int const& properties, CVector2 const& position,
@@ -165,7 +148,7 @@ unsigned int CGUIManager::AddCheckBox(unsigned int const& properties, CVector2 c
 {
     auto box = std::make_unique<CGUICheckBox>();
     box->Create(m_context, properties, position, size, shader, parent, overSound, clickSound);
-    return AddWidget(m_checkBoxes, box.release());
+    return AddOwned(m_windows, std::unique_ptr<CGUIWindow>(std::move(box)));
 }
 
 unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 const& position,
@@ -189,7 +172,7 @@ unsigned int CGUIManager::AddEditBox(unsigned int const& properties, CVector2 co
     auto box = std::make_unique<CGUIEditBox>();
     box->Create(m_context, properties, position, size, shader, parent, font, textOffset, textColor,
                 maxCharacters, cursorCharacter, typingSound);
-    return AddWidget(m_editBoxes, box.release());
+    return AddOwned(m_windows, std::unique_ptr<CGUIWindow>(std::move(box)));
 }
 
 unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 const& position,
@@ -212,7 +195,7 @@ unsigned int CGUIManager::AddComboBox(unsigned int const& properties, CVector2 c
     auto box = std::make_unique<CGUIComboBox>();
     box->Create(m_context, properties, position, size, shader, listShader, parent, font, textColor, overSound,
                 clickSound);
-    return AddWidget(m_comboBoxes, box.release());
+    return AddOwned(m_windows, std::unique_ptr<CGUIWindow>(std::move(box)));
 }
 
 unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 const& position,
@@ -223,7 +206,7 @@ unsigned int CGUIManager::AddSlider(unsigned int const& properties, CVector2 con
     auto slider = std::make_unique<CGUISlider>();
     slider->Create(m_context, properties, position, size, shader, toddlerShader, toddlerSize, parent,
                    overSound, clickSound);
-    return AddWidget(m_sliders, slider.release());
+    return AddOwned(m_windows, std::unique_ptr<CGUIWindow>(std::move(slider)));
 }
 
 unsigned int CGUIManager::AddScroll(unsigned int const& properties, CVector2 const& position,
@@ -232,25 +215,21 @@ unsigned int CGUIManager::AddScroll(unsigned int const& properties, CVector2 con
 {
     auto scroll = std::make_unique<CGUIScroll>();
     scroll->Create(m_context, properties, position, size, shader, thumbShader, parent);
-    return AddWidget(m_scrolls, scroll.release());
+    return AddOwned(m_windows, std::unique_ptr<CGUIWindow>(std::move(scroll)));
 }
 
 unsigned int CGUIManager::AddCursor(float size, CShaderDescriptor const& shader)
 {
     auto cursor = std::make_unique<CGUICursor>();
     cursor->Create(m_context, size, shader);
-    unsigned int const id = TakeId();
-    m_cursors[id] = cursor.release();
-    return id;
+    return AddOwned(m_cursors, std::move(cursor));
 }
 
 unsigned int CGUIManager::AddCursor(CModel const& model)
 {
     auto cursor = std::make_unique<CGUICursor>();
     cursor->Create(m_context, model);
-    unsigned int const id = TakeId();
-    m_cursors[id] = cursor.release();
-    return id;
+    return AddOwned(m_cursors, std::move(cursor));
 }
 
 unsigned int CGUIManager::AddFont(CShaderDescriptor const& shader, char const* fileName)
@@ -258,9 +237,7 @@ unsigned int CGUIManager::AddFont(CShaderDescriptor const& shader, char const* f
     auto font = std::make_unique<CGUIFont>();
     font->Create(m_context.messageManager, m_context.memoryManager, m_context.fileManager,
                  m_context.shaderManager, m_context.modelManager, m_cameraIndex, shader, fileName);
-    unsigned int const id = TakeId();
-    m_fonts[id] = font.release();
-    return id;
+    return AddOwned(m_fonts, std::move(font));
 }
 
 unsigned int CGUIManager::AddWindowFont(CGUIFont* font, CGUIWindow* window, unsigned int capacity)
@@ -278,113 +255,81 @@ unsigned int CGUIManager::AddWindowFont(CGUIFont* font, CGUIWindow* window, unsi
     auto copy = std::make_unique<CGUIFont>();
     copy->Create(font, capacity);
     copy->SetModelDepthValue(depth);
-    unsigned int const id = TakeId();
-    m_windowFonts[id] = copy.release();
-    return id;
+    return AddOwned(m_windowFonts, std::move(copy));
 }
 
-template <typename T> void CGUIManager::RemoveWidget(std::map<unsigned int, T*>& map, unsigned int id)
+template <typename T> void CGUIManager::RemoveOwned(Owned<T>& map, unsigned int id)
 {
     auto const found = map.find(id);
     if (found == map.end())
         return;
-    T* widget = found->second;
     map.erase(found);
-    m_windows.erase(id);
-    widget->Destroy();
-    delete widget;
     ReleaseId(id);
+}
+
+template <typename T> void CGUIManager::RemoveWidget(unsigned int id)
+{
+    if (FindWidget<T>(id))
+        RemoveOwned(m_windows, id);
 }
 
 void CGUIManager::RemoveWindow(unsigned int id)
 {
-    if (m_buttons.count(id))
-        return RemoveButton(id);
-    if (m_checkBoxes.count(id))
-        return RemoveCheckBox(id);
-    if (m_editBoxes.count(id))
-        return RemoveEditBox(id);
-    if (m_comboBoxes.count(id))
-        return RemoveComboBox(id);
-    if (m_sliders.count(id))
-        return RemoveSlider(id);
-    if (m_scrolls.count(id))
-        return RemoveScroll(id);
-    auto const found = m_windows.find(id);
-    if (found == m_windows.end())
-        return;
-    CGUIWindow* window = found->second;
-    m_windows.erase(found);
-    window->Destroy();
-    delete window;
-    ReleaseId(id);
+    RemoveOwned(m_windows, id);
 }
 
 void CGUIManager::RemoveButton(unsigned int id)
 {
-    RemoveWidget(m_buttons, id);
+    RemoveWidget<CGUIButton>(id);
 }
 
 void CGUIManager::RemoveCheckBox(unsigned int id)
 {
-    RemoveWidget(m_checkBoxes, id);
+    RemoveWidget<CGUICheckBox>(id);
 }
 
 void CGUIManager::RemoveEditBox(unsigned int id)
 {
-    RemoveWidget(m_editBoxes, id);
+    RemoveWidget<CGUIEditBox>(id);
 }
 
 void CGUIManager::RemoveComboBox(unsigned int id)
 {
-    RemoveWidget(m_comboBoxes, id);
+    RemoveWidget<CGUIComboBox>(id);
 }
 
 void CGUIManager::RemoveSlider(unsigned int id)
 {
-    RemoveWidget(m_sliders, id);
+    RemoveWidget<CGUISlider>(id);
 }
 
 void CGUIManager::RemoveScroll(unsigned int id)
 {
-    RemoveWidget(m_scrolls, id);
+    RemoveWidget<CGUIScroll>(id);
 }
 
 void CGUIManager::RemoveCursor(unsigned int id)
 {
-    auto const found = m_cursors.find(id);
-    if (found == m_cursors.end())
-        return;
-    delete found->second;
-    m_cursors.erase(found);
-    ReleaseId(id);
+    RemoveOwned(m_cursors, id);
 }
 
 void CGUIManager::RemoveFont(unsigned int id)
 {
-    auto const found = m_fonts.find(id);
-    if (found == m_fonts.end())
+    CGUIFont const* font = GetFont(id);
+    if (!font)
         return;
-    CGUIFont* font = found->second;
     for (auto copy = m_windowFonts.begin(); copy != m_windowFonts.end();) {
         auto const next = std::next(copy);
         if (copy->second->GetParentFont() == font)
             RemoveWindowFont(copy->first);
         copy = next;
     }
-    m_fonts.erase(found);
-    delete font;
-    ReleaseId(id);
+    RemoveOwned(m_fonts, id);
 }
 
 void CGUIManager::RemoveWindowFont(unsigned int id)
 {
-    auto const found = m_windowFonts.find(id);
-    if (found == m_windowFonts.end())
-        return;
-    delete found->second;
-    m_windowFonts.erase(found);
-    ReleaseId(id);
+    RemoveOwned(m_windowFonts, id);
 }
 
 CVector2 CGUIManager::GetCursorPosition() const
@@ -511,8 +456,9 @@ void CGUIManager::RemoveUnusedWindowFonts()
 
 CGUIComboBox* CGUIManager::GetOpenedComboBox() const
 {
-    for (auto const& [id, box] : m_comboBoxes) {
-        if (box->IsOpened() && box->IsVisible())
+    for (auto const& [id, window] : m_windows) {
+        CGUIComboBox* box = AsWidget<CGUIComboBox>(window.get());
+        if (box && box->IsOpened() && box->IsVisible())
             return box;
     }
     return nullptr;
@@ -524,7 +470,7 @@ CGUIWindow* CGUIManager::GetMouseOwner() const
         return box;
     for (auto const& [id, window] : m_windows) {
         if ((window->GetProperties() & GWP_MODAL) && window->IsVisible())
-            return window;
+            return window.get();
     }
     return nullptr;
 }
@@ -543,7 +489,7 @@ void CGUIManager::RefreshElements(CVector2 const& cursorPosition)
         return false;
     };
     for (auto& [id, window] : m_windows)
-        window->Refresh(!owner || owned(window) ? cursorPosition : elsewhere);
+        window->Refresh(!owner || owned(window.get()) ? cursorPosition : elsewhere);
     for (auto& [id, font] : m_fonts)
         font->Refresh();
     for (auto& [id, copy] : m_windowFonts)

@@ -2,6 +2,8 @@
 
 #include <deque>
 #include <map>
+#include <memory>
+#include <typeinfo>
 
 #include "gui/GUIButton.h"
 #include "gui/GUICheckBox.h"
@@ -98,12 +100,12 @@ public:
     void RemoveWindowFont(unsigned int id);
 
     CGUIWindow* GetWindow(unsigned int id) const { return Find(m_windows, id); }
-    CGUIButton* GetButton(unsigned int id) const { return Find(m_buttons, id); }
-    CGUICheckBox* GetCheckBox(unsigned int id) const { return Find(m_checkBoxes, id); }
-    CGUIEditBox* GetEditBox(unsigned int id) const { return Find(m_editBoxes, id); }
-    CGUIComboBox* GetComboBox(unsigned int id) const { return Find(m_comboBoxes, id); }
-    CGUISlider* GetSlider(unsigned int id) const { return Find(m_sliders, id); }
-    CGUIScroll* GetScroll(unsigned int id) const { return Find(m_scrolls, id); }
+    CGUIButton* GetButton(unsigned int id) const { return FindWidget<CGUIButton>(id); }
+    CGUICheckBox* GetCheckBox(unsigned int id) const { return FindWidget<CGUICheckBox>(id); }
+    CGUIEditBox* GetEditBox(unsigned int id) const { return FindWidget<CGUIEditBox>(id); }
+    CGUIComboBox* GetComboBox(unsigned int id) const { return FindWidget<CGUIComboBox>(id); }
+    CGUISlider* GetSlider(unsigned int id) const { return FindWidget<CGUISlider>(id); }
+    CGUIScroll* GetScroll(unsigned int id) const { return FindWidget<CGUIScroll>(id); }
     CGUICursor* GetCursor(unsigned int id) const { return Find(m_cursors, id); }
     CGUIFont* GetFont(unsigned int id) const { return Find(m_fonts, id); }
     CGUIFont* GetWindowFont(unsigned int id) const { return Find(m_windowFonts, id); }
@@ -146,13 +148,22 @@ public:
     CGUIWindow* GetMouseOwner() const;
 
 private:
-    template <typename T> static T* Find(std::map<unsigned int, T*> const& map, unsigned int id)
+    template <typename T> using Owned = std::map<unsigned int, std::unique_ptr<T>>;
+
+    template <typename T> static T* Find(Owned<T> const& map, unsigned int id)
     {
         auto const found = map.find(id);
-        return found != map.end() ? found->second : nullptr;
+        return found != map.end() ? found->second.get() : nullptr;
     }
-    template <typename T> unsigned int AddWidget(std::map<unsigned int, T*>& map, T* widget);
-    template <typename T> void RemoveWidget(std::map<unsigned int, T*>& map, unsigned int id);
+    // The widget of exactly that kind (a check box is no button here), or null.
+    template <typename T> static T* AsWidget(CGUIWindow* window)
+    {
+        return window && typeid(*window) == typeid(T) ? static_cast<T*>(window) : nullptr;
+    }
+    template <typename T> T* FindWidget(unsigned int id) const { return AsWidget<T>(GetWindow(id)); }
+    template <typename T> unsigned int AddOwned(Owned<T>& map, std::unique_ptr<T> element);
+    template <typename T> void RemoveOwned(Owned<T>& map, unsigned int id);
+    template <typename T> void RemoveWidget(unsigned int id);
 
     void RemoveUnusedWindowFonts();
     void RefreshElements(CVector2 const& cursorPosition);
@@ -167,15 +178,10 @@ private:
     unsigned int m_cameraIndex = 0;
     unsigned int m_nextId = 0;
     std::deque<unsigned int> m_releasedIds;
-    std::map<unsigned int, CGUICursor*> m_cursors;
-    std::map<unsigned int, CGUIFont*> m_fonts;
-    std::map<unsigned int, CGUIFont*> m_windowFonts;
-    std::map<unsigned int, CGUIWindow*> m_windows;
-    std::map<unsigned int, CGUIButton*> m_buttons;
-    std::map<unsigned int, CGUICheckBox*> m_checkBoxes;
-    std::map<unsigned int, CGUIEditBox*> m_editBoxes;
-    std::map<unsigned int, CGUIComboBox*> m_comboBoxes;
-    std::map<unsigned int, CGUISlider*> m_sliders;
-    std::map<unsigned int, CGUIScroll*> m_scrolls;
+    Owned<CGUICursor> m_cursors;
+    Owned<CGUIFont> m_fonts;
+    Owned<CGUIFont> m_windowFonts;
+    // Every window and widget, each in this one place.
+    Owned<CGUIWindow> m_windows;
     unsigned int m_mainCursorId = 0;
 };
