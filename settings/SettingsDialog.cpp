@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "FishNames.h"
 #include "SettingsHelp.h"
@@ -71,13 +72,20 @@ CColor FocusColour()
 
 SSettingsPaths SSettingsPaths::ForInstallation(std::string const& installPath)
 {
-    return {installPath + "/Data/Coralume.ini", installPath + "/Data/fishes.dat",
-            installPath + "/Data/FishPacks"};
+    return {installPath + "/Data/Coralume.ini",
+            installPath + "/Data/fishes.dat",
+            installPath + "/Data/FishPacks",
+            installPath + "/autostart",
+            {},
+            installPath + "/coralume"};
 }
 
 SSettingsPaths SSettingsPaths::ForUser(std::string const& installPath, std::string const& userFolder)
 {
-    return {userFolder + "/Coralume.ini", userFolder + "/fishes.dat", installPath + "/Data/FishPacks"};
+    return {userFolder + "/Coralume.ini", userFolder + "/fishes.dat", installPath + "/Data/FishPacks",
+            CAutostartEntry::GetUserFolder(), CAutostartEntry::GetSystemFolders(),
+            // The entry is run from the user's session: it names the program by its full path.
+            std::filesystem::absolute(installPath + "/coralume").lexically_normal().string()};
 }
 
 void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettingsPaths const& paths)
@@ -145,6 +153,10 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     AddFishPictures();
     m_unique = AddCheckBox(RightColumn, Height - 70.0f - RowHeight * 11.0f, "Every fish different",
                            selection.unique, settings_help::Unique);
+    m_autostartEnabled = GetAutostartEntry().IsEnabled();
+    m_autostart =
+        AddCheckBox(RightColumn, Height - 70.0f - RowHeight * 12.0f, "Start the live wallpaper when I log in",
+                    m_autostartEnabled, settings_help::Autostart);
     m_saveButton = AddButton(Width - 280.0f, 24.0f, "Save", settings_help::Save, m_gui->GetWindow(m_panel));
     m_cancelButton =
         AddButton(Width - 150.0f, 24.0f, "Cancel", settings_help::Cancel, m_gui->GetWindow(m_panel));
@@ -340,15 +352,27 @@ SFishSelection CSettingsDialog::GetFishSelection() const
     return selection;
 }
 
+CAutostartEntry CSettingsDialog::GetAutostartEntry() const
+{
+    return CAutostartEntry(m_paths.autostartFolder, m_paths.systemAutostartFolders, m_paths.program);
+}
+
 bool CSettingsDialog::Save(std::string* error)
 {
     GetSettings().Write(&m_file);
-    std::string configError, selectionError;
+    std::string configError, selectionError, autostartError;
     bool const configSaved = m_file.Save(m_paths.configFile, &configError);
     bool const selectionSaved = GetFishSelection().Write(m_paths.fishSelectionFile, &selectionError);
+    bool const autostart = m_gui->GetCheckBox(m_autostart)->IsChecked();
+    bool autostartSaved = true;
+    if (autostart != m_autostartEnabled) {
+        autostartSaved = GetAutostartEntry().SetEnabled(autostart, &autostartError);
+        if (autostartSaved)
+            m_autostartEnabled = autostart;
+    }
     if (error)
-        *error = !configSaved ? configError : selectionError;
-    return configSaved && selectionSaved;
+        *error = !configSaved ? configError : !selectionSaved ? selectionError : autostartError;
+    return configSaved && selectionSaved && autostartSaved;
 }
 
 SPreviewArea CSettingsDialog::GetPreviewArea(float windowWidth, float windowHeight)

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "AutostartEntry.h"
 #include "FishSelection.h"
 #include "SettingsFile.h"
 #include "render/ShaderDescriptor.h"
@@ -33,20 +34,25 @@ struct SPreviewArea
 };
 
 // Where the Settings program reads and writes: the engine's configuration file and the fish
-// selection file, with the installed fish packs.
+// selection file, with the installed fish packs, and the autostart entry of the wallpaper.
 struct SSettingsPaths
 {
     std::string configFile;        // "<install>/Data/Coralume.ini"
     std::string fishSelectionFile; // "<install>/Data/fishes.dat"
     std::string fishPacksFolder;   // "<install>/Data/FishPacks"
+    std::string autostartFolder;   // "<install>/autostart"
+    std::vector<std::string> systemAutostartFolders;
+    std::string program; // "<install>/coralume", which the autostart entry starts
 
     static SSettingsPaths ForInstallation(std::string const& installPath);
-    // The user's files in `userFolder`, the packs of the installation.
+    // The user's files in `userFolder` and the user's autostart folder, the packs of the
+    // installation.
     static SSettingsPaths ForUser(std::string const& installPath, std::string const& userFolder);
 };
 
 // The Settings window: check boxes, combo boxes and sliders for the saved variables, one combo
-// box per fish slot, one check box per fish pack, and Save and Cancel. Save writes both files.
+// box per fish slot, one check box per fish pack, a check box for starting the wallpaper at
+// login, and Save and Cancel. Save writes both files and the autostart entry.
 // A line at the bottom explains the setting under the mouse or with the keyboard focus. Tab and
 // Shift+Tab move the focus, Space and the arrow keys change the focused setting, Enter saves,
 // Escape closes without saving (asking first when something changed).
@@ -103,7 +109,8 @@ public:
     // The widgets' values, and writing them to both files.
     SSavedSettings GetSettings() const;
     SFishSelection GetFishSelection() const;
-    // Both files, each replaced whole or left as it was. False with `error` set on failure.
+    // Both files, each replaced whole or left as it was, and the autostart entry when its check
+    // box changed. False with `error` set on failure.
     bool Save(std::string* error = nullptr);
 
     // Every widget, for whoever drives the GUI by hand.
@@ -115,6 +122,7 @@ public:
     unsigned int GetDebugCheckBoxId() const { return m_debug; }
     unsigned int GetCursorCheckBoxId() const { return m_cursor; }
     unsigned int GetUniqueCheckBoxId() const { return m_unique; }
+    unsigned int GetAutostartCheckBoxId() const { return m_autostart; }
     unsigned int GetExitModeComboBoxId() const { return m_exitMode; }
     unsigned int GetVideoModeComboBoxId() const { return m_videoMode; }
     unsigned int GetVolumeSliderId() const { return m_volume; }
@@ -147,6 +155,7 @@ private:
     // Shows beside each slot the fish it holds, or the one highlighted in its open list.
     void ShowFishPictures();
     void AddSlots(SFishSelection const& selection);
+    CAutostartEntry GetAutostartEntry() const;
     // Combo box item of a slot, and back.
     int GetSlotItem(SFishSelection::SSlot const& slot) const;
     SFishSelection::SSlot GetSlot(int item) const;
@@ -169,6 +178,8 @@ private:
     unsigned int m_panel = 0;
     unsigned int m_saveButton = 0, m_cancelButton = 0;
     unsigned int m_bubbles = 0, m_debug = 0, m_cursor = 0, m_unique = 0;
+    unsigned int m_autostart = 0;
+    bool m_autostartEnabled = false; // as the autostart folders held it
     unsigned int m_exitMode = 0, m_videoMode = 0;
     unsigned int m_volume = 0, m_priority = 0;
     unsigned int m_slots[SFishSelection::SlotsCount] = {};

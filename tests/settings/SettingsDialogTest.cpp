@@ -172,6 +172,25 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
         5);
 }
 
+TEST_F(SettingsDialogTest, TheAutostartCheckBoxWritesAndRemovesTheEntryOnSave)
+{
+    fs::path const entry = fs::path(paths.autostartFolder) / CAutostartEntry::FileName;
+    EXPECT_FALSE(gui->GetCheckBox(dialog.GetAutostartCheckBoxId())->IsChecked());
+    Click(CentreOf(dialog.GetAutostartCheckBoxId()));
+    EXPECT_FALSE(fs::exists(entry));
+    Click(CentreOf(dialog.GetSaveButtonId()));
+    ASSERT_TRUE(dialog.WasSaved()) << dialog.GetSaveError();
+    EXPECT_TRUE(fs::is_regular_file(entry));
+
+    dialog.Destroy();
+    dialog.Create(&host->engine, look, paths);
+    EXPECT_TRUE(gui->GetCheckBox(dialog.GetAutostartCheckBoxId())->IsChecked());
+    Click(CentreOf(dialog.GetAutostartCheckBoxId()));
+    Click(CentreOf(dialog.GetSaveButtonId()));
+    ASSERT_TRUE(dialog.WasSaved()) << dialog.GetSaveError();
+    EXPECT_FALSE(fs::exists(entry));
+}
+
 TEST_F(SettingsDialogTest, FailedSaveShowsWhyAndKeepsTheDialogOpen)
 {
     dialog.Destroy();

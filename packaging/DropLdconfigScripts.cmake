@@ -1,0 +1,33 @@
+# Run by cpack once a package is built (CPACK_POST_BUILD_SCRIPTS). The libraries in lib/coralume/
+# are private to the program and found through $ORIGIN, so the dynamic loader's cache never holds
+# them; CPack still adds maintainer scripts that run ldconfig for any library below usr/lib.
+# The package is built again without those scripts, which do nothing else.
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+  if(NOT package MATCHES "\\.deb$")
+    continue()
+  endif()
+  set(tree "${package}.tree")
+  file(REMOVE_RECURSE "${tree}")
+  execute_process(COMMAND dpkg-deb --raw-extract "${package}" "${tree}" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "dpkg-deb could not unpack ${package}")
+  endif()
+  foreach(script postinst postrm)
+    set(path "${tree}/DEBIAN/${script}")
+    if(NOT EXISTS "${path}")
+      continue()
+    endif()
+    file(STRINGS "${path}" lines)
+    list(FILTER lines EXCLUDE REGEX "^(#!/bin/sh|set -e|if \\[ \"\\$1\" = \"(configure|remove)\" \\]; then|[ \t]*ldconfig|fi|)$")
+    if(lines)
+      message(FATAL_ERROR "${script} does more than run ldconfig: ${lines}")
+    endif()
+    file(REMOVE "${path}")
+  endforeach()
+  execute_process(COMMAND dpkg-deb --root-owner-group --build "${tree}" "${package}"
+    OUTPUT_QUIET RESULT_VARIABLE failed)
+  file(REMOVE_RECURSE "${tree}")
+  if(failed)
+    message(FATAL_ERROR "dpkg-deb could not build ${package}")
+  endif()
+endforeach()
