@@ -264,10 +264,10 @@ bool CPluginTable::Guard(int index, char const* what, std::function<void()> cons
     return false;
 }
 
-void CPluginTable::Release(int index, bool destroy)
+void CPluginTable::Release(int index, bool callDestroy)
 {
     if (CLagoonix* instance = m_instances[index]) {
-        if (destroy && index < m_startedCount)
+        if (callDestroy && index < m_startedCount)
             Guard(index, "Destroy", [&] { instance->Destroy(); });
         // Nothing may reach the object's storage or the library's code through a name it
         // registered once they are gone.
@@ -283,9 +283,9 @@ void CPluginTable::Release(int index, bool destroy)
     m_owners[index] = CConfig::ProgramOwner;
 }
 
-void CPluginTable::Drop(int index, bool destroy)
+void CPluginTable::Drop(int index, bool callDestroy)
 {
-    Release(index, destroy);
+    Release(index, callDestroy);
     for (int i = index; i + 1 < m_count; ++i) {
         m_instances[i] = m_instances[i + 1];
         m_libraries[i] = m_libraries[i + 1];

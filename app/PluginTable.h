@@ -63,9 +63,10 @@ private:
     bool IsEnabledByDescriptor(CEngine* engine, char const* libraryPath);
     // Runs `call` on behalf of plug-in `index`; false when it threw (the fatal error passes).
     bool Guard(int index, char const* what, std::function<void()> const& call);
-    // Destroys (when started and `destroy`), deletes and frees plug-in `index` and closes the gap.
-    void Drop(int index, bool destroy = true);
-    void Release(int index, bool destroy = true);
+    // Destroys (when started and `callDestroy`), deletes and frees plug-in `index` and closes
+    // the gap.
+    void Drop(int index, bool callDestroy = true);
+    void Release(int index, bool callDestroy = true);
 
     CMessageManager* m_messages = nullptr;
     CConfig* m_config = nullptr;
