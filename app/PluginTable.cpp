@@ -27,12 +27,28 @@ template <typename Function> Function FindExport(platform::HMODULE library, char
 }
 } // namespace
 
-CPluginTable::CPluginTable()
+CPluginTable::CPluginTable() : m_probeProgram(platform::GetExecutableDirectory() + "/" + ProbeProgramName)
 {
     for (int i = 0; i < Capacity; ++i) {
         m_instances[i] = nullptr;
         m_libraries[i] = UnloadedLibrary;
+        m_owners[i] = CConfig::ProgramOwner;
     }
+}
+
+bool CPluginTable::PrepareProbe(platform::SLibraryProbe* probe)
+{
+    if (m_probeProgram.empty())
+        return false;
+    if (!platform::IsRegularFile(m_probeProgram)) {
+        m_messages->WriteWarning("plugin probe %s is missing: plugins are loaded untried",
+                                 m_probeProgram.c_str());
+        return false;
+    }
+    probe->program = m_probeProgram;
+    for (char const* name : {TypeExport, CreateExport, PriorityExport, DestroyExport})
+        probe->symbols.push_back(platform::ExportSymbolName(name));
+    return true;
 }
 
 void CPluginTable::FindAndLoad(CEngine* engine)
@@ -40,8 +56,11 @@ void CPluginTable::FindAndLoad(CEngine* engine)
     char installPath[CFileManager::NameLength];
     std::snprintf(installPath, sizeof(installPath), "%s", engine->GetConfig()->GetValue("g_install_path"));
     m_messages = engine->GetMessageManager();
+    m_config = engine->GetConfig();
     m_count = 0;
     m_startedCount = 0;
+    platform::SLibraryProbe probe;
+    bool probing = false;
     std::string const folder = std::string(installPath) + "\\Plugins";
     std::string const nativeFolder = platform::ResolvePath(folder);
     for (platform::SDirectoryEntry const& entry : platform::ListDirectory(nativeFolder)) {
@@ -52,7 +71,9 @@ void CPluginTable::FindAndLoad(CEngine* engine)
             engine->GetMessageManager()->WriteError("plugin path %s is too long", path.c_str());
             continue;
         }
-        LoadPlugin(engine, path.c_str());
+        if (!probing)
+            probing = PrepareProbe(&probe);
+        LoadPlugin(engine, path.c_str(), probing ? &probe : nullptr);
     }
 }
 
@@ -71,7 +92,7 @@ bool CPluginTable::IsEnabledByDescriptor(CEngine* engine, char const* libraryPat
     return enabled != 0;
 }
 
-void CPluginTable::LoadPlugin(CEngine* engine, char const* path)
+void CPluginTable::LoadPlugin(CEngine* engine, char const* path, platform::SLibraryProbe const* probe)
 {
     CMessageManager* messages = engine->GetMessageManager();
     try {
@@ -88,7 +109,7 @@ void CPluginTable::LoadPlugin(CEngine* engine, char const* path)
         return;
     }
 
-    platform::HMODULE const library = platform::LoadDynamicLibrary(path);
+    platform::HMODULE const library = platform::LoadDynamicLibrary(path, probe);
     if (!library) {
         messages->WriteError("can not load plugin %s, error: %d", path, platform::GetLastLibraryError());
         messages->Write("...%s", platform::GetLastLibraryErrorText().c_str());
@@ -100,22 +121,27 @@ void CPluginTable::LoadPlugin(CEngine* engine, char const* path)
         platform::FreeDynamicLibrary(library);
         return;
     }
+    CConfig::Owner const owner = m_config->CreateOwner();
     CLagoonix* instance = nullptr;
     try {
+        CConfig::CRegistrationScope const scope(m_config, owner);
         instance = create();
     } catch (CFatalError const&) {
+        m_config->RemoveEntriesOf(owner);
         throw;
     } catch (...) {
         instance = nullptr;
     }
     if (!instance) {
         messages->WriteError("cannot create plugin %s instance", path);
+        m_config->RemoveEntriesOf(owner);
         platform::FreeDynamicLibrary(library);
         return;
     }
     m_instances[m_count] = instance;
     m_libraries[m_count] = library;
     m_paths[m_count] = path;
+    m_owners[m_count] = owner;
     ++m_count;
 }
 
@@ -152,21 +178,25 @@ void CPluginTable::OrderByPriority(CEngine* engine)
     CLagoonix* instances[Capacity];
     platform::HMODULE libraries[Capacity];
     std::string paths[Capacity];
+    CConfig::Owner owners[Capacity];
     for (int i = 0; i < m_count; ++i) {
         instances[i] = m_instances[pairs[i].index];
         libraries[i] = m_libraries[pairs[i].index];
         paths[i] = m_paths[pairs[i].index];
+        owners[i] = m_owners[pairs[i].index];
     }
     for (int i = 0; i < m_count; ++i) {
         m_instances[i] = instances[i];
         m_libraries[i] = libraries[i];
         m_paths[i] = paths[i];
+        m_owners[i] = owners[i];
     }
 }
 
 void CPluginTable::Start(CEngine* engine)
 {
     m_messages = engine->GetMessageManager();
+    m_config = engine->GetConfig();
     int i = 0;
     while (i < m_count) {
         m_startedCount = i + 1;
@@ -180,8 +210,14 @@ void CPluginTable::Start(CEngine* engine)
 
 void CPluginTable::Restart(CEngine* engine)
 {
-    for (int i = 0; i < m_startedCount; ++i)
-        m_instances[i]->Destroy();
+    int i = 0;
+    while (i < m_startedCount) {
+        CLagoonix* instance = m_instances[i];
+        if (Guard(i, "Destroy", [&] { instance->Destroy(); }))
+            ++i;
+        else
+            Drop(i, false);
+    }
     m_startedCount = 0;
     Start(engine);
 }
@@ -211,6 +247,7 @@ bool CPluginTable::Guard(int index, char const* what, std::function<void()> cons
     // The text is copied out before the library that threw can be unloaded.
     std::string reason;
     try {
+        CConfig::CRegistrationScope const scope(m_config, m_owners[index]);
         call();
         return true;
     } catch (CFatalError const&) {
@@ -227,11 +264,15 @@ bool CPluginTable::Guard(int index, char const* what, std::function<void()> cons
     return false;
 }
 
-void CPluginTable::Release(int index)
+void CPluginTable::Release(int index, bool callDestroy)
 {
     if (CLagoonix* instance = m_instances[index]) {
-        if (index < m_startedCount)
+        if (callDestroy && index < m_startedCount)
             Guard(index, "Destroy", [&] { instance->Destroy(); });
+        // Nothing may reach the object's storage or the library's code through a name it
+        // registered once they are gone.
+        if (m_config)
+            m_config->RemoveEntriesOf(m_owners[index]);
         if (auto const destroy = FindExport<DestroyFunction>(m_libraries[index], DestroyExport))
             Guard(index, "DestroyObject", [&] { destroy(instance); });
         m_instances[index] = nullptr;
@@ -239,15 +280,17 @@ void CPluginTable::Release(int index)
     platform::FreeDynamicLibrary(m_libraries[index]);
     m_libraries[index] = UnloadedLibrary;
     m_paths[index].clear();
+    m_owners[index] = CConfig::ProgramOwner;
 }
 
-void CPluginTable::Drop(int index)
+void CPluginTable::Drop(int index, bool callDestroy)
 {
-    Release(index);
+    Release(index, callDestroy);
     for (int i = index; i + 1 < m_count; ++i) {
         m_instances[i] = m_instances[i + 1];
         m_libraries[i] = m_libraries[i + 1];
         m_paths[i] = std::move(m_paths[i + 1]);
+        m_owners[i] = m_owners[i + 1];
     }
     --m_count;
     m_instances[m_count] = nullptr;

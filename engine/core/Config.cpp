@@ -1,6 +1,7 @@
 #include "core/Config.h"
 
 #include "core/ConfigLine.h"
+#include "core/MessageManager.h"
 
 #include <cfloat>
 #include <climits>
@@ -108,6 +109,19 @@ SConfigCommandExecutionResult MakeResult(EConfigCommandExecutionResultCode code,
 }
 } // namespace
 
+CConfig::CRegistrationScope::CRegistrationScope(CConfig* config, Owner owner)
+    : m_config(config), m_previous(config ? config->m_currentOwner : ProgramOwner)
+{
+    if (m_config)
+        m_config->m_currentOwner = owner;
+}
+
+CConfig::CRegistrationScope::~CRegistrationScope()
+{
+    if (m_config)
+        m_config->m_currentOwner = m_previous;
+}
+
 CConfig::CConfig() = default;
 
 CConfig::~CConfig()
@@ -174,6 +188,10 @@ void CConfig::Destroy()
     m_reportedNames.clear();
     m_installedFilePath.clear();
     m_overrides.clear();
+    m_entryOwners.clear();
+    m_removedNames.clear();
+    m_reportedFiles.clear();
+    m_currentOwner = ProgramOwner;
     m_free = true;
 }
 
@@ -191,7 +209,12 @@ void CConfig::CreateCommand(char const* name, EConfigCommandType const& type, bo
     command.executed = type == CCT_COMMAND;
 
     std::string const lowerName = ToLowerName(name);
-    m_commands.emplace(lowerName, command);
+    if (m_commands.emplace(lowerName, command).second) {
+        if (m_currentOwner != ProgramOwner)
+            m_entryOwners[lowerName] = m_currentOwner;
+        if (auto const removed = m_removedNames.find(lowerName); removed != m_removedNames.end())
+            m_removedNames.erase(removed);
+    }
     SetDefaultValue(lowerName.c_str());
 
     auto const pending = m_pendingLines.find(lowerName);
@@ -200,6 +223,34 @@ void CConfig::CreateCommand(char const* name, EConfigCommandType const& type, bo
         m_pendingLines.erase(pending);
         ApplyFileLine(line);
     }
+}
+
+void CConfig::RemoveEntriesOf(Owner owner)
+{
+    if (owner == ProgramOwner)
+        return;
+    for (auto entry = m_entryOwners.begin(); entry != m_entryOwners.end();) {
+        if (entry->second != owner) {
+            ++entry;
+            continue;
+        }
+        m_commands.erase(entry->first);
+        m_removedNames.insert(entry->first);
+        entry = m_entryOwners.erase(entry);
+    }
+}
+
+void CConfig::ReportRemovedName(char const* name) const
+{
+    if (!name)
+        return;
+    auto const removed = m_removedNames.find(std::string_view(name));
+    if (removed == m_removedNames.end())
+        return;
+    m_removedNames.erase(removed);
+    if (m_messages)
+        m_messages->WriteWarning(
+            "%s is read after the plugin that registered it was unloaded; it reads as unset", name);
 }
 
 SConfigCommandExecutionResult CConfig::ExecuteCommand(char const* text)
@@ -259,6 +310,8 @@ char const* CConfig::GetValue(char const* name) const
     m_valueText[0] = '\0';
     if (SConfigCommand const* command = FindCommand(name))
         FormatValue(*command, m_valueText);
+    else
+        ReportRemovedName(name);
     return m_valueText;
 }
 
@@ -305,6 +358,8 @@ void CConfig::Refresh()
         return;
     SetCommandExecution("reset_config", true);
     Reset();
+    // What the program's command line set holds for the whole run, as after a load.
+    ApplyOverrides();
 }
 
 unsigned int CConfig::GetCommandsCount() const

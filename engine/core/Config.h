@@ -82,6 +82,25 @@ struct SMainSettings
 class CConfig
 {
 public:
+    // Who registered an entry: the program and the engine register as ProgramOwner; every
+    // plug-in gets an owner of its own, so that its entries can leave with it.
+    using Owner = unsigned int;
+    static constexpr Owner ProgramOwner = 0;
+
+    // Entries registered while a scope lives belong to its owner; scopes nest.
+    class CRegistrationScope
+    {
+    public:
+        CRegistrationScope(CConfig* config, Owner owner);
+        ~CRegistrationScope();
+        CRegistrationScope(CRegistrationScope const&) = delete;
+        CRegistrationScope& operator=(CRegistrationScope const&) = delete;
+
+    private:
+        CConfig* m_config;
+        Owner m_previous;
+    };
+
     CConfig();
     ~CConfig();
     CConfig(CConfig const&) = delete;
@@ -98,6 +117,12 @@ public:
     // again. A line of the configuration file waiting for this name is applied once.
     void CreateCommand(char const* name, EConfigCommandType const& type, bool const& readOnly,
                        bool const& saveToFile, void* storage, char const* defaultValue);
+
+    // A new owner, distinct from every other of this configuration.
+    Owner CreateOwner() { return ++m_lastOwner; }
+    // Removes every entry `owner` registered: call it before the storage they are bound to goes
+    // away. Reading such a name later gives the unknown name's value and one warning.
+    void RemoveEntriesOf(Owner owner);
 
     SConfigCommandExecutionResult ExecuteCommand(char const* text);
 
@@ -131,7 +156,7 @@ public:
     // Warns once for every name the files gave that nothing registered (call when all parts
     // have registered their variables).
     void ReportUnknownNames();
-    // Once per frame: carries out a requested "reset_config".
+    // Once per frame: carries out a requested "reset_config" (defaults, then the overrides).
     void Refresh();
 
     unsigned int GetCommandsCount() const;
@@ -156,6 +181,9 @@ private:
 
     void RegisterBuiltInEntries(char const* defaultVideoMode);
     bool LoadFile(std::string const& path);
+    // Logs (and prints) once per file that it exists but cannot be read, and why.
+    void ReportUnreadableFile(std::string const& path);
+    void ReportRemovedName(char const* name) const;
     void ApplyOverrides();
     SConfigCommandExecutionResult ApplyFileLine(SFileLine const& line);
     SConfigCommand* FindCommand(char const* name);
@@ -174,6 +202,13 @@ private:
     std::map<std::string, SFileLine, std::less<>> m_pendingLines;
     // Names already warned about, so each is reported once.
     std::set<std::string, std::less<>> m_reportedNames;
+    // Entries registered by someone else than the program, with their owner.
+    std::map<std::string, Owner, std::less<>> m_entryOwners;
+    Owner m_currentOwner = ProgramOwner;
+    Owner m_lastOwner = ProgramOwner;
+    // Names whose entries left with their owner, until they are read once or registered again.
+    mutable std::set<std::string, std::less<>> m_removedNames;
+    std::set<std::string, std::less<>> m_reportedFiles;
     SMainSettings m_mainSettings;
     mutable char m_valueText[SConfigCommand::TextLength] = {};
 };

@@ -10,6 +10,7 @@
 #include "platform/Path.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -104,6 +105,7 @@ bool CConfig::LoadFile(std::string const& path)
             file.Read(text.data(), static_cast<unsigned int>(text.size()));
         file.Close();
     } catch (CFileError const&) {
+        ReportUnreadableFile(path);
         return false;
     }
     if (m_messages)
@@ -126,6 +128,20 @@ bool CConfig::LoadFile(std::string const& path)
             m_pendingLines[result.name] = fileLine;
     }
     return true;
+}
+
+void CConfig::ReportUnreadableFile(std::string const& path)
+{
+    std::string const native = ToLogPath(m_files, path);
+    std::string const reason =
+        platform::DescribeUnreadableFile(platform::ResolvePath(FullPath(m_files, path)));
+    if (reason.empty() || !m_reportedFiles.insert(native).second)
+        return;
+    if (m_messages)
+        m_messages->WriteError("Configuration file %s can not be read (%s); it is left out", native.c_str(),
+                               reason.c_str());
+    std::fprintf(stderr, "Error: configuration file %s can not be read (%s); it is left out\n",
+                 native.c_str(), reason.c_str());
 }
 
 SConfigCommandExecutionResult CConfig::ApplyFileLine(SFileLine const& line)

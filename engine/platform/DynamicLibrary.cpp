@@ -95,7 +95,7 @@ std::string CheckElfFile(std::string const& path)
 }
 } // namespace
 
-HMODULE LoadDynamicLibrary(char const* path)
+HMODULE LoadDynamicLibrary(char const* path, SLibraryProbe const* probe)
 {
     std::string const native = ResolvePath(path ? path : "");
     struct stat status
@@ -109,6 +109,14 @@ HMODULE LoadDynamicLibrary(char const* path)
         g_lastError = ErrorBadFormat;
         g_lastErrorText = native + ": " + fault;
         return nullptr;
+    }
+    if (probe) {
+        SLibraryProbeResult const trial = ProbeLibrary(*probe, native);
+        if (trial.ran && !trial.safe) {
+            g_lastError = ErrorBadFormat;
+            g_lastErrorText = native + ": " + trial.reason;
+            return nullptr;
+        }
     }
     dlerror();
     HMODULE const library = dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);

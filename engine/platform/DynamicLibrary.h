@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LibraryProbe.h"
+
 #include <string>
 
 // Libraries loaded at run time (the plug-ins).
@@ -11,8 +13,9 @@ namespace platform
 {
 using HMODULE = void*;
 
-// Null on failure; GetLastLibraryError and GetLastLibraryErrorText then tell why.
-HMODULE LoadDynamicLibrary(char const* path);
+// Null on failure; GetLastLibraryError and GetLastLibraryErrorText then tell why. With a probe,
+// a library whose trial load in the probe's process crashes or hangs is refused unloaded.
+HMODULE LoadDynamicLibrary(char const* path, SLibraryProbe const* probe = nullptr);
 bool FreeDynamicLibrary(HMODULE library);
 // The address of the export with this decorated name; null when the library has none.
 void* FindLibraryExport(HMODULE library, char const* decoratedName);

@@ -205,6 +205,28 @@ std::FILE* OpenRegularFile(std::string const& path)
     return file;
 }
 
+std::string DescribeUnreadableFile(std::string const& path)
+{
+    struct stat info;
+    if (path.empty())
+        return "";
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? "" : std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return "a folder";
+    if (S_ISFIFO(info.st_mode))
+        return "a FIFO";
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return "a device";
+    if (!S_ISREG(info.st_mode))
+        return "not a plain file";
+    int const descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::strerror(errno);
+    ::close(descriptor);
+    return "";
+}
+
 bool MakeDirectory(std::string const& path)
 {
     if (::mkdir(path.c_str(), 0755) == 0)

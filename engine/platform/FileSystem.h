@@ -29,6 +29,9 @@ bool IsRegularFile(std::string const& path);
 // Opens a plain file for binary reading; null when it is missing or anything else (a FIFO
 // or a device would block or never end).
 std::FILE* OpenRegularFile(std::string const& path);
+// Why a file that is there cannot be read ("a FIFO", "a folder", "a device", the system's
+// text for a refused open); "" when it is missing or a readable plain file. Never blocks.
+std::string DescribeUnreadableFile(std::string const& path);
 
 // Creates one directory; true when it exists afterwards.
 bool MakeDirectory(std::string const& path);

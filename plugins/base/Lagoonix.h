@@ -8,7 +8,9 @@ class CEngine;
 class CCamera;
 
 // Base class of every aquarium plug-in. The program creates the object through the
-// plug-in's CreateObject, then calls Create once, Refresh every frame and Destroy once.
+// plug-in's CreateObject, then calls Create once, Refresh every frame and Destroy once; the
+// other call orders a plug-in must accept (a host's restart, a failed call) are listed in
+// docs/plugins.md.
 class CLagoonix
 {
 public:

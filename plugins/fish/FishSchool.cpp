@@ -40,19 +40,9 @@ void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, f
     CreateAreas();
     try {
         FindPacks();
-        // The user's own selection when the program names a user folder that holds one.
-        char path[512];
-        std::snprintf(path, sizeof path, "%s/fishes.dat", engine->GetConfig()->GetValue("g_user_path"));
-        if (path[0] == '/' && !platform::PathExists(path))
-            path[0] = 0;
-        if (path[0] != '/')
-            std::snprintf(path, sizeof path, "%s\\%s", engine->GetConfig()->GetValue("g_install_path"),
-                          "Data\\fishes.dat");
-        if (char const* const selectionFile = engine->GetConfig()->GetValue(SelectionFileVariable);
-            *selectionFile)
-            std::snprintf(path, sizeof path, "%s", selectionFile);
+        std::string const path = ChooseSelectionFile();
         m_selection = SFishSelection();
-        m_selection.Read(engine->GetFileManager(), path, m_packs.data(),
+        m_selection.Read(engine->GetFileManager(), path.c_str(), m_packs.data(),
                          static_cast<unsigned int>(m_packs.size()));
         m_selection.DrawRandomSlots(m_packs.data(), static_cast<unsigned int>(m_packs.size()), m_spread);
         CreateFishes(now);
@@ -62,6 +52,28 @@ void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, f
     m_startTime = now;
     m_timeOrigin = 0.0;
     m_randomFactor = 1.0f + m_spread.Next() * 0.1f;
+}
+
+std::string CFishSchool::ChooseSelectionFile() const
+{
+    CConfig* config = m_engine->GetConfig();
+    if (char const* const selectionFile = config->GetValue(SelectionFileVariable); *selectionFile)
+        return selectionFile;
+    std::string const installed = std::string(config->GetValue("g_install_path")) + "\\Data\\fishes.dat";
+    // The user's own selection when the program names a user folder that holds one.
+    std::string const userFolder = config->GetValue("g_user_path");
+    std::string const user = userFolder + "/fishes.dat";
+    if (userFolder.empty() || userFolder[0] != '/' || !platform::PathExists(user))
+        return installed;
+    if (std::string const reason = platform::DescribeUnreadableFile(user); !reason.empty()) {
+        m_engine->GetMessageManager()->WriteError(
+            "Fish selection %s can not be read (%s); the installed one is used", user.c_str(),
+            reason.c_str());
+        std::fprintf(stderr, "Error: fish selection %s can not be read (%s); the installed one is used\n",
+                     user.c_str(), reason.c_str());
+        return installed;
+    }
+    return user;
 }
 
 void CFishSchool::CreateAreas()

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Fish.h"
@@ -58,6 +59,9 @@ public:
     CFishRandom& GetBetweenRandom() { return m_between; }
 
 private:
+    // The selection the host names, else the user's (reported when it is there but cannot be
+    // read), else the installed one.
+    std::string ChooseSelectionFile() const;
     void CreateAreas();
     // Decor boxes from "g_fish_obstacles_count" and "g_fish_obstacle_%d_min_x" ... "_max_z".
     void AddObstacles();

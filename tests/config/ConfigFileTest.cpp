@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -134,6 +136,35 @@ TEST_F(ConfigFileTest, OverridesHoldOverTheFileAndEveryReload)
     config.Load();
     EXPECT_FLOAT_EQ(Settings().v_gamma, 1.5f);
     EXPECT_FALSE(Settings().v_vsync);
+}
+
+TEST_F(ConfigFileTest, ResetKeepsTheOverrides)
+{
+    config.SetOverrides({"v_gamma 1.5"});
+    config.ExecuteCommand("v_gamma 2");
+    config.ExecuteCommand("v_vsync 0");
+    config.ExecuteCommand("reset_config");
+    config.Refresh();
+    EXPECT_FLOAT_EQ(Settings().v_gamma, 1.5f);
+    EXPECT_TRUE(Settings().v_vsync);
+}
+
+TEST_F(ConfigFileTest, UnreadableFileIsReportedOnceWithPathAndReason)
+{
+    fs::path const file = directory / "Tidewell.ini";
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    ::testing::internal::CaptureStderr();
+    config.Load();
+    config.Load();
+    std::string const printed = ::testing::internal::GetCapturedStderr();
+    std::string const expected = "onfiguration file " + file.string() + " can not be read (a FIFO)";
+    int logged = 0;
+    for (unsigned int i = 0; i < messages.GetMessagesCount(); ++i)
+        logged += messages.GetMessageType(i) == MT_ERROR &&
+                  std::string(messages.GetMessageText(i)).find(expected) != std::string::npos;
+    EXPECT_EQ(logged, 1);
+    EXPECT_NE(printed.find(expected), std::string::npos) << printed;
+    EXPECT_EQ(printed.find(expected), printed.rfind(expected)) << printed;
 }
 
 TEST_F(ConfigFileTest, MissingFileKeepsDefaultsSilently)

@@ -362,6 +362,34 @@ TEST_F(ConfigTest, VariableWithoutStorageIsHarmless)
     config.Reset();
 }
 
+// --- Owners --------------------------------------------------------------------
+
+TEST_F(ConfigTest, EntriesLeaveWithTheirOwnerOnly)
+{
+    int kept = 0;
+    int owned = 0;
+    int ownedAgain = 0;
+    config.CreateCommand("g_kept", CCT_INT, false, false, &kept, "1");
+    CConfig::Owner const owner = config.CreateOwner();
+    {
+        CConfig::CRegistrationScope const scope(&config, owner);
+        config.CreateCommand("g_owned", CCT_INT, false, false, &owned, "2");
+        config.CreateCommand("g_owned_command", CCT_COMMAND, false, false, nullptr, "");
+        // Already registered by the program: stays the program's.
+        config.CreateCommand("g_kept", CCT_INT, false, false, &ownedAgain, "3");
+    }
+    config.CreateCommand("g_after", CCT_INT, false, false, &kept, "1");
+    unsigned int const count = config.GetCommandsCount();
+
+    config.RemoveEntriesOf(owner);
+    EXPECT_EQ(config.GetCommandsCount(), count - 2);
+    EXPECT_STREQ(config.GetValue("g_owned"), "");
+    EXPECT_EQ(config.ExecuteCommand("g_owned_command").code, CER_UNKNOWN);
+    EXPECT_EQ(config.ExecuteCommand("g_kept 5").code, CER_DONE);
+    EXPECT_EQ(config.ExecuteCommand("g_after 6").code, CER_DONE);
+    EXPECT_EQ(kept, 6);
+}
+
 // --- Video mode text --------------------------------------------------------------
 
 TEST(ConfigVideoMode, ParsesThreeNumbersOrFallsBack)

@@ -303,6 +303,25 @@ TEST_F(ConsoleTest, TabCompletesOneNameAndListsSeveral)
     EXPECT_EQ(console->GetEditBox()->GetText(), "\\zzz");
 }
 
+TEST_F(ConsoleTest, NamesRemovedWithTheirOwnerAreNeitherCompletedNorRun)
+{
+    int value = 0;
+    CConfig::Owner const owner = config->CreateOwner();
+    {
+        CConfig::CRegistrationScope const scope(config, owner);
+        config->CreateCommand("g_gone_value", CCT_INT, false, false, &value, "1");
+        config->CreateCommand("g_gone_command", CCT_COMMAND, false, false, nullptr, "");
+    }
+    config->RemoveEntriesOf(owner);
+    Open();
+    console->GetEditBox()->SetText("g_gone");
+    Key(CConsole::KeyTab);
+    EXPECT_EQ(console->GetEditBox()->GetText(), "\\g_gone");
+    Submit("g_gone_value 5");
+    EXPECT_EQ(Row(0), "Unknown command \"g_gone_value\"\n");
+    EXPECT_EQ(value, 1);
+}
+
 TEST_F(ConsoleTest, HistoryGoesUpAndDown)
 {
     Open();

@@ -114,6 +114,81 @@ def elf_field(offset, fmt, value):
     return damage
 
 
+# Dynamic section tags (elf.h).
+DT_NULL, DT_NEEDED, DT_PLTRELSZ, DT_HASH, DT_STRTAB, DT_SYMTAB, DT_RELA, DT_RELASZ = 0, 1, 2, 4, 5, 6, 7, 8
+DT_INIT, DT_JMPREL, DT_INIT_ARRAY, DT_INIT_ARRAYSZ = 12, 23, 25, 27
+DT_GNU_HASH, DT_VERSYM, DT_VERNEED = 0x6FFFFEF5, 0x6FFFFFF0, 0x6FFFFFFE
+PT_LOAD, PT_DYNAMIC, PF_W = 1, 2, 2
+FAR_ADDRESS = 0x7FF000000000
+
+
+def elf_segments(data):
+    if len(data) < 64 or data[:4] != b"\x7fELF" or data[4] != 2:
+        return []
+    phoff, = struct.unpack_from("<Q", data, 32)
+    phnum, = struct.unpack_from("<H", data, 56)
+    segments = []
+    for i in range(phnum):
+        at = phoff + i * 56
+        if at + 56 > len(data):
+            break
+        kind, flags, offset, vaddr, _, filesz, memsz, _ = struct.unpack_from("<IIQQQQQQ", data, at)
+        segments.append((kind, flags, offset, vaddr, filesz, memsz))
+    return segments
+
+
+def dynamic_entries(data):
+    """(file offset, tag, value) of every entry of the dynamic section."""
+    for kind, _, offset, _, filesz, _ in elf_segments(data):
+        if kind == PT_DYNAMIC:
+            return [(at,) + struct.unpack_from("<qQ", data, at)
+                    for at in range(offset, min(offset + filesz, len(data)) - 15, 16)]
+    return []
+
+
+def dynamic_entry(tag, value):
+    """The library's dynamic section lies: entry `tag` gets `value`."""
+    def damage(data, rng):
+        for at, entry_tag, _ in dynamic_entries(data):
+            if entry_tag == tag:
+                return data[:at] + struct.pack("<qQ", tag, value) + data[at + 16:]
+        return None
+
+    return damage
+
+
+def init_into_data(data, rng):
+    """An initialiser that points into the writable data segment (or a spare slot made one)."""
+    writable = [vaddr for kind, flags, _, vaddr, _, _ in elf_segments(data) if kind == PT_LOAD and flags & PF_W]
+    entries = dynamic_entries(data)
+    if not writable:
+        return None
+    slots = [at for at, tag, _ in entries if tag == DT_INIT]
+    nulls = [at for at, tag, _ in entries if tag == DT_NULL]
+    if not slots and len(nulls) >= 2:
+        slots = nulls[:1]
+    if not slots:
+        return None
+    return data[:slots[0]] + struct.pack("<qQ", DT_INIT, writable[0]) + data[slots[0] + 16:]
+
+
+LYING_DYNAMIC_SECTIONS = [
+    ("dynamic-strtab-past-segments", dynamic_entry(DT_STRTAB, FAR_ADDRESS)),
+    ("dynamic-symtab-past-segments", dynamic_entry(DT_SYMTAB, FAR_ADDRESS)),
+    ("dynamic-gnu-hash-past-segments", dynamic_entry(DT_GNU_HASH, FAR_ADDRESS)),
+    ("dynamic-rela-past-segments", dynamic_entry(DT_RELA, FAR_ADDRESS)),
+    ("dynamic-rela-size-huge", dynamic_entry(DT_RELASZ, 1 << 40)),
+    ("dynamic-jmprel-past-segments", dynamic_entry(DT_JMPREL, FAR_ADDRESS)),
+    ("dynamic-plt-rel-size-huge", dynamic_entry(DT_PLTRELSZ, 1 << 40)),
+    ("dynamic-versym-past-segments", dynamic_entry(DT_VERSYM, FAR_ADDRESS)),
+    ("dynamic-verneed-past-segments", dynamic_entry(DT_VERNEED, FAR_ADDRESS)),
+    ("dynamic-init-array-past-segments", dynamic_entry(DT_INIT_ARRAY, FAR_ADDRESS)),
+    ("dynamic-init-array-size-huge", dynamic_entry(DT_INIT_ARRAYSZ, 1 << 40)),
+    ("dynamic-needed-past-string-table", dynamic_entry(DT_NEEDED, 0x7FFFFFFF)),
+    ("dynamic-init-into-data", init_into_data),
+]
+
+
 def text(content):
     return lambda data, rng: content.encode("latin-1")
 
@@ -182,7 +257,7 @@ TARGETS = [
         ("random", random_bytes),
         ("phoff-past-end", elf_field(32, "<Q", 1 << 40)),
         ("phnum-huge", elf_field(56, "<H", 65535)),
-    ], SAVER),
+    ] + LYING_DYNAMIC_SECTIONS, SAVER),
     ("Plugins/StarFish.so", [("first-3000", keep(3000))], ("wallpaper",)),
     ("Data/FishPacks/*/Fish */fish.dat", GENERIC, SAVER),
     ("Data/FishPacks/*.fsp", [

@@ -7,16 +7,81 @@
 
 #include <gmock/gmock.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <elf.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
+namespace
+{
+// Sets the value of the first dynamic entry with `tag` in a 64-bit library; false when none.
+bool RewriteDynamicEntry(std::string const& path, Elf64_Sxword tag, Elf64_Xword value)
+{
+    std::vector<char> bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    Elf64_Ehdr header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    for (unsigned int i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr segment;
+        std::memcpy(&segment, bytes.data() + header.e_phoff + i * sizeof segment, sizeof segment);
+        if (segment.p_type != PT_DYNAMIC)
+            continue;
+        for (Elf64_Off at = segment.p_offset; at + sizeof(Elf64_Dyn) <= segment.p_offset + segment.p_filesz;
+             at += sizeof(Elf64_Dyn)) {
+            Elf64_Dyn entry;
+            std::memcpy(&entry, bytes.data() + at, sizeof entry);
+            if (entry.d_tag != tag)
+                continue;
+            entry.d_un.d_val = value;
+            std::memcpy(bytes.data() + at, &entry, sizeof entry);
+            std::ofstream(path, std::ios::binary | std::ios::trunc)
+                .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
 class PluginTableTest : public LoaderFixture
 {
 protected:
+    void SetUp() override
+    {
+        LoaderFixture::SetUp();
+        m_table.SetProbeProgram(CORALUME_PLUGIN_PROBE);
+    }
+
+    // Nothing the plug-in registered can be reached any more, by the console or a reset.
+    void ExpectSharedEntriesGone()
+    {
+        CConfig* config = m_engine.GetConfig();
+        EXPECT_EQ(config->ExecuteCommand("g_shared_count 7").code, CER_UNKNOWN);
+        EXPECT_EQ(config->ExecuteCommand("g_shared_command").code, CER_UNKNOWN);
+        config->ExecuteCommand("reset_config");
+        config->Refresh();
+        for (unsigned int i = 0; i < config->GetCommandsCount(); ++i)
+            EXPECT_NE(config->GetCommandName(i).rfind("g_shared", 0), 0u) << config->GetCommandName(i);
+    }
+
+    static std::string const& RemovedWarning()
+    {
+        static std::string const text = "Warning: g_shared_count is read after the plugin that registered it "
+                                        "was unloaded; it reads as unset!";
+        return text;
+    }
     void InstallEnabled(char const* name, std::string const& base = "")
     {
         std::string const file = base.empty() ? name : base;
@@ -283,4 +348,87 @@ TEST_F(PluginTableTest, MacroDefinedExports)
     EXPECT_STREQ(text, "Macro Plugin v1.0");
     destroy(nullptr); // does nothing
     m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, LibraryWhoseDynamicSectionLiesIsRefusedAndTheOthersRun)
+{
+    InstallEnabled("fish", "a_lying");
+    ASSERT_TRUE(RewriteDynamicEntry(m_installPath + "/Plugins/a_lying.so", DT_STRTAB, 0x7ff000000000));
+    InstallEnabled("fish", "b_fish");
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(MT_ERROR),
+                ElementsAre("Error: can not load plugin " + PluginPath("a_lying.so") + ", error: 193!"));
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, LibraryWhoseInitialiserCrashesIsRefused)
+{
+    InstallEnabled("crashing_initialiser");
+    m_table.FindAndLoad(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_THAT(TakeMessages(MT_ERROR), ElementsAre("Error: can not load plugin " +
+                                                    PluginPath("crashing_initialiser.so") + ", error: 193!"));
+}
+
+TEST_F(PluginTableTest, EntriesOfAPluginFailingInCreateLeaveWithIt)
+{
+    InstallEnabled("fails_in_create");
+    InstallEnabled("reading");
+    m_table.FindAndLoad(&m_engine);
+    m_table.OrderByPriority(&m_engine);
+    m_table.Start(&m_engine);
+    EXPECT_THAT(TakeMessages(), ElementsAre("create fails_in_create camera given",
+                                            "Error: plugin " + PluginPath("fails_in_create.so") +
+                                                " failed in Create: create broke!",
+                                            "destroy fails_in_create", RemovedWarning(), "read \"\""));
+    m_table.RefreshAll();
+    m_table.RefreshAll();
+    EXPECT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(), ElementsAre("read \"\"", "read \"\""));
+    ExpectSharedEntriesGone();
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, EntriesOfAPluginFailingInRefreshLeaveWithItAndReadAsUnset)
+{
+    InstallEnabled("fails_in_refresh");
+    InstallEnabled("reading");
+    LoadOrderStart();
+    m_table.RefreshAll();
+    m_table.RefreshAll();
+    EXPECT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(),
+                ElementsAre("Error: plugin " + PluginPath("fails_in_refresh.so") +
+                                " failed in Refresh: refresh broke!",
+                            "destroy fails_in_refresh", RemovedWarning(), "read \"\"", "read \"\""));
+    ExpectSharedEntriesGone();
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, RestartUnloadsAPluginFailingInDestroyWithItsEntries)
+{
+    InstallEnabled("fails_in_destroy");
+    InstallEnabled("reading");
+    LoadOrderStart();
+    m_table.RefreshAll();
+    EXPECT_THAT(TakeMessages(), ElementsAre("refresh fails_in_destroy", "read \"42\""));
+    m_table.Restart(&m_engine);
+    EXPECT_EQ(m_table.GetCount(), 1);
+    EXPECT_THAT(TakeMessages(), ElementsAre("destroy fails_in_destroy",
+                                            "Error: plugin " + PluginPath("fails_in_destroy.so") +
+                                                " failed in Destroy: destroy broke!",
+                                            RemovedWarning(), "read \"\""));
+    ExpectSharedEntriesGone();
+    m_table.UnloadAll();
+}
+
+TEST_F(PluginTableTest, EntriesOfAPluginFailingInDestroyAtShutdownLeaveWithIt)
+{
+    InstallEnabled("fails_in_destroy");
+    LoadOrderStart();
+    m_table.UnloadAll();
+    EXPECT_THAT(TakeMessages(MT_ERROR), Contains("Error: plugin " + PluginPath("fails_in_destroy.so") +
+                                                 " failed in Destroy: destroy broke!"));
+    ExpectSharedEntriesGone();
 }

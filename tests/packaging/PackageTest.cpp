@@ -181,8 +181,8 @@ protected:
 TEST_F(PackageInstallTest, PassesItsValidatorsCarriesStrippedFilesAndRunsFromAMovedReadOnlyTree)
 {
     for (char const* file :
-         {"usr/bin/coralume", "usr/lib/coralume/coralume", "usr/lib/coralume/Settings",
-          "usr/lib/coralume/registry", "usr/lib/coralume/Plugins/Shoalmind.so",
+         {"usr/bin/coralume", "usr/lib/coralume/coralume", "usr/lib/coralume/coralume-plugin-probe",
+          "usr/lib/coralume/Settings", "usr/lib/coralume/registry", "usr/lib/coralume/Plugins/Shoalmind.so",
           "usr/share/coralume/Data/Coralume.ini", "usr/share/applications/coralume.desktop",
           "usr/share/applications/coralume-settings.desktop",
           "usr/share/icons/hicolor/48x48/apps/coralume.png",
