@@ -108,7 +108,8 @@ public:
                               unsigned int width, unsigned int height) = 0;
     // Wraps a window of another program by its native id; null when it cannot be used.
     virtual HWND AttachForeignWindow(unsigned long nativeWindowId) = 0;
-    // The desktop (root) window; null where the system has none.
+    // The window the wallpaper draws into (the desktop, or a window of its own that the desktop
+    // shows as its background); null where the system has none.
     virtual HWND AttachDesktopWindow() = 0;
     // Frees the window object (a foreign window itself stays).
     virtual void DestroyWindow(HWND window) = 0;
