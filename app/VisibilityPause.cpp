@@ -79,6 +79,8 @@ bool CVisibilityPause::IsDesktopSeen()
     m_desktopSeen = cover == platform::DesktopCover::Uncovered;
     if (cover == platform::DesktopCover::IconDesktop && !m_iconDesktopReported) {
         m_iconDesktopReported = true;
+        // Their icons stay above the paused wallpaper.
+        platform::LowerBelowDesktops(m_drawnWindow);
         if (m_messages != nullptr)
             m_messages->WriteWarning("%s", IconDesktopNotice);
         std::fprintf(stderr, "coralume: %s\n", IconDesktopNotice);

@@ -130,6 +130,13 @@ void RaiseWindow(HWND window)
     }
 }
 
+void LowerBelowDesktops(HWND window)
+{
+    if (window != nullptr) {
+        window->LowerBelowDesktops();
+    }
+}
+
 void FocusWindow(HWND window)
 {
     if (IsOwnWindow(window)) {

@@ -55,6 +55,8 @@ bool GetWindowRectangle(HWND window, int* left, int* top, int* width, int* heigh
 
 void ShowNativeWindow(HWND window);
 void RaiseWindow(HWND window);
+// Puts the wallpaper's own desktop window below another program's desktop window.
+void LowerBelowDesktops(HWND window);
 void FocusWindow(HWND window);
 void MinimizeNativeWindow(HWND window);
 void RestoreNativeWindow(HWND window);

@@ -45,6 +45,9 @@ public:
     virtual void GetRectangle(int* left, int* top, int* width, int* height) const = 0;
     virtual void Show() = 0;
     virtual void Raise() = 0;
+    // Puts a background window below the others of its kind (the wallpaper's desktop window
+    // under another program's); nothing for other windows.
+    virtual void LowerBelowDesktops() {}
     virtual void Focus() = 0;
     virtual void Minimize() = 0;
     virtual void Restore() = 0;

@@ -380,6 +380,13 @@ public:
         }
     }
 
+    void LowerBelowDesktops() override
+    {
+        if (m_desktop != nullptr) {
+            m_desktop->Lower();
+        }
+    }
+
     void Focus() override
     {
         if (!IsForeign()) {

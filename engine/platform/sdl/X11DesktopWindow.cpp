@@ -107,6 +107,12 @@ void X11DesktopWindow::SetTitle(char const* title)
     GetX11WatchLibrary().storeName(m_display, m_window, title != nullptr ? title : "");
 }
 
+void X11DesktopWindow::Lower()
+{
+    X11ErrorTrap const trap(m_display);
+    GetX11WatchLibrary().lowerWindow(m_display, m_window);
+}
+
 void X11DesktopWindow::Presented()
 {
     auto const now = std::chrono::steady_clock::now();

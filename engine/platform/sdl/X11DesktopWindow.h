@@ -32,6 +32,8 @@ public:
     // Where the window lies on the root, in root pixels.
     MonitorRect const& GetArea() const { return m_area; }
     void SetTitle(char const* title);
+    // Below every other window, other programs' desktop windows included.
+    void Lower();
     // A frame was shown: the root's picture follows now and then.
     void Presented();
 
