@@ -451,7 +451,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     long frames = 0;
     double seconds = 0.0;
     m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager(),
-                            m_engine.GetSoundManager());
+                            m_engine.GetSoundManager(), m_engine.GetMessageManager());
     do {
         if (platform::IsTerminationRequested()) {
             m_engine.GetMessageManager()->Write("\nTermination requested");

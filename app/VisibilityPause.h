@@ -7,14 +7,16 @@
 
 #include <memory>
 
+class CMessageManager;
 class CSoundManager;
 class CTimerManager;
 
 // Stops drawing what nobody can see: the wallpaper while the whole desktop is covered, blanked
-// or under a screen saver; the screen saver, preview and hack while their window is unmapped
-// or fully covered; any of them while the compositor shows nothing of its window (Wayland: its
-// frame events stop). The frame clock stands still meanwhile, so the scene resumes where it
-// was, and the sound device stops mixing.
+// or under a screen saver, or while its own window is unmapped or fully covered (another
+// program's desktop icons over it are reported once, with what to do); the screen saver, preview and hack
+// while their window is unmapped or fully covered; any of them while the compositor shows nothing of its
+// window (Wayland: its frame events stop). The frame clock stands still meanwhile, so the scene resumes where
+// it was, and the sound device stops mixing.
 class CVisibilityPause
 {
 public:
@@ -24,7 +26,13 @@ public:
     // the resumption under half a second).
     static constexpr unsigned int PausedSleep = 200;
 
-    void Start(ERunMode runMode, HWND window, CTimerManager* timers, CSoundManager* sound);
+    // Shown once when another program's desktop window hides the wallpaper.
+    static constexpr char const* IconDesktopNotice =
+        "The live wallpaper is hidden by another program's desktop window (desktop icons) and "
+        "stops drawing. Turn that program's desktop off (pcmanfm --desktop-off, for one) to see it.";
+
+    void Start(ERunMode runMode, HWND window, CTimerManager* timers, CSoundManager* sound,
+               CMessageManager* messages);
     void Stop();
 
     // True when the next frame is to be drawn; otherwise it has slept a while.
@@ -33,15 +41,18 @@ public:
 
 private:
     bool IsSeen();
+    bool IsDesktopSeen();
     void SetPaused(bool paused);
 
     ERunMode m_runMode = RUN_SETTINGS;
     CTimerManager* m_timers = nullptr;
     CSoundManager* m_sound = nullptr;
+    CMessageManager* m_messages = nullptr;
     std::unique_ptr<platform::DesktopVisibility> m_desktop;
     platform::WindowVisibilityWatch m_window;
     HWND m_drawnWindow = nullptr;
     bool m_paused = false;
     bool m_desktopSeen = true;
+    bool m_iconDesktopReported = false;
     double m_nextDesktopPoll = 0.0;
 };

@@ -1,6 +1,7 @@
 #include "platform/DesktopVisibility.h"
 
 #include "platform/X11Library.h"
+#include "platform/X11Monitors.h"
 #include "platform/X11WatchLibrary.h"
 
 #include <X11/Xatom.h>
@@ -95,8 +96,11 @@ DesktopCover DesktopVisibility::FindCover()
     if (IsScreenSaverActive()) {
         return DesktopCover::ScreenSaver;
     }
-    if (AreMonitorsCovered()) {
+    if (AreMonitorsCovered([&](Window window) { return !IsDesktopWindow(window); })) {
         return DesktopCover::Windows;
+    }
+    if (AreMonitorsCovered([&](Window window) { return window != m_ownWindow && IsDesktopWindow(window); })) {
+        return DesktopCover::IconDesktop;
     }
     return DesktopCover::Uncovered;
 }
@@ -138,28 +142,6 @@ bool DesktopVisibility::IsScreenSaverActive()
         GetX11Library().free(data);
     }
     return active;
-}
-
-std::vector<DesktopVisibility::SRectangle> DesktopVisibility::ListMonitors()
-{
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    std::vector<SRectangle> monitors;
-    if (watch.HasMonitors()) {
-        int count = 0;
-        if (XRRMonitorInfo* list = watch.getMonitors(m_display, m_root, True, &count)) {
-            for (int i = 0; i < count; ++i) {
-                monitors.push_back({list[i].x, list[i].y, list[i].width, list[i].height});
-            }
-            watch.freeMonitors(list);
-        }
-    }
-    if (monitors.empty()) {
-        XWindowAttributes root{};
-        if (GetX11Library().getWindowAttributes(m_display, m_root, &root) != 0) {
-            monitors.push_back({0, 0, root.width, root.height});
-        }
-    }
-    return monitors;
 }
 
 std::vector<unsigned long> DesktopVisibility::ReadAtoms(unsigned long window, unsigned long property)
@@ -206,7 +188,13 @@ std::vector<unsigned long> DesktopVisibility::ListTopWindows()
     return windows;
 }
 
-bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& monitor)
+bool DesktopVisibility::IsDesktopWindow(unsigned long window)
+{
+    std::vector<Atom> const types = ReadAtoms(window, m_windowType);
+    return std::find(types.begin(), types.end(), m_desktopType) != types.end();
+}
+
+bool DesktopVisibility::CoversMonitor(unsigned long window, MonitorRect const& monitor)
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
     XWindowAttributes attributes{};
@@ -220,15 +208,10 @@ bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& mo
     if (!watch.translateCoordinates(m_display, window, m_root, 0, 0, &left, &top, &child)) {
         return false;
     }
-    std::vector<Atom> const types = ReadAtoms(window, m_windowType);
-    if (std::find(types.begin(), types.end(), m_desktopType) != types.end()) {
-        return false;
-    }
     int const right = left + attributes.width;
     int const bottom = top + attributes.height;
-    bool const containsMonitor = left <= monitor.left && top <= monitor.top &&
-                                 right >= monitor.left + monitor.width &&
-                                 bottom >= monitor.top + monitor.height;
+    bool const containsMonitor = left <= monitor.x && top <= monitor.y &&
+                                 right >= monitor.x + monitor.width && bottom >= monitor.y + monitor.height;
     if (containsMonitor) {
         return true;
     }
@@ -247,18 +230,21 @@ bool DesktopVisibility::CoversMonitor(unsigned long window, SRectangle const& mo
     }
     int const centreX = left + attributes.width / 2;
     int const centreY = top + attributes.height / 2;
-    return centreX >= monitor.left && centreX < monitor.left + monitor.width && centreY >= monitor.top &&
-           centreY < monitor.top + monitor.height;
+    return centreX >= monitor.x && centreX < monitor.x + monitor.width && centreY >= monitor.y &&
+           centreY < monitor.y + monitor.height;
 }
 
-bool DesktopVisibility::AreMonitorsCovered()
+template <typename Counts> bool DesktopVisibility::AreMonitorsCovered(Counts counts)
 {
-    std::vector<SRectangle> const monitors = ListMonitors();
+    std::vector<MonitorRect> const monitors = ReadX11Monitors(m_display);
     if (monitors.empty()) {
         return false;
     }
-    std::vector<Window> const windows = ListTopWindows();
-    return std::all_of(monitors.begin(), monitors.end(), [&](SRectangle const& monitor) {
+    std::vector<Window> windows = ListTopWindows();
+    windows.erase(
+        std::remove_if(windows.begin(), windows.end(), [&](Window window) { return !counts(window); }),
+        windows.end());
+    return std::all_of(monitors.begin(), monitors.end(), [&](MonitorRect const& monitor) {
         return std::any_of(windows.begin(), windows.end(),
                            [&](Window window) { return CoversMonitor(window, monitor); });
     });

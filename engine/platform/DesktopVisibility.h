@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MonitorRect.h"
+
 #include <vector>
 
 struct _XDisplay;
@@ -14,6 +16,7 @@ enum class DesktopCover
     PowerSaving, // the display is blanked by power saving
     ScreenSaver, // a screen saver runs
     Windows,     // full-screen or maximised windows cover every monitor
+    IconDesktop, // another program's desktop window (a file manager's icons) covers every monitor
 };
 
 class DesktopVisibility
@@ -26,30 +29,26 @@ public:
 
     // False without a display; the desktop then always counts as seen.
     bool IsConnected() const { return m_display != nullptr; }
+    // The wallpaper's own desktop window, which never counts as hiding the desktop.
+    void SetOwnWindow(unsigned long nativeWindowId) { m_ownWindow = nativeWindowId; }
     // What hides the whole desktop now (Uncovered when nothing does).
     DesktopCover FindCover();
 
 private:
-    struct SRectangle
-    {
-        int left = 0;
-        int top = 0;
-        int width = 0;
-        int height = 0;
-    };
-
     bool IsPowerSaving();
     bool IsScreenSaverActive();
-    bool AreMonitorsCovered();
-    std::vector<SRectangle> ListMonitors();
+    // Whether every monitor is covered by a window that `counts` accepts.
+    template <typename Counts> bool AreMonitorsCovered(Counts counts);
     std::vector<unsigned long> ListTopWindows();
-    bool CoversMonitor(unsigned long window, SRectangle const& monitor);
+    bool CoversMonitor(unsigned long window, MonitorRect const& monitor);
+    bool IsDesktopWindow(unsigned long window);
     std::vector<unsigned long> ReadAtoms(unsigned long window, unsigned long property);
     unsigned long Intern(char const* name);
 
     // X ids (windows, atoms) are unsigned longs.
     _XDisplay* m_display = nullptr;
     unsigned long m_root = 0;
+    unsigned long m_ownWindow = 0;
     bool m_hasPowerSaving = false;
     bool m_hasScreenSaverInfo = false;
     unsigned long m_clientList = 0;

@@ -91,7 +91,9 @@ void SetWindowTopmost(HWND window, bool topmost)
 
 void SetWindowTitle(HWND window, char const* title)
 {
-    if (IsOwnWindow(window)) {
+    // The back ends name the windows of their own that wrap as foreign ones too (the wallpaper's
+    // desktop window), and leave other programs' windows as they are.
+    if (window != nullptr) {
         window->SetTitle(title);
     }
 }
@@ -125,6 +127,13 @@ void RaiseWindow(HWND window)
 {
     if (IsOwnWindow(window)) {
         window->Raise();
+    }
+}
+
+void LowerBelowDesktops(HWND window)
+{
+    if (window != nullptr) {
+        window->LowerBelowDesktops();
     }
 }
 

@@ -28,7 +28,8 @@ HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, in
 // Wraps a window owned by another program (the preview host, the root window, the window a
 // screen-saver host passes in) given by its native X11 id; null when it cannot be used.
 HWND AttachForeignWindow(unsigned long nativeWindowId);
-// The root window of the display (the desktop the wallpaper draws into); null without one.
+// The window the wallpaper draws into: where a window manager runs, a desktop window of the
+// process's own below all others over every monitor; otherwise the root window. Null without one.
 HWND AttachDesktopWindow();
 bool IsForeignWindow(HWND window);
 unsigned long GetNativeWindowId(HWND window);
@@ -54,6 +55,8 @@ bool GetWindowRectangle(HWND window, int* left, int* top, int* width, int* heigh
 
 void ShowNativeWindow(HWND window);
 void RaiseWindow(HWND window);
+// Puts the wallpaper's own desktop window below another program's desktop window.
+void LowerBelowDesktops(HWND window);
 void FocusWindow(HWND window);
 void MinimizeNativeWindow(HWND window);
 void RestoreNativeWindow(HWND window);

@@ -2,6 +2,7 @@
 
 #include "platform/Display.h"
 #include "platform/GLContext.h"
+#include "platform/MonitorRect.h"
 #include "platform/NativeWindow.h"
 #include "platform/WindowHandle.h"
 #include "platform/WindowSystem.h"
@@ -44,6 +45,9 @@ public:
     virtual void GetRectangle(int* left, int* top, int* width, int* height) const = 0;
     virtual void Show() = 0;
     virtual void Raise() = 0;
+    // Puts a background window below the others of its kind (the wallpaper's desktop window
+    // under another program's); nothing for other windows.
+    virtual void LowerBelowDesktops() {}
     virtual void Focus() = 0;
     virtual void Minimize() = 0;
     virtual void Restore() = 0;
@@ -52,6 +56,15 @@ public:
     // False while the window system shows nothing of what is drawn; back ends that cannot
     // tell say true (others watch visibility their own way).
     virtual bool IsShownByCompositor() const { return true; }
+    // The monitors the window covers, in its drawable's pixels; the whole drawable where the
+    // back end knows no better.
+    virtual std::vector<MonitorRect> GetMonitorRects() const
+    {
+        int width = 0;
+        int height = 0;
+        GetDrawableSize(&width, &height);
+        return {MonitorRect{0, 0, width, height}};
+    }
     // Keyboard focus as the window system tells it (before any focus event came).
     virtual bool HasSystemFocus() const = 0;
     virtual bool GetCursorPosition(int* x, int* y) const = 0;
@@ -98,7 +111,8 @@ public:
                               unsigned int width, unsigned int height) = 0;
     // Wraps a window of another program by its native id; null when it cannot be used.
     virtual HWND AttachForeignWindow(unsigned long nativeWindowId) = 0;
-    // The desktop (root) window; null where the system has none.
+    // The window the wallpaper draws into (the desktop, or a window of its own that the desktop
+    // shows as its background); null where the system has none.
     virtual HWND AttachDesktopWindow() = 0;
     // Frees the window object (a foreign window itself stays).
     virtual void DestroyWindow(HWND window) = 0;

@@ -21,6 +21,23 @@ X11WatchLibrary LoadX11WatchLibrary()
     Load(library, xlib.internAtom, "XInternAtom");
     Load(library, xlib.getWindowProperty, "XGetWindowProperty");
     Load(library, xlib.translateCoordinates, "XTranslateCoordinates");
+    Load(library, xlib.changeProperty, "XChangeProperty");
+    Load(library, xlib.deleteProperty, "XDeleteProperty");
+    Load(library, xlib.createWindow, "XCreateWindow");
+    Load(library, xlib.destroyWindow, "XDestroyWindow");
+    Load(library, xlib.mapWindow, "XMapWindow");
+    Load(library, xlib.lowerWindow, "XLowerWindow");
+    Load(library, xlib.storeName, "XStoreName");
+    Load(library, xlib.setWMHints, "XSetWMHints");
+    Load(library, xlib.setClassHint, "XSetClassHint");
+    Load(library, xlib.sendEvent, "XSendEvent");
+    Load(library, xlib.flush, "XFlush");
+    Load(library, xlib.createPixmap, "XCreatePixmap");
+    Load(library, xlib.freePixmap, "XFreePixmap");
+    Load(library, xlib.createGC, "XCreateGC");
+    Load(library, xlib.freeGC, "XFreeGC");
+    Load(library, xlib.copyArea, "XCopyArea");
+    Load(library, xlib.fillRectangle, "XFillRectangle");
 
     void* extensions = dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL);
     Load(extensions, xlib.dpmsQueryExtension, "DPMSQueryExtension");
@@ -31,6 +48,9 @@ X11WatchLibrary LoadX11WatchLibrary()
     void* randr = dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL);
     Load(randr, xlib.getMonitors, "XRRGetMonitors");
     Load(randr, xlib.freeMonitors, "XRRFreeMonitors");
+    void* xinerama = dlopen("libXinerama.so.1", RTLD_NOW | RTLD_LOCAL);
+    Load(xinerama, xlib.xineramaIsActive, "XineramaIsActive");
+    Load(xinerama, xlib.xineramaQueryScreens, "XineramaQueryScreens");
     return xlib;
 }
 } // namespace

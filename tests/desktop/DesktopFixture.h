@@ -13,9 +13,11 @@
 #undef Bool
 #undef None
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -34,6 +36,32 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 using Process = ChildProcess;
+
+// The client window titled `title`, searched depth first (window managers add frames).
+inline Window FindWindowByTitle(Display* display, Window window, char const* title)
+{
+    // Compared as bytes: toolkits store the name as STRING or as UTF8_STRING.
+    XTextProperty name;
+    if (XGetWMName(display, window, &name) && name.value) {
+        bool const match =
+            name.nitems == std::strlen(title) && std::memcmp(name.value, title, name.nitems) == 0;
+        XFree(name.value);
+        if (match)
+            return window;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Window found = NoWindow;
+    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && found == NoWindow; ++i)
+            found = FindWindowByTitle(display, children[i], title);
+        if (children)
+            XFree(children);
+    }
+    return found;
+}
 
 // A private Xvfb screen; the display name is ":N".
 class XServer
@@ -76,10 +104,32 @@ public:
         return XGetSelectionOwner(m_display, selection) != 0;
     }
 
+    // A compositing manager drawing with `backend` (xrender, glx); false when none is installed.
+    bool StartCompositor(std::string const& backend)
+    {
+        if (access("/usr/bin/picom", X_OK) != 0)
+            return false;
+        if (!m_compositor.Start({"/usr/bin/picom", "--backend", backend, "--config", "/dev/null"},
+                                {"DISPLAY=" + m_name, "LIBGL_ALWAYS_SOFTWARE=1"}))
+            return false;
+        Atom const selection = XInternAtom(m_display, "_NET_WM_CM_S0", False);
+        for (int i = 0; i < 250 && XGetSelectionOwner(m_display, selection) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return XGetSelectionOwner(m_display, selection) != 0;
+    }
+
+    // Runs a client of the screen (xrandr, say) to its end; true when it succeeded.
+    bool RunClient(std::vector<std::string> const& arguments)
+    {
+        ChildProcess client;
+        return client.Start(arguments, {"DISPLAY=" + m_name}) && client.Wait(30.0) == std::optional<int>(0);
+    }
+
     ~XServer()
     {
         if (m_display)
             XCloseDisplay(m_display);
+        m_compositor.Kill();
         m_windowManager.Kill();
         m_server.Kill();
     }
@@ -116,9 +166,28 @@ public:
         return double(drawn) / double(width * height);
     }
 
+    // How many colours a grid of samples every `step` pixels of the drawable finds: one for a
+    // flat background, many for a drawn scene.
+    std::size_t CountColours(Drawable drawable, unsigned int width, unsigned int height,
+                             unsigned int step = 8)
+    {
+        XImage* image = XGetImage(m_display, drawable, 0, 0, width, height, AllPlanes, ZPixmap);
+        if (!image)
+            return 0;
+        std::vector<unsigned long> colours;
+        for (unsigned int row = 0; row < height; row += step) {
+            for (unsigned int column = 0; column < width; column += step)
+                colours.push_back(XGetPixel(image, int(column), int(row)) & 0xFFFFFF);
+        }
+        XDestroyImage(image);
+        std::sort(colours.begin(), colours.end());
+        return std::size_t(std::unique(colours.begin(), colours.end()) - colours.begin());
+    }
+
 private:
     Process m_server;
     Process m_windowManager;
+    Process m_compositor;
     std::string m_name;
     Display* m_display = nullptr;
 };

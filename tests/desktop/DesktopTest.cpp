@@ -15,32 +15,6 @@ constexpr double StartSeconds = 90.0; // start-up under a loaded software render
 constexpr char const* Loaded = "Load Time";
 constexpr char const* LogEnd = "Log end:";
 
-// The client window titled `title`, searched depth first (window managers add frames).
-Window FindWindowByTitle(Display* display, Window window, char const* title)
-{
-    // Compared as bytes: toolkits store the name as STRING or as UTF8_STRING.
-    XTextProperty name;
-    if (XGetWMName(display, window, &name) && name.value) {
-        bool const match =
-            name.nitems == std::strlen(title) && std::memcmp(name.value, title, name.nitems) == 0;
-        XFree(name.value);
-        if (match)
-            return window;
-    }
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    Window found = NoWindow;
-    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && found == NoWindow; ++i)
-            found = FindWindowByTitle(display, children[i], title);
-        if (children)
-            XFree(children);
-    }
-    return found;
-}
-
 struct ScreenRectangle
 {
     int x = -1;

@@ -32,6 +32,19 @@ TEST_F(DesktopVisibilityTest, AWindowOverTheWholeScreenHidesTheDesktopUntilItGoe
     XDestroyWindow(display, small);
 }
 
+TEST_F(DesktopVisibilityTest, AnotherProgramsDesktopWindowHidesTheDesktopButTheWallpapersOwnDoesNot)
+{
+    platform::DesktopVisibility desktop;
+    Window const icons = MapWindow(0, 0, Width, Height);
+    Atom const desktopType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(display, icons, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char const*>(&desktopType), 1);
+    XSync(display, False);
+    EXPECT_EQ(desktop.FindCover(), DesktopCover::IconDesktop);
+    desktop.SetOwnWindow(icons);
+    EXPECT_EQ(desktop.FindCover(), DesktopCover::Uncovered);
+}
+
 TEST_F(DesktopVisibilityTest, AWindowInFullScreenStateCoversTheMonitorItsCentreIsOn)
 {
     platform::DesktopVisibility desktop;

@@ -1,6 +1,7 @@
 #include "platform/sdl/SdlGLContext.h"
 
 #include "platform/NativeWindow.h"
+#include "platform/sdl/SdlWindowAccess.h"
 
 #include <SDL.h>
 
@@ -28,7 +29,11 @@ public:
         return true;
     }
 
-    void SwapBuffers() override { SDL_GL_SwapWindow(m_sdlWindow); }
+    void SwapBuffers() override
+    {
+        SDL_GL_SwapWindow(m_sdlWindow);
+        NoteSdlWindowPresented(m_window);
+    }
 
     void SetSwapInterval(int interval) override { SDL_GL_SetSwapInterval(interval); }
 

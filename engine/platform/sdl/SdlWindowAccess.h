@@ -10,6 +10,8 @@ namespace platform
 {
 // Null for a null handle or one of another back end.
 SDL_Window* GetSdlWindow(HWND window);
+// Tells the window a frame was shown on it.
+void NoteSdlWindowPresented(HWND window);
 // The handle wrapping an SDL window; null when none does.
 HWND FindSdlWindowHandle(SDL_Window* window);
 } // namespace platform

@@ -2,11 +2,15 @@
 
 #include "platform/HostWindowWatch.h"
 #include "platform/WindowManagerCheck.h"
+#include "platform/X11ErrorTrap.h"
 #include "platform/X11Library.h"
+#include "platform/X11Monitors.h"
+#include "platform/X11WatchLibrary.h"
 #include "platform/sdl/RandRGamma.h"
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlGLContext.h"
 #include "platform/sdl/SdlWindowAccess.h"
+#include "platform/sdl/X11DesktopWindow.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -15,6 +19,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace platform
 {
@@ -24,6 +30,8 @@ constexpr int VideoStartAttempts = 5;
 constexpr Uint32 VideoStartRetryMilliseconds = 200;
 // Window data naming the handle that wraps an SDL window.
 constexpr char const* HandleDataName = "tidewell.handle";
+// The wallpaper window's name until the program names it.
+constexpr char const* DesktopWindowTitle = "Tidewell desktop";
 
 // SDL falls back to drivers that show nothing when no display can be opened; those count
 // as no display unless asked for by name.
@@ -76,10 +84,99 @@ DisplayMode ToDisplayMode(SDL_DisplayMode const& mode)
     return result;
 }
 
+// Where an X window lies on the root, in root pixels; empty when it cannot be told.
+MonitorRect FindRootArea(Display* display, unsigned long window)
+{
+    X11Library const& xlib = GetX11Library();
+    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11ErrorTrap const trap(display);
+    XWindowAttributes attributes{};
+    int left = 0;
+    int top = 0;
+    Window child = 0;
+    if (xlib.getWindowAttributes(display, window, &attributes) == 0 ||
+        !watch.translateCoordinates(display, window, xlib.defaultRootWindow(display), 0, 0, &left, &top,
+                                    &child)) {
+        return {};
+    }
+    return {left, top, attributes.width, attributes.height};
+}
+
+// The monitors' parts of an X window, in the window's pixels; empty when they cannot be told.
+std::vector<MonitorRect> ReadWindowMonitors(unsigned long window)
+{
+    std::vector<MonitorRect> monitors;
+    if (window == 0 || !GetX11WatchLibrary().IsUsable()) {
+        return monitors;
+    }
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return monitors;
+    }
+    MonitorRect const area = FindRootArea(display, window);
+    if (area.width > 0 && area.height > 0) {
+        monitors = ClipMonitorsTo(ReadX11Monitors(display), area);
+    }
+    GetX11Library().closeDisplay(display);
+    return monitors;
+}
+
 bool IsX11Driver()
 {
     char const* const driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && std::strcmp(driver, "x11") == 0;
+}
+
+// The monitors of the X screen; empty where there is no X display.
+std::vector<MonitorRect> ReadScreenMonitors()
+{
+    std::vector<MonitorRect> monitors;
+    if (!IsX11Driver() || !GetX11WatchLibrary().IsUsable()) {
+        return monitors;
+    }
+    if (Display* display = OpenX11Display()) {
+        monitors = ReadX11Monitors(display);
+        GetX11Library().closeDisplay(display);
+    }
+    return monitors;
+}
+
+// Asks the window manager to stretch a full-screen window over every monitor: the monitors at
+// the top, bottom, left and right edges of their bounding box, by their index.
+void RequestFullScreenOnEveryMonitor(unsigned long window, std::vector<MonitorRect> const& monitors)
+{
+    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    Display* display = watch.CanKeepDesktopWindows() ? OpenX11Display() : nullptr;
+    if (display == nullptr) {
+        return;
+    }
+    auto const index = [&](auto better) {
+        long best = 0;
+        for (std::size_t i = 1; i < monitors.size(); ++i) {
+            if (better(monitors[i], monitors[static_cast<std::size_t>(best)])) {
+                best = static_cast<long>(i);
+            }
+        }
+        return best;
+    };
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = watch.internAtom(display, "_NET_WM_FULLSCREEN_MONITORS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = index([](MonitorRect const& a, MonitorRect const& b) { return a.y < b.y; });
+    event.xclient.data.l[1] =
+        index([](MonitorRect const& a, MonitorRect const& b) { return a.y + a.height > b.y + b.height; });
+    event.xclient.data.l[2] = index([](MonitorRect const& a, MonitorRect const& b) { return a.x < b.x; });
+    event.xclient.data.l[3] =
+        index([](MonitorRect const& a, MonitorRect const& b) { return a.x + a.width > b.x + b.width; });
+    event.xclient.data.l[4] = 1; // asked by a normal application
+    {
+        X11ErrorTrap const trap(display);
+        watch.sendEvent(display, GetX11Library().defaultRootWindow(display), False,
+                        SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    }
+    GetX11Library().closeDisplay(display);
 }
 
 // A full-screen request goes to the window manager, and SDL waits up to 100 ms for it to
@@ -99,9 +196,27 @@ public:
         SDL_SetWindowData(m_window, HandleDataName, this);
     }
 
-    ~SdlWindow() override { SDL_DestroyWindow(m_window); }
+    // Wraps the wallpaper's own desktop window, which lives as long as this wrapper.
+    SdlWindow(WindowBackend& backend, SDL_Window* window, std::unique_ptr<X11DesktopWindow> desktop)
+        : SdlWindow(backend, window)
+    {
+        m_desktop = std::move(desktop);
+    }
+
+    ~SdlWindow() override
+    {
+        SDL_DestroyWindow(m_window);
+        m_desktop.reset();
+    }
 
     SDL_Window* GetSdlWindow() const { return m_window; }
+
+    void Presented()
+    {
+        if (m_desktop != nullptr) {
+            m_desktop->Presented();
+        }
+    }
 
     bool IsForeign() const override { return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FOREIGN) != 0; }
 
@@ -150,12 +265,17 @@ public:
                 bounds = SDL_Rect{0, 0, w, h};
             }
             SDL_SetWindowBordered(m_window, SDL_FALSE);
+            // At the desktop's size the window covers every monitor.
+            std::vector<MonitorRect> const monitors =
+                w == bounds.w && h == bounds.h ? ReadScreenMonitors() : std::vector<MonitorRect>{};
             if (w == bounds.w && h == bounds.h && CoversDesktopByItself()) {
                 if ((SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) != 0) {
                     SDL_SetWindowFullscreen(m_window, 0);
                 }
-                SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
-                SDL_SetWindowSize(m_window, w, h);
+                MonitorRect const area =
+                    monitors.size() > 1 ? GetBoundingRect(monitors) : MonitorRect{bounds.x, bounds.y, w, h};
+                SDL_SetWindowPosition(m_window, area.x, area.y);
+                SDL_SetWindowSize(m_window, area.width, area.height);
                 m_coversDesktop = true;
                 return;
             }
@@ -168,6 +288,9 @@ public:
             if (w == bounds.w && h == bounds.h) {
                 // The desktop's own size: no display-mode switch.
                 SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+                if (monitors.size() > 1) {
+                    RequestFullScreenOnEveryMonitor(GetNativeId(), monitors);
+                }
             } else {
                 SDL_DisplayMode wanted;
                 SDL_zero(wanted);
@@ -197,7 +320,9 @@ public:
 
     void SetTitle(char const* title) override
     {
-        if (!IsForeign()) {
+        if (m_desktop != nullptr) {
+            m_desktop->SetTitle(title);
+        } else if (!IsForeign()) {
             SDL_SetWindowTitle(m_window, title != nullptr ? title : "");
         }
     }
@@ -252,6 +377,13 @@ public:
     {
         if (!IsForeign()) {
             SDL_RaiseWindow(m_window);
+        }
+    }
+
+    void LowerBelowDesktops() override
+    {
+        if (m_desktop != nullptr) {
+            m_desktop->Lower();
         }
     }
 
@@ -334,6 +466,23 @@ public:
         return SDL_SetWindowGammaRamp(m_window, ramp.red, ramp.green, ramp.blue) == 0;
     }
 
+    std::vector<MonitorRect> GetMonitorRects() const override
+    {
+        int width = 0;
+        int height = 0;
+        GetDrawableSize(&width, &height);
+        // Read again only when the window's size changed (monitors come and go with it).
+        if (width != m_monitorsWidth || height != m_monitorsHeight) {
+            m_monitorsWidth = width;
+            m_monitorsHeight = height;
+            m_monitors = IsX11Driver() ? ReadWindowMonitors(GetNativeId()) : std::vector<MonitorRect>{};
+        }
+        if (m_monitors.empty()) {
+            return BackendWindow::GetMonitorRects();
+        }
+        return m_monitors;
+    }
+
     bool CanDrawWithGL() const override { return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_OPENGL) != 0; }
 
     std::shared_ptr<GLContext> CreateGLContext(GLContextAttributes const& attributes) override
@@ -352,6 +501,12 @@ private:
     int m_foreignHeight = 0;
     // Full screen by its own size and place rather than by SDL's full-screen state.
     bool m_coversDesktop = false;
+    // The wallpaper's desktop window this wraps; null for every other window.
+    std::unique_ptr<X11DesktopWindow> m_desktop;
+    // The monitors as last read, and the drawable size they were read at.
+    mutable std::vector<MonitorRect> m_monitors;
+    mutable int m_monitorsWidth = -1;
+    mutable int m_monitorsHeight = -1;
 };
 
 class SdlWindowBackend : public WindowBackend
@@ -441,6 +596,19 @@ public:
 
     HWND AttachDesktopWindow() override
     {
+        // A window manager stacks windows and compositors paint only windows: the wallpaper
+        // then needs a desktop window of its own. Without one the root window itself shows.
+        if (InitializeVideo() && IsWindowManagerRunning()) {
+            if (std::unique_ptr<X11DesktopWindow> desktop = X11DesktopWindow::Create(DesktopWindowTitle)) {
+                unsigned long const id = desktop->GetNativeId();
+                SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+                SDL_Window* window =
+                    SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(id)));
+                if (window != nullptr) {
+                    return new SdlWindow(*this, window, std::move(desktop));
+                }
+            }
+        }
         Display* display = OpenX11Display();
         if (display == nullptr) {
             return nullptr;
@@ -554,6 +722,13 @@ SDL_Window* GetSdlWindow(HWND window)
         return nullptr;
     }
     return static_cast<SdlWindow*>(window)->GetSdlWindow();
+}
+
+void NoteSdlWindowPresented(HWND window)
+{
+    if (window != nullptr && &window->GetBackend() == &GetSdlWindowBackend()) {
+        static_cast<SdlWindow*>(window)->Presented();
+    }
 }
 
 HWND FindSdlWindowHandle(SDL_Window* window)
