@@ -2,6 +2,7 @@
 
 #include "platform/Display.h"
 #include "platform/GLContext.h"
+#include "platform/MonitorRect.h"
 #include "platform/NativeWindow.h"
 #include "platform/WindowHandle.h"
 #include "platform/WindowSystem.h"
@@ -52,6 +53,15 @@ public:
     // False while the window system shows nothing of what is drawn; back ends that cannot
     // tell say true (others watch visibility their own way).
     virtual bool IsShownByCompositor() const { return true; }
+    // The monitors the window covers, in its drawable's pixels; the whole drawable where the
+    // back end knows no better.
+    virtual std::vector<MonitorRect> GetMonitorRects() const
+    {
+        int width = 0;
+        int height = 0;
+        GetDrawableSize(&width, &height);
+        return {MonitorRect{0, 0, width, height}};
+    }
     // Keyboard focus as the window system tells it (before any focus event came).
     virtual bool HasSystemFocus() const = 0;
     virtual bool GetCursorPosition(int* x, int* y) const = 0;

@@ -1,5 +1,6 @@
 #include "platform/wayland/WaylandSurface.h"
 
+#include "platform/OutputSelection.h"
 #include "platform/wayland/WaylandConnection.h"
 
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -65,9 +66,13 @@ void WaylandSurface::CreateLayerSurface(WaylandConnection& connection)
         .closed = OnLayerClosed,
     };
     bool overlay = m_role == SurfaceRole::Overlay;
+    zwlr_layer_shell_v1_layer layer = ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND;
+    if (overlay)
+        layer = ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY;
+    else if (GetDesktopLayer() == DesktopLayer::Bottom)
+        layer = ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM;
     m_layerSurface = zwlr_layer_shell_v1_get_layer_surface(
-        connection.LayerShell(), m_surface, m_output ? m_output->Handle() : nullptr,
-        overlay ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, LayerNamespace);
+        connection.LayerShell(), m_surface, m_output ? m_output->Handle() : nullptr, layer, LayerNamespace);
     zwlr_layer_surface_v1_add_listener(m_layerSurface, &listener, this);
     zwlr_layer_surface_v1_set_anchor(
         m_layerSurface, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
