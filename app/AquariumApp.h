@@ -94,7 +94,8 @@ private:
     bool m_codeReleasePending = false;
     bool m_keepBackground = true;          // "r_keep_background"
     char m_monitorLayout[PathLength] = {}; // "g_monitor_layout": "auto", "each" or "span"
-    char m_monitors[PathLength] = {};      // "g_monitors": the monitors, where the window system cannot tell
+    char m_monitors[PathLength] =
+        {}; // "g_monitors": "800x600+0+0,1280x720+800+0"; empty: ask the window system
     std::string m_appliedMonitors;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;

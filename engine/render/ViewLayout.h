@@ -17,7 +17,7 @@ enum class EMonitorLayout
 // Automatic.
 EMonitorLayout ParseMonitorLayout(char const* name);
 
-// Monitors written as "WIDTHxHEIGHT+X+Y" (drawable pixels), separated by spaces; empty when
+// Monitors written as "WIDTHxHEIGHT+X+Y" (drawable pixels), separated by commas; empty when
 // the text is empty or any monitor in it is malformed.
 std::vector<platform::MonitorRect> ParseMonitorRects(char const* text);
 

@@ -68,7 +68,7 @@ TEST(ViewLayoutTest, TheEnclosingViewHoldsEveryViewsVolume)
 }
 TEST(ViewLayoutTest, ConfiguredMonitorsAreReadWholeOrNotAtAll)
 {
-    Monitors const monitors = ParseMonitorRects("800x600+0+0  1280x720+800+0");
+    Monitors const monitors = ParseMonitorRects("800x600+0+0,1280x720+800+0");
     ASSERT_EQ(monitors.size(), 2u);
     EXPECT_EQ(monitors[1].x, 800);
     EXPECT_EQ(monitors[1].width, 1280);
