@@ -30,9 +30,10 @@ std::vector<platform::MonitorRect> ParseMonitorRects(char const* text)
         int consumed = 0;
         if (std::sscanf(cursor, "%dx%d+%d+%d%n", &monitor.width, &monitor.height, &monitor.x, &monitor.y,
                         &consumed) != 4 ||
-            (cursor[consumed] != ',' && cursor[consumed] != ' ' && cursor[consumed] != '\0') || monitor.width <= 0 ||
-            monitor.height <= 0 || monitor.width > MaxCoordinate || monitor.height > MaxCoordinate ||
-            monitor.x < 0 || monitor.y < 0 || monitor.x > MaxCoordinate || monitor.y > MaxCoordinate)
+            (cursor[consumed] != ',' && cursor[consumed] != ' ' && cursor[consumed] != '\0') ||
+            monitor.width <= 0 || monitor.height <= 0 || monitor.width > MaxCoordinate ||
+            monitor.height > MaxCoordinate || monitor.x < 0 || monitor.y < 0 || monitor.x > MaxCoordinate ||
+            monitor.y > MaxCoordinate)
             return {};
         monitors.push_back(monitor);
         cursor += consumed;
