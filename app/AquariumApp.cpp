@@ -330,6 +330,8 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("v_max_fps", CCT_INT, false, true, &m_maxFramesPerSecond,
                           CFrameRateCap::DefaultFramesPerSecondText);
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
+    config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
+    config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
 }
 
 void CAquariumApp::PrepareUserFolders()
@@ -430,10 +432,21 @@ void CAquariumApp::Frame()
     if (!m_sceneSettled && m_elapsedTime >= SceneSettlingSeconds)
         SettleScene();
     m_engine.GetModelManager()->SetBackgroundKeeping(m_sceneSettled && m_keepBackground);
+    ApplyMonitorSettings();
     m_frameRateCap.Wait(m_maxFramesPerSecond);
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);
     m_engine.FinishFrame();
+}
+
+void CAquariumApp::ApplyMonitorSettings()
+{
+    CCameraManager* cameras = m_engine.GetCameraManager();
+    cameras->SetMonitorLayout(ParseMonitorLayout(m_monitorLayout));
+    if (m_appliedMonitors == m_monitors)
+        return;
+    m_appliedMonitors = m_monitors;
+    cameras->SetMonitorRects(ParseMonitorRects(m_monitors));
 }
 
 void CAquariumApp::ApplyExitRules()

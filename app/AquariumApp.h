@@ -67,6 +67,8 @@ private:
     void StartConsole();
     void StartAquarium();
     void ApplyExitRules();
+    // The monitor layout and the monitors as configured, to the camera manager.
+    void ApplyMonitorSettings();
     void DrainKeyStates();
     // Gives memory that only loading needed back to the system before the first frame.
     void ReturnLoadingMemory();
@@ -90,7 +92,11 @@ private:
     bool m_sceneSettled = false;
     // Code run by the first frame after settling is given back after it.
     bool m_codeReleasePending = false;
-    bool m_keepBackground = true; // "r_keep_background"
+    bool m_keepBackground = true;          // "r_keep_background"
+    char m_monitorLayout[PathLength] = {}; // "g_monitor_layout": "auto", "each" or "span"
+    char m_monitors[PathLength] =
+        {}; // "g_monitors": "800x600+0+0,1280x720+800+0"; empty: ask the window system
+    std::string m_appliedMonitors;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;

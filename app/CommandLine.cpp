@@ -90,6 +90,15 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
                 return options;
             }
             options.outputs.push_back(arguments[++i]);
+        } else if (argument == "--layer") {
+            std::string const layer = hasValue ? arguments[i + 1] : "";
+            if (layer != "background" && layer != "bottom") {
+                options.error = "--layer needs background or bottom";
+                return options;
+            }
+            options.layer =
+                layer == "bottom" ? platform::DesktopLayer::Bottom : platform::DesktopLayer::Background;
+            ++i;
         } else if (argument == "-fps" || argument == "--fps") {
             options.configOverrides.push_back("g_debug_mode 1");
         } else if (argument == "--sound") {
@@ -218,6 +227,8 @@ char const* GetUsageText()
            "  --x11                 use X11 (also through Xwayland on a Wayland desktop)\n"
            "  --wayland             use Wayland\n"
            "  --output NAME         on Wayland, cover only this output (repeatable; default all)\n"
+           "  --layer LAYER         on Wayland, the wallpaper's layer: background (default) or\n"
+           "                        bottom, for desktops that cover the background layer\n"
            "Settings for this run (override the configuration file):\n"
            "  --fish N              at most N fish\n"
            "  --sound, --no-sound   bubble sound on; all sound off\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunMode.h"
+#include "platform/OutputSelection.h"
 #include "platform/WindowSystem.h"
 
 #include <string>
@@ -33,8 +34,9 @@ struct SLaunchOptions
     std::string screenshotDirectory;
     std::string display; // -display NAME: the X display to use
     platform::WindowSystemRequest windowSystem = platform::WindowSystemRequest::Automatic; // --x11, --wayland
-    std::vector<std::string> outputs;         // --output NAME: the Wayland outputs to cover (all when empty)
-    unsigned long delayMicroseconds = 0;      // -delay N: pause after each frame
+    std::vector<std::string> outputs; // --output NAME: the Wayland outputs to cover (all when empty)
+    platform::DesktopLayer layer = platform::DesktopLayer::Background; // --layer background|bottom
+    unsigned long delayMicroseconds = 0;                               // -delay N: pause after each frame
     std::vector<std::string> configOverrides; // "name value" lines applied for this run only
     std::string error;                        // not empty: the arguments could not be understood
 };

@@ -32,6 +32,7 @@ int main(int argc, char** argv)
     }
     platform::SetActiveWindowSystem(windowSystem);
     platform::SetChosenOutputs(options.outputs);
+    platform::SetDesktopLayer(options.layer);
     if (!options.display.empty())
         setenv("DISPLAY", options.display.c_str(), 1);
     // A write beyond the file size limit fails with an error that is reported, instead of

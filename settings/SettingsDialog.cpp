@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "FishNames.h"
 #include "SettingsHelp.h"
@@ -125,6 +126,16 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
         selected = static_cast<int>(modes->AddItem(m_videoModeText.c_str()));
     }
     modes->SetSelection(selected);
+    y -= RowHeight;
+    m_monitorLayout = AddComboBox(WidgetColumn, y, 190.0f, "Several monitors", settings_help::Monitors);
+    CGUIComboBox* layouts = m_gui->GetComboBox(m_monitorLayout);
+    for (char const* name : MonitorLayoutNames)
+        layouts->AddItem(name);
+    layouts->SetSelection(0);
+    for (std::size_t i = 0; i < std::size(MonitorLayouts); ++i) {
+        if (settings.monitorLayout == MonitorLayouts[i])
+            layouts->SetSelection(static_cast<int>(i));
+    }
     y -= RowHeight;
     m_volume = AddSlider(WidgetColumn, y, "Sound volume", VolumeTicks,
                          static_cast<unsigned int>(std::lround(settings.volume * (VolumeTicks - 1))),
@@ -332,6 +343,8 @@ SSavedSettings CSettingsDialog::GetSettings() const
     CGUIComboBox* modes = m_gui->GetComboBox(m_videoMode);
     int const mode = modes->GetSelectedItemIndex();
     settings.videoMode = mode >= 0 ? modes->GetItemText(static_cast<unsigned int>(mode)) : VideoModes[0];
+    int const layout = m_gui->GetComboBox(m_monitorLayout)->GetSelectedItemIndex();
+    settings.monitorLayout = MonitorLayouts[layout > 0 ? layout : 0];
     settings.volume = static_cast<float>(m_gui->GetSlider(m_volume)->GetTick()) / (VolumeTicks - 1);
     settings.wallpaperPriority = static_cast<int>(m_gui->GetSlider(m_priority)->GetTick());
     settings.playBubblesSound = m_gui->GetCheckBox(m_bubbles)->IsChecked();

@@ -65,6 +65,9 @@ public:
                                                  "1024x768x32", "1280x1024x32", "1920x1080x32"};
     static constexpr char const* ExitModeNames[SSavedSettings::ExitModesCount] = {
         "Mouse moves", "Mouse button", "Escape key", "Any key", "Mouse or any key"};
+    // The monitor layouts as saved, and as the dialog names them.
+    static constexpr char const* MonitorLayouts[] = {"auto", "each", "span"};
+    static constexpr char const* MonitorLayoutNames[] = {"Automatic", "A tank on each", "One across all"};
 
     CSettingsDialog() = default;
     ~CSettingsDialog() { Destroy(); }
@@ -125,6 +128,7 @@ public:
     unsigned int GetAutostartCheckBoxId() const { return m_autostart; }
     unsigned int GetExitModeComboBoxId() const { return m_exitMode; }
     unsigned int GetVideoModeComboBoxId() const { return m_videoMode; }
+    unsigned int GetMonitorLayoutComboBoxId() const { return m_monitorLayout; }
     unsigned int GetVolumeSliderId() const { return m_volume; }
     unsigned int GetPrioritySliderId() const { return m_priority; }
     unsigned int GetSlotComboBoxId(unsigned int slot) const { return m_slots[slot]; }
@@ -180,7 +184,7 @@ private:
     unsigned int m_bubbles = 0, m_debug = 0, m_cursor = 0, m_unique = 0;
     unsigned int m_autostart = 0;
     bool m_autostartEnabled = false; // as the autostart folders held it
-    unsigned int m_exitMode = 0, m_videoMode = 0;
+    unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0;
     unsigned int m_volume = 0, m_priority = 0;
     unsigned int m_slots[SFishSelection::SlotsCount] = {};
     std::vector<unsigned int> m_packs;

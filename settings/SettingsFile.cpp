@@ -111,6 +111,7 @@ SSavedSettings SSavedSettings::Read(CSettingsFile const& file)
     settings.wallpaperPriority =
         std::clamp(std::atoi(file.GetValue("g_wallpaper_priority", "9").c_str()), 0, MaxWallpaperPriority);
     settings.videoMode = file.GetValue("v_mode", "desktop");
+    settings.monitorLayout = file.GetValue("g_monitor_layout", "auto");
     settings.volume =
         std::clamp(static_cast<float>(std::atof(file.GetValue("s_sound_volume", "1.0").c_str())), 0.0f, 1.0f);
     return settings;
@@ -124,5 +125,6 @@ void SSavedSettings::Write(CSettingsFile* file) const
     file->SetValue("g_play_bubles_sound", playBubblesSound ? "1" : "0");
     file->SetValue("g_wallpaper_priority", std::to_string(wallpaperPriority));
     file->SetValue("v_mode", videoMode);
+    file->SetValue("g_monitor_layout", monitorLayout);
     file->SetValue("s_sound_volume", FormatFloat(volume));
 }

@@ -41,6 +41,7 @@ struct SSavedSettings
     bool playBubblesSound = true;
     int wallpaperPriority = 9;
     std::string videoMode = "desktop";
+    std::string monitorLayout = "auto"; // "auto", "each" or "span"
     float volume = 1.0f;
 
     // Values out of range are brought into it.

@@ -12,6 +12,8 @@ constexpr char const* ExitModeEffects[SSavedSettings::ExitModesCount] = {
 
 constexpr char const* ExitMode = "What ends the screen saver. The windowed aquarium closes with its window.";
 constexpr char const* VideoMode = "Screen mode of the screen saver; desktop keeps the current one.";
+constexpr char const* Monitors = "With several monitors: one tank across those side by side, or a whole "
+                                 "tank on each.";
 constexpr char const* Volume = "Loudness of the aquarium's sounds; 0 % is silent.";
 constexpr char const* Priority =
     "Live wallpaper's pause after each frame: higher is smoother, lower spares the CPU.";

@@ -6,6 +6,7 @@
 #include "core/MessageManager.h"
 #include "platform/Clock.h"
 #include "platform/Direct3D8.h"
+#include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/ShaderDescriptor.h"
 #include "render/ShaderManager.h"
@@ -213,6 +214,11 @@ void CModelManager::BeginFrame()
     IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
     if (!device)
         return;
+    if (m_cameraManager && !m_cameraManager->IsSingleView()) {
+        DrawViews(device);
+        m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
+        return;
+    }
     std::size_t const background =
         m_keptBackground.Prepare(m_drawList, m_lightManager, m_direct3DSubsystem->GetConfig());
     m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
@@ -246,6 +252,22 @@ void CModelManager::BeginFrame()
     }
     m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
     m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
+}
+
+void CModelManager::DrawViews(IDirect3DDevice8* device)
+{
+    // Each view draws the same models; the kept background holds one view's picture only.
+    m_backgroundRestored = false;
+    m_keptBackground.Forget();
+    Clear(device);
+    m_direct3DSubsystem->Check(FrameLabel, device->BeginScene());
+    for (unsigned int view = 0; view < m_cameraManager->GetViewsCount(); ++view) {
+        m_cameraManager->BeginView(view);
+        for (CModel* model : m_drawList)
+            model->Draw();
+    }
+    m_cameraManager->EndViews();
+    m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
 }
 
 void CModelManager::Clear(IDirect3DDevice8* device)

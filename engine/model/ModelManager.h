@@ -102,6 +102,8 @@ private:
     void CreateFallbackBox(CModel* model);
     void SortDrawList();
     void Clear(IDirect3DDevice8* device);
+    // One pass over the draw list per view of the camera manager.
+    void DrawViews(IDirect3DDevice8* device);
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;

@@ -29,6 +29,7 @@ void CCamera::Create(CDirect3DSubsystem* direct3DSubsystem, ECameraType const& t
     m_screenHeight = 1.0f;
     m_angles.Set(0.0f);
     m_position.Set(0.0f);
+    m_part = SFrustumPart{};
     m_projection.SetIdentity();
     m_modelView.SetIdentity();
     m_clip.SetIdentity();
@@ -53,13 +54,15 @@ float CCamera::GetTop() const
     return m_near * std::tan(m_fov * AspectRatio * std::numbers::pi_v<float> * 0.5f / 360.0f);
 }
 
-void CCamera::BuildPerspective()
+void CCamera::BuildPerspective(float aspect)
 {
     float const n = m_near;
-    float const top = GetTop();
-    float const bottom = -top;
-    float const right = top * AspectRatio;
-    float const left = -right;
+    float const halfHeight = GetTop();
+    float const halfWidth = halfHeight * (aspect > 0.0f ? aspect : AspectRatio);
+    float const left = -halfWidth + 2.0f * halfWidth * m_part.left;
+    float const right = left + 2.0f * halfWidth * m_part.width;
+    float const top = halfHeight - 2.0f * halfHeight * m_part.top;
+    float const bottom = top - 2.0f * halfHeight * m_part.height;
 
     auto device = [&](float f) {
         D3DMATRIX matrix = ZeroMatrixD3D();
@@ -132,10 +135,10 @@ void CCamera::BuildView()
     view.ConvertToMatrixD3D(&m_viewD3D);
 }
 
-void CCamera::Refresh(float const& /*aspect*/)
+void CCamera::Refresh(float const& aspect)
 {
     if (m_type == CT_PERSPECTIVE)
-        BuildPerspective();
+        BuildPerspective(aspect);
     else
         BuildOrthographic();
     BuildView();

@@ -7,6 +7,19 @@
 
 class CDirect3DSubsystem;
 
+// The part of a perspective view volume a camera draws, as fractions of its width and height
+// from the top left: the whole volume by default, one monitor's share of it when several
+// monitors show one view.
+struct SFrustumPart
+{
+    float left = 0.0f;
+    float top = 0.0f;
+    float width = 1.0f;
+    float height = 1.0f;
+
+    bool operator==(SFrustumPart const&) const = default;
+};
+
 enum ECameraType : unsigned int
 {
     CT_PERSPECTIVE = 0,
@@ -18,6 +31,8 @@ enum ECameraType : unsigned int
 class CCamera
 {
 public:
+    // The width-to-height ratio the field of view was chosen for: it sets the vertical extent
+    // at every aspect.
     static constexpr float AspectRatio = 1.3333334f;
 
     CCamera() = default;
@@ -72,14 +87,18 @@ public:
     // Half-height of the perspective view volume at the near plane.
     float GetTop() const;
 
-    // Rebuilds the matrices and the frustum. The aspect is not used: the perspective
-    // keeps the fixed 4:3 ratio.
+    // Which part of the view volume is drawn (whole by default); takes effect at Refresh.
+    void SetFrustumPart(SFrustumPart const& part) { m_part = part; }
+    SFrustumPart const& GetFrustumPart() const { return m_part; }
+
+    // Rebuilds the matrices and the frustum. The perspective keeps its height and is as wide as
+    // the aspect (width over height of the whole view volume) makes it.
     void Refresh(float const& aspect);
     void Apply();
     void ApplyZBiased();
 
 private:
-    void BuildPerspective();
+    void BuildPerspective(float aspect);
     void BuildOrthographic();
     void BuildView();
 
@@ -93,6 +112,7 @@ private:
     float m_screenHeight = 1.0f;
     CVector3 m_angles{0.0f, 0.0f, 0.0f};
     CVector3 m_position{0.0f, 0.0f, 0.0f};
+    SFrustumPart m_part;
     CMatrix4x4 m_projection = CMatrix4x4::GetIdentity();
     CMatrix4x4 m_modelView = CMatrix4x4::GetIdentity();
     CMatrix4x4 m_clip = CMatrix4x4::GetIdentity();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/MessageManager.h"
+#include "platform/WindowBackend.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Window.h"
 
@@ -155,18 +156,93 @@ CVector3 CCameraManager::GetUnprojectedPoint(unsigned int const& index, CVector3
     return GetUnprojectedPoint(GetCamera(index), point);
 }
 
+void CCameraManager::SetMonitorRects(std::vector<platform::MonitorRect> const& monitors)
+{
+    m_givenMonitors = monitors;
+    m_views.clear();
+}
+
+void CCameraManager::RefreshViews(unsigned int width, unsigned int height)
+{
+    // Monitors are asked for again only when the window's size or the layout changes.
+    if (!m_views.empty() && width == m_viewsWidth && height == m_viewsHeight &&
+        m_monitorLayout == m_viewsLayout)
+        return;
+    m_viewsWidth = width;
+    m_viewsHeight = height;
+    m_viewsLayout = m_monitorLayout;
+    std::vector<platform::MonitorRect> monitors = m_givenMonitors;
+    int drawableWidth = static_cast<int>(width);
+    int drawableHeight = static_cast<int>(height);
+    HWND const handle = m_window ? m_window->GetHandler() : nullptr;
+    if (handle) {
+        handle->GetDrawableSize(&drawableWidth, &drawableHeight);
+        if (monitors.empty())
+            monitors = handle->GetMonitorRects();
+    }
+    if (drawableWidth <= 0 || drawableHeight <= 0) {
+        drawableWidth = static_cast<int>(width);
+        drawableHeight = static_cast<int>(height);
+    }
+    m_views = CViewLayout::MakeViews(monitors, m_monitorLayout, static_cast<unsigned int>(drawableWidth),
+                                     static_cast<unsigned int>(drawableHeight), width, height);
+    m_enclosingView = CViewLayout::MakeEnclosingView(m_views, width, height);
+}
+
+void CCameraManager::RefreshCameras(SView const& view)
+{
+    for (CCamera& camera : m_cameras) {
+        if (camera.IsFree())
+            continue;
+        if (camera.IsPerspective())
+            camera.SetFrustumPart(view.part);
+        camera.Refresh(view.aspect);
+    }
+    m_appliedCamera = nullptr;
+}
+
+bool CCameraManager::IsSingleView() const
+{
+    if (m_views.size() != 1)
+        return m_views.empty();
+    SView const& view = m_views[0];
+    return view.x == m_viewport[0] && view.y == m_viewport[1] && view.width == m_viewport[2] &&
+           view.height == m_viewport[3] && view.part == SFrustumPart{};
+}
+
+void CCameraManager::BeginView(unsigned int index)
+{
+    if (index >= m_views.size())
+        return;
+    SView const& view = m_views[index];
+    unsigned int const area[4] = {view.x, view.y, view.width, view.height};
+    m_areaApplied = false;
+    ApplyScreenArea(area);
+    m_viewportMoved = true;
+    RefreshCameras(view);
+}
+
+void CCameraManager::EndViews()
+{
+    if (!m_viewportMoved)
+        return;
+    m_areaApplied = false;
+    ApplyScreenArea(m_viewport);
+    m_viewportMoved = false;
+    RefreshCameras(m_enclosingView);
+}
+
 void CCameraManager::Refresh()
 {
     unsigned int const width = m_window ? m_window->GetWidth() : m_viewport[2];
     unsigned int const height = m_window ? m_window->GetHeight() : m_viewport[3];
     SetViewport(0, 0, width, height);
-    float const aspect = height ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
-    for (CCamera& camera : m_cameras) {
-        if (!camera.IsFree())
-            camera.Refresh(aspect);
-    }
-    m_appliedCamera = nullptr;
+    RefreshViews(width, height);
+    RefreshCameras(m_enclosingView);
     // The frame's clear covers the whole window.
-    if (m_hasScreenAreas)
+    if (m_hasScreenAreas || m_viewportMoved) {
+        m_areaApplied = m_areaApplied && !m_viewportMoved;
         ApplyScreenArea(m_viewport);
+        m_viewportMoved = false;
+    }
 }

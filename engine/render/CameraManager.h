@@ -1,7 +1,11 @@
 #pragma once
 
+#include <vector>
+
 #include "math/Vector.h"
+#include "platform/MonitorRect.h"
 #include "render/Camera.h"
+#include "render/ViewLayout.h"
 
 class CDirect3DSubsystem;
 class CMemoryManager;
@@ -49,12 +53,32 @@ public:
     CVector3 GetUnprojectedPoint(CCamera const* camera, CVector3 const& point) const;
     CVector3 GetUnprojectedPoint(unsigned int const& index, CVector3 const& point);
 
-    // Viewport from the window, every camera in use refreshed, the applied camera forgotten.
+    // How the monitors of the window show the scene (read at the next Refresh).
+    void SetMonitorLayout(EMonitorLayout layout) { m_monitorLayout = layout; }
+    EMonitorLayout GetMonitorLayout() const { return m_monitorLayout; }
+    // Rectangles to draw views into instead of the monitors the window reports (drawable
+    // pixels); an empty list follows the window again.
+    void SetMonitorRects(std::vector<platform::MonitorRect> const& monitors);
+
+    // The views of this frame: one per monitor the window covers.
+    unsigned int GetViewsCount() const { return static_cast<unsigned int>(m_views.size()); }
+    SView const& GetView(unsigned int index) const { return m_views[index]; }
+    // True when the frame is drawn as one view of the whole window (one monitor).
+    bool IsSingleView() const;
+    // Readies the device and the perspective cameras for drawing one view.
+    void BeginView(unsigned int index);
+    // Back to the whole window and the view volume that holds every view.
+    void EndViews();
+
+    // Viewport from the window, the views from its monitors, every camera in use refreshed
+    // with the volume that holds every view, the applied camera forgotten.
     void Refresh();
 
 private:
     // Sends the rectangle to the device unless it is the one it has.
     void ApplyScreenArea(unsigned int const* area);
+    void RefreshViews(unsigned int width, unsigned int height);
+    void RefreshCameras(SView const& view);
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;
@@ -69,4 +93,12 @@ private:
     bool m_hasScreenAreas = false; // the device's viewport is only touched once an area was set
     unsigned int m_appliedArea[4] = {};
     bool m_areaApplied = false;
+    EMonitorLayout m_monitorLayout = EMonitorLayout::Automatic;
+    std::vector<platform::MonitorRect> m_givenMonitors;
+    std::vector<SView> m_views;
+    SView m_enclosingView;
+    unsigned int m_viewsWidth = 0;
+    unsigned int m_viewsHeight = 0;
+    EMonitorLayout m_viewsLayout = EMonitorLayout::Automatic;
+    bool m_viewportMoved = false; // a view's viewport was sent since the last whole-window one
 };

@@ -24,8 +24,11 @@ struct SPlacement
     float phase; // animation start, in frames
 };
 
-// The sand floor: a gently rising, rippled height field.
-constexpr float FloorMinX = -20.0f, FloorMaxX = 20.0f;
+// The sand floor: a gently rising, rippled height field. Between the inner sides it is finely
+// shaped; beyond them it reaches as far as the widest view (three wide monitors side by side)
+// can see.
+constexpr float FloorMinX = -60.0f, FloorMaxX = 60.0f;
+constexpr float FloorInnerMinX = -20.0f, FloorInnerMaxX = 20.0f;
 constexpr float FloorMinY = -13.0f, FloorMaxY = 11.0f;
 constexpr float FloorBaseHeight = -1.9f;
 constexpr float FloorSlope = 0.025f; // rise per unit of y
@@ -47,7 +50,10 @@ inline float GetRippledFloorHeight(float x, float y)
 
 // The backdrop: a tall water-coloured wall behind the floor.
 constexpr float BackdropY = 10.5f;
-constexpr float BackdropHalfWidth = 46.0f;
+constexpr float BackdropHalfWidth = 64.0f;
+// One copy of the backdrop's picture is this wide; the first one starts at the left.
+constexpr float BackdropPictureWidth = 92.0f / 3.0f;
+constexpr float BackdropPictureStart = -46.0f;
 constexpr float BackdropBottom = -16.0f, BackdropTop = 30.0f;
 // Between the floor's sides the sand hides the backdrop from the camera below this height, so
 // that part of the wall is left out: it would only cost depth tests.
@@ -99,6 +105,21 @@ constexpr SRockPlacement Rocks[] = {
     {2, 11.8f, 2.4f, 1.6f, 0.8f},
 };
 constexpr unsigned int RockShapesCount = 3;
+
+// Rocks and plants out to the sides, beyond what a 4:3 view shows: wider views see them.
+constexpr SRockPlacement OuterRocks[] = {
+    {0, -17.0f, 5.5f, 1.6f, 1.0f}, {2, 16.5f, 2.0f, 1.3f, 2.5f},  {1, -24.0f, 7.5f, 2.0f, 0.7f},
+    {0, 26.0f, 4.0f, 1.8f, 3.9f},  {2, -33.0f, 3.0f, 1.6f, 5.3f}, {1, 35.5f, 7.0f, 2.2f, 1.8f},
+    {0, -44.0f, 5.0f, 2.4f, 2.9f}, {2, 47.0f, 3.0f, 1.8f, 4.4f},
+};
+constexpr SPlacement OuterTallPlants[] = {
+    {-14.5f, 3.5f, 1.20f, 0.8f, 4.0f}, {19.5f, 6.0f, 1.10f, 2.1f, 8.0f},  {-28.0f, 5.0f, 1.30f, 3.6f, 12.0f},
+    {30.5f, 1.5f, 1.25f, 5.0f, 6.0f},  {-38.5f, 6.5f, 1.35f, 1.5f, 3.0f}, {41.0f, 5.5f, 1.15f, 4.2f, 10.0f},
+};
+constexpr SPlacement OuterBushPlants[] = {
+    {-12.5f, -2.5f, 0.9f, 2.8f, 6.0f}, {13.0f, -1.0f, 0.9f, 4.7f, 9.0f},  {-21.0f, 1.0f, 1.1f, 1.2f, 3.0f},
+    {23.0f, -2.0f, 1.0f, 3.1f, 11.0f}, {-36.0f, -0.5f, 1.0f, 0.5f, 5.0f}, {38.0f, 0.5f, 1.1f, 2.0f, 7.0f},
+};
 
 // Bubble streams rise from behind rocks and plants.
 struct SBubbleStream

@@ -27,13 +27,9 @@ void CTankScene::Create(CEngine* engine)
         model->SetDepthValue(depth);
     }
 
-    for (tank::SRockPlacement const& rock : tank::Rocks) {
-        char file[64];
-        std::snprintf(file, sizeof file, RockModelFormat, rock.shape);
-        m_rocks.push_back(AddPlaced(file, rock.x, rock.y, rock.scale, rock.turn));
-        m_rocks.back()->AddProperties(MP_BACKGROUND);
-    }
-    auto addPlants = [this](char const* file, auto const& placements) {
+    for (tank::SRockPlacement const& rock : tank::Rocks)
+        m_rocks.push_back(AddRock(rock));
+    auto addPlants = [this](char const* file, auto const& placements, std::vector<CModel*>* models) {
         for (tank::SPlacement const& plant : placements) {
             CModel* model = AddPlaced(file, plant.x, plant.y, plant.scale, plant.turn);
             if (AnimationControl* animation = model->GetAnimationControl()) {
@@ -41,11 +37,16 @@ void CTankScene::Create(CEngine* engine)
                 animation->SetTime(plant.phase);
                 animation->Start();
             }
-            m_plants.push_back(model);
+            models->push_back(model);
         }
     };
-    addPlants(TallPlantModel, tank::TallPlants);
-    addPlants(BushPlantModel, tank::BushPlants);
+    addPlants(TallPlantModel, tank::TallPlants, &m_plants);
+    addPlants(BushPlantModel, tank::BushPlants, &m_plants);
+    // The sides only wide views see: nothing there for the fish to keep out of.
+    for (tank::SRockPlacement const& rock : tank::OuterRocks)
+        m_outerDecor.push_back(AddRock(rock));
+    addPlants(TallPlantModel, tank::OuterTallPlants, &m_outerDecor);
+    addPlants(BushPlantModel, tank::OuterBushPlants, &m_outerDecor);
 
     CParticleSystemManager* particles = engine->GetParticleSystemManager();
     for (tank::SBubbleStream const& stream : tank::BubbleStreams) {
@@ -56,6 +57,15 @@ void CTankScene::Create(CEngine* engine)
         m_bubbles.push_back(bubbles);
     }
     AddLight();
+}
+
+CModel* CTankScene::AddRock(tank::SRockPlacement const& rock)
+{
+    char file[64];
+    std::snprintf(file, sizeof file, RockModelFormat, rock.shape);
+    CModel* model = AddPlaced(file, rock.x, rock.y, rock.scale, rock.turn);
+    model->AddProperties(MP_BACKGROUND);
+    return model;
 }
 
 CModel* CTankScene::AddPlaced(char const* file, float x, float y, float scale, float turn)
@@ -96,6 +106,8 @@ void CTankScene::Destroy()
         models->RemoveModel(plant);
     for (CModel* rock : m_rocks)
         models->RemoveModel(rock);
+    for (CModel* decor : m_outerDecor)
+        models->RemoveModel(decor);
     models->RemoveModel(m_sand);
     models->RemoveModel(m_backdrop);
     if (m_hasLight)
@@ -103,6 +115,7 @@ void CTankScene::Destroy()
     m_bubbles.clear();
     m_plants.clear();
     m_rocks.clear();
+    m_outerDecor.clear();
     m_sand = nullptr;
     m_backdrop = nullptr;
     m_hasLight = false;

@@ -44,6 +44,8 @@ public:
     CModel* GetSand() const { return m_sand; }
     std::vector<CModel*> const& GetRocks() const { return m_rocks; }
     std::vector<CModel*> const& GetPlants() const { return m_plants; }
+    // Rocks and plants out to the sides, for views wider than 4:3.
+    std::vector<CModel*> const& GetOuterDecor() const { return m_outerDecor; }
     std::vector<CParticleSystem*> const& GetBubbleStreams() const { return m_bubbles; }
 
     // Where a plant or rock placed at (x, y) with `scale` and `turn` stands.
@@ -51,6 +53,7 @@ public:
 
 private:
     CModel* AddPlaced(char const* file, float x, float y, float scale, float turn);
+    CModel* AddRock(tank::SRockPlacement const& rock);
     void AddLight();
 
     CEngine* m_engine = nullptr;
@@ -58,6 +61,7 @@ private:
     CModel* m_sand = nullptr;
     std::vector<CModel*> m_rocks;
     std::vector<CModel*> m_plants;
+    std::vector<CModel*> m_outerDecor;
     std::vector<CParticleSystem*> m_bubbles;
     unsigned int m_light = 0;
     bool m_hasLight = false;

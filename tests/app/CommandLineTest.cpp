@@ -176,3 +176,15 @@ TEST(CommandLine, OutputsAreCollectedInOrderAndNeedAName)
     EXPECT_FALSE(Parse({"/w", "--output"}).error.empty());
     EXPECT_FALSE(Parse({"/w", "--output", ""}).error.empty());
 }
+
+TEST(CommandLine, LayerIsBackgroundOrBottom)
+{
+    EXPECT_EQ(Parse({"/w"}).layer, platform::DesktopLayer::Background);
+    SLaunchOptions const bottom = Parse({"--layer", "bottom", "/w"});
+    EXPECT_TRUE(bottom.error.empty());
+    EXPECT_EQ(bottom.layer, platform::DesktopLayer::Bottom);
+    EXPECT_EQ(bottom.command.runMode, RUN_WALLPAPER);
+    EXPECT_EQ(Parse({"/w", "--layer", "background"}).layer, platform::DesktopLayer::Background);
+    EXPECT_FALSE(Parse({"/w", "--layer", "top"}).error.empty());
+    EXPECT_FALSE(Parse({"/w", "--layer"}).error.empty());
+}

@@ -99,7 +99,7 @@ TEST_F(CameraTest, PerspectiveMatricesAndTheZBiasedFarPlane)
     CCamera* camera = Add();
     camera->SetNearPlaneDistance(2.0f);
     camera->SetFarPlaneDistance(100.0f);
-    camera->Refresh(1.0f);
+    camera->Refresh(CCamera::AspectRatio);
     float const top = camera->GetTop();
     float const right = top * 1.3333334f;
 
@@ -259,7 +259,7 @@ TEST_F(CameraTest, PointsOnAFrustumPlaneAreOutside)
     // Near 1 and far 3 keep the plane coefficients exact.
     CCamera* camera = Add();
     camera->SetFarPlaneDistance(3.0f);
-    camera->Refresh(1.0f);
+    camera->Refresh(CCamera::AspectRatio);
     CFrustum const& frustum = camera->GetFrustum();
     EXPECT_FALSE(frustum.IsInFrustum(CVector3(0.0f, 0.0f, -1.0f)));
     EXPECT_TRUE(frustum.IsInFrustum(CVector3(0.0f, 0.0f, -1.001f)));

@@ -291,7 +291,10 @@ TEST_F(SettingsDialogTest, TabMovesTheFocusAndTheArrowsChangeTheFocusedSetting)
     EXPECT_EQ(dialog.GetFocusedWidgetId(), dialog.GetExitModeComboBoxId());
     Key(TabIndex);
     Key(TabIndex);
+    EXPECT_EQ(dialog.GetFocusedWidgetId(), dialog.GetMonitorLayoutComboBoxId());
+    Key(TabIndex);
     EXPECT_EQ(dialog.GetFocusedWidgetId(), dialog.GetVolumeSliderId());
+    Key(TabIndex, true);
     Key(TabIndex, true);
     EXPECT_EQ(dialog.GetFocusedWidgetId(), dialog.GetVideoModeComboBoxId());
     Key(TabIndex, true);

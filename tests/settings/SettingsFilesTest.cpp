@@ -60,6 +60,8 @@ TEST_F(SettingsFilesTest, ValuesReplaceTheirLinesAndEveryOtherLineStays)
     settings.exitMode = 0;
     settings.playBubblesSound = false;
     settings.videoMode = "1024x768x32";
+    EXPECT_EQ(settings.monitorLayout, "auto");
+    settings.monitorLayout = "span";
     settings.Write(&file);
     ASSERT_TRUE(file.Save(path));
     CSettingsFile again;
@@ -72,6 +74,7 @@ TEST_F(SettingsFilesTest, ValuesReplaceTheirLinesAndEveryOtherLineStays)
     EXPECT_EQ(lines[3], "s_sound_volume 0.2500");
     EXPECT_EQ(again.GetValue("g_play_bubles_sound", ""), "0");
     EXPECT_EQ(again.GetValue("v_mode", ""), "1024x768x32");
+    EXPECT_EQ(again.GetValue("g_monitor_layout", ""), "span");
 }
 
 TEST_F(SettingsFilesTest, EditsTheLineTheEngineUses)

@@ -54,6 +54,34 @@ TEST(TankLayoutTest, PlantsStandAmongTheFishAndTheStarFishLiesOnTheSand)
         EXPECT_GT(std::hypot(plant.x - tank::StarFishX, plant.y - tank::StarFishY), 1.5f);
 }
 
+// The opening camera stands at y = -18.316 looking along +y with a field of view of 57.5, whose
+// vertical half angle is 57.5 · 4/3 / 4 degrees; a view of aspect a sees tan(that) · a · d to
+// either side at distance d.
+constexpr float CameraY = -18.316f;
+float SideReach(float aspect, float y)
+{
+    return std::tan(57.5f * 4.0f / 3.0f * 0.25f * 3.14159265f / 180.0f) * aspect * (y - CameraY);
+}
+
+TEST(TankLayoutTest, SandAndBackWallFillTheWidestViewAndTheSideDecorStaysOutOfFourToThree)
+{
+    // Three 16:9 monitors side by side.
+    constexpr float Widest = 3.0f * 16.0f / 9.0f;
+    EXPECT_GT(tank::FloorMaxX, SideReach(Widest, tank::FloorMaxY));
+    EXPECT_LT(tank::FloorMinX, -SideReach(Widest, tank::FloorMaxY));
+    EXPECT_GT(tank::BackdropHalfWidth, SideReach(Widest, tank::BackdropY));
+    // Rocks and plants reach at most about three times their scale from where they stand.
+    auto const outside4To3 = [](float x, float y, float scale) {
+        return std::fabs(x) - 3.0f * scale > SideReach(4.0f / 3.0f, y);
+    };
+    for (tank::SRockPlacement const& rock : tank::OuterRocks)
+        EXPECT_TRUE(outside4To3(rock.x, rock.y, rock.scale)) << rock.x;
+    for (tank::SPlacement const& plant : tank::OuterTallPlants)
+        EXPECT_TRUE(outside4To3(plant.x, plant.y, plant.scale)) << plant.x;
+    for (tank::SPlacement const& plant : tank::OuterBushPlants)
+        EXPECT_TRUE(outside4To3(plant.x, plant.y, plant.scale)) << plant.x;
+}
+
 TEST(TankLayoutTest, RipplesStayWithinTheirHeight)
 {
     for (float x = tank::FloorMinX; x <= tank::FloorMaxX; x += 0.37f) {

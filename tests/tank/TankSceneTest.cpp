@@ -69,9 +69,12 @@ TEST_F(TankTest, SceneStandsOnTheSandWithEveryPieceOfTheLayout)
     unsigned int const modelsBefore = Models()->GetOccupiedModelsIndicesCount();
     scene.Create(&engine);
     std::size_t const plants = std::size(tank::TallPlants) + std::size(tank::BushPlants);
-    // Backdrop, sand, rocks, plants and the bubble streams' sprite groups.
+    std::size_t const outer =
+        std::size(tank::OuterRocks) + std::size(tank::OuterTallPlants) + std::size(tank::OuterBushPlants);
+    // Backdrop, sand, rocks, plants, the decor out to the sides and the bubble streams' sprite groups.
     EXPECT_EQ(Models()->GetOccupiedModelsIndicesCount(),
-              modelsBefore + 2 + std::size(tank::Rocks) + plants + std::size(tank::BubbleStreams));
+              modelsBefore + 2 + std::size(tank::Rocks) + plants + outer + std::size(tank::BubbleStreams));
+    EXPECT_EQ(scene.GetOuterDecor().size(), outer);
     ASSERT_EQ(scene.GetRocks().size(), std::size(tank::Rocks));
     for (std::size_t i = 0; i < scene.GetRocks().size(); ++i) {
         CVector3 const place = PlaceOf(scene.GetRocks()[i]);

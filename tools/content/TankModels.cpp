@@ -146,7 +146,6 @@ SModelData CTankModelBuilder::Backdrop()
         {tank::FloorMaxX, tank::BackdropHalfWidth, tank::BackdropBottom},
     };
     constexpr unsigned int Columns = 2, Rows = 4;
-    constexpr float PictureRepeats = 3.0f;
     for (SPanel const& panel : panels) {
         std::uint32_t const base = static_cast<std::uint32_t>(set.vertices.size());
         for (unsigned int j = 0; j <= Rows; ++j) {
@@ -154,8 +153,7 @@ SModelData CTankModelBuilder::Backdrop()
             float const v = (z - tank::BackdropBottom) / (tank::BackdropTop - tank::BackdropBottom);
             for (unsigned int i = 0; i <= Columns; ++i) {
                 float const x = panel.left + (panel.right - panel.left) * static_cast<float>(i) / Columns;
-                float const u =
-                    PictureRepeats * (x + tank::BackdropHalfWidth) / (2.0f * tank::BackdropHalfWidth);
+                float const u = (x - tank::BackdropPictureStart) / tank::BackdropPictureWidth;
                 SModelVertex vertex = MakeVertex(CVector3(x, tank::BackdropY, z), u, v);
                 vertex.normal = CVector3(0.0f, -1.0f, 0.0f);
                 set.vertices.push_back(vertex);
@@ -174,12 +172,24 @@ SModelData CTankModelBuilder::Sand()
     model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting | ModelFlags::CullClockwise;
     SModelTriangleSet set;
     set.material = "sand";
-    constexpr unsigned int Columns = 40, Rows = 24;
+    // One grid: columns of one unit between the inner sides, wider ones beyond, where the sand
+    // is only seen from afar by wide views.
+    constexpr unsigned int InnerColumns = 40, OuterColumns = 20, Rows = 24;
+    constexpr unsigned int Columns = InnerColumns + 2 * OuterColumns;
+    auto const columnX = [](unsigned int i) {
+        if (i < OuterColumns)
+            return tank::FloorMinX +
+                   (tank::FloorInnerMinX - tank::FloorMinX) * static_cast<float>(i) / OuterColumns;
+        if (i <= OuterColumns + InnerColumns)
+            return tank::FloorInnerMinX + (tank::FloorInnerMaxX - tank::FloorInnerMinX) *
+                                              static_cast<float>(i - OuterColumns) / InnerColumns;
+        return tank::FloorInnerMaxX + (tank::FloorMaxX - tank::FloorInnerMaxX) *
+                                          static_cast<float>(i - OuterColumns - InnerColumns) / OuterColumns;
+    };
     for (unsigned int j = 0; j <= Rows; ++j) {
         float const y = tank::FloorMinY + (tank::FloorMaxY - tank::FloorMinY) * static_cast<float>(j) / Rows;
         for (unsigned int i = 0; i <= Columns; ++i) {
-            float const x =
-                tank::FloorMinX + (tank::FloorMaxX - tank::FloorMinX) * static_cast<float>(i) / Columns;
+            float const x = columnX(i);
             set.vertices.push_back(
                 MakeVertex(CVector3(x, y, tank::GetRippledFloorHeight(x, y)), x / 3.0f, -y / 3.0f));
         }

@@ -2,6 +2,8 @@
 
 #include "platform/wayland/WaylandInput.h"
 
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -75,6 +77,12 @@ WaylandConnection::~WaylandConnection()
     if (m_xdgOutputManager) {
         zxdg_output_manager_v1_destroy(m_xdgOutputManager);
     }
+    if (m_fractionalScaleManager) {
+        wp_fractional_scale_manager_v1_destroy(m_fractionalScaleManager);
+    }
+    if (m_viewporter) {
+        wp_viewporter_destroy(m_viewporter);
+    }
     if (m_windowManagerBase) {
         xdg_wm_base_destroy(m_windowManagerBase);
     }
@@ -140,6 +148,12 @@ void WaylandConnection::OnGlobal(void* data, wl_registry* registry, std::uint32_
         for (KnownOutput& known : self->m_outputs) {
             known.output->UseXdgOutput(self->m_xdgOutputManager);
         }
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0 && !self->m_viewporter) {
+        self->m_viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
+    } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0 &&
+               !self->m_fractionalScaleManager) {
+        self->m_fractionalScaleManager = Bind<wp_fractional_scale_manager_v1>(
+            registry, name, &wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->m_seat) {
         self->m_seat = Bind<wl_seat>(registry, name, &wl_seat_interface, version, SeatVersion);
         self->m_input = std::make_unique<WaylandInput>(self->m_seat);

@@ -10,6 +10,8 @@ struct wl_compositor;
 struct wl_display;
 struct wl_registry;
 struct wl_seat;
+struct wp_fractional_scale_manager_v1;
+struct wp_viewporter;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zxdg_output_manager_v1;
@@ -47,6 +49,12 @@ public:
     wl_compositor* Compositor() const { return m_compositor; }
     zwlr_layer_shell_v1* LayerShell() const { return m_layerShell; }
     xdg_wm_base* WindowManagerBase() const { return m_windowManagerBase; }
+    // Both null unless the compositor offers both: surfaces then draw at fractional scales.
+    wp_viewporter* Viewporter() const { return m_fractionalScaleManager ? m_viewporter : nullptr; }
+    wp_fractional_scale_manager_v1* FractionalScaleManager() const
+    {
+        return m_viewporter ? m_fractionalScaleManager : nullptr;
+    }
     WaylandInput* Input() const { return m_input.get(); }
     bool HasLayerShell() const { return m_layerShell != nullptr; }
 
@@ -98,6 +106,8 @@ private:
     zwlr_layer_shell_v1* m_layerShell = nullptr;
     xdg_wm_base* m_windowManagerBase = nullptr;
     zxdg_output_manager_v1* m_xdgOutputManager = nullptr;
+    wp_viewporter* m_viewporter = nullptr;
+    wp_fractional_scale_manager_v1* m_fractionalScaleManager = nullptr;
     wl_seat* m_seat = nullptr;
     std::unique_ptr<WaylandInput> m_input;
     std::vector<KnownOutput> m_outputs;

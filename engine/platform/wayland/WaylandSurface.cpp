@@ -1,7 +1,10 @@
 #include "platform/wayland/WaylandSurface.h"
 
+#include "platform/OutputSelection.h"
 #include "platform/wayland/WaylandConnection.h"
 
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -28,6 +31,13 @@ WaylandSurface::WaylandSurface(WaylandConnection& connection, SurfaceRole role, 
     : m_role(role), m_output(output), m_width(width), m_height(height)
 {
     m_surface = wl_compositor_create_surface(connection.Compositor());
+    if (connection.Viewporter() && connection.FractionalScaleManager()) {
+        static wp_fractional_scale_v1_listener const listener = {.preferred_scale = OnPreferredScale};
+        m_viewport = wp_viewporter_get_viewport(connection.Viewporter(), m_surface);
+        m_fractionalScale = wp_fractional_scale_manager_v1_get_fractional_scale(
+            connection.FractionalScaleManager(), m_surface);
+        wp_fractional_scale_v1_add_listener(m_fractionalScale, &listener, this);
+    }
     UpdateScale();
     if (role == SurfaceRole::Background || role == SurfaceRole::Overlay) {
         CreateLayerSurface(connection);
@@ -45,6 +55,12 @@ WaylandSurface::~WaylandSurface()
     }
     if (m_eglWindow) {
         wl_egl_window_destroy(m_eglWindow);
+    }
+    if (m_fractionalScale) {
+        wp_fractional_scale_v1_destroy(m_fractionalScale);
+    }
+    if (m_viewport) {
+        wp_viewport_destroy(m_viewport);
     }
     if (m_layerSurface) {
         zwlr_layer_surface_v1_destroy(m_layerSurface);
@@ -65,9 +81,13 @@ void WaylandSurface::CreateLayerSurface(WaylandConnection& connection)
         .closed = OnLayerClosed,
     };
     bool overlay = m_role == SurfaceRole::Overlay;
+    zwlr_layer_shell_v1_layer layer = ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND;
+    if (overlay)
+        layer = ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY;
+    else if (GetDesktopLayer() == DesktopLayer::Bottom)
+        layer = ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM;
     m_layerSurface = zwlr_layer_shell_v1_get_layer_surface(
-        connection.LayerShell(), m_surface, m_output ? m_output->Handle() : nullptr,
-        overlay ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, LayerNamespace);
+        connection.LayerShell(), m_surface, m_output ? m_output->Handle() : nullptr, layer, LayerNamespace);
     zwlr_layer_surface_v1_add_listener(m_layerSurface, &listener, this);
     zwlr_layer_surface_v1_set_anchor(
         m_layerSurface, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
@@ -107,8 +127,46 @@ void WaylandSurface::RequestSize(int width, int height)
     m_width = width;
     m_height = height;
     if (m_eglWindow) {
-        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+        ResizeBuffer();
         m_resized = true;
+    }
+}
+
+int WaylandSurface::ToPixels(int size) const
+{
+    constexpr std::uint32_t ScaleDenominator = 120;
+    if (m_fractionalScale120 == 0) {
+        return size * m_scale;
+    }
+    // Rounded half away from zero, as the compositor rounds it.
+    return int((std::uint64_t(size) * m_fractionalScale120 + ScaleDenominator / 2) / ScaleDenominator);
+}
+
+void WaylandSurface::ResizeBuffer()
+{
+    if (m_viewport && m_fractionalScale120 != 0 && m_width > 0 && m_height > 0) {
+        wp_viewport_set_destination(m_viewport, m_width, m_height);
+    }
+    if (m_eglWindow) {
+        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+    }
+}
+
+void WaylandSurface::OnPreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale)
+{
+    auto* self = static_cast<WaylandSurface*>(data);
+    if (scale == 0 || scale == self->m_fractionalScale120) {
+        return;
+    }
+    if (self->m_fractionalScale120 == 0 && self->m_scale != 1) {
+        // The fractional scale replaces the whole-number buffer scale.
+        self->m_scale = 1;
+        wl_surface_set_buffer_scale(self->m_surface, 1);
+    }
+    self->m_fractionalScale120 = scale;
+    if (self->m_eglWindow) {
+        self->ResizeBuffer();
+        self->m_resized = true;
     }
 }
 
@@ -121,6 +179,9 @@ void WaylandSurface::SetTitle(char const* title)
 
 void WaylandSurface::UpdateScale()
 {
+    if (m_fractionalScale120 != 0) {
+        return;
+    }
     int scale = m_output ? m_output->Scale() : 1;
     if (scale == m_scale) {
         return;
@@ -154,11 +215,10 @@ void WaylandSurface::ApplySize(int width, int height)
     }
     m_width = width;
     m_height = height;
-    if (m_eglWindow) {
-        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
-    } else {
+    if (!m_eglWindow) {
         m_eglWindow = wl_egl_window_create(m_surface, PixelWidth(), PixelHeight());
     }
+    ResizeBuffer();
     m_resized = true;
 }
 

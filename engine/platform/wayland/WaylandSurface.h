@@ -7,6 +7,8 @@ struct wl_array;
 struct wl_callback;
 struct wl_egl_window;
 struct wl_surface;
+struct wp_fractional_scale_v1;
+struct wp_viewport;
 struct xdg_surface;
 struct xdg_toplevel;
 struct zwlr_layer_surface_v1;
@@ -14,7 +16,9 @@ struct zwlr_layer_surface_v1;
 // One drawing surface: a layer surface covering an output (wallpaper behind the windows,
 // screen saver above everything) or an xdg-shell window, windowed or full screen. The
 // compositor decides the size; the surface acknowledges it and keeps a wl_egl_window of
-// that size times the output's scale.
+// that size times the output's scale: the fractional one the compositor prefers for the
+// surface where it tells (the picture is then shown at the surface's size), else the output's
+// whole-number scale.
 namespace platform::wayland
 {
 class WaylandConnection;
@@ -46,8 +50,8 @@ public:
     bool IsConfigured() const { return m_eglWindow != nullptr; }
     // The compositor closed it (output gone, window closed by the user).
     bool IsClosed() const { return m_closed; }
-    int PixelWidth() const { return m_width * m_scale; }
-    int PixelHeight() const { return m_height * m_scale; }
+    int PixelWidth() const { return ToPixels(m_width); }
+    int PixelHeight() const { return ToPixels(m_height); }
 
     // A window's own choice of size (the compositor may configure another later).
     void RequestSize(int width, int height);
@@ -67,6 +71,9 @@ private:
     void CreateLayerSurface(WaylandConnection& connection);
     void CreateWindow(WaylandConnection& connection, char const* title);
     void ApplySize(int width, int height);
+    int ToPixels(int size) const;
+    // The buffer follows the size and scale; the viewport shows it at the surface's size.
+    void ResizeBuffer();
 
     static void OnLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
                                  std::uint32_t width, std::uint32_t height);
@@ -76,6 +83,7 @@ private:
                                     wl_array*);
     static void OnToplevelClose(void* data, xdg_toplevel*);
     static void OnFrameDone(void* data, wl_callback* callback, std::uint32_t time);
+    static void OnPreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale);
 
     SurfaceRole m_role;
     WaylandOutput* m_output;
@@ -84,6 +92,10 @@ private:
     xdg_surface* m_xdgSurface = nullptr;
     xdg_toplevel* m_toplevel = nullptr;
     wl_egl_window* m_eglWindow = nullptr;
+    wp_viewport* m_viewport = nullptr;
+    wp_fractional_scale_v1* m_fractionalScale = nullptr;
+    // The compositor's preferred scale in 120ths; 0 until it tells.
+    std::uint32_t m_fractionalScale120 = 0;
     wl_callback* m_frameEvent = nullptr;
     std::chrono::steady_clock::time_point m_frameEventAskedAt;
     int m_width;
