@@ -5,6 +5,7 @@
 #include "core/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
+#include "platform/UserFolders.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -46,6 +47,7 @@ bool CPluginTable::PrepareProbe(platform::SLibraryProbe* probe)
         return false;
     }
     probe->program = m_probeProgram;
+    probe->recordPath = platform::GetUserCacheFolder() + "/" + TrialRecordName;
     for (char const* name : {TypeExport, CreateExport, PriorityExport, DestroyExport})
         probe->symbols.push_back(platform::ExportSymbolName(name));
     return true;

@@ -29,6 +29,8 @@ public:
 
     // The probe program's name, looked for beside the running program.
     static constexpr char const* ProbeProgramName = "coralume-plugin-probe";
+    // The user's record of the libraries that passed their trial load, in the cache folder.
+    static constexpr char const* TrialRecordName = "plugin-trials";
 
     CPluginTable();
     CPluginTable(CPluginTable const&) = delete;

@@ -1,6 +1,7 @@
 #include "platform/DynamicLibrary.h"
 
 #include "platform/FileSystem.h"
+#include "platform/LibraryTrialRecord.h"
 #include "platform/Path.h"
 
 #include <dlfcn.h>
@@ -111,11 +112,16 @@ HMODULE LoadDynamicLibrary(char const* path, SLibraryProbe const* probe)
         return nullptr;
     }
     if (probe) {
-        SLibraryProbeResult const trial = ProbeLibrary(*probe, native);
-        if (trial.ran && !trial.safe) {
-            g_lastError = ErrorBadFormat;
-            g_lastErrorText = native + ": " + trial.reason;
-            return nullptr;
+        LibraryTrialRecord const record(probe->recordPath);
+        if (!record.HasPassed(native)) {
+            SLibraryProbeResult const trial = ProbeLibrary(*probe, native);
+            if (trial.ran && !trial.safe) {
+                g_lastError = ErrorBadFormat;
+                g_lastErrorText = native + ": " + trial.reason;
+                return nullptr;
+            }
+            if (trial.safe)
+                record.RecordPassed(native);
         }
     }
     dlerror();

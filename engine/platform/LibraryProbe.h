@@ -18,6 +18,8 @@ struct SLibraryProbe
     std::string program;              // the helper
     std::vector<std::string> symbols; // stored names, as FindLibraryExport looks them up
     int timeoutMilliseconds = 5000;
+    // Where the libraries that passed are recorded (see LibraryTrialRecord); "" tries every time.
+    std::string recordPath;
 };
 
 struct SLibraryProbeResult

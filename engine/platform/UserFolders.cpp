@@ -75,6 +75,13 @@ std::string GetUserConfigFolder()
     return ConfigHome() + "/" + ProgramFolder;
 }
 
+std::string GetUserCacheFolder()
+{
+    std::string const cache = AbsoluteVariable("XDG_CACHE_HOME");
+    std::string const base = cache.empty() ? GetHomeFolder() + "/.cache" : WithoutTrailingSlashes(cache);
+    return base + "/" + ProgramFolder;
+}
+
 std::string GetUserStateFolder()
 {
     std::string const state = AbsoluteVariable("XDG_STATE_HOME");

@@ -11,6 +11,8 @@ std::string GetHomeFolder();
 
 // $XDG_CONFIG_HOME/coralume, else ~/.config/coralume: the user's settings.
 std::string GetUserConfigFolder();
+// $XDG_CACHE_HOME/coralume, else ~/.cache/coralume: what can be made again.
+std::string GetUserCacheFolder();
 // $XDG_STATE_HOME/coralume, else ~/.local/state/coralume: logs.
 std::string GetUserStateFolder();
 // $XDG_PICTURES_DIR/Coralume (from the environment or ~/.config/user-dirs.dirs), else
