@@ -3,7 +3,8 @@
 // seeds (no drawing; the scripted device stands in for the graphics card). Every step each fish
 // model is refreshed as the engine refreshes it before drawing, and the figures come from its
 // skinned vertices of the level of detail drawn: bodies meeting, the drawn speed, turn radius
-// and tail beat, where on the screen of the program's camera the fish are, how much of their
+// and tail beat (motion taken at the middle slices of the body, which neither the tail's beat
+// nor a turn swings), where on the screen of the program's camera the fish are, how much of their
 // area they visit, how far the drawn body sits from the point the school steers, how often it
 // moves sideways to its facing, where the bodies went (sand, rocks, starfish, outside their
 // areas), and what the plankton does.
@@ -222,6 +223,9 @@ struct SBindPose
 struct SDrawnFish
 {
     CVector3 centre;
+    // Middle of the body's middle slices: it moves with the fish, neither swung by the tail's
+    // beat nor by a turn about the body's middle.
+    CVector3 middle;
     CVector3 facing, side, up;
     float length = 0.0f;
     SBox slices[BoxesCount];
@@ -304,6 +308,13 @@ struct SDrawnFish
         for (int k = 0; k < 3; ++k)
             centre += axes[k] * (0.5f * (bodyLow[k] + bodyHigh[k]));
         length = bodyHigh[0] - bodyLow[0];
+        middle = CVector3(0.0f, 0.0f, 0.0f);
+        unsigned int middleCount = 0;
+        for (unsigned int s = SlicesCount / 2 - 1; s <= SlicesCount / 2; ++s) {
+            middle += sliceSum[s];
+            middleCount += sliceCount[s];
+        }
+        middle = middleCount > 0 ? middle / static_cast<float>(middleCount) : centre;
         unsigned int const tailCount = sliceCount[0] + sliceCount[SlicesCount];
         tailSide =
             tailCount > 0
@@ -439,7 +450,7 @@ struct STrack
 
     SBindPose bind;
     SDrawnFish drawn;
-    CVector3 centres[HistoryLength];
+    CVector3 middles[HistoryLength];
     CVector3 facings[HistoryLength];
     std::set<unsigned int> layers;
     std::vector<bool> voxels = std::vector<bool>(VoxelsCount, false);
@@ -547,13 +558,15 @@ public:
             float const now = static_cast<float>(step) * Step;
             m_clock.counter += 1000000 / StepsPerSecond;
             timers->Refresh();
+            // The engine's frame order: the models are refreshed (animated and skinned) when
+            // the frame begins, then the plug-ins run, then the frame is drawn.
+            for (unsigned int i = 0; i < count; ++i)
+                school.GetFish(i)->GetModel()->Refresh(false);
             school.Refresh(now, Step);
             for (unsigned int i = 0; i < count; ++i) {
                 CFish& fish = *school.GetFish(i);
                 positions[i] = fish.GetPosition();
-                CModel* model = fish.GetModel();
-                model->Refresh(false);
-                tracks[i].drawn.Take(*model, tracks[i].bind);
+                tracks[i].drawn.Take(*fish.GetModel(), tracks[i].bind);
                 MeasureFish(fish, step, now, &tracks[i], figures);
             }
             figures->frames += 1;
@@ -601,16 +614,16 @@ private:
         figures->offsetMax = std::max(figures->offsetMax, offset);
 
         int const at = step % STrack::HistoryLength;
-        track->centres[at] = drawn.centre;
+        track->middles[at] = drawn.middle;
         track->facings[at] = drawn.facing;
         float speed = 0.0f;
         if (step > 2 * MotionSteps) {
             auto past = [&](int steps) {
                 return (step - steps + STrack::HistoryLength) % STrack::HistoryLength;
             };
-            CVector3 const recent = drawn.centre - track->centres[past(MotionSteps)];
+            CVector3 const recent = drawn.middle - track->middles[past(MotionSteps)];
             CVector3 const earlier =
-                track->centres[past(MotionSteps)] - track->centres[past(2 * MotionSteps)];
+                track->middles[past(MotionSteps)] - track->middles[past(2 * MotionSteps)];
             float const window = MotionSteps * Step;
             speed = recent.GetLength() / window;
             unsigned int const speedClass = GetSpeedClass(speed);
