@@ -651,8 +651,12 @@ void CFish::Steer(float dt)
     // Mates left behind catch up.
     float const catchUp = 1.0f + CatchUp * m_influence.gather.GetLength();
     m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor * catchUp, 3.0f * dt);
-    m_turnHorizontal = MoveToward(m_turnHorizontal, m_wantedTurnHorizontal, 5.0f * dt);
-    m_turnVertical = MoveToward(m_turnVertical, m_wantedTurnVertical, 5.0f * dt);
+    // A fish slowing down tightens its turn no further than its new speed allows.
+    float const newLimit = GetTurnRateLimit();
+    m_turnHorizontal =
+        std::clamp(MoveToward(m_turnHorizontal, m_wantedTurnHorizontal, 5.0f * dt), -newLimit, newLimit);
+    m_turnVertical =
+        std::clamp(MoveToward(m_turnVertical, m_wantedTurnVertical, 5.0f * dt), -newLimit, newLimit);
     // The body rolls into the turn as far as the turn pulls it sideways.
     float const wantedBank = std::clamp(-m_turnHorizontal * m_speed * BankPerPull, -MaxBank, MaxBank);
     m_bank = MoveToward(m_bank, wantedBank, BankRate * dt);
