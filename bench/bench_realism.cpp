@@ -3,11 +3,11 @@
 // seeds (no drawing; the scripted device stands in for the graphics card). Every step each fish
 // model is refreshed as the engine refreshes it before drawing, and the figures come from its
 // skinned vertices of the level of detail drawn: bodies meeting, the drawn speed, turn radius
-// and tail beat (motion taken at the middle slices of the body, which neither the tail's beat
-// nor a turn swings), where on the screen of the program's camera the fish are, how much of their
-// area they visit, how far the drawn body sits from the point the school steers, how often it
-// moves sideways to its facing, where the bodies went (sand, rocks, starfish, outside their
-// areas), and what the plankton does.
+// and tail beat (motion taken at the mean of the body's vertices, fins left out: its centre of
+// mass, which a beating tail or a turn about the middle does not swing), where on the screen of the program's
+// camera the fish are, how much of their area they visit, how far the drawn body sits from the point the
+// school steers, how often it moves sideways to its facing, where the bodies went (sand, rocks, starfish,
+// outside their areas), and what the plankton does.
 //
 // Usage: bench_realism [seeds]   (the first 1 to 8 of the fixed seeds; all eight by default)
 #include <algorithm>
@@ -223,8 +223,7 @@ struct SBindPose
 struct SDrawnFish
 {
     CVector3 centre;
-    // Middle of the body's middle slices: it moves with the fish, neither swung by the tail's
-    // beat nor by a turn about the body's middle.
+    // Mean of the body's vertices, fins left out: where its mass is.
     CVector3 middle;
     CVector3 facing, side, up;
     float length = 0.0f;
@@ -310,7 +309,7 @@ struct SDrawnFish
         length = bodyHigh[0] - bodyLow[0];
         middle = CVector3(0.0f, 0.0f, 0.0f);
         unsigned int middleCount = 0;
-        for (unsigned int s = SlicesCount / 2 - 1; s <= SlicesCount / 2; ++s) {
+        for (unsigned int s = 0; s < SlicesCount; ++s) {
             middle += sliceSum[s];
             middleCount += sliceCount[s];
         }
@@ -390,8 +389,8 @@ struct SFigures
 {
     double fishFrames = 0, sandFrames = 0, rockFrames = 0, starFishFrames = 0;
     double frames = 0, overlapFrames = 0;
-    double offsetSum = 0;
-    float offsetMax = 0;
+    double offsetSum = 0, boxOffsetSum = 0;
+    float offsetMax = 0, boxOffsetMax = 0;
     double movingFrames = 0, skidFrames = 0;
     float outsideMax = 0;
     double outsideFrames = 0;
@@ -403,6 +402,7 @@ struct SFigures
     double speedFrames[SpeedClasses] = {};
     std::vector<float> turnRadii[SpeedClasses];
     double beatSum[SpeedClasses] = {}, beatWindows[SpeedClasses] = {};
+    double skidBySpeed[SpeedClasses] = {};
     unsigned int specksUnderSandMax = 0, specks = 0;
     float fadingShareMax = 0;
     float homeMinX = 1e9f, homeMaxX = -1e9f;
@@ -417,6 +417,8 @@ struct SFigures
         overlapFrames += other.overlapFrames;
         offsetSum += other.offsetSum;
         offsetMax = std::max(offsetMax, other.offsetMax);
+        boxOffsetSum += other.boxOffsetSum;
+        boxOffsetMax = std::max(boxOffsetMax, other.boxOffsetMax);
         movingFrames += other.movingFrames;
         skidFrames += other.skidFrames;
         outsideMax = std::max(outsideMax, other.outsideMax);
@@ -434,6 +436,7 @@ struct SFigures
             turnRadii[c].insert(turnRadii[c].end(), other.turnRadii[c].begin(), other.turnRadii[c].end());
             beatSum[c] += other.beatSum[c];
             beatWindows[c] += other.beatWindows[c];
+            skidBySpeed[c] += other.skidBySpeed[c];
         }
         specksUnderSandMax = std::max(specksUnderSandMax, other.specksUnderSandMax);
         specks = other.specks;
@@ -609,9 +612,12 @@ private:
         figures->fishFrames += 1;
         MeasurePlaces(fish, drawn, figures);
 
-        float const offset = (drawn.centre - fish.GetPosition()).GetLength();
+        float const offset = (drawn.middle - fish.GetPosition()).GetLength();
         figures->offsetSum += offset;
         figures->offsetMax = std::max(figures->offsetMax, offset);
+        float const boxOffset = (drawn.centre - fish.GetPosition()).GetLength();
+        figures->boxOffsetSum += boxOffset;
+        figures->boxOffsetMax = std::max(figures->boxOffsetMax, boxOffset);
 
         int const at = step % STrack::HistoryLength;
         track->middles[at] = drawn.middle;
@@ -632,8 +638,10 @@ private:
                 figures->movingFrames += 1;
                 CVector3 const& facing = track->facings[past(MotionSteps / 2)];
                 float const cosine = std::clamp(Normalised(recent) * facing, -1.0f, 1.0f);
-                if (std::acos(cosine) > SkidAngle)
+                if (std::acos(cosine) > SkidAngle) {
                     figures->skidFrames += 1;
+                    figures->skidBySpeed[speedClass] += 1;
+                }
                 float const turnCosine = std::clamp(Normalised(recent) * Normalised(earlier), -1.0f, 1.0f);
                 float const turn = std::acos(turnCosine);
                 float const pathSpeed = 0.5f * (recent.GetLength() + earlier.GetLength()) / window;
@@ -767,7 +775,7 @@ void PrintSpeedTable(SFigures const& total)
     for (double f : total.speedFrames)
         frames += f;
     std::printf("  drawn speed (units/s)   share of time   turn radius p10 / median (body lengths)   "
-                "tail beats/s\n");
+                "tail beats/s   facing > 30 deg off\n");
     for (unsigned int c = 0; c < SpeedClasses; ++c) {
         char range[32];
         if (c == 0)
@@ -776,10 +784,12 @@ void PrintSpeedTable(SFigures const& total)
             std::snprintf(range, sizeof range, "%.2f and up", SpeedEdges[c - 1]);
         else
             std::snprintf(range, sizeof range, "%.2f to %.2f", SpeedEdges[c - 1], SpeedEdges[c]);
-        std::printf("    %-20s  %6.1f %%        %5.2f / %5.2f  (%zu turning frames)          %5.2f\n", range,
-                    Percent(total.speedFrames[c], frames), Percentile(total.turnRadii[c], 0.1f),
-                    Percentile(total.turnRadii[c], 0.5f), total.turnRadii[c].size(),
-                    total.beatWindows[c] > 0 ? total.beatSum[c] / total.beatWindows[c] : 0.0);
+        std::printf(
+            "    %-20s  %6.1f %%        %5.2f / %5.2f  (%7zu turning frames)   %5.2f          %5.1f %%\n",
+            range, Percent(total.speedFrames[c], frames), Percentile(total.turnRadii[c], 0.1f),
+            Percentile(total.turnRadii[c], 0.5f), total.turnRadii[c].size(),
+            total.beatWindows[c] > 0 ? total.beatSum[c] / total.beatWindows[c] : 0.0,
+            Percent(total.skidBySpeed[c], total.speedFrames[c]));
     }
 }
 } // namespace
@@ -826,8 +836,10 @@ int main(int argc, char** argv)
                 100.0 * total.visitedMin);
     std::printf("  facing > 30 degrees off motion           %6.2f %% of moving time\n",
                 Percent(total.skidFrames, total.movingFrames));
-    std::printf("  drawn mesh centre from steered point     mean %.2f, max %.2f\n",
-                total.offsetSum / std::max(1.0, total.fishFrames), total.offsetMax);
+    std::printf("  drawn mesh centre from steered point     mean %.2f, max %.2f (body vertices' mean); "
+                "mean %.2f, max %.2f (box centre, tail fin included)\n",
+                total.offsetSum / std::max(1.0, total.fishFrames), total.offsetMax,
+                total.boxOffsetSum / std::max(1.0, total.fishFrames), total.boxOffsetMax);
     PrintSpeedTable(total);
     std::printf("  fish-time with the body in the sand      %6.2f %%\n",
                 Percent(total.sandFrames, total.fishFrames));

@@ -13,8 +13,10 @@
 #include "math/Matrix4x4.h"
 #include "math/Quaternion.h"
 #include "model/Model.h"
+#include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"
+#include "render/VertexBuffer.h"
 
 namespace
 {
@@ -43,7 +45,9 @@ constexpr float DestinationWeight = 1.0f;
 constexpr float AlignWeight = 1.2f;
 constexpr float GatherWeight = 1.5f;
 constexpr float AvoidWeight = 4.0f;
-constexpr float WallWeight = 3.0f;
+constexpr float WallWeight = 8.0f;
+// Walls are looked for this many turns ahead.
+constexpr float WallLookAhead = 1.5f;
 // A target cell closer than this (horizontally) no longer pulls.
 constexpr float TargetReach = 1.0f;
 // Turn rate per radian between the heading and the wanted direction.
@@ -55,8 +59,6 @@ constexpr float CatchUp = 0.6f;
 constexpr float BankPerPull = 0.3f;
 constexpr float MaxBank = 0.35f;
 constexpr float BankRate = 0.5f;
-// Seconds over which the middle of the swimming body is averaged into its resting place.
-constexpr float SwayMemory = 2.0f;
 // Share of the computed tail swing the two rear bones take.
 constexpr float DrawnSwing = 0.12f;
 // Tail beats per second of a fish at rest, and per body length per second of speed.
@@ -177,8 +179,8 @@ void CFish::Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsi
         CVector3(m_length * 0.5f + RouteRoom, m_length * 0.5f + RouteRoom, m_height * 0.5f + RouteRoom));
     m_influence = SInfluence();
     m_bank = 0.0f;
-    m_sway = CVector3(0.0f, 0.0f, 0.0f);
-    m_swayKnown = false;
+    m_appliedTurn = CQuaternion::GetZero();
+    m_skinnedTurn = CQuaternion::GetZero();
     DrawSpeeds(file, now);
     DrawHeading();
     Place(layer);
@@ -249,6 +251,7 @@ void CFish::CreateModel(SFishFile const& file)
         animation->Start();
     }
     m_model->SaveMatrix();
+    FindMiddleVertices();
 
     CBoundingBox const& box = m_model->GetBoundingBox();
     CVector3 const extent = box.GetMaxPoint() - box.GetMinPoint();
@@ -508,7 +511,6 @@ void CFish::Refresh(float now, float dt)
             Replan(now);
     }
     BendSpine(dt);
-    FollowSway(dt);
     PlaceModel(now);
     ChangeSpeedPattern(now, dt);
 }
@@ -585,7 +587,7 @@ float CFish::GetWantedPitch(CVector3 const& toTarget) const
 CVector3 CFish::GetWallAvoidance() const
 {
     // A wall within a turn's reach ahead pushes the more the nearer it is.
-    float const reach = std::max(m_speed, m_minimumSpeed) / GetTurnRateLimit() + m_length;
+    float const reach = WallLookAhead * (std::max(m_speed, m_minimumSpeed) / GetTurnRateLimit() + m_length);
     CVector3 const& min = m_area->GetMin();
     CVector3 const& max = m_area->GetMax();
     CVector3 push(0.0f, 0.0f, 0.0f);
@@ -603,6 +605,22 @@ CVector3 CFish::GetWallAvoidance() const
             push[axis] += std::min(1.0f, -lowRoom / reach);
         if (highRoom < 0.0f)
             push[axis] -= std::min(1.0f, -highRoom / reach);
+    }
+    // Decor ahead: over it, and around it.
+    CVector3 const body = GetBodyReach();
+    CVector3 const ahead = m_position + m_heading * reach;
+    for (CBoundingBox const& obstacle : m_area->GetObstacles()) {
+        CVector3 const& low = obstacle.GetMinPoint();
+        CVector3 const& high = obstacle.GetMaxPoint();
+        bool inside = true;
+        for (int axis = 0; axis < 3; ++axis)
+            inside = inside && ahead[axis] > low[axis] - body[axis] && ahead[axis] < high[axis] + body[axis];
+        if (!inside)
+            continue;
+        CVector3 const centre = (low + high) * 0.5f;
+        CVector3 away(ahead.x - centre.x, ahead.y - centre.y, 0.0f);
+        push += Normalised(away) * 0.5f;
+        push.z += 1.0f;
     }
     return push;
 }
@@ -676,6 +694,9 @@ void CFish::BendSpine(float dt)
     if (!m_model)
         return;
     CSkeleton* skeleton = m_model->GetSkeleton();
+    // The engine skinned the body drawn this frame before the school ran, with the turn set
+    // the frame before; the model is placed for that turn.
+    m_skinnedTurn = m_appliedTurn;
     skeleton->ResetAllBonesAdditionalPositionAndRotation();
     float const horizontal = HorizontalLength(m_heading);
     float yaw = horizontal > 0.0f ? SafeAcos(m_heading.x / horizontal) : 0.0f;
@@ -703,7 +724,8 @@ void CFish::BendSpine(float dt)
         if (bone.index < 0)
             continue;
         if (i == 0) {
-            skeleton->RotateBone(bone.index, GetRootTurn());
+            m_appliedTurn = GetRootTurn();
+            skeleton->RotateBone(bone.index, m_appliedTurn);
             continue;
         }
         // The two rear bones carry the tail's swing on top of the bend.
@@ -824,7 +846,7 @@ CVector3 CFish::GetTurnedBodyCentre() const
     if (!skeleton || root < 0)
         return centre;
     CVector3 const joint = skeleton->GetBone(static_cast<unsigned int>(root))->animatedPosition;
-    CMatrix4x4 const turn = GetRootTurn().GetMatrix();
+    CMatrix4x4 const turn = m_skinnedTurn.GetMatrix();
     return joint + turn * (centre - joint);
 }
 
@@ -852,31 +874,54 @@ void CFish::PlaceBody()
     m_model->RestoreMatrix();
     float const scale = 1.0f / m_sizeDivisor;
     m_model->Transform(CMatrix4x4::GetScale(CVector3(scale, scale, scale)));
-    // The body's centre is drawn at the position the school steers, so the fish turns about
-    // its own body, and the swim cycle's sway is taken back, so the body's middle holds its
-    // course while head and tail swing about it.
-    CVector3 const sway = GetRootTurn().GetMatrix() * m_sway;
-    m_model->Transform(CMatrix4x4::GetTranslation(m_position - (GetTurnedBodyCentre() + sway) * scale));
+    // The middle of the body as drawn is placed at the position the school steers: the fish
+    // turns about its own body, and its middle holds its course while head and tail swing.
+    CVector3 middle;
+    if (!GetSkinnedMiddle(&middle))
+        middle = GetTurnedBodyCentre();
+    m_model->Transform(CMatrix4x4::GetTranslation(m_position - middle * scale));
 }
 
-void CFish::FollowSway(float dt)
+bool CFish::GetSkinnedMiddle(CVector3* middle) const
 {
-    CSkeleton const* skeleton = m_model ? m_model->GetSkeleton() : nullptr;
-    int const front = m_bones[1].index;
-    int const back = m_bones[2].index;
-    if (!skeleton || front < 0 || back < 0) {
-        m_sway = CVector3(0.0f, 0.0f, 0.0f);
+    // Before its first refresh the model holds the straight body, which the turn has not reached.
+    if (!m_model->GetVertexBuffer() || m_model->GetVisibleTriangleSetsCount() == 0)
+        return false;
+    Vertex const* vertices = m_model->GetVertexBuffer()->Get();
+    CVector3 sum(0.0f, 0.0f, 0.0f);
+    std::size_t count = 0;
+    for (unsigned int i = 0; i < m_model->GetVisibleTriangleSetsCount(); ++i) {
+        unsigned int const set = m_model->GetVisibleTriangleSet(i);
+        if (set >= m_middleVertices.size())
+            continue;
+        for (unsigned int v : m_middleVertices[set])
+            sum += vertices[v].position;
+        count += m_middleVertices[set].size();
+    }
+    if (count == 0)
+        return false;
+    *middle = sum / static_cast<float>(count);
+    return true;
+}
+
+void CFish::FindMiddleVertices()
+{
+    // The body's vertices (not the fins'), by set: their mean is the body's middle.
+    m_middleVertices.assign(m_model->GetTriangleSetsCount(), {});
+    VertexBuffer const* buffer = m_model->GetVertexBuffer();
+    if (!buffer || (m_model->GetProperties() & MP_KINDS) != MP_SKELETAL)
         return;
+    for (unsigned int s = 0; s < m_model->GetTriangleSetsCount(); ++s) {
+        TriangleSet* set = m_model->GetTriangleSet(s);
+        CShaderDescriptor const* shader = set ? set->GetShaderDescriptor() : nullptr;
+        if (!set || !set->GetIndexBuffer() || (shader && (shader->GetProperties() & SP_BLENDING)))
+            continue;
+        unsigned int const first = set->GetIndexBuffer()->GetMinUsingVertex();
+        unsigned int const last =
+            std::min(buffer->GetSize(), first + set->GetIndexBuffer()->GetUsingVerticesCount());
+        for (unsigned int v = first; v < last; ++v)
+            m_middleVertices[s].push_back(v);
     }
-    CVector3 const middle = (skeleton->GetBone(static_cast<unsigned int>(front))->animatedPosition +
-                             skeleton->GetBone(static_cast<unsigned int>(back))->animatedPosition) *
-                            0.5f;
-    if (!m_swayKnown) {
-        m_restMiddle = middle;
-        m_swayKnown = true;
-    }
-    m_restMiddle += (middle - m_restMiddle) * std::min(1.0f, dt / SwayMemory);
-    m_sway = middle - m_restMiddle;
 }
 
 void CFish::ChangeSpeedPattern(float now, float dt)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "FishGrid.h"
 #include "FishRoute.h"
 #include "math/Quaternion.h"
@@ -23,7 +25,7 @@ public:
     // Turns at cruising speed keep at least this many body lengths of radius.
     static constexpr float MinimumTurnRadius = 1.0f;
     // Turn rate (radians per second) a slow or hovering fish may still turn at.
-    static constexpr float HoverTurnRate = 0.6f;
+    static constexpr float HoverTurnRate = 0.3f;
     // Frames of the model's swim cycle per tail beat.
     static constexpr float FramesPerBeat = 8.0f;
 
@@ -149,15 +151,16 @@ private:
     // Direction the fish wants to swim: its target cell and destination, its mates and the
     // bodies and walls around it.
     CVector3 GetWantedDirection() const;
-    // Away from the area's side walls that lie within a turn ahead.
+    // Away from the area's side walls and the decor that lie within a turn ahead.
     CVector3 GetWallAvoidance() const;
     // Fastest turn: the minimum radius at the current speed, or the hovering rate.
     float GetTurnRateLimit() const;
     // The root bone's turn: roll, then pitch, then yaw.
     CQuaternion GetRootTurn() const;
     void PlaceBody();
-    // Follows how far the swim cycle sways the body's middle from its resting place.
-    void FollowSway(float dt);
+    // Middle of the body as last skinned, in model space; false before the model has one.
+    bool GetSkinnedMiddle(CVector3* middle) const;
+    void FindMiddleVertices();
     // Pitch the fish heads for: the target's when it lies above or below, level otherwise,
     // flattened as the body nears the top or bottom of the area.
     float GetWantedPitch(CVector3 const& toTarget) const;
@@ -170,7 +173,7 @@ private:
     void KeepOutOfObstacles();
     // Cell points the body could not sit at: too near the area's top or bottom, or in decor.
     bool IsCrowdedPoint(CVector3 const& point) const;
-    // The body's centre in model space after the root bone turns the model.
+    // The body's centre in model space as the root bone turned the body last skinned.
     CVector3 GetTurnedBodyCentre() const;
     void ChangeSpeedPattern(float now, float dt);
 
@@ -186,9 +189,11 @@ private:
     SInfluence m_influence;
     CFishRoute m_route;
     float m_bank = 0.0f;
-    CVector3 m_restMiddle{0.0f, 0.0f, 0.0f};
-    CVector3 m_sway{0.0f, 0.0f, 0.0f};
-    bool m_swayKnown = false;
+    // By triangle set, the body's vertices (the fins' sets have none).
+    std::vector<std::vector<unsigned int>> m_middleVertices;
+    // The root turn last set on the skeleton, and the one the drawn body was skinned with.
+    CQuaternion m_appliedTurn = CQuaternion::GetZero();
+    CQuaternion m_skinnedTurn = CQuaternion::GetZero();
     SRandoms m_randoms;
     float m_turnSign = 1.0f;
     float m_sizeDivisor = 1.0f;

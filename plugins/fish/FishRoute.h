@@ -22,7 +22,7 @@ public:
     // A leg that takes longer than this is given up.
     static constexpr float LongestLeg = 30.0f;
     // The destination is chosen among this many of the regions seen longest ago.
-    static constexpr int OldestChoices = 4;
+    static constexpr int OldestChoices = 2;
     // Draws of a point in a region before the region is passed over.
     static constexpr int PointTries = 8;
 
