@@ -9,7 +9,8 @@
 // school steers, how often it moves sideways to its facing, where the bodies went (sand, rocks, starfish,
 // outside their areas), and what the plankton does.
 //
-// Usage: bench_realism [seeds]   (the first 1 to 8 of the fixed seeds; all eight by default)
+// Usage: bench_realism [seeds [fishes]]   (the first 1 to 8 of the fixed seeds, all eight by
+// default; "g_max_fishes" for the run, 0 by default: the fish of the selection)
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -477,7 +478,9 @@ float Percentile(std::vector<float> values, float share)
 class CRealismRun
 {
 public:
-    explicit CRealismRun(std::filesystem::path const& directory) : m_directory(directory) {}
+    CRealismRun(std::filesystem::path const& directory, int maxFishes)
+        : m_directory(directory), m_maxFishes(maxFishes)
+    {}
 
     bool Start()
     {
@@ -506,6 +509,9 @@ public:
         m_engine.GetConfig()->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, "");
         std::snprintf(m_installPath, sizeof m_installPath, "%s", CORALUME_STAGE_DIR);
         m_variables.Register(m_engine.GetConfig());
+        int const maxFishes = m_maxFishes;
+        m_engine.GetConfig()->CreateCommand("g_max_fishes", CCT_INT, false, false, &m_maxFishes, "0");
+        m_maxFishes = maxFishes;
         m_scene.Create(&m_engine);
         // The tank publishes its decor for the fish as the plug-in does.
         std::vector<std::pair<CVector3, CVector3>> boxes;
@@ -758,6 +764,7 @@ private:
     CEngine m_engine;
     CCamera* m_camera = nullptr;
     char m_installPath[512] = {};
+    int m_maxFishes = 0;
     CTankVariables m_variables;
     CTankScene m_scene;
     std::vector<SRock> m_rocks;
@@ -800,7 +807,8 @@ int main(int argc, char** argv)
     if (argc > 1)
         seedsCount = std::clamp<std::size_t>(std::strtoul(argv[1], nullptr, 10), 1, std::size(Seeds));
     std::filesystem::path const directory = std::filesystem::temp_directory_path() / "coralume_bench_realism";
-    CRealismRun run(directory);
+    int const maxFishes = argc > 2 ? std::atoi(argv[2]) : 0;
+    CRealismRun run(directory, maxFishes);
     if (!run.Start())
         return 1;
     SFigures total;
