@@ -13,8 +13,10 @@
 #include "math/Matrix4x4.h"
 #include "math/Quaternion.h"
 #include "model/Model.h"
+#include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"
+#include "render/VertexBuffer.h"
 
 namespace
 {
@@ -35,6 +37,41 @@ constexpr float ObstacleLookAround = 1.0f;
 // Room kept between a target cell and the area's top and bottom or decor, beyond the body.
 constexpr float CellClearance = 0.1f;
 constexpr float WallGap = 0.00001f;
+// Weights of what the fish wants to swim toward, summed into one direction.
+constexpr float HeadingWeight = 0.5f;
+constexpr float TargetWeight = 1.0f;
+constexpr float FollowerTargetWeight = 0.3f;
+constexpr float DestinationWeight = 1.0f;
+constexpr float AlignWeight = 1.2f;
+constexpr float GatherWeight = 1.5f;
+constexpr float AvoidWeight = 4.0f;
+constexpr float WallWeight = 8.0f;
+// Walls are looked for this many turns ahead.
+constexpr float WallLookAhead = 1.5f;
+// A target cell closer than this (horizontally) no longer pulls.
+constexpr float TargetReach = 1.0f;
+// Turn rate per radian between the heading and the wanted direction.
+constexpr float TurnGain = 1.5f;
+constexpr float TurnTolerance = 0.03f;
+// Speed gained per unit of pull toward mates left behind.
+constexpr float CatchUp = 0.6f;
+// Bank per unit of sideways pull (turn rate × speed), its limit and how fast it changes.
+constexpr float BankPerPull = 0.3f;
+constexpr float MaxBank = 0.35f;
+constexpr float BankRate = 0.5f;
+// Share of the computed tail swing the two rear bones take.
+constexpr float DrawnSwing = 0.12f;
+// Tail beats per second of a fish at rest, and per body length per second of speed.
+constexpr float RestingBeatRate = 0.5f;
+constexpr float BeatsPerBodyLength = 1.1f;
+// A body this many times longer than high counts as of ordinary build for its beat rate.
+constexpr float OrdinarySlenderness = 2.5f;
+// Room a destination keeps from the area's faces beyond the body.
+constexpr float RouteRoom = 0.3f;
+// Room a body keeps beside a side wall beyond half its length.
+constexpr float WallRoom = 0.5f;
+// A burst of speed: share of the maximum and its length.
+constexpr float BurstFactor = 1.7f;
 constexpr char const* BoneNames[CFish::BonesCount] = {"Bone01", "Bone02", "Bone03", "Bone04", "Bone05"};
 
 float SafeAcos(float value)
@@ -137,6 +174,13 @@ void CFish::Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsi
     m_approaching = false;
 
     CreateModel(file);
+    m_route.Create(
+        area->GetMin(), area->GetMax(),
+        CVector3(m_length * 0.5f + RouteRoom, m_length * 0.5f + RouteRoom, m_height * 0.5f + RouteRoom));
+    m_influence = SInfluence();
+    m_bank = 0.0f;
+    m_appliedTurn = CQuaternion::GetZero();
+    m_skinnedTurn = CQuaternion::GetZero();
     DrawSpeeds(file, now);
     DrawHeading();
     Place(layer);
@@ -158,10 +202,16 @@ void CFish::Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsi
         m_model->GetAnimationControl()->Start();
 }
 
+int CFish::GetSpeciesOf(char const* modelFileName)
+{
+    return std::strlen(modelFileName) > 4 ? std::atoi(modelFileName + 4) : 0;
+}
+
 void CFish::CreateModel(SFishFile const& file)
 {
     m_model = m_engine->GetModelManager()->AddModel(file.modelFileName, 0);
-    int const texture = std::strlen(file.modelFileName) > 4 ? std::atoi(file.modelFileName + 4) : 0;
+    int const texture = GetSpeciesOf(file.modelFileName);
+    m_species = texture;
     char image[64];
     char opacity[64];
     std::snprintf(image, sizeof image, "fish%d_%d.jpg", texture, static_cast<int>(file.textureVariant));
@@ -195,10 +245,13 @@ void CFish::CreateModel(SFishFile const& file)
     }
     m_model->AddProperties(MP_TRANSPARENT);
     if (AnimationControl* animation = m_model->GetAnimationControl()) {
+        // The swim cycle is the tail's beat: it runs as long as the fish swims.
+        animation->SetLoop(true);
         animation->Stop();
         animation->Start();
     }
     m_model->SaveMatrix();
+    FindMiddleVertices();
 
     CBoundingBox const& box = m_model->GetBoundingBox();
     CVector3 const extent = box.GetMaxPoint() - box.GetMinPoint();
@@ -291,6 +344,35 @@ void CFish::ShiftTime(float seconds)
 {
     m_nextSpeedChange -= seconds;
     m_lastReplan -= seconds;
+    m_route.ShiftTime(seconds);
+}
+
+void CFish::Follow(CFish const& leader, float now)
+{
+    m_route.Follow(leader.m_route, now);
+    // The leader's pace, unless this fish was startled or turned back by a wall a moment ago.
+    if (now >= m_nextSpeedChange && m_baseSpeedFactor > 0.0f) {
+        m_wantedFactorTarget = leader.m_wantedFactorTarget * leader.m_baseSpeedFactor / m_baseSpeedFactor;
+        m_nextSpeedChange = now;
+    }
+}
+
+void CFish::Nudge(CVector3 const& offset)
+{
+    m_position += offset;
+    CVector3 const reach = GetBodyReach();
+    for (int axis = 0; axis < 3; ++axis)
+        m_position[axis] = ClampInto(m_position[axis], m_area->GetMin()[axis] + reach[axis],
+                                     m_area->GetMax()[axis] - reach[axis]);
+    PlaceBody();
+}
+
+float CFish::GetTailBeatRate() const
+{
+    float const length = std::max(0.1f, m_length);
+    float const slenderness = m_height > 0.0f ? m_length / m_height : OrdinarySlenderness;
+    float const build = std::clamp(slenderness / OrdinarySlenderness, 0.6f, 1.6f);
+    return build * (RestingBeatRate + BeatsPerBodyLength * m_speed / length);
 }
 
 void CFish::ComputeNeighbourWeights(float* weights) const
@@ -406,6 +488,11 @@ void CFish::Replan(float now)
 
 void CFish::Refresh(float now, float dt)
 {
+    if (m_influence.leader < 0)
+        m_route.Refresh(m_position, now, *m_randoms.between,
+                        [this](CVector3 const& point) { return !IsCrowdedPoint(point); });
+    else
+        m_route.Visit(m_position, now);
     LimitPitch(dt);
     if (m_replanPending)
         Replan(now);
@@ -477,12 +564,6 @@ void CFish::SwingTail(float dt)
     }
 }
 
-float CFish::GetAgility() const
-{
-    float const swimming = m_baseSpeedFactor > 0.0f ? m_speed / m_baseSpeedFactor : 1.0f;
-    return std::min(1.0f, std::max(m_wantedFactor, swimming));
-}
-
 float CFish::GetWantedPitch(CVector3 const& toTarget) const
 {
     float pitch = std::abs(toTarget.z) > VerticalReach ? GetPitch(toTarget) : 0.0f;
@@ -503,37 +584,100 @@ float CFish::GetWantedPitch(CVector3 const& toTarget) const
     return std::clamp(pitch, -MaxWantedPitch, MaxWantedPitch);
 }
 
+CVector3 CFish::GetWallAvoidance() const
+{
+    // A wall within a turn's reach ahead pushes the more the nearer it is.
+    float const reach = WallLookAhead * (std::max(m_speed, m_minimumSpeed) / GetTurnRateLimit() + m_length);
+    CVector3 const& min = m_area->GetMin();
+    CVector3 const& max = m_area->GetMax();
+    CVector3 push(0.0f, 0.0f, 0.0f);
+    for (int axis = 0; axis < 2; ++axis) {
+        // Close beside a wall the body would swing into it as it turns.
+        float const beside = m_length * 0.5f + WallRoom;
+        if (m_position[axis] - min[axis] < beside)
+            push[axis] += 1.0f - (m_position[axis] - min[axis]) / beside;
+        if (max[axis] - m_position[axis] < beside)
+            push[axis] -= 1.0f - (max[axis] - m_position[axis]) / beside;
+        float const ahead = m_position[axis] + m_heading[axis] * reach;
+        float const lowRoom = ahead - (min[axis] + m_length * 0.5f);
+        float const highRoom = (max[axis] - m_length * 0.5f) - ahead;
+        if (lowRoom < 0.0f)
+            push[axis] += std::min(1.0f, -lowRoom / reach);
+        if (highRoom < 0.0f)
+            push[axis] -= std::min(1.0f, -highRoom / reach);
+    }
+    // Decor ahead: over it, and around it.
+    CVector3 const body = GetBodyReach();
+    CVector3 const ahead = m_position + m_heading * reach;
+    for (CBoundingBox const& obstacle : m_area->GetObstacles()) {
+        CVector3 const& low = obstacle.GetMinPoint();
+        CVector3 const& high = obstacle.GetMaxPoint();
+        bool inside = true;
+        for (int axis = 0; axis < 3; ++axis)
+            inside = inside && ahead[axis] > low[axis] - body[axis] && ahead[axis] < high[axis] + body[axis];
+        if (!inside)
+            continue;
+        CVector3 const centre = (low + high) * 0.5f;
+        CVector3 away(ahead.x - centre.x, ahead.y - centre.y, 0.0f);
+        push += Normalised(away) * 0.5f;
+        push.z += 1.0f;
+    }
+    return push;
+}
+
+CVector3 CFish::GetWantedDirection() const
+{
+    bool const following = m_influence.leader >= 0 && m_influence.mates > 0;
+    CVector3 const toTarget = m_targetPosition - m_position;
+    CVector3 want = m_heading * HeadingWeight;
+    if (IsCell(m_targetCell) && HorizontalLength(toTarget) > TargetReach)
+        want += Normalised(toTarget) * (following ? FollowerTargetWeight : TargetWeight);
+    if (m_route.HasDestination())
+        want += Normalised(m_route.GetDestination() - m_position) * DestinationWeight;
+    want += m_influence.align * AlignWeight + m_influence.gather * GatherWeight;
+    want += m_influence.avoid * AvoidWeight + GetWallAvoidance() * WallWeight;
+    return Normalised(want);
+}
+
+float CFish::GetTurnRateLimit() const
+{
+    return std::max(HoverTurnRate, m_speed / (MinimumTurnRadius * std::max(0.1f, m_length)));
+}
+
 void CFish::Steer(float dt)
 {
-    // The tail swing keeps its rhythm and its draws, but the steering measures the heading
-    // itself: the swung heading made the turn rate jump with every beat.
     SwingTail(dt);
-    CVector3 const toTarget = m_targetPosition - m_position;
-    float const agility = GetAgility();
+    CVector3 const want = GetWantedDirection();
 
-    m_wantedTurnHorizontal = 0.0f;
-    if (HorizontalLength(toTarget) > 1.0f) {
-        float const angle = GetTargetAngle(m_heading);
-        if (angle > 0.15707964f) {
-            float rate = (std::abs(0.3f * angle - angle) + 1.0f) * 1.5f * agility;
-            if (GetTargetAngle(CMatrix4x4::GetRotationZ(0.01f) * m_heading) >= angle)
-                rate = -rate;
-            m_wantedTurnHorizontal = rate;
-        }
-    }
-    float const wantedPitch = GetWantedPitch(toTarget);
+    // Horizontal: toward the wanted direction, no faster than the turn radius allows.
+    float const turn =
+        std::atan2(m_heading.x * want.y - m_heading.y * want.x, m_heading.x * want.x + m_heading.y * want.y);
+    float const limit = GetTurnRateLimit();
+    m_wantedTurnHorizontal =
+        std::abs(turn) > TurnTolerance ? std::clamp(turn * TurnGain, -limit, limit) : 0.0f;
+
+    float const wantedPitch = GetWantedPitch(want);
     float const pitch = std::abs(wantedPitch - GetPitch(m_heading));
     m_wantedTurnVertical = 0.0f;
     if (pitch > PitchTolerance) {
-        float rate = agility * 0.5f * std::min(1.0f, std::abs(0.3f * pitch - pitch) * VerticalGain);
+        float rate = 0.5f * std::min(1.0f, std::abs(0.3f * pitch - pitch) * VerticalGain);
         CVector3 const tilted = CMatrix4x4::GetRotation(GetPitchAxis(m_heading), 0.01f) * m_heading;
         if (std::abs(wantedPitch - GetPitch(tilted)) >= pitch)
             rate = -rate;
-        m_wantedTurnVertical = rate;
+        m_wantedTurnVertical = std::clamp(rate, -limit, limit);
     }
-    m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor, 3.0f * dt);
-    m_turnHorizontal = MoveToward(m_turnHorizontal, m_wantedTurnHorizontal, 5.0f * dt);
-    m_turnVertical = MoveToward(m_turnVertical, m_wantedTurnVertical, 5.0f * dt);
+    // Mates left behind catch up.
+    float const catchUp = 1.0f + CatchUp * m_influence.gather.GetLength();
+    m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor * catchUp, 3.0f * dt);
+    // A fish slowing down tightens its turn no further than its new speed allows.
+    float const newLimit = GetTurnRateLimit();
+    m_turnHorizontal =
+        std::clamp(MoveToward(m_turnHorizontal, m_wantedTurnHorizontal, 5.0f * dt), -newLimit, newLimit);
+    m_turnVertical =
+        std::clamp(MoveToward(m_turnVertical, m_wantedTurnVertical, 5.0f * dt), -newLimit, newLimit);
+    // The body rolls into the turn as far as the turn pulls it sideways.
+    float const wantedBank = std::clamp(-m_turnHorizontal * m_speed * BankPerPull, -MaxBank, MaxBank);
+    m_bank = MoveToward(m_bank, wantedBank, BankRate * dt);
 }
 
 void CFish::Move(float dt)
@@ -550,6 +694,9 @@ void CFish::BendSpine(float dt)
     if (!m_model)
         return;
     CSkeleton* skeleton = m_model->GetSkeleton();
+    // The engine skinned the body drawn this frame before the school ran, with the turn set
+    // the frame before; the model is placed for that turn.
+    m_skinnedTurn = m_appliedTurn;
     skeleton->ResetAllBonesAdditionalPositionAndRotation();
     float const horizontal = HorizontalLength(m_heading);
     float yaw = horizontal > 0.0f ? SafeAcos(m_heading.x / horizontal) : 0.0f;
@@ -572,11 +719,19 @@ void CFish::BendSpine(float dt)
         bone.angleY *= 1.0f - dt * k;
         bone.angleZ *= std::max(0.0f, 1.0f - std::abs(k * dt));
     }
-    for (SSpineBone const& bone : m_bones) {
+    for (unsigned int i = 0; i < BonesCount; ++i) {
+        SSpineBone const& bone = m_bones[i];
         if (bone.index < 0)
             continue;
-        skeleton->RotateBone(bone.index,
-                             CQuaternion::GetRotationY(bone.angleY) * CQuaternion::GetRotationZ(bone.angleZ));
+        if (i == 0) {
+            m_appliedTurn = GetRootTurn();
+            skeleton->RotateBone(bone.index, m_appliedTurn);
+            continue;
+        }
+        // The two rear bones carry the tail's swing on top of the bend.
+        float const swing = i >= BonesCount - 2 ? m_swingAngle * DrawnSwing : 0.0f;
+        skeleton->RotateBone(bone.index, CQuaternion::GetRotationY(bone.angleY) *
+                                             CQuaternion::GetRotationZ(bone.angleZ + swing));
     }
 }
 
@@ -691,10 +846,14 @@ CVector3 CFish::GetTurnedBodyCentre() const
     if (!skeleton || root < 0)
         return centre;
     CVector3 const joint = skeleton->GetBone(static_cast<unsigned int>(root))->animatedPosition;
-    CMatrix4x4 const turn =
-        (CQuaternion::GetRotationY(m_bones[0].angleY) * CQuaternion::GetRotationZ(m_bones[0].angleZ))
-            .GetMatrix();
+    CMatrix4x4 const turn = m_skinnedTurn.GetMatrix();
     return joint + turn * (centre - joint);
+}
+
+CQuaternion CFish::GetRootTurn() const
+{
+    return CQuaternion::GetRotationX(m_bank) * CQuaternion::GetRotationY(m_bones[0].angleY) *
+           CQuaternion::GetRotationZ(m_bones[0].angleZ);
 }
 
 void CFish::PlaceModel(float now)
@@ -702,22 +861,74 @@ void CFish::PlaceModel(float now)
     if (!m_model)
         return;
     if (AnimationControl* animation = m_model->GetAnimationControl())
-        animation->SetSpeed(10.0f);
+        animation->SetSpeed(FramesPerBeat * GetTailBeatRate());
     KeepInsideArea(now);
     KeepOutOfObstacles();
+    PlaceBody();
+}
+
+void CFish::PlaceBody()
+{
+    if (!m_model)
+        return;
     m_model->RestoreMatrix();
     float const scale = 1.0f / m_sizeDivisor;
     m_model->Transform(CMatrix4x4::GetScale(CVector3(scale, scale, scale)));
-    // The body's centre is drawn at the position the school steers, so the fish turns about
-    // its own body.
-    m_model->Transform(CMatrix4x4::GetTranslation(m_position - GetTurnedBodyCentre() * scale));
+    // The middle of the body as drawn is placed at the position the school steers: the fish
+    // turns about its own body, and its middle holds its course while head and tail swing.
+    CVector3 middle;
+    if (!GetSkinnedMiddle(&middle))
+        middle = GetTurnedBodyCentre();
+    m_model->Transform(CMatrix4x4::GetTranslation(m_position - middle * scale));
+}
+
+bool CFish::GetSkinnedMiddle(CVector3* middle) const
+{
+    // Before its first refresh the model holds the straight body, which the turn has not reached.
+    if (!m_model->GetVertexBuffer() || m_model->GetVisibleTriangleSetsCount() == 0)
+        return false;
+    Vertex const* vertices = m_model->GetVertexBuffer()->Get();
+    CVector3 sum(0.0f, 0.0f, 0.0f);
+    std::size_t count = 0;
+    for (unsigned int i = 0; i < m_model->GetVisibleTriangleSetsCount(); ++i) {
+        unsigned int const set = m_model->GetVisibleTriangleSet(i);
+        if (set >= m_middleVertices.size())
+            continue;
+        for (unsigned int v : m_middleVertices[set])
+            sum += vertices[v].position;
+        count += m_middleVertices[set].size();
+    }
+    if (count == 0)
+        return false;
+    *middle = sum / static_cast<float>(count);
+    return true;
+}
+
+void CFish::FindMiddleVertices()
+{
+    // The body's vertices (not the fins'), by set: their mean is the body's middle.
+    m_middleVertices.assign(m_model->GetTriangleSetsCount(), {});
+    VertexBuffer const* buffer = m_model->GetVertexBuffer();
+    if (!buffer || (m_model->GetProperties() & MP_KINDS) != MP_SKELETAL)
+        return;
+    for (unsigned int s = 0; s < m_model->GetTriangleSetsCount(); ++s) {
+        TriangleSet* set = m_model->GetTriangleSet(s);
+        CShaderDescriptor const* shader = set ? set->GetShaderDescriptor() : nullptr;
+        if (!set || !set->GetIndexBuffer() || (shader && (shader->GetProperties() & SP_BLENDING)))
+            continue;
+        unsigned int const first = set->GetIndexBuffer()->GetMinUsingVertex();
+        unsigned int const last =
+            std::min(buffer->GetSize(), first + set->GetIndexBuffer()->GetUsingVerticesCount());
+        for (unsigned int v = first; v < last; ++v)
+            m_middleVertices[s].push_back(v);
+    }
 }
 
 void CFish::ChangeSpeedPattern(float now, float dt)
 {
     if (now > m_nextSpeedChange) {
         CFishRandom& random = *m_randoms.spread;
-        switch (std::rand() % 3) {
+        switch (std::rand() % 4) {
         case 0:
             m_wantedFactorTarget = m_minimumSpeed;
             m_nextSpeedChange = now + random.Spread(12.0f, 6.0f);
@@ -726,9 +937,14 @@ void CFish::ChangeSpeedPattern(float now, float dt)
             m_wantedFactorTarget = (m_minimumSpeed + m_maximumSpeed) * 0.5f;
             m_nextSpeedChange = now + random.Spread(4.0f, 3.0f);
             break;
-        default:
+        case 2:
             m_wantedFactorTarget = m_maximumSpeed;
             m_nextSpeedChange = now + random.Spread(4.0f, 2.0f);
+            break;
+        default:
+            // A short dash.
+            m_wantedFactorTarget = m_maximumSpeed * BurstFactor;
+            m_nextSpeedChange = now + random.Spread(1.5f, 0.5f);
             break;
         }
     }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <vector>
+
 #include "FishGrid.h"
+#include "FishRoute.h"
+#include "math/Quaternion.h"
 #include "math/Vector.h"
 
 class CEngine;
@@ -18,6 +22,26 @@ public:
     static constexpr unsigned int BonesCount = 5;
     static constexpr unsigned int NeighboursCount = 27;
     static constexpr float ReplanInterval = 0.3f;
+    // Turns at cruising speed keep at least this many body lengths of radius.
+    static constexpr float MinimumTurnRadius = 1.0f;
+    // Turn rate (radians per second) a slow or hovering fish may still turn at.
+    static constexpr float HoverTurnRate = 0.3f;
+    // Frames of the model's swim cycle per tail beat.
+    static constexpr float FramesPerBeat = 8.0f;
+
+    // What the other fish of the school ask of this one, for one frame.
+    struct SInfluence
+    {
+        // Away from bodies that are near or on a collision course.
+        CVector3 avoid{0.0f, 0.0f, 0.0f};
+        // The mean heading of the mates near (unit), zero without mates.
+        CVector3 align{0.0f, 0.0f, 0.0f};
+        // Toward the middle of the mates near, longer the further they are.
+        CVector3 gather{0.0f, 0.0f, 0.0f};
+        unsigned int mates = 0;
+        // The fish this one follows (its school's first), -1 when it leads or swims alone.
+        int leader = -1;
+    };
 
     // The two generators of the school: `spread` for uniform draws, `between` for ranges.
     struct SRandoms
@@ -40,6 +64,22 @@ public:
     bool IsFree() const { return m_engine == nullptr; }
 
     void Refresh(float now, float dt);
+    void SetInfluence(SInfluence const& influence) { m_influence = influence; }
+    SInfluence const& GetInfluence() const { return m_influence; }
+    // Follows the route and the speed of the fish leading its school.
+    void Follow(CFish const& leader, float now);
+    // Moves the body by `offset` (kept inside the area) and places the model there.
+    void Nudge(CVector3 const& offset);
+    // Tail beats per second: rises with the speed in body lengths, faster for slender species.
+    float GetTailBeatRate() const;
+    // Roll into the current turn (radians, positive rolls the left flank up).
+    float GetBank() const { return m_bank; }
+    float GetTurnRate() const { return m_turnHorizontal; }
+    int GetSpecies() const { return m_species; }
+    // The species of a model file: the number after "fish" in its name.
+    static int GetSpeciesOf(char const* modelFileName);
+    CFishRoute const& GetRoute() const { return m_route; }
+    void SetSpeed(float speed) { m_speed = speed; }
     // Swims off at `factor` times the maximum speed for a moment.
     void Startle(float factor, float now);
     // Chooses the next target cell; within the re-plan interval it is only remembered.
@@ -108,12 +148,22 @@ private:
     void Wander(float dt);
     void SwingTail(float dt);
     void Steer(float dt);
+    // Direction the fish wants to swim: its target cell and destination, its mates and the
+    // bodies and walls around it.
+    CVector3 GetWantedDirection() const;
+    // Away from the area's side walls and the decor that lie within a turn ahead.
+    CVector3 GetWallAvoidance() const;
+    // Fastest turn: the minimum radius at the current speed, or the hovering rate.
+    float GetTurnRateLimit() const;
+    // The root bone's turn: roll, then pitch, then yaw.
+    CQuaternion GetRootTurn() const;
+    void PlaceBody();
+    // Middle of the body as last skinned, in model space; false before the model has one.
+    bool GetSkinnedMiddle(CVector3* middle) const;
+    void FindMiddleVertices();
     // Pitch the fish heads for: the target's when it lies above or below, level otherwise,
     // flattened as the body nears the top or bottom of the area.
     float GetWantedPitch(CVector3 const& toTarget) const;
-    // The turn rates' share of their full value: the wanted speed factor, but never below the
-    // share of the base speed the fish swims at.
-    float GetAgility() const;
     void Move(float dt);
     void BendSpine(float dt);
     void PlaceModel(float now);
@@ -123,7 +173,7 @@ private:
     void KeepOutOfObstacles();
     // Cell points the body could not sit at: too near the area's top or bottom, or in decor.
     bool IsCrowdedPoint(CVector3 const& point) const;
-    // The body's centre in model space after the root bone turns the model.
+    // The body's centre in model space as the root bone turned the body last skinned.
     CVector3 GetTurnedBodyCentre() const;
     void ChangeSpeedPattern(float now, float dt);
 
@@ -134,6 +184,16 @@ private:
 
     CEngine* m_engine = nullptr;
     CFishArea* m_area = nullptr;
+    // Fish with the same model number are one species.
+    int m_species = 0;
+    SInfluence m_influence;
+    CFishRoute m_route;
+    float m_bank = 0.0f;
+    // By triangle set, the body's vertices (the fins' sets have none).
+    std::vector<std::vector<unsigned int>> m_middleVertices;
+    // The root turn last set on the skeleton, and the one the drawn body was skinned with.
+    CQuaternion m_appliedTurn = CQuaternion::GetZero();
+    CQuaternion m_skinnedTurn = CQuaternion::GetZero();
     SRandoms m_randoms;
     float m_turnSign = 1.0f;
     float m_sizeDivisor = 1.0f;

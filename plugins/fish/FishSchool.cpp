@@ -1,5 +1,7 @@
 #include "FishSchool.h"
 
+#include "FishShoal.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -169,7 +171,13 @@ void CFishSchool::FindPacks()
 void CFishSchool::CreateFishes(float now)
 {
     unsigned int const slotsCount = m_selection.GetFishSlotsCount();
-    m_fishes = std::make_unique<CFish[]>(std::max(1u, slotsCount));
+    // "g_max_fishes" (set for one run from the command line) caps the school below ten and adds
+    // mates of the chosen species above; 0: the selected fish.
+    int const maxFishes = m_engine->GetConfig()->GetValueAsInt("g_max_fishes");
+    unsigned int const capacity =
+        std::max({1u, slotsCount, std::min(MaxFishes, static_cast<unsigned int>(std::max(0, maxFishes)))});
+    m_fishes = std::make_unique<CFish[]>(capacity);
+    m_fishFiles.clear();
     m_fishesCount = 0;
     unsigned int order[SFishSelection::SlotsCount];
     for (unsigned int i = 0; i < SFishSelection::SlotsCount; ++i)
@@ -182,8 +190,6 @@ void CFishSchool::CreateFishes(float now)
     if (m_areas.empty())
         return;
     CFish::SRandoms const randoms{&m_spread, &m_between};
-    // "g_max_fishes" (set for one run from the command line) caps the school; 0: no cap.
-    int const maxFishes = m_engine->GetConfig()->GetValueAsInt("g_max_fishes");
     for (unsigned int i = 0; i < SFishSelection::SlotsCount; ++i) {
         if (maxFishes > 0 && m_fishesCount >= static_cast<unsigned int>(maxFishes))
             break;
@@ -193,20 +199,48 @@ void CFishSchool::CreateFishes(float now)
         SFishFile file;
         file.Read(m_engine->GetFileManager(), m_packs[slot.kind - SFishSelection::FirstPackKind].name,
                   slot.number);
-        unsigned int const area = ChooseArea();
+        unsigned int const area = ChooseArea(CFish::GetSpeciesOf(file.modelFileName));
         ++m_areaFishesCount[area];
         m_fishes[m_fishesCount].Create(m_engine, m_areas[area].get(), file, order[i], randoms, now);
+        m_fishFiles.push_back(file);
+        Publish(m_fishesCount);
+        ++m_fishesCount;
+        m_publishedCount = static_cast<int>(m_fishesCount);
+    }
+    if (maxFishes > static_cast<int>(m_fishesCount))
+        AddMates(std::min(MaxFishes, static_cast<unsigned int>(maxFishes)), now);
+}
+
+void CFishSchool::AddMates(unsigned int count, float now)
+{
+    unsigned int const chosen = m_fishesCount;
+    CFish::SRandoms const randoms{&m_spread, &m_between};
+    for (unsigned int next = 0; chosen > 0 && m_fishesCount < count; next = (next + 1) % chosen) {
+        SFishFile const file = m_fishFiles[next];
+        unsigned int const area = ChooseArea(CFish::GetSpeciesOf(file.modelFileName));
+        ++m_areaFishesCount[area];
+        auto const layer = static_cast<unsigned int>(m_spread.Next() * SFishSelection::SlotsCount);
+        m_fishes[m_fishesCount].Create(m_engine, m_areas[area].get(), file, layer, randoms, now);
+        m_fishFiles.push_back(file);
         Publish(m_fishesCount);
         ++m_fishesCount;
         m_publishedCount = static_cast<int>(m_fishesCount);
     }
 }
 
-unsigned int CFishSchool::ChooseArea() const
+unsigned int CFishSchool::ChooseArea(int species) const
 {
     unsigned int const count = static_cast<unsigned int>(m_areas.size());
     if (count == 1)
         return 0;
+    for (unsigned int i = 0; i < m_fishesCount; ++i) {
+        if (m_fishes[i].GetSpecies() == species) {
+            for (unsigned int area = 0; area < count; ++area) {
+                if (m_areas[area].get() == m_fishes[i].GetArea())
+                    return area;
+            }
+        }
+    }
     for (unsigned int i = 0; i < count; ++i) {
         if (m_areaFishesCount[i] == 0)
             return i;
@@ -261,8 +295,16 @@ void CFishSchool::Refresh(float now, float dt)
     for (auto& area : m_areas)
         area->Refresh();
     StartleUnderMouse(now);
+    CFishShoal::Steer(m_fishes.get(), m_fishesCount);
     for (unsigned int i = 0; i < m_fishesCount; ++i) {
+        int const leader = m_fishes[i].GetInfluence().leader;
+        if (leader >= 0)
+            m_fishes[i].Follow(m_fishes[leader], now);
+    }
+    for (unsigned int i = 0; i < m_fishesCount; ++i)
         m_fishes[i].Refresh(now, dt);
+    CFishShoal::KeepApart(m_fishes.get(), m_fishesCount);
+    for (unsigned int i = 0; i < m_fishesCount; ++i) {
         CVector3 const& position = m_fishes[i].GetPosition();
         for (int axis = 0; axis < 3; ++axis)
             m_publishedPositions[i][axis] = position[axis];

@@ -20,7 +20,9 @@ class CEngine;
 class CFishSchool
 {
 public:
-    static constexpr unsigned int MaxFishes = SFishSelection::SlotsCount;
+    // The selection's slots give up to ten fish; "g_max_fishes" above that adds mates of the
+    // chosen species, up to this many fish in all.
+    static constexpr unsigned int MaxFishes = 2 * SFishSelection::SlotsCount;
     static constexpr float MouseStartle = 2.5f;
     static constexpr float ButtonStartle = 4.0f;
     // How far the school's time runs before its origin moves forward by as much.
@@ -67,7 +69,10 @@ private:
     void AddObstacles();
     void FindPacks();
     void CreateFishes(float now);
-    unsigned int ChooseArea() const;
+    // Fish of a species already in the school join its area, so that they can swim together.
+    unsigned int ChooseArea(int species) const;
+    // Adds mates of the species chosen, in turn, until the school holds `count` fish.
+    void AddMates(unsigned int count, float now);
     void Publish(unsigned int fish);
     void StartleUnderMouse(float now);
 
@@ -78,6 +83,8 @@ private:
     std::vector<unsigned int> m_areaFishesCount;
     unsigned int m_fishesCount = 0;
     std::unique_ptr<CFish[]> m_fishes;
+    // The fish file each fish was made from.
+    std::vector<SFishFile> m_fishFiles;
     float m_startTime = 0.0f;
     double m_timeOrigin = 0.0;
     float m_randomFactor = 1.0f;

@@ -62,9 +62,11 @@ constexpr float BackdropHiddenBelow = -1.5f;
 // The caustic light lies this far above the sand so it never fights the floor for depth.
 constexpr float CausticLift = 0.015f;
 
+// The fish swim the whole water column: from just above the sand to high up, from near the
+// front glass to among the rocks and behind the plants at the back.
 constexpr SBox FishAreas[] = {
-    {{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}},
-    {{-7.0f, -6.0f, 0.5f}, {7.0f, -1.0f, 4.5f}},
+    {{-11.0f, -9.0f, -0.8f}, {11.0f, 7.0f, 8.5f}},
+    {{-8.0f, -7.0f, 1.5f}, {8.0f, 3.0f, 8.0f}},
 };
 constexpr std::size_t FishAreasCount = sizeof FishAreas / sizeof FishAreas[0];
 

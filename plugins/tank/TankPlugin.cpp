@@ -1,6 +1,7 @@
 #include "TankPlugin.h"
 
 #include "PluginExports.h"
+#include "TankFog.h"
 #include "core/Engine.h"
 #include "model/Model.h"
 
@@ -20,12 +21,14 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     m_variables.RegisterObstacles(engine->GetConfig(), rocks);
     m_bubbleSound.Create(engine->GetSoundManager(), engine->GetConfig());
     m_bubbleSound.Refresh();
+    CTankFog::Apply(engine->GetDirect3DSubsystem(), engine->GetModelManager()->GetClearColor());
     engine->GetMessageManager()->Write("+Plugin: Tank");
 }
 
 void CGameTankPlugin::Refresh()
 {
     m_bubbleSound.Refresh();
+    CTankFog::Keep(m_engine->GetDirect3DSubsystem(), m_engine->GetModelManager()->GetClearColor());
 }
 
 void CGameTankPlugin::Destroy()
@@ -33,6 +36,7 @@ void CGameTankPlugin::Destroy()
     if (!m_engine)
         return;
     m_bubbleSound.Destroy();
+    CTankFog::Remove(m_engine->GetDirect3DSubsystem());
     m_scene.Destroy();
     m_engine->GetMessageManager()->Write("-Plugin: Tank");
     m_engine = nullptr;

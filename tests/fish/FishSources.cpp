@@ -3,4 +3,6 @@
 #include "../../plugins/fish/FishArea.cpp"
 #include "../../plugins/fish/FishFiles.cpp"
 #include "../../plugins/fish/FishGrid.cpp"
+#include "../../plugins/fish/FishRoute.cpp"
 #include "../../plugins/fish/FishSchool.cpp"
+#include "../../plugins/fish/FishShoal.cpp"

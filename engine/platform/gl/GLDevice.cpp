@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -766,6 +767,8 @@ private:
         m_renderStates[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
         m_renderStates[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
         m_renderStates[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+        m_renderStates[D3DRS_FOGEND] = std::bit_cast<DWORD>(1.0f);
+        m_renderStates[D3DRS_FOGDENSITY] = std::bit_cast<DWORD>(1.0f);
 
         for (unsigned int stage = 0; stage < MaxStages; ++stage) {
             auto& states = m_stageStates[stage];
@@ -932,6 +935,33 @@ private:
             break;
         case D3DRS_DITHERENABLE:
             value ? glEnable(GL_DITHER) : glDisable(GL_DITHER);
+            break;
+        case D3DRS_FOGENABLE:
+            value ? glEnable(GL_FOG) : glDisable(GL_FOG);
+            break;
+        case D3DRS_FOGCOLOR: {
+            GLfloat colour[4];
+            ColorToFloats(value, colour);
+            glFogfv(GL_FOG_COLOR, colour);
+            break;
+        }
+        case D3DRS_FOGTABLEMODE:
+        case D3DRS_FOGVERTEXMODE: {
+            // Either mode selects the formula; the table mode wins when both are set.
+            DWORD const mode = m_renderStates[D3DRS_FOGTABLEMODE] != D3DFOG_NONE
+                                   ? m_renderStates[D3DRS_FOGTABLEMODE]
+                                   : m_renderStates[D3DRS_FOGVERTEXMODE];
+            glFogi(GL_FOG_MODE, mode == D3DFOG_EXP ? GL_EXP : mode == D3DFOG_EXP2 ? GL_EXP2 : GL_LINEAR);
+            break;
+        }
+        case D3DRS_FOGSTART:
+            glFogf(GL_FOG_START, std::bit_cast<float>(value));
+            break;
+        case D3DRS_FOGEND:
+            glFogf(GL_FOG_END, std::bit_cast<float>(value));
+            break;
+        case D3DRS_FOGDENSITY:
+            glFogf(GL_FOG_DENSITY, std::bit_cast<float>(value));
             break;
         case D3DRS_LIGHTING:
             value ? glEnable(GL_LIGHTING) : glDisable(GL_LIGHTING);
