@@ -14,6 +14,8 @@ namespace
 constexpr double StartSeconds = 90.0; // start-up under a loaded software renderer
 constexpr char const* Loaded = "Load Time";
 constexpr char const* LogEnd = "Log end:";
+constexpr double PollSeconds = 0.1;
+constexpr int WallpaperStartPolls = static_cast<int>(StartSeconds / PollSeconds);
 
 struct ScreenRectangle
 {
@@ -102,7 +104,12 @@ TEST_F(DesktopTest, SecondWallpaperIsRefusedWhileHacksOnTwoWindowsRun)
     ASSERT_TRUE(first.Start(Program({"-window-id", std::to_string(left)}), Environment(server)));
     ASSERT_TRUE(second.Start(Program({"-window-id", std::to_string(right)}), Environment(server)));
     ASSERT_TRUE(wallpaper.Start(Program({"/w"}), Environment(server)));
-    Sleep(3.0);
+    // Two hacks drawing slow the first wallpaper's start; it must hold the display first.
+    fs::path const wallpaperLog = m_folder / "state" / "coralume" / "Coralume Wallpaper.html";
+    for (int tries = 0;
+         tries < WallpaperStartPolls && ReadFile(wallpaperLog).find(Loaded) == std::string::npos; ++tries)
+        Sleep(PollSeconds);
+    ASSERT_NE(ReadFile(wallpaperLog).find(Loaded), std::string::npos);
     Process again;
     ASSERT_TRUE(again.Start(Program({"/w"}), Environment(server)));
     EXPECT_EQ(again.Wait(20.0), std::optional<int>(0));
