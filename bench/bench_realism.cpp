@@ -38,6 +38,7 @@
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"
 #include "render/VertexBuffer.h"
+#include "support/SteppedClock.h"
 
 namespace
 {
@@ -72,24 +73,6 @@ CVector3 const CameraPosition(0.0f, -18.316f, 2.165f);
 constexpr float CameraPitch = 1.5707964f;
 constexpr float CameraFov = 57.5f;
 constexpr float ScreenAspect = 4.0f / 3.0f;
-
-// A clock that moves only when the run steps it, one microsecond per counter step.
-class CSteppedClock : public platform::ClockSource
-{
-public:
-    std::uint64_t GetTickMilliseconds() const override { return std::uint64_t(counter / 1000); }
-    std::int64_t GetPerformanceCounter() const override { return counter; }
-    std::int64_t GetPerformanceFrequency() const override { return 1000000; }
-    bool GetTimerMinimumPeriod(std::uint32_t& period) const override
-    {
-        period = 1;
-        return true;
-    }
-    void BeginTimerPeriod(std::uint32_t) override {}
-    void EndTimerPeriod(std::uint32_t) override {}
-
-    std::int64_t counter = 1000000;
-};
 
 CVector3 Normalised(CVector3 const& v)
 {
@@ -760,7 +743,7 @@ private:
     std::filesystem::path m_directory;
     std::string m_directoryText;
     FakeDirect3D8 m_fake;
-    CSteppedClock m_clock;
+    SteppedClock m_clock;
     CEngine m_engine;
     CCamera* m_camera = nullptr;
     char m_installPath[512] = {};

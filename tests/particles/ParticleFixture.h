@@ -19,24 +19,7 @@
 #include "platform/FakeDirect3D8.h"
 #include "render/ShaderDescriptor.h"
 #include "support/EngineFixture.h"
-
-// A clock that moves only when told to, one microsecond per counter step.
-class ManualClock : public platform::ClockSource
-{
-public:
-    std::uint64_t GetTickMilliseconds() const override { return std::uint64_t(counter / 1000); }
-    std::int64_t GetPerformanceCounter() const override { return counter; }
-    std::int64_t GetPerformanceFrequency() const override { return 1000000; }
-    bool GetTimerMinimumPeriod(std::uint32_t& period) const override
-    {
-        period = 1;
-        return true;
-    }
-    void BeginTimerPeriod(std::uint32_t) override {}
-    void EndTimerPeriod(std::uint32_t) override {}
-
-    std::int64_t counter = 1000000;
-};
+#include "support/SteppedClock.h"
 
 // An engine on the scripted device with a particle system manager of its own whose frame
 // time comes from a manual clock.
@@ -103,7 +86,7 @@ protected:
         return bytes;
     }
 
-    ManualClock clock;
+    SteppedClock clock;
     CTimerManager timers;
     CParticleSystemManager systems;
 };
