@@ -127,21 +127,7 @@ bool DesktopVisibility::IsScreenSaverActive()
     }
     // A screen-saver daemon of its own announces itself on the root: the first number is
     // non-zero (its blank or lock atom) while it shows.
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    bool active = false;
-    if (watch.getWindowProperty(m_display, m_root, m_screenSaverStatus, 0, 1, False, XA_INTEGER, &type,
-                                &format, &count, &remaining, &data) == Success &&
-        data != nullptr) {
-        active = type == XA_INTEGER && format == 32 && count >= 1 && reinterpret_cast<long*>(data)[0] != 0;
-    }
-    if (data != nullptr) {
-        GetX11Library().free(data);
-    }
-    return active;
+    return ReadFirstPropertyItem(m_display, m_root, m_screenSaverStatus, XA_INTEGER).value_or(0) != 0;
 }
 
 std::vector<unsigned long> DesktopVisibility::ReadAtoms(unsigned long window, unsigned long property)

@@ -17,22 +17,7 @@ int IgnoreXError(Display*, XErrorEvent*)
 // The window `property` (a single window id) of `window` names; 0 when it names none.
 Window ReadWindowProperty(Display* display, Window window, Atom property)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    Window named = 0;
-    if (watch.getWindowProperty(display, window, property, 0, 1, False, XA_WINDOW, &type, &format, &count,
-                                &remaining, &data) == Success &&
-        type == XA_WINDOW && format == 32 && count == 1 && data != nullptr) {
-        named = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-    }
-    if (data != nullptr) {
-        GetX11Library().free(data);
-    }
-    return named;
+    return static_cast<Window>(ReadFirstPropertyItem(display, window, property, XA_WINDOW).value_or(0));
 }
 } // namespace
 

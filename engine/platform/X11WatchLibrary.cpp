@@ -60,4 +60,23 @@ X11WatchLibrary const& GetX11WatchLibrary()
     static X11WatchLibrary const xlib = LoadX11WatchLibrary();
     return xlib;
 }
+
+std::optional<unsigned long> ReadFirstPropertyItem(Display* display, Window window, Atom property, Atom type)
+{
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::optional<unsigned long> item;
+    if (GetX11WatchLibrary().getWindowProperty(display, window, property, 0, 1, False, type, &actualType,
+                                               &format, &count, &remaining, &data) == Success &&
+        actualType == type && format == 32 && count >= 1 && data != nullptr) {
+        item = *reinterpret_cast<unsigned long*>(data);
+    }
+    if (data != nullptr) {
+        GetX11Library().free(data);
+    }
+    return item;
+}
 } // namespace platform

@@ -8,6 +8,8 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 
+#include <optional>
+
 // The Xlib and extension calls that watch what the screen shows (window states, visibility,
 // power saving, screen savers, monitors) and keep the desktop's own windows and background
 // picture, loaded on first use like the rest of Xlib. The
@@ -72,4 +74,7 @@ struct X11WatchLibrary
 };
 
 X11WatchLibrary const& GetX11WatchLibrary();
+
+// The first 32-bit item of `property` on `window` where the property has `type`.
+std::optional<unsigned long> ReadFirstPropertyItem(Display* display, Window window, Atom property, Atom type);
 } // namespace platform

@@ -15,22 +15,11 @@ X11RootPicture::~X11RootPicture()
 
 void X11RootPicture::ReadPrevious(SProperty* property)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    property->existed = false;
-    if (watch.getWindowProperty(m_display, m_root, property->atom, 0, 1, False, XA_PIXMAP, &type, &format,
-                                &count, &remaining, &data) == Success &&
-        type == XA_PIXMAP && format == 32 && count == 1 && data != nullptr) {
-        property->existed = true;
-        property->pixmap = *reinterpret_cast<unsigned long*>(data);
-    }
-    if (data != nullptr) {
-        GetX11Library().free(data);
-    }
+    std::optional<unsigned long> const pixmap =
+        ReadFirstPropertyItem(m_display, m_root, property->atom, XA_PIXMAP);
+    property->existed = pixmap.has_value();
+    if (pixmap)
+        property->pixmap = *pixmap;
 }
 
 bool X11RootPicture::Begin()
