@@ -442,9 +442,13 @@ void CAquariumApp::Frame()
 void CAquariumApp::ApplyMonitorSettings()
 {
     CCameraManager* cameras = m_engine.GetCameraManager();
-    cameras->SetMonitorLayout(ParseMonitorLayout(m_monitorLayout));
-    if (m_appliedMonitors == m_monitors)
+    if (!m_monitorSettingsApplied || m_appliedMonitorLayout != m_monitorLayout) {
+        m_appliedMonitorLayout = m_monitorLayout;
+        cameras->SetMonitorLayout(ParseMonitorLayout(m_monitorLayout));
+    }
+    if (m_monitorSettingsApplied && m_appliedMonitors == m_monitors)
         return;
+    m_monitorSettingsApplied = true;
     m_appliedMonitors = m_monitors;
     cameras->SetMonitorRects(ParseMonitorRects(m_monitors));
 }

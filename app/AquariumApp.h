@@ -67,7 +67,7 @@ private:
     void StartConsole();
     void StartAquarium();
     void ApplyExitRules();
-    // The monitor layout and the monitors as configured, to the camera manager.
+    // The monitor layout and the monitors as configured, to the camera manager when they change.
     void ApplyMonitorSettings();
     void DrainKeyStates();
     // Gives memory that only loading needed back to the system before the first frame.
@@ -96,7 +96,10 @@ private:
     char m_monitorLayout[PathLength] = {}; // "g_monitor_layout": "auto", "each" or "span"
     char m_monitors[PathLength] =
         {}; // "g_monitors": "800x600+0+0,1280x720+800+0"; empty: ask the window system
+    // The texts last handed to the cameras: parsed again only when they change.
+    std::string m_appliedMonitorLayout;
     std::string m_appliedMonitors;
+    bool m_monitorSettingsApplied = false;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;
