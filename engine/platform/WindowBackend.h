@@ -65,6 +65,8 @@ public:
         GetDrawableSize(&width, &height);
         return {MonitorRect{0, 0, width, height}};
     }
+    // Grows by one whenever the monitors the window covers change (plugged in, removed, moved).
+    virtual unsigned int GetMonitorsChangeCount() const { return 0; }
     // Keyboard focus as the window system tells it (before any focus event came).
     virtual bool HasSystemFocus() const = 0;
     virtual bool GetCursorPosition(int* x, int* y) const = 0;

@@ -27,6 +27,7 @@ X11WatchLibrary LoadX11WatchLibrary()
     Load(library, xlib.destroyWindow, "XDestroyWindow");
     Load(library, xlib.mapWindow, "XMapWindow");
     Load(library, xlib.lowerWindow, "XLowerWindow");
+    Load(library, xlib.moveResizeWindow, "XMoveResizeWindow");
     Load(library, xlib.storeName, "XStoreName");
     Load(library, xlib.setWMHints, "XSetWMHints");
     Load(library, xlib.setClassHint, "XSetClassHint");

@@ -30,6 +30,7 @@ struct X11WatchLibrary
     int (*destroyWindow)(Display*, Window) = nullptr;
     int (*mapWindow)(Display*, Window) = nullptr;
     int (*lowerWindow)(Display*, Window) = nullptr;
+    int (*moveResizeWindow)(Display*, Window, int, int, unsigned int, unsigned int) = nullptr;
     int (*storeName)(Display*, Window, char const*) = nullptr;
     int (*setWMHints)(Display*, Window, XWMHints*) = nullptr;
     int (*setClassHint)(Display*, Window, XClassHint*) = nullptr;
@@ -64,8 +65,8 @@ struct X11WatchLibrary
     bool CanKeepDesktopWindows() const
     {
         return IsUsable() && changeProperty && deleteProperty && createWindow && destroyWindow && mapWindow &&
-               lowerWindow && storeName && setWMHints && setClassHint && sendEvent && flush && createPixmap &&
-               freePixmap && createGC && freeGC && copyArea && fillRectangle;
+               lowerWindow && moveResizeWindow && storeName && setWMHints && setClassHint && sendEvent &&
+               flush && createPixmap && freePixmap && createGC && freeGC && copyArea && fillRectangle;
     }
     bool HasPowerSaving() const { return dpmsQueryExtension && dpmsInfo; }
     bool HasScreenSaverInfo() const { return screenSaverQueryExtension && screenSaverQueryInfo; }

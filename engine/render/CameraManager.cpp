@@ -164,17 +164,19 @@ void CCameraManager::SetMonitorRects(std::vector<platform::MonitorRect> const& m
 
 void CCameraManager::RefreshViews(unsigned int width, unsigned int height)
 {
-    // Monitors are asked for again only when the window's size or the layout changes.
+    // Monitors are asked for again only when they, the window's size or the layout change.
+    HWND const handle = m_window ? m_window->GetHandler() : nullptr;
+    unsigned int const monitorsChangeCount = handle ? handle->GetMonitorsChangeCount() : 0;
     if (!m_views.empty() && width == m_viewsWidth && height == m_viewsHeight &&
-        m_monitorLayout == m_viewsLayout)
+        m_monitorLayout == m_viewsLayout && monitorsChangeCount == m_viewsMonitorsChangeCount)
         return;
     m_viewsWidth = width;
     m_viewsHeight = height;
     m_viewsLayout = m_monitorLayout;
+    m_viewsMonitorsChangeCount = monitorsChangeCount;
     std::vector<platform::MonitorRect> monitors = m_givenMonitors;
     int drawableWidth = static_cast<int>(width);
     int drawableHeight = static_cast<int>(height);
-    HWND const handle = m_window ? m_window->GetHandler() : nullptr;
     if (handle) {
         handle->GetDrawableSize(&drawableWidth, &drawableHeight);
         if (monitors.empty())

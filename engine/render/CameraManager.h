@@ -100,5 +100,6 @@ private:
     unsigned int m_viewsWidth = 0;
     unsigned int m_viewsHeight = 0;
     EMonitorLayout m_viewsLayout = EMonitorLayout::Automatic;
+    unsigned int m_viewsMonitorsChangeCount = 0;
     bool m_viewportMoved = false; // a view's viewport was sent since the last whole-window one
 };

@@ -8,6 +8,7 @@
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
 
+
 using namespace desktop;
 
 namespace
@@ -125,6 +126,34 @@ TEST_F(DesktopTest, TheWallpaperIsADesktopWindowOverEveryMonitor)
     EXPECT_EQ(attributes.width, 1600);
     EXPECT_EQ(attributes.height, 900);
     // Drawn on both monitors: the root shows the window on either side of their border.
+    Sleep(2.0);
+    EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 0, 0, 1000, 900), 0.95);
+    EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 1000, 100, 600, 400), 0.95);
+}
+
+TEST_F(DesktopTest, TheWallpaperFollowsAMonitorPluggedInWhileItRuns)
+{
+    XServer server;
+    ASSERT_TRUE(server.Start(1600, 900));
+    Display* display = server.GetDisplay();
+    AddMonitor(display, "left", 0, 0, 1000, 900, true);
+    if (!server.StartWindowManager())
+        GTEST_SKIP() << "openbox is not installed (scripts/setup installs it)";
+    Process wallpaper;
+    ASSERT_TRUE(wallpaper.Start(Program({"/w"}), Environment(server)));
+    ASSERT_TRUE(WaitForLog(Loaded, StartSeconds));
+    Window const window = FindWindowByTitle(display, DefaultRootWindow(display), WallpaperTitle);
+    ASSERT_NE(window, NoWindow);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes));
+    ASSERT_EQ(attributes.width, 1000);
+    AddMonitor(display, "right", 1000, 100, 600, 400, false);
+    for (int i = 0; i < 100 && attributes.width != 1600; ++i) {
+        Sleep(0.1);
+        XGetWindowAttributes(display, window, &attributes);
+    }
+    EXPECT_EQ(attributes.width, 1600);
+    EXPECT_EQ(attributes.height, 900);
     Sleep(2.0);
     EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 0, 0, 1000, 900), 0.95);
     EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 1000, 100, 600, 400), 0.95);

@@ -11,6 +11,7 @@
 #include "platform/sdl/SdlGLContext.h"
 #include "platform/sdl/SdlWindowAccess.h"
 #include "platform/sdl/X11DesktopWindow.h"
+#include "platform/window/x11/X11MonitorWatch.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -211,8 +212,18 @@ public:
 
     SDL_Window* GetSdlWindow() const { return m_window; }
 
+    // Monitors plugged in, removed or moved are followed from then on.
+    void WatchMonitors() { m_monitorWatch = X11MonitorWatch::Open(); }
+
     void Presented()
     {
+        if (m_monitorWatch != nullptr && m_monitorWatch->Poll()) {
+            m_monitorsWidth = -1;
+            ++m_monitorsChangeCount;
+            if (m_desktop != nullptr) {
+                m_desktop->Cover(GetBoundingRect(m_monitorWatch->GetMonitors()));
+            }
+        }
         if (m_desktop != nullptr) {
             m_desktop->Presented();
         }
@@ -483,6 +494,8 @@ public:
         return m_monitors;
     }
 
+    unsigned int GetMonitorsChangeCount() const override { return m_monitorsChangeCount; }
+
     bool CanDrawWithGL() const override { return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_OPENGL) != 0; }
 
     std::shared_ptr<GLContext> CreateGLContext(GLContextAttributes const& attributes) override
@@ -507,6 +520,8 @@ private:
     mutable std::vector<MonitorRect> m_monitors;
     mutable int m_monitorsWidth = -1;
     mutable int m_monitorsHeight = -1;
+    std::unique_ptr<X11MonitorWatch> m_monitorWatch;
+    unsigned int m_monitorsChangeCount = 0;
 };
 
 class SdlWindowBackend : public WindowBackend
@@ -605,7 +620,9 @@ public:
                 SDL_Window* window =
                     SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(id)));
                 if (window != nullptr) {
-                    return new SdlWindow(*this, window, std::move(desktop));
+                    auto* const wrapped = new SdlWindow(*this, window, std::move(desktop));
+                    wrapped->WatchMonitors();
+                    return wrapped;
                 }
             }
         }
@@ -616,7 +633,11 @@ public:
         X11Library const& xlib = GetX11Library();
         unsigned long const root = xlib.defaultRootWindow(display);
         xlib.closeDisplay(display);
-        return AttachForeignWindow(root);
+        HWND const window = AttachForeignWindow(root);
+        if (window != nullptr) {
+            static_cast<SdlWindow*>(window)->WatchMonitors();
+        }
+        return window;
     }
 
     void DestroyWindow(HWND window) override { delete window; }

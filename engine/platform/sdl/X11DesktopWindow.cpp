@@ -107,6 +107,21 @@ void X11DesktopWindow::SetTitle(char const* title)
     GetX11WatchLibrary().storeName(m_display, m_window, title != nullptr ? title : "");
 }
 
+void X11DesktopWindow::Cover(MonitorRect const& area)
+{
+    if (area.width <= 0 || area.height <= 0 ||
+        (area.x == m_area.x && area.y == m_area.y && area.width == m_area.width &&
+         area.height == m_area.height)) {
+        return;
+    }
+    m_area = area;
+    X11ErrorTrap const trap(m_display);
+    GetX11WatchLibrary().moveResizeWindow(m_display, m_window, area.x, area.y,
+                                          static_cast<unsigned int>(area.width),
+                                          static_cast<unsigned int>(area.height));
+    GetX11WatchLibrary().lowerWindow(m_display, m_window);
+}
+
 void X11DesktopWindow::Lower()
 {
     X11ErrorTrap const trap(m_display);

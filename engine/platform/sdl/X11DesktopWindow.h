@@ -32,6 +32,8 @@ public:
     // Where the window lies on the root, in root pixels.
     MonitorRect const& GetArea() const { return m_area; }
     void SetTitle(char const* title);
+    // Moves and sizes the window over `area` (root pixels), as when monitors come or go.
+    void Cover(MonitorRect const& area);
     // Below every other window, other programs' desktop windows included.
     void Lower();
     // A frame was shown: the root's picture follows now and then.

@@ -1,0 +1,62 @@
+#include "platform/window/x11/X11MonitorWatch.h"
+
+#include "platform/X11ErrorTrap.h"
+#include "platform/X11Library.h"
+#include "platform/X11Monitors.h"
+#include "platform/X11WatchLibrary.h"
+
+#include <algorithm>
+
+namespace platform
+{
+namespace
+{
+bool SameMonitors(std::vector<MonitorRect> const& a, std::vector<MonitorRect> const& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](MonitorRect const& x, MonitorRect const& y) {
+        return x.x == y.x && x.y == y.y && x.width == y.width && x.height == y.height;
+    });
+}
+} // namespace
+
+std::unique_ptr<X11MonitorWatch> X11MonitorWatch::Open()
+{
+    if (!GetX11WatchLibrary().IsUsable()) {
+        return nullptr;
+    }
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return nullptr;
+    }
+    return std::unique_ptr<X11MonitorWatch>(new X11MonitorWatch(display));
+}
+
+X11MonitorWatch::X11MonitorWatch(Display* display)
+    : m_display(display), m_monitors(ReadX11Monitors(display)),
+      m_nextCheck(std::chrono::steady_clock::now() + CheckInterval)
+{}
+
+X11MonitorWatch::~X11MonitorWatch()
+{
+    GetX11Library().closeDisplay(m_display);
+}
+
+bool X11MonitorWatch::Poll()
+{
+    auto const now = std::chrono::steady_clock::now();
+    if (now < m_nextCheck) {
+        return false;
+    }
+    m_nextCheck = now + CheckInterval;
+    std::vector<MonitorRect> monitors;
+    {
+        X11ErrorTrap const trap(m_display);
+        monitors = ReadX11Monitors(m_display);
+    }
+    if (monitors.empty() || SameMonitors(monitors, m_monitors)) {
+        return false;
+    }
+    m_monitors = std::move(monitors);
+    return true;
+}
+} // namespace platform
