@@ -24,6 +24,16 @@ constexpr char const* SelectionFileVariable = "g_fishes_file";
 CVector3 const DefaultAreaMin(-10.5f, -8.0f, -1.0f);
 CVector3 const DefaultAreaMax(10.5f, 0.0f, 6.0f);
 
+// How many times wider than 4:3 the widest view is (at least once): the areas stretch sideways
+// by as much, so that the fish swim out to every monitor of a wide or spanned desktop.
+float GetSidewaysStretch(CCameraManager const* cameras)
+{
+    float widest = CCamera::AspectRatio;
+    for (unsigned int i = 0; i < cameras->GetViewsCount(); ++i)
+        widest = std::max(widest, cameras->GetView(i).aspect);
+    return widest / CCamera::AspectRatio;
+}
+
 float ReadFloat(CConfig* config, char const* name)
 {
     return static_cast<float>(std::atof(config->GetValue(name)));
@@ -87,6 +97,7 @@ void CFishSchool::CreateAreas()
         m_areas.push_back(std::make_unique<CFishArea>());
         m_areas.back()->Create(m_engine, this, DefaultAreaMin, DefaultAreaMax);
     }
+    float const stretch = GetSidewaysStretch(m_engine->GetCameraManager());
     char name[64];
     for (int i = 0; i < std::min(count, MaxAreas); ++i) {
         CVector3 corners[2];
@@ -103,6 +114,8 @@ void CFishSchool::CreateAreas()
             if (corners[0][axis] > corners[1][axis])
                 std::swap(corners[0][axis], corners[1][axis]);
         }
+        corners[0].x *= stretch;
+        corners[1].x *= stretch;
         m_areas.push_back(std::make_unique<CFishArea>());
         m_areas.back()->Create(m_engine, this, corners[0], corners[1]);
     }

@@ -25,9 +25,9 @@ struct SPlacement
 };
 
 // The sand floor: a gently rising, rippled height field. Between the inner sides it is finely
-// shaped; beyond them it reaches as far as the widest view (three wide monitors side by side)
+// shaped; beyond them it reaches as far as the widest view (three 32:9 monitors side by side)
 // can see.
-constexpr float FloorMinX = -60.0f, FloorMaxX = 60.0f;
+constexpr float FloorMinX = -112.0f, FloorMaxX = 112.0f;
 constexpr float FloorInnerMinX = -20.0f, FloorInnerMaxX = 20.0f;
 constexpr float FloorMinY = -13.0f, FloorMaxY = 11.0f;
 constexpr float FloorBaseHeight = -1.9f;
@@ -50,7 +50,7 @@ inline float GetRippledFloorHeight(float x, float y)
 
 // The backdrop: a tall water-coloured wall behind the floor.
 constexpr float BackdropY = 10.5f;
-constexpr float BackdropHalfWidth = 64.0f;
+constexpr float BackdropHalfWidth = 116.0f;
 // One copy of the backdrop's picture is this wide; the first one starts at the left.
 constexpr float BackdropPictureWidth = 92.0f / 3.0f;
 constexpr float BackdropPictureStart = -46.0f;
@@ -112,15 +112,22 @@ constexpr unsigned int RockShapesCount = 3;
 constexpr SRockPlacement OuterRocks[] = {
     {0, -17.0f, 5.5f, 1.6f, 1.0f}, {2, 16.5f, 2.0f, 1.3f, 2.5f},  {1, -24.0f, 7.5f, 2.0f, 0.7f},
     {0, 26.0f, 4.0f, 1.8f, 3.9f},  {2, -33.0f, 3.0f, 1.6f, 5.3f}, {1, 35.5f, 7.0f, 2.2f, 1.8f},
-    {0, -44.0f, 5.0f, 2.4f, 2.9f}, {2, 47.0f, 3.0f, 1.8f, 4.4f},
+    {0, -44.0f, 5.0f, 2.4f, 2.9f}, {2, 47.0f, 3.0f, 1.8f, 4.4f},  {1, -56.0f, 6.0f, 2.6f, 2.2f},
+    {0, 60.0f, 7.5f, 2.3f, 0.3f},  {2, -71.0f, 4.0f, 2.0f, 1.4f}, {1, 74.5f, 5.0f, 2.7f, 3.3f},
+    {0, -88.0f, 7.0f, 2.9f, 4.8f}, {2, 91.0f, 6.0f, 2.2f, 5.9f},  {1, -102.0f, 5.5f, 2.5f, 0.9f},
+    {0, 104.0f, 4.5f, 2.8f, 2.6f},
 };
 constexpr SPlacement OuterTallPlants[] = {
     {-14.5f, 3.5f, 1.20f, 0.8f, 4.0f}, {19.5f, 6.0f, 1.10f, 2.1f, 8.0f},  {-28.0f, 5.0f, 1.30f, 3.6f, 12.0f},
     {30.5f, 1.5f, 1.25f, 5.0f, 6.0f},  {-38.5f, 6.5f, 1.35f, 1.5f, 3.0f}, {41.0f, 5.5f, 1.15f, 4.2f, 10.0f},
+    {-63.0f, 5.5f, 1.40f, 2.6f, 5.0f}, {66.5f, 6.5f, 1.30f, 0.4f, 9.0f},  {-80.0f, 6.0f, 1.45f, 4.9f, 1.0f},
+    {83.0f, 7.0f, 1.35f, 3.0f, 13.0f}, {-95.0f, 7.5f, 1.40f, 1.7f, 7.0f}, {97.5f, 5.0f, 1.50f, 5.6f, 2.0f},
 };
 constexpr SPlacement OuterBushPlants[] = {
     {-12.5f, -2.5f, 0.9f, 2.8f, 6.0f}, {13.0f, -1.0f, 0.9f, 4.7f, 9.0f},  {-21.0f, 1.0f, 1.1f, 1.2f, 3.0f},
     {23.0f, -2.0f, 1.0f, 3.1f, 11.0f}, {-36.0f, -0.5f, 1.0f, 0.5f, 5.0f}, {38.0f, 0.5f, 1.1f, 2.0f, 7.0f},
+    {-50.0f, 1.5f, 1.2f, 4.0f, 2.0f},  {53.0f, 2.5f, 1.1f, 1.3f, 10.0f},  {-67.5f, 0.5f, 1.2f, 5.2f, 8.0f},
+    {70.0f, 1.0f, 1.3f, 2.7f, 4.0f},   {-84.0f, 2.0f, 1.2f, 0.9f, 12.0f}, {87.5f, 2.5f, 1.3f, 3.8f, 6.0f},
 };
 
 // Bubble streams rise from behind rocks and plants.

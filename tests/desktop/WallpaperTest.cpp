@@ -8,6 +8,7 @@
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <cstdlib>
 
 using namespace desktop;
 
@@ -157,6 +158,42 @@ TEST_F(DesktopTest, TheWallpaperFollowsAMonitorPluggedInWhileItRuns)
     Sleep(2.0);
     EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 0, 0, 1000, 900), 0.95);
     EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 1000, 100, 600, 400), 0.95);
+}
+
+TEST_F(DesktopTest, ThreeWideMonitorsSpannedShowTheTankOutToTheirOuterEdges)
+{
+    // Three 32:9 monitors in a row: the widest desktop the tank is made for.
+    constexpr int MonitorWidth = 1728, MonitorHeight = 486, EdgeWidth = 8;
+    XServer server;
+    ASSERT_TRUE(server.Start(3 * MonitorWidth, MonitorHeight));
+    Display* display = server.GetDisplay();
+    AddMonitor(display, "left", 0, 0, MonitorWidth, MonitorHeight, true);
+    AddMonitor(display, "middle", MonitorWidth, 0, MonitorWidth, MonitorHeight, false);
+    AddMonitor(display, "right", 2 * MonitorWidth, 0, MonitorWidth, MonitorHeight, false);
+    Process wallpaper;
+    ASSERT_TRUE(wallpaper.Start(Program({"/w"}), Environment(server)));
+    ASSERT_TRUE(WaitForLog(Loaded, StartSeconds));
+    Sleep(2.0);
+    Window const root = DefaultRootWindow(display);
+    // Sand or back wall behind every pixel of the outer edges: neither black nor the bare
+    // water colour the frame is cleared to.
+    for (int left : {0, 3 * MonitorWidth - EdgeWidth}) {
+        XImage* image = XGetImage(display, root, left, 0, EdgeWidth, MonitorHeight, AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        int empty = 0;
+        for (int y = 0; y < MonitorHeight; ++y) {
+            for (int x = 0; x < EdgeWidth; ++x) {
+                unsigned long const pixel = XGetPixel(image, x, y);
+                int const red = int((pixel >> 16) & 0xFF), green = int((pixel >> 8) & 0xFF),
+                          blue = int(pixel & 0xFF);
+                bool const water =
+                    std::abs(red - 94) <= 2 && std::abs(green - 174) <= 2 && std::abs(blue - 243) <= 2;
+                empty += (pixel & 0xFFFFFF) == 0 || water;
+            }
+        }
+        XDestroyImage(image);
+        EXPECT_LT(empty, EdgeWidth * MonitorHeight / 50) << "edge at " << left;
+    }
 }
 
 TEST_F(DesktopTest, TheRootPictureShowsTheWallpaperAndIsPutBackAtTheEnd)

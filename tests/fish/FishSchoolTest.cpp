@@ -86,6 +86,30 @@ TEST_F(FishSchoolTest, ConfiguredAreasAreReadAndFishSpreadOverThem)
     EXPECT_LT(school.GetRandomFactor(), 1.1f);
 }
 
+TEST_F(FishSchoolTest, AreasWidenWithTheWidestView)
+{
+    // Four monitors stacked, each as wide as the window and a quarter as tall: views of four
+    // times the window's aspect.
+    CCameraManager* cameras = engine.GetCameraManager();
+    int const width = int(engine.GetWindow()->GetWidth());
+    int const height = int(engine.GetWindow()->GetHeight());
+    std::vector<platform::MonitorRect> monitors;
+    for (int i = 0; i < 4; ++i)
+        monitors.push_back({0, i * height / 4, width, height / 4});
+    cameras->SetMonitorLayout(EMonitorLayout::Each);
+    cameras->SetMonitorRects(monitors);
+    cameras->Refresh();
+    SetAreas({{{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}}});
+    school.Create(&engine, camera, 4321, 0.0f);
+    ASSERT_EQ(school.GetAreasCount(), 1u);
+    float const stretch = 4.0f * float(width) / float(height / 4 * 4) / CCamera::AspectRatio;
+    EXPECT_NEAR(school.GetArea(0)->GetMax().x, 10.5f * stretch, 0.05f * stretch);
+    EXPECT_NEAR(school.GetArea(0)->GetMin().x, -10.5f * stretch, 0.05f * stretch);
+    EXPECT_NEAR(school.GetArea(0)->GetMax().z, 6.0f, Tolerance);
+    cameras->SetMonitorRects({});
+    cameras->SetMonitorLayout(EMonitorLayout::Automatic);
+}
+
 TEST_F(FishSchoolTest, NeighbourWeightsFollowTheHeading)
 {
     CFish* fish = CreateLoneFish();

@@ -65,8 +65,8 @@ float SideReach(float aspect, float y)
 
 TEST(TankLayoutTest, SandAndBackWallFillTheWidestViewAndTheSideDecorStaysOutOfFourToThree)
 {
-    // Three 16:9 monitors side by side.
-    constexpr float Widest = 3.0f * 16.0f / 9.0f;
+    // Three 32:9 monitors side by side.
+    constexpr float Widest = 3.0f * 32.0f / 9.0f;
     EXPECT_GT(tank::FloorMaxX, SideReach(Widest, tank::FloorMaxY));
     EXPECT_LT(tank::FloorMinX, -SideReach(Widest, tank::FloorMaxY));
     EXPECT_GT(tank::BackdropHalfWidth, SideReach(Widest, tank::BackdropY));

@@ -174,7 +174,7 @@ SModelData CTankModelBuilder::Sand()
     set.material = "sand";
     // One grid: columns of one unit between the inner sides, wider ones beyond, where the sand
     // is only seen from afar by wide views.
-    constexpr unsigned int InnerColumns = 40, OuterColumns = 20, Rows = 24;
+    constexpr unsigned int InnerColumns = 40, OuterColumns = 40, Rows = 24;
     constexpr unsigned int Columns = InnerColumns + 2 * OuterColumns;
     auto const columnX = [](unsigned int i) {
         if (i < OuterColumns)
