@@ -21,6 +21,42 @@ Window ReadWindowProperty(Display* display, Window window, Atom property)
 }
 } // namespace
 
+bool DoesWindowManagerSupport(char const* name)
+{
+    // Managers list some tens of hints; a list longer than this is read no further.
+    constexpr long MaxHintsRead = 1024;
+    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    if (!watch.IsUsable() || !IsWindowManagerRunning()) {
+        return false;
+    }
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return false;
+    }
+    X11Library const& xlib = GetX11Library();
+    Atom const wanted = watch.internAtom(display, name, False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    bool supported = false;
+    if (watch.getWindowProperty(display, xlib.defaultRootWindow(display),
+                                watch.internAtom(display, "_NET_SUPPORTED", False), 0, MaxHintsRead, False,
+                                XA_ATOM, &type, &format, &count, &remaining, &data) == Success &&
+        type == XA_ATOM && format == 32 && data != nullptr) {
+        auto const* hints = reinterpret_cast<unsigned long const*>(data);
+        for (unsigned long i = 0; i < count && !supported; ++i) {
+            supported = hints[i] == wanted;
+        }
+    }
+    if (data != nullptr) {
+        xlib.free(data);
+    }
+    xlib.closeDisplay(display);
+    return supported;
+}
+
 bool IsWindowManagerRunning()
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();

@@ -6,4 +6,8 @@ namespace platform
 // its check window on the root window and, again, on that window itself. False without an X
 // display or without the Xlib calls to ask.
 bool IsWindowManagerRunning();
+
+// Whether the running window manager lists the hint `name` (such as
+// "_NET_WM_FULLSCREEN_MONITORS") among those it supports; false without one.
+bool DoesWindowManagerSupport(char const* name);
 } // namespace platform

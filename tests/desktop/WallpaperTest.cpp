@@ -1,6 +1,6 @@
 // The live wallpaper on desktops as people run them: under a window manager and a compositor,
-// on several monitors, beside another program's desktop icons, and for programs that read the
-// root window's background picture.
+// on several monitors (the screen saver too), beside another program's desktop icons, and for
+// programs that read the root window's background picture.
 #include "DesktopFixture.h"
 #include "platform/NativeWindow.h"
 #include "platform/WindowBackend.h"
@@ -194,6 +194,23 @@ TEST_F(DesktopTest, ThreeWideMonitorsSpannedShowTheTankOutToTheirOuterEdges)
         XDestroyImage(image);
         EXPECT_LT(empty, EdgeWidth * MonitorHeight / 50) << "edge at " << left;
     }
+}
+
+TEST_F(DesktopTest, TheSaverCoversEveryMonitorUnderAWindowManager)
+{
+    XServer server;
+    ASSERT_TRUE(server.Start(1600, 900));
+    AddTwoMonitors(server.GetDisplay());
+    if (!server.StartWindowManager())
+        GTEST_SKIP() << "openbox is not installed (scripts/setup installs it)";
+    Process saver;
+    ASSERT_TRUE(saver.Start(Program({"/s"}), Environment(server)));
+    ASSERT_TRUE(WaitForLog(Loaded, StartSeconds));
+    Sleep(2.0);
+    ASSERT_TRUE(saver.IsRunning());
+    Display* display = server.GetDisplay();
+    EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 0, 0, 1000, 900), 0.95);
+    EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 1000, 100, 600, 400), 0.95);
 }
 
 TEST_F(DesktopTest, TheRootPictureShowsTheWallpaperAndIsPutBackAtTheEnd)

@@ -182,10 +182,13 @@ void RequestFullScreenOnEveryMonitor(unsigned long window, std::vector<MonitorRe
 
 // A full-screen request goes to the window manager, and SDL waits up to 100 ms for it to
 // answer; without a manager nobody does. There a borderless window of the desktop's size in
-// its corner covers the desktop just the same, at once.
-bool CoversDesktopByItself()
+// its corner covers the desktop just the same, at once. So it does over several monitors
+// where the manager cannot stretch a full-screen window over them all.
+bool CoversDesktopByItself(std::vector<MonitorRect> const& monitors)
 {
-    return IsX11Driver() && !IsWindowManagerRunning();
+    return IsX11Driver() &&
+           (!IsWindowManagerRunning() ||
+            (monitors.size() > 1 && !DoesWindowManagerSupport("_NET_WM_FULLSCREEN_MONITORS")));
 }
 
 // An SDL window, own or wrapped around a foreign X11 window.
@@ -279,7 +282,7 @@ public:
             // At the desktop's size the window covers every monitor.
             std::vector<MonitorRect> const monitors =
                 w == bounds.w && h == bounds.h ? ReadScreenMonitors() : std::vector<MonitorRect>{};
-            if (w == bounds.w && h == bounds.h && CoversDesktopByItself()) {
+            if (w == bounds.w && h == bounds.h && CoversDesktopByItself(monitors)) {
                 if ((SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN) != 0) {
                     SDL_SetWindowFullscreen(m_window, 0);
                 }
@@ -581,7 +584,7 @@ public:
             bool const desktopSize = SDL_GetDesktopDisplayMode(0, &desktop) == 0 &&
                                      desktop.w == static_cast<int>(width) &&
                                      desktop.h == static_cast<int>(height);
-            coversDesktop = desktopSize && CoversDesktopByItself();
+            coversDesktop = desktopSize && CoversDesktopByItself(ReadScreenMonitors());
             flags |= SDL_WINDOW_BORDERLESS;
             if (!coversDesktop) {
                 flags |= desktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
