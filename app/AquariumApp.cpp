@@ -13,6 +13,7 @@
 #include "platform/HeapTuning.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeWindow.h"
+#include "platform/OutputSelection.h"
 #include "platform/Path.h"
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <strings.h>
 #include <thread>
 
 namespace
@@ -260,6 +262,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
     RegisterVariables();
     // They outlast the configuration's reloads (the console's, for one).
     m_engine.GetConfig()->SetOverrides(m_configOverrides);
+    ApplyDesktopLayer();
     PlaceScene();
 
     CTimer* loadTimer = m_engine.GetTimerManager()->AddTimer(0.0f, false);
@@ -332,6 +335,7 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
     config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
     config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
+    config->CreateCommand("g_desktop_layer", CCT_STRING, false, true, m_desktopLayer, "background");
 }
 
 void CAquariumApp::PrepareUserFolders()
@@ -433,6 +437,7 @@ void CAquariumApp::Frame()
         SettleScene();
     m_engine.GetModelManager()->SetBackgroundKeeping(m_sceneSettled && m_keepBackground);
     ApplyMonitorSettings();
+    ApplyDesktopLayer();
     m_frameRateCap.Wait(m_maxFramesPerSecond);
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);
@@ -451,6 +456,15 @@ void CAquariumApp::ApplyMonitorSettings()
     m_monitorSettingsApplied = true;
     m_appliedMonitors = m_monitors;
     cameras->SetMonitorRects(ParseMonitorRects(m_monitors));
+}
+
+void CAquariumApp::ApplyDesktopLayer()
+{
+    if (m_appliedDesktopLayer == m_desktopLayer)
+        return;
+    m_appliedDesktopLayer = m_desktopLayer;
+    platform::SetDesktopLayer(strcasecmp(m_desktopLayer, "bottom") == 0 ? platform::DesktopLayer::Bottom
+                                                                        : platform::DesktopLayer::Background);
 }
 
 void CAquariumApp::ApplyExitRules()

@@ -69,6 +69,8 @@ private:
     void ApplyExitRules();
     // The monitor layout and the monitors as configured, to the camera manager when they change.
     void ApplyMonitorSettings();
+    // The wallpaper's layer as configured, to the window system when it changes.
+    void ApplyDesktopLayer();
     void DrainKeyStates();
     // Gives memory that only loading needed back to the system before the first frame.
     void ReturnLoadingMemory();
@@ -100,6 +102,8 @@ private:
     std::string m_appliedMonitorLayout;
     std::string m_appliedMonitors;
     bool m_monitorSettingsApplied = false;
+    char m_desktopLayer[PathLength] = {}; // "g_desktop_layer": "background" or "bottom" (Wayland)
+    std::string m_appliedDesktopLayer;
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;

@@ -98,6 +98,7 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
             }
             options.layer =
                 layer == "bottom" ? platform::DesktopLayer::Bottom : platform::DesktopLayer::Background;
+            options.configOverrides.push_back("g_desktop_layer " + layer);
             ++i;
         } else if (argument == "-fps" || argument == "--fps") {
             options.configOverrides.push_back("g_debug_mode 1");

@@ -184,6 +184,8 @@ TEST(CommandLine, LayerIsBackgroundOrBottom)
     EXPECT_TRUE(bottom.error.empty());
     EXPECT_EQ(bottom.layer, platform::DesktopLayer::Bottom);
     EXPECT_EQ(bottom.command.runMode, RUN_WALLPAPER);
+    // The option stands over the setting for this run.
+    EXPECT_EQ(bottom.configOverrides, std::vector<std::string>{"g_desktop_layer bottom"});
     EXPECT_EQ(Parse({"/w", "--layer", "background"}).layer, platform::DesktopLayer::Background);
     EXPECT_FALSE(Parse({"/w", "--layer", "top"}).error.empty());
     EXPECT_FALSE(Parse({"/w", "--layer"}).error.empty());

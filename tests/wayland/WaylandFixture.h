@@ -117,6 +117,16 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // The installed settings with `lines` added, as the user's own.
+    void UseSettings(std::string const& lines) const
+    {
+        fs::path const folder = m_folder / "home" / "config" / "coralume";
+        m_sway->MakeUserFolder(folder, fs::perms::owner_all);
+        std::ofstream(folder / "Coralume.ini")
+            << ReadFile(fs::path(CORALUME_STAGE_DIR) / "Data" / "Coralume.ini") << "\n"
+            << lines << "\n";
+    }
+
     static std::string ReadFile(fs::path const& path)
     {
         std::ifstream file(path);

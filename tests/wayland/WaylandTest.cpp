@@ -115,6 +115,24 @@ TEST_F(WaylandTest, WallpaperFollowsTheOutputSize)
         << DescribeRun();
 }
 
+// Set to the bottom layer in the settings, the wallpaper shows above a background another
+// client drew first on the background layer (which would cover it there).
+TEST_F(WaylandTest, WallpaperSetToTheBottomLayerShowsAboveAnotherBackground)
+{
+    UseSettings("g_desktop_layer bottom");
+    ChildProcess background;
+    ASSERT_TRUE(m_sway->StartClient(background, {"swaybg", "-o", FirstOutput, "-c", "#ff0000"},
+                                    m_sway->ClientEnvironment()));
+    std::optional<Screenshot> flat = m_sway->Capture(FirstOutput);
+    auto const end = ChildProcess::Clock::now() + std::chrono::duration<double>(DrawSeconds);
+    while (flat && flat->GetPixel(0, 0).red != 0xFF && ChildProcess::Clock::now() < end)
+        flat = m_sway->Capture(FirstOutput);
+    ASSERT_TRUE(flat && flat->GetPixel(0, 0).red == 0xFF);
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
+    EXPECT_TRUE(ShowsScene(FirstOutput, DrawSeconds));
+}
+
 TEST_F(WaylandTest, WallpaperDrawsOnlyOnTheChosenOutput)
 {
     std::optional<std::string> const second = m_sway->CreateOutput();

@@ -119,6 +119,18 @@ void WaylandSurface::CreateWindow(WaylandConnection& connection, char const* tit
     }
 }
 
+void WaylandSurface::MoveToLayer(DesktopLayer layer)
+{
+    if (m_role != SurfaceRole::Background || !m_layerSurface ||
+        zwlr_layer_surface_v1_get_version(m_layerSurface) < ZWLR_LAYER_SURFACE_V1_SET_LAYER_SINCE_VERSION) {
+        return;
+    }
+    zwlr_layer_surface_v1_set_layer(m_layerSurface, layer == DesktopLayer::Bottom
+                                                        ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM
+                                                        : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND);
+    wl_surface_commit(m_surface);
+}
+
 void WaylandSurface::RequestSize(int width, int height)
 {
     if (m_role != SurfaceRole::Window || width <= 0 || height <= 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/OutputSelection.h"
+
 #include <chrono>
 #include <cstdint>
 
@@ -53,6 +55,8 @@ public:
     int PixelWidth() const { return ToPixels(m_width); }
     int PixelHeight() const { return ToPixels(m_height); }
 
+    // Moves a wallpaper surface to `layer` where the layer shell can (version 2 on).
+    void MoveToLayer(DesktopLayer layer);
     // A window's own choice of size (the compositor may configure another later).
     void RequestSize(int width, int height);
     void SetTitle(char const* title);

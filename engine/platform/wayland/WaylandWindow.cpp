@@ -31,6 +31,7 @@ WaylandWindow::~WaylandWindow()
 
 void WaylandWindow::CreateSurfaces()
 {
+    m_layer = GetDesktopLayer();
     if (m_kind == WaylandWindowKind::Windowed) {
         m_windowSurface = std::make_unique<WaylandSurface>(m_connection, SurfaceRole::Window, nullptr,
                                                            m_title.c_str(), int(m_width), int(m_height));
@@ -110,6 +111,12 @@ bool WaylandWindow::Update()
                        m_kind == WaylandWindowKind::FullScreen && !m_connection.HasLayerShell();
     } else if (m_windowSurface && m_windowSurface->IsClosed()) {
         closedByUser = true;
+    }
+    if (m_outputSurfaces && m_layer != GetDesktopLayer()) {
+        m_layer = GetDesktopLayer();
+        for (WaylandSurface* surface : m_outputSurfaces->Surfaces()) {
+            surface->MoveToLayer(m_layer);
+        }
     }
     GetDrawingSurfaces(m_updatedSurfaces);
     for (WaylandSurface* surface : m_updatedSurfaces) {

@@ -107,5 +107,6 @@ private:
     int m_pointerX = 0;
     int m_pointerY = 0;
     bool m_closeReported = false;
+    DesktopLayer m_layer = GetDesktopLayer(); // where the wallpaper's surfaces lie
 };
 } // namespace platform::wayland
