@@ -2,10 +2,12 @@
 
 #include "platform/wayland/EvdevKeyMap.h"
 #include "platform/wayland/FrameMirror.h"
+#include "platform/window/wayland/OutputAtlas.h"
 
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
+using platform::wayland::ArrangeOutputAtlas;
 using platform::wayland::CoverSourceRectangle;
 using platform::wayland::EvdevToKeyCode;
 using platform::wayland::EvdevToVirtualKey;
@@ -47,6 +49,26 @@ TEST(FrameMirror, CopiesTheCentredPartWithTheTargetsAspectRatio)
     EXPECT_EQ(same.y, 0);
     EXPECT_EQ(same.width, 1280);
     EXPECT_EQ(same.height, 720);
+}
+
+TEST(OutputAtlas, OutputsLieWhereTheCompositorPutsThemAtTheFinestScaleOrInOneRowWhereTheyOverlap)
+{
+    // 1024 x 768 at scale 2 (512 logical units wide) at 0, 0; 1280 x 400 at scale 1 at 512, 0.
+    auto const placed = ArrangeOutputAtlas({{0, 0, 512, 1024, 768}, {512, 0, 1280, 1280, 400}});
+    ASSERT_EQ(placed.areas.size(), 2u);
+    EXPECT_EQ(placed.areas[1].x, 1024);
+    EXPECT_EQ(placed.areas[1].y, 0);
+    EXPECT_EQ(placed.width, 2304);
+    EXPECT_EQ(placed.height, 768);
+    // Both at 0, 0 (mirrored, or not placed yet): side by side instead.
+    auto const mirrored = ArrangeOutputAtlas({{0, 0, 800, 800, 600}, {0, 0, 640, 640, 480}});
+    ASSERT_EQ(mirrored.areas.size(), 2u);
+    EXPECT_EQ(mirrored.areas[0].x, 0);
+    EXPECT_EQ(mirrored.areas[1].x, 800);
+    EXPECT_EQ(mirrored.width, 1440);
+    EXPECT_EQ(mirrored.height, 600);
+    // Beyond what one buffer can hold: none.
+    EXPECT_TRUE(ArrangeOutputAtlas({{0, 0, 9000, 9000, 100}, {9000, 0, 9000, 9000, 100}}).IsEmpty());
 }
 
 #endif

@@ -3,6 +3,7 @@
 #include "WaylandFixture.h"
 #include "support/ProcessCpu.h"
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -131,6 +132,48 @@ TEST_F(WaylandTest, WallpaperSetToTheBottomLayerShowsAboveAnotherBackground)
     ChildProcess wallpaper;
     ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
     EXPECT_TRUE(ShowsScene(FirstOutput, DrawSeconds));
+}
+
+// Outputs of different shapes each show the whole tank at their own size: the rows along
+// their bottoms show the same sand, those along their tops the same water (a copy of one
+// output's picture cut to the other's shape would show a band out of its middle).
+TEST_F(WaylandTest, OutputsOfDifferentShapesEachShowTheWholeTank)
+{
+    constexpr int StripShare = 12; // the strips compared are an twelfth of the height
+    constexpr int Tolerance = 24;  // mean colour difference per channel
+    UseSettings("g_monitor_layout each");
+    ASSERT_TRUE(m_sway->Command(std::string("output ") + FirstOutput + " mode 1024x768"));
+    std::optional<std::string> const second = m_sway->CreateOutput();
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(m_sway->Command("output " + *second + " mode 1280x400"));
+    ChildProcess wallpaper;
+    ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
+    std::optional<Screenshot> const first = m_sway->WaitForScene(FirstOutput, DrawSeconds);
+    std::optional<Screenshot> const wide = m_sway->WaitForScene(*second, DrawSeconds);
+    ASSERT_TRUE(first && wide) << DescribeRun();
+    EXPECT_EQ(wide->GetWidth(), 1280);
+    auto const mean = [](Screenshot const& shot, bool bottom) {
+        int const rows = shot.GetHeight() / StripShare;
+        int const top = bottom ? shot.GetHeight() - rows : 0;
+        long sums[3] = {};
+        for (int y = top; y < top + rows; ++y) {
+            for (int x = 0; x < shot.GetWidth(); ++x) {
+                Colour const pixel = shot.GetPixel(x, y);
+                sums[0] += pixel.red;
+                sums[1] += pixel.green;
+                sums[2] += pixel.blue;
+            }
+        }
+        long const count = long(rows) * shot.GetWidth();
+        return std::array<long, 3>{sums[0] / count, sums[1] / count, sums[2] / count};
+    };
+    for (bool bottom : {false, true}) {
+        std::array<long, 3> const a = mean(*first, bottom);
+        std::array<long, 3> const b = mean(*wide, bottom);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(a[channel], b[channel], Tolerance)
+                << (bottom ? "bottom" : "top") << " channel " << channel;
+    }
 }
 
 TEST_F(WaylandTest, WallpaperDrawsOnlyOnTheChosenOutput)

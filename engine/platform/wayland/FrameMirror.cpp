@@ -104,10 +104,16 @@ bool FrameMirror::CopySource(int width, int height)
 void FrameMirror::DrawCopy(int width, int height, Target const& target)
 {
     PixelRectangle part = CoverSourceRectangle(width, height, target.width, target.height);
+    if (target.part.width > 0 && target.part.height > 0) {
+        // Rows count from the bottom in GL.
+        part = target.part;
+        part.y = height - (target.part.y + target.part.height);
+    }
+    bool const same = part.width == target.width && part.height == target.height;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(part.x, part.y, part.x + part.width, part.y + part.height, 0, 0, target.width,
-                      target.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                      target.height, GL_COLOR_BUFFER_BIT, same ? GL_NEAREST : GL_LINEAR);
 }
 
 bool FrameMirror::Present(EGLSurface source, int width, int height, std::vector<Target> const& targets)

@@ -4,9 +4,10 @@
 
 #include <vector>
 
-// The device draws one picture, on the largest output's surface. Presenting copies it to
-// every other output's surface, scaled to that output's size and cropped to its aspect
-// ratio so nothing is stretched, and then shows them all.
+// The device draws one picture, on the largest output's surface. Presenting copies to every
+// other output's surface its own part of that picture where it has one (drawn at its size),
+// else the whole picture scaled to that output's size and cropped to its aspect ratio so
+// nothing is stretched, and then shows them all.
 namespace platform::wayland
 {
 struct PixelRectangle
@@ -28,6 +29,7 @@ public:
         EGLSurface surface;
         int width;
         int height;
+        PixelRectangle part; // of the source (top left origin); a zero width: the whole
     };
 
     explicit FrameMirror(EglContext& context) : m_context(context) {}

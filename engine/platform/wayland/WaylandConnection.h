@@ -49,8 +49,9 @@ public:
     wl_compositor* Compositor() const { return m_compositor; }
     zwlr_layer_shell_v1* LayerShell() const { return m_layerShell; }
     xdg_wm_base* WindowManagerBase() const { return m_windowManagerBase; }
-    // Both null unless the compositor offers both: surfaces then draw at fractional scales.
-    wp_viewporter* Viewporter() const { return m_fractionalScaleManager ? m_viewporter : nullptr; }
+    // Null where the compositor offers no viewports (surfaces then show whole buffers).
+    wp_viewporter* Viewporter() const { return m_viewporter; }
+    // Null unless the compositor offers viewports too: surfaces then draw at fractional scales.
     wp_fractional_scale_manager_v1* FractionalScaleManager() const
     {
         return m_viewporter ? m_fractionalScaleManager : nullptr;

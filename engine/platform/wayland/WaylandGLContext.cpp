@@ -50,7 +50,12 @@ public:
             WaylandSurface* surface = m_drawingSurfaces[i];
             auto found = m_surfaces.find(surface);
             if (found != m_surfaces.end()) {
-                m_targets.push_back({found->second, surface->PixelWidth(), surface->PixelHeight()});
+                MonitorRect area;
+                PixelRectangle part;
+                if (m_window->GetSurfaceArea(surface, &area)) {
+                    part = {area.x, area.y, area.width, area.height};
+                }
+                m_targets.push_back({found->second, surface->PixelWidth(), surface->PixelHeight(), part});
             }
         }
         m_mirror->Present(m_primary, width, height, m_targets);

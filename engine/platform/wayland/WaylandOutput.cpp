@@ -60,9 +60,13 @@ bool WaylandOutput::TakeChange()
     return changed;
 }
 
-void WaylandOutput::OnGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                               std::int32_t, char const*, char const*, std::int32_t)
-{}
+void WaylandOutput::OnGeometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t,
+                               std::int32_t, std::int32_t, char const*, char const*, std::int32_t)
+{
+    auto* self = static_cast<WaylandOutput*>(data);
+    self->m_x = x;
+    self->m_y = y;
+}
 
 void WaylandOutput::OnMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
                            std::int32_t height, std::int32_t)

@@ -31,6 +31,9 @@ public:
     int PixelWidth() const { return m_pixelWidth; }
     int PixelHeight() const { return m_pixelHeight; }
     int Scale() const { return m_scale; }
+    // Where the output lies in the compositor's space (logical units; 0, 0 until told).
+    int X() const { return m_x; }
+    int Y() const { return m_y; }
     // True once a complete description has arrived (a done event and a name).
     bool IsReady() const { return m_doneSeen && !m_name.empty(); }
 
@@ -60,6 +63,8 @@ private:
     int m_pixelWidth = 0;
     int m_pixelHeight = 0;
     int m_scale = 1;
+    int m_x = 0;
+    int m_y = 0;
     bool m_doneSeen = false;
     bool m_changed = false;
 };

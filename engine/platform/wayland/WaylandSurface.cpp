@@ -31,9 +31,11 @@ WaylandSurface::WaylandSurface(WaylandConnection& connection, SurfaceRole role, 
     : m_role(role), m_output(output), m_width(width), m_height(height)
 {
     m_surface = wl_compositor_create_surface(connection.Compositor());
-    if (connection.Viewporter() && connection.FractionalScaleManager()) {
-        static wp_fractional_scale_v1_listener const listener = {.preferred_scale = OnPreferredScale};
+    if (connection.Viewporter()) {
         m_viewport = wp_viewporter_get_viewport(connection.Viewporter(), m_surface);
+    }
+    if (connection.FractionalScaleManager()) {
+        static wp_fractional_scale_v1_listener const listener = {.preferred_scale = OnPreferredScale};
         m_fractionalScale = wp_fractional_scale_manager_v1_get_fractional_scale(
             connection.FractionalScaleManager(), m_surface);
         wp_fractional_scale_v1_add_listener(m_fractionalScale, &listener, this);
@@ -156,11 +158,54 @@ int WaylandSurface::ToPixels(int size) const
 
 void WaylandSurface::ResizeBuffer()
 {
+    if (m_bufferPart.width > 0) {
+        ApplyBufferPart();
+        return;
+    }
     if (m_viewport && m_fractionalScale120 != 0 && m_width > 0 && m_height > 0) {
         wp_viewport_set_destination(m_viewport, m_width, m_height);
     }
     if (m_eglWindow) {
         wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+    }
+}
+
+bool WaylandSurface::ShowBufferPart(int bufferWidth, int bufferHeight, int x, int y)
+{
+    if (!m_viewport || !m_eglWindow || m_width <= 0 || m_height <= 0 || x < 0 || y < 0 ||
+        x + PixelWidth() > bufferWidth || y + PixelHeight() > bufferHeight) {
+        return false;
+    }
+    m_bufferPart = {x, y, bufferWidth, bufferHeight};
+    ApplyBufferPart();
+    return true;
+}
+
+void WaylandSurface::ShowWholeBuffer()
+{
+    if (m_bufferPart.width <= 0) {
+        return;
+    }
+    m_bufferPart = {};
+    wp_viewport_set_source(m_viewport, wl_fixed_from_int(-1), wl_fixed_from_int(-1), wl_fixed_from_int(-1),
+                           wl_fixed_from_int(-1));
+    if (m_fractionalScale120 == 0) {
+        wp_viewport_set_destination(m_viewport, -1, -1);
+        wl_surface_set_buffer_scale(m_surface, m_scale);
+    }
+    ResizeBuffer();
+}
+
+// The buffer holds more than this surface shows: one pixel per buffer pixel, the surface's
+// part picked out and shown at the surface's size.
+void WaylandSurface::ApplyBufferPart()
+{
+    wl_surface_set_buffer_scale(m_surface, 1);
+    wp_viewport_set_source(m_viewport, wl_fixed_from_int(m_bufferPart.x), wl_fixed_from_int(m_bufferPart.y),
+                           wl_fixed_from_int(PixelWidth()), wl_fixed_from_int(PixelHeight()));
+    wp_viewport_set_destination(m_viewport, m_width, m_height);
+    if (m_eglWindow) {
+        wl_egl_window_resize(m_eglWindow, m_bufferPart.width, m_bufferPart.height, 0, 0);
     }
 }
 
@@ -199,9 +244,11 @@ void WaylandSurface::UpdateScale()
         return;
     }
     m_scale = scale;
-    wl_surface_set_buffer_scale(m_surface, m_scale);
+    if (m_bufferPart.width <= 0) {
+        wl_surface_set_buffer_scale(m_surface, m_scale);
+    }
     if (m_eglWindow) {
-        wl_egl_window_resize(m_eglWindow, PixelWidth(), PixelHeight(), 0, 0);
+        ResizeBuffer();
         m_resized = true;
     }
 }

@@ -52,11 +52,18 @@ public:
     bool IsConfigured() const { return m_eglWindow != nullptr; }
     // The compositor closed it (output gone, window closed by the user).
     bool IsClosed() const { return m_closed; }
+    int LogicalWidth() const { return m_width; }
     int PixelWidth() const { return ToPixels(m_width); }
     int PixelHeight() const { return ToPixels(m_height); }
 
     // Moves a wallpaper surface to `layer` where the layer shell can (version 2 on).
     void MoveToLayer(DesktopLayer layer);
+    // Lets the surface's buffer be `bufferWidth` x `bufferHeight` pixels, of which the surface
+    // shows its own size's worth from (x, y) on; false (and nothing changed) without viewports
+    // or where that part does not fit.
+    bool ShowBufferPart(int bufferWidth, int bufferHeight, int x, int y);
+    // The buffer back to the surface's own size, shown whole.
+    void ShowWholeBuffer();
     // A window's own choice of size (the compositor may configure another later).
     void RequestSize(int width, int height);
     void SetTitle(char const* title);
@@ -78,6 +85,7 @@ private:
     int ToPixels(int size) const;
     // The buffer follows the size and scale; the viewport shows it at the surface's size.
     void ResizeBuffer();
+    void ApplyBufferPart();
 
     static void OnLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
                                  std::uint32_t width, std::uint32_t height);
@@ -97,6 +105,14 @@ private:
     xdg_toplevel* m_toplevel = nullptr;
     wl_egl_window* m_eglWindow = nullptr;
     wp_viewport* m_viewport = nullptr;
+    // The part shown of a larger buffer (x, y) and that buffer's size; a zero width: none.
+    struct BufferPart
+    {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    } m_bufferPart;
     wp_fractional_scale_v1* m_fractionalScale = nullptr;
     // The compositor's preferred scale in 120ths; 0 until it tells.
     std::uint32_t m_fractionalScale120 = 0;

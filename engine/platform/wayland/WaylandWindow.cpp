@@ -52,6 +52,8 @@ void WaylandWindow::DestroySurfaces()
         m_windowSurface.reset();
     }
     m_knownConfigured.clear();
+    m_atlas = OutputAtlas{};
+    m_atlasSurfaces.clear();
     ++m_generation;
 }
 
@@ -61,6 +63,10 @@ void WaylandWindow::SurfaceRemoved(WaylandSurface& surface)
         m_observer->SurfaceRemoved(surface);
     }
     std::erase(m_knownConfigured, &surface);
+    if (std::find(m_atlasSurfaces.begin(), m_atlasSurfaces.end(), &surface) != m_atlasSurfaces.end()) {
+        m_atlas = OutputAtlas{};
+        m_atlasSurfaces.clear();
+    }
     ++m_generation;
 }
 
@@ -129,11 +135,56 @@ bool WaylandWindow::Update()
             ++m_generation;
         }
     }
+    if (m_arrangedGeneration != m_generation) {
+        ArrangeSurfaces();
+    }
     if (closedByUser && !m_closeReported) {
         m_closeReported = true;
         return true;
     }
     return false;
+}
+
+void WaylandWindow::ArrangeSurfaces()
+{
+    m_arrangedGeneration = m_generation;
+    ++m_monitorsChangeCount;
+    std::vector<WaylandSurface*> surfaces;
+    GetDrawingSurfaces(surfaces);
+    std::vector<AtlasOutput> outputs;
+    for (WaylandSurface* surface : surfaces) {
+        WaylandOutput const* output = surface->Output();
+        outputs.push_back({output ? output->X() : 0, output ? output->Y() : 0, surface->LogicalWidth(),
+                           surface->PixelWidth(), surface->PixelHeight()});
+    }
+    OutputAtlas atlas = surfaces.size() > 1 ? ArrangeOutputAtlas(outputs) : OutputAtlas{};
+    for (std::size_t i = 1; i < surfaces.size(); ++i) {
+        surfaces[i]->ShowWholeBuffer();
+    }
+    if (!surfaces.empty() &&
+        (atlas.IsEmpty() ||
+         !surfaces.front()->ShowBufferPart(atlas.width, atlas.height, atlas.areas[0].x, atlas.areas[0].y))) {
+        surfaces.front()->ShowWholeBuffer();
+        atlas = OutputAtlas{};
+    }
+    m_atlas = std::move(atlas);
+    m_atlasSurfaces = m_atlas.IsEmpty() ? std::vector<WaylandSurface*>{} : std::move(surfaces);
+}
+
+bool WaylandWindow::GetSurfaceArea(WaylandSurface const* surface, MonitorRect* area) const
+{
+    for (std::size_t i = 0; i < m_atlasSurfaces.size(); ++i) {
+        if (m_atlasSurfaces[i] == surface) {
+            *area = m_atlas.areas[i];
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<MonitorRect> WaylandWindow::GetMonitorRects() const
+{
+    return m_atlas.IsEmpty() ? BackendWindow::GetMonitorRects() : m_atlas.areas;
 }
 
 void WaylandWindow::WaitUntilConfigured()
@@ -160,6 +211,11 @@ void WaylandWindow::SetPointerPosition(bool inside, int x, int y)
 
 void WaylandWindow::GetDrawableSize(int* width, int* height) const
 {
+    if (!m_atlas.IsEmpty()) {
+        *width = m_atlas.width;
+        *height = m_atlas.height;
+        return;
+    }
     GetDrawingSurfaces(m_sizedSurfaces);
     if (m_sizedSurfaces.empty()) {
         *width = int(m_width);

@@ -2,6 +2,7 @@
 
 #include "platform/WindowBackend.h"
 #include "platform/wayland/WaylandOutputSurfaces.h"
+#include "platform/window/wayland/OutputAtlas.h"
 
 #include <memory>
 #include <string>
@@ -11,7 +12,10 @@
 // (wallpaper) is a background-layer surface on every chosen output, a full-screen window
 // (screen saver) an overlay-layer surface on every chosen output (full-screen xdg windows
 // where the compositor has no layer shell), any other window one xdg window. The device
-// draws on the largest surface; the others show a copy (FrameMirror.h).
+// draws on the largest surface. Over several outputs its buffer holds every output's picture
+// at that output's own size (OutputAtlas.h), one view each, and every other output shows a
+// copy of its own part; without viewports the others show the largest picture cut to their
+// shape (FrameMirror.h).
 namespace platform::wayland
 {
 enum class WaylandWindowKind
@@ -44,6 +48,9 @@ public:
     int GetScaleOf(wl_surface* surface) const;
     // Counts changes of the surfaces (added, resized, removed) seen by Update.
     unsigned int GetSurfaceGeneration() const { return m_generation; }
+    // The part of the drawn buffer that `surface` shows (top left origin); false where it
+    // shows the whole picture.
+    bool GetSurfaceArea(WaylandSurface const* surface, MonitorRect* area) const;
     void SetSurfaceObserver(WindowSurfaceObserver* observer) { m_observer = observer; }
 
     // After events were handled: drops closed surfaces, notes new and resized ones. True
@@ -59,6 +66,8 @@ public:
     unsigned long GetNativeId() const override { return 0; }
     void SetForeignSize(unsigned int, unsigned int) override {}
     void GetDrawableSize(int* width, int* height) const override;
+    std::vector<MonitorRect> GetMonitorRects() const override;
+    unsigned int GetMonitorsChangeCount() const override { return m_monitorsChangeCount; }
     void SetStyle(NativeWindowStyle style, int left, int top, unsigned int width,
                   unsigned int height) override;
     void SetTopmost(bool) override {}
@@ -86,6 +95,8 @@ private:
     void CreateSurfaces();
     void DestroySurfaces();
     void SurfaceRemoved(WaylandSurface& surface) override;
+    // Lays the drawing surfaces' pictures out in one buffer again (after they changed).
+    void ArrangeSurfaces();
 
     WaylandConnection& m_connection;
     WaylandWindowKind m_kind;
@@ -108,5 +119,10 @@ private:
     int m_pointerY = 0;
     bool m_closeReported = false;
     DesktopLayer m_layer = GetDesktopLayer(); // where the wallpaper's surfaces lie
+    // Every output's part of the drawn buffer, in the order of m_atlasSurfaces.
+    OutputAtlas m_atlas;
+    std::vector<WaylandSurface*> m_atlasSurfaces;
+    unsigned int m_arrangedGeneration = ~0u;
+    unsigned int m_monitorsChangeCount = 0;
 };
 } // namespace platform::wayland
