@@ -122,7 +122,8 @@ public:
         glDisable(GL_SCISSOR_TEST);
         std::vector<FrameMirror::Target> targets;
         for (std::size_t i = 1; i < bySize.size(); ++i) {
-            targets.push_back({m_eglSurfaces[bySize[i]], bySize[i]->PixelWidth(), bySize[i]->PixelHeight()});
+            targets.push_back(
+                {m_eglSurfaces[bySize[i]], bySize[i]->PixelWidth(), bySize[i]->PixelHeight(), {}});
         }
         m_mirror.Present(source, width, height, targets);
     }
