@@ -9,12 +9,11 @@ namespace platform
 {
 namespace
 {
-std::vector<MonitorRect> ReadRandRMonitors(Display* display)
+void ReadRandRMonitors(Display* display, std::vector<MonitorRect>& monitors)
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
-    std::vector<MonitorRect> monitors;
     if (!watch.HasMonitors()) {
-        return monitors;
+        return;
     }
     int count = 0;
     if (XRRMonitorInfo* list =
@@ -24,15 +23,13 @@ std::vector<MonitorRect> ReadRandRMonitors(Display* display)
         }
         watch.freeMonitors(list);
     }
-    return monitors;
 }
 
-std::vector<MonitorRect> ReadXineramaScreens(Display* display)
+void ReadXineramaScreens(Display* display, std::vector<MonitorRect>& monitors)
 {
     X11WatchLibrary const& watch = GetX11WatchLibrary();
-    std::vector<MonitorRect> monitors;
     if (!watch.HasXinerama() || !watch.xineramaIsActive(display)) {
-        return monitors;
+        return;
     }
     int count = 0;
     if (XineramaScreenInfo* screens = watch.xineramaQueryScreens(display, &count)) {
@@ -41,15 +38,22 @@ std::vector<MonitorRect> ReadXineramaScreens(Display* display)
         }
         GetX11Library().free(screens);
     }
-    return monitors;
 }
 } // namespace
 
 std::vector<MonitorRect> ReadX11Monitors(Display* display)
 {
-    std::vector<MonitorRect> monitors = ReadRandRMonitors(display);
+    std::vector<MonitorRect> monitors;
+    ReadX11Monitors(display, monitors);
+    return monitors;
+}
+
+void ReadX11Monitors(Display* display, std::vector<MonitorRect>& monitors)
+{
+    monitors.clear();
+    ReadRandRMonitors(display, monitors);
     if (monitors.empty()) {
-        monitors = ReadXineramaScreens(display);
+        ReadXineramaScreens(display, monitors);
     }
     auto const empty = [](MonitorRect const& monitor) { return monitor.width <= 0 || monitor.height <= 0; };
     monitors.erase(std::remove_if(monitors.begin(), monitors.end(), empty), monitors.end());
@@ -60,7 +64,6 @@ std::vector<MonitorRect> ReadX11Monitors(Display* display)
             monitors.push_back({0, 0, root.width, root.height});
         }
     }
-    return monitors;
 }
 
 MonitorRect GetBoundingRect(std::vector<MonitorRect> const& monitors)

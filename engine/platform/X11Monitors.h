@@ -12,6 +12,8 @@ typedef struct _XDisplay Display;
 namespace platform
 {
 std::vector<MonitorRect> ReadX11Monitors(Display* display);
+// The same into `monitors`, whose storage is reused.
+void ReadX11Monitors(Display* display, std::vector<MonitorRect>& monitors);
 
 // The smallest rectangle holding every monitor (empty for none).
 MonitorRect GetBoundingRect(std::vector<MonitorRect> const& monitors);

@@ -48,15 +48,14 @@ bool X11MonitorWatch::Poll()
         return false;
     }
     m_nextCheck = now + CheckInterval;
-    std::vector<MonitorRect> monitors;
     {
         X11ErrorTrap const trap(m_display);
-        monitors = ReadX11Monitors(m_display);
+        ReadX11Monitors(m_display, m_reading);
     }
-    if (monitors.empty() || SameMonitors(monitors, m_monitors)) {
+    if (m_reading.empty() || SameMonitors(m_reading, m_monitors)) {
         return false;
     }
-    m_monitors = std::move(monitors);
+    m_monitors.swap(m_reading);
     return true;
 }
 } // namespace platform

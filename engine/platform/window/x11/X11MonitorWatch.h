@@ -36,6 +36,7 @@ private:
 
     Display* m_display;
     std::vector<MonitorRect> m_monitors;
+    std::vector<MonitorRect> m_reading; // the latest reading, kept for its storage
     std::chrono::steady_clock::time_point m_nextCheck;
 };
 } // namespace platform
