@@ -39,6 +39,7 @@ constexpr char const* DefaultVideoMode = "desktop";
 // pictures being decoded): made resident while the window and device come up. More than the
 // loading uses would raise the peak of resident memory.
 constexpr std::size_t AquariumLoadingHeapBytes = std::size_t(16) << 20;
+constexpr char const* BubblesSoundVariable = "g_play_bubles_sound";
 constexpr char const* WallpaperTitle = "Coralume Wallpaper";
 constexpr char const* SettingsWindowTitle = "Coralume Settings";
 constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
@@ -259,7 +260,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
 
     RegisterVariables();
     // They outlast the configuration's reloads (the console's, for one).
-    m_engine.GetConfig()->SetOverrides(m_configOverrides);
+    m_engine.GetConfig()->SetOverrides(GetRunOverrides());
     PlaceScene();
 
     CTimer* loadTimer = m_engine.GetTimerManager()->AddTimer(0.0f, false);
@@ -317,7 +318,8 @@ void CAquariumApp::RegisterVariables()
     CConfig* config = m_engine.GetConfig();
     config->CreateCommand("g_exit_mode", CCT_INT, false, true, &m_exitMode, "2");
     config->CreateCommand("g_show_mouse_cursor", CCT_BOOL, false, true, &m_showMouseCursor, "1");
-    config->CreateCommand("g_play_bubles_sound", CCT_BOOL, false, true, &m_playBubblesSound, "1");
+    config->CreateCommand(BubblesSoundVariable, CCT_BOOL, false, true, &m_playBubblesSound, "1");
+    config->CreateCommand("g_wallpaper_bubbles_sound", CCT_BOOL, false, true, &m_wallpaperBubblesSound, "0");
     config->CreateCommand("g_wallpaper_priority", CCT_INT, false, true, &m_wallpaperPriority, "9");
     std::string const installPath = m_installPath; // the default is copied into the same buffer
     config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
@@ -332,6 +334,17 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
     config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
     config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
+}
+
+std::vector<std::string> CAquariumApp::GetRunOverrides() const
+{
+    if (m_runMode != RUN_WALLPAPER)
+        return m_configOverrides;
+    // The wallpaper's switch stands in for the screen saver's; the command line still wins.
+    std::vector<std::string> lines{std::string(BubblesSoundVariable) +
+                                   (m_wallpaperBubblesSound ? " 1" : " 0")};
+    lines.insert(lines.end(), m_configOverrides.begin(), m_configOverrides.end());
+    return lines;
 }
 
 void CAquariumApp::PrepareUserFolders()

@@ -62,6 +62,8 @@ private:
     // Creates the user's settings and log folders and seeds the settings from the installation.
     void PrepareUserFolders();
     void RegisterVariables();
+    // The command line's lines, after what the run mode sets over the files.
+    std::vector<std::string> GetRunOverrides() const;
     void PlaceScene();
     void StartPreview();
     void StartConsole();
@@ -82,6 +84,8 @@ private:
     int m_exitMode = 2;
     bool m_showMouseCursor = true;
     bool m_playBubblesSound = true;
+    // The wallpaper's own sound switch: a desktop background is quiet unless asked.
+    bool m_wallpaperBubblesSound = false;
     int m_wallpaperPriority = 9;
     char m_installPath[PathLength] = {};
     bool m_debugMode = false;
