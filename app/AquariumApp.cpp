@@ -18,6 +18,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/UserFolders.h"
 #include "platform/WindowSystem.h"
+#include "platform/os/ProcessTimes.h"
 #include "render/ScreenCapture.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
@@ -55,6 +56,11 @@ constexpr unsigned int StoppedPauseMilliseconds = 50;
 constexpr double SceneSettlingSeconds = 3.0;
 
 constexpr unsigned int UserFolderMode = 0700;
+
+double ReadSteadySeconds()
+{
+    return double(platform::GetPerformanceCounter()) / double(platform::GetPerformanceFrequency());
+}
 } // namespace
 
 CAquariumApp::CAquariumApp() = default;
@@ -334,6 +340,9 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
     config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
     config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
+    config->CreateCommand("g_power_saving", CCT_STRING, false, true, m_powerSavingMode,
+                          CPowerSaving::DefaultModeText);
+    config->CreateCommand("g_cpu_budget", CCT_INT, false, true, &m_cpuBudgetPercent, "0");
 }
 
 std::vector<std::string> CAquariumApp::GetRunOverrides() const
@@ -446,10 +455,34 @@ void CAquariumApp::Frame()
         SettleScene();
     m_engine.GetModelManager()->SetBackgroundKeeping(m_sceneSettled && m_keepBackground);
     ApplyMonitorSettings();
-    m_frameRateCap.Wait(m_maxFramesPerSecond);
+    m_frameRateCap.Wait(ChooseFramesPerSecond());
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);
     m_engine.FinishFrame();
+}
+
+int CAquariumApp::ChooseFramesPerSecond()
+{
+    int rate = m_maxFramesPerSecond;
+    auto const lower = [&rate](int ceiling) {
+        if (ceiling > 0 && (rate <= 0 || ceiling < rate))
+            rate = ceiling;
+    };
+    if (m_runMode != RUN_WALLPAPER)
+        return rate;
+    lower(m_powerSaving.GetFramesPerSecond());
+    m_cpuBudget.SetBudget(m_cpuBudgetPercent);
+    lower(m_cpuBudget.Update(ReadSteadySeconds(), platform::GetProcessCpuSeconds(), rate));
+    return rate;
+}
+
+void CAquariumApp::FollowPower()
+{
+    if (!m_powerWatch)
+        return;
+    m_powerSaving.SetMode(CPowerSaving::ParseMode(m_powerSavingMode));
+    m_powerSaving.Update(m_powerWatch->Read(ReadSteadySeconds()));
+    m_visibilityPause.SetHeld(m_powerSaving.IsPaused());
 }
 
 void CAquariumApp::ApplyMonitorSettings()
@@ -478,6 +511,11 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     double seconds = 0.0;
     m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager(),
                             m_engine.GetSoundManager(), m_engine.GetMessageManager());
+    if (m_runMode == RUN_WALLPAPER) {
+        m_powerWatch = std::make_unique<platform::PowerWatch>();
+        m_powerSaving.SetMessages(m_engine.GetMessageManager());
+        m_cpuBudget.SetMessages(m_engine.GetMessageManager());
+    }
     do {
         if (platform::IsTerminationRequested()) {
             m_engine.GetMessageManager()->Write("\nTermination requested");
@@ -485,6 +523,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
             break;
         }
         if (!platform::PumpOneEvent()) {
+            FollowPower();
             if (m_visibilityPause.ShouldDraw()) {
                 Frame();
                 ++frames;
@@ -500,6 +539,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
             m_engine.Exit(true);
     } while (!m_engine.IsExit());
     m_visibilityPause.Stop();
+    m_powerWatch.reset();
     if (!options.screenshotDirectory.empty())
         TakeFinalScreenshot(options.screenshotDirectory);
     if (options.demoSeconds > 0.0 && seconds > 0.0)
