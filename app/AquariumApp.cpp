@@ -472,7 +472,9 @@ int CAquariumApp::ChooseFramesPerSecond()
         return rate;
     lower(m_powerSaving.GetFramesPerSecond());
     m_cpuBudget.SetBudget(m_cpuBudgetPercent);
-    lower(m_cpuBudget.Update(ReadSteadySeconds(), platform::GetProcessCpuSeconds(), rate));
+    // Measured from the settled scene on: start-up and the first frames' compiling would count.
+    if (m_sceneSettled)
+        lower(m_cpuBudget.Update(ReadSteadySeconds(), platform::GetProcessCpuSeconds(), rate));
     return rate;
 }
 

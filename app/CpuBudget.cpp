@@ -45,19 +45,22 @@ void CCpuBudget::Decide(SSample const& now, int ceiling)
     SSample const& first = m_samples.front();
     double const seconds = now.time - first.time;
     long const frames = now.frames - first.frames;
-    if (seconds <= 0.0 || frames <= 0)
+    if (seconds <= 0.0 || frames <= 0 || now.cpuSeconds <= first.cpuSeconds)
         return;
     double const used = (now.cpuSeconds - first.cpuSeconds) / seconds;
+    // The share scales with the rate drawn (a part of it, such as the sound, does not: the
+    // next decisions make up for that).
     double const budget = m_percent / PerCent;
-    double const perFrame = (now.cpuSeconds - first.cpuSeconds) / double(frames);
+    double const drawn = double(frames) / seconds;
+    int const affordable = int(std::floor(drawn * budget * Headroom / used));
     int const highest = ceiling > 0 ? ceiling : UnlimitedFramesPerSecond;
-    int const current = m_framesPerSecond > 0 ? m_framesPerSecond : highest;
-    int const affordable = perFrame > 0.0 ? int(std::floor(budget * Headroom / perFrame)) : highest;
-    int chosen = current;
-    if (used > budget)
-        chosen = std::min(current - 1, affordable);
-    else if (used < budget * RoomBelow && m_framesPerSecond > 0)
-        chosen = std::min(affordable, current + std::max(1, int(current * LargestRise)));
+    int chosen = m_framesPerSecond > 0 ? m_framesPerSecond : highest;
+    if (used > budget) {
+        chosen = std::min(chosen, affordable);
+    } else if (used < budget * RoomBelow && m_framesPerSecond > 0) {
+        int const rise = std::max(1, int(m_framesPerSecond * LargestRise));
+        chosen = std::max(chosen, std::min(affordable, m_framesPerSecond + rise));
+    }
     chosen = std::clamp(chosen, LowestFramesPerSecond, highest);
     int const next = chosen >= highest ? 0 : chosen;
     if (next == m_framesPerSecond)
@@ -69,9 +72,10 @@ void CCpuBudget::Decide(SSample const& now, int ceiling)
         return;
     if (next > 0)
         m_messages->Write(
-            "CPU budget %d %%: %d frames per second (used %.0f %% over %.0f s, %.1f ms a frame)", m_percent,
-            next, used * PerCent, seconds, perFrame * 1000.0);
+            "CPU budget %d %%: %d frames per second (used %.0f %% at %.1f frames per second over %.0f s)",
+            m_percent, next, used * PerCent, drawn, seconds);
     else
-        m_messages->Write("CPU budget %d %%: no limit needed (used %.0f %% over %.0f s)", m_percent,
-                          used * PerCent, seconds);
+        m_messages->Write(
+            "CPU budget %d %%: no limit needed (used %.0f %% at %.1f frames per second over %.0f s)",
+            m_percent, used * PerCent, drawn, seconds);
 }
