@@ -19,6 +19,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/UserFolders.h"
 #include "platform/WindowSystem.h"
+#include "platform/os/ProcessTimes.h"
 #include "render/ScreenCapture.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
@@ -41,6 +42,7 @@ constexpr char const* DefaultVideoMode = "desktop";
 // pictures being decoded): made resident while the window and device come up. More than the
 // loading uses would raise the peak of resident memory.
 constexpr std::size_t AquariumLoadingHeapBytes = std::size_t(16) << 20;
+constexpr char const* BubblesSoundVariable = "g_play_bubles_sound";
 constexpr char const* WallpaperTitle = "Coralume Wallpaper";
 constexpr char const* SettingsWindowTitle = "Coralume Settings";
 constexpr char const* DataPathError = "Error: incorrect data path! Please, reinstall product.";
@@ -56,6 +58,11 @@ constexpr unsigned int StoppedPauseMilliseconds = 50;
 constexpr double SceneSettlingSeconds = 3.0;
 
 constexpr unsigned int UserFolderMode = 0700;
+
+double ReadSteadySeconds()
+{
+    return double(platform::GetPerformanceCounter()) / double(platform::GetPerformanceFrequency());
+}
 } // namespace
 
 CAquariumApp::CAquariumApp() = default;
@@ -261,7 +268,7 @@ bool CAquariumApp::StartUp(ERunMode runMode, HWND parentWindow)
 
     RegisterVariables();
     // They outlast the configuration's reloads (the console's, for one).
-    m_engine.GetConfig()->SetOverrides(m_configOverrides);
+    m_engine.GetConfig()->SetOverrides(GetRunOverrides());
     ApplyDesktopLayer();
     PlaceScene();
 
@@ -320,7 +327,8 @@ void CAquariumApp::RegisterVariables()
     CConfig* config = m_engine.GetConfig();
     config->CreateCommand("g_exit_mode", CCT_INT, false, true, &m_exitMode, "2");
     config->CreateCommand("g_show_mouse_cursor", CCT_BOOL, false, true, &m_showMouseCursor, "1");
-    config->CreateCommand("g_play_bubles_sound", CCT_BOOL, false, true, &m_playBubblesSound, "1");
+    config->CreateCommand(BubblesSoundVariable, CCT_BOOL, false, true, &m_playBubblesSound, "1");
+    config->CreateCommand("g_wallpaper_bubbles_sound", CCT_BOOL, false, true, &m_wallpaperBubblesSound, "0");
     config->CreateCommand("g_wallpaper_priority", CCT_INT, false, true, &m_wallpaperPriority, "9");
     std::string const installPath = m_installPath; // the default is copied into the same buffer
     config->CreateCommand("g_install_path", CCT_STRING, true, false, m_installPath, installPath.c_str());
@@ -336,6 +344,20 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
     config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
     config->CreateCommand("g_desktop_layer", CCT_STRING, false, true, m_desktopLayer, "background");
+    config->CreateCommand("g_power_saving", CCT_STRING, false, true, m_powerSavingMode,
+                          CPowerSaving::DefaultModeText);
+    config->CreateCommand("g_cpu_budget", CCT_INT, false, true, &m_cpuBudgetPercent, "0");
+}
+
+std::vector<std::string> CAquariumApp::GetRunOverrides() const
+{
+    if (m_runMode != RUN_WALLPAPER)
+        return m_configOverrides;
+    // The wallpaper's switch stands in for the screen saver's; the command line still wins.
+    std::vector<std::string> lines{std::string(BubblesSoundVariable) +
+                                   (m_wallpaperBubblesSound ? " 1" : " 0")};
+    lines.insert(lines.end(), m_configOverrides.begin(), m_configOverrides.end());
+    return lines;
 }
 
 void CAquariumApp::PrepareUserFolders()
@@ -438,10 +460,36 @@ void CAquariumApp::Frame()
     m_engine.GetModelManager()->SetBackgroundKeeping(m_sceneSettled && m_keepBackground);
     ApplyMonitorSettings();
     ApplyDesktopLayer();
-    m_frameRateCap.Wait(m_maxFramesPerSecond);
+    m_frameRateCap.Wait(ChooseFramesPerSecond());
     if (unsigned int const pause = CFramePacing::GetPause(m_runMode, m_wallpaperPriority))
         platform::SleepMilliseconds(pause);
     m_engine.FinishFrame();
+}
+
+int CAquariumApp::ChooseFramesPerSecond()
+{
+    int rate = m_maxFramesPerSecond;
+    auto const lower = [&rate](int ceiling) {
+        if (ceiling > 0 && (rate <= 0 || ceiling < rate))
+            rate = ceiling;
+    };
+    if (m_runMode != RUN_WALLPAPER)
+        return rate;
+    lower(m_powerSaving.GetFramesPerSecond());
+    m_cpuBudget.SetBudget(m_cpuBudgetPercent);
+    // Measured from the settled scene on: start-up and the first frames' compiling would count.
+    if (m_sceneSettled)
+        lower(m_cpuBudget.Update(ReadSteadySeconds(), platform::GetProcessCpuSeconds(), rate));
+    return rate;
+}
+
+void CAquariumApp::FollowPower()
+{
+    if (!m_powerWatch)
+        return;
+    m_powerSaving.SetMode(CPowerSaving::ParseMode(m_powerSavingMode));
+    m_powerSaving.Update(m_powerWatch->Read(ReadSteadySeconds()));
+    m_visibilityPause.SetHeld(m_powerSaving.IsPaused());
 }
 
 void CAquariumApp::ApplyMonitorSettings()
@@ -483,6 +531,11 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
     double seconds = 0.0;
     m_visibilityPause.Start(m_runMode, m_engine.GetWindow()->GetHandler(), m_engine.GetTimerManager(),
                             m_engine.GetSoundManager(), m_engine.GetMessageManager());
+    if (m_runMode == RUN_WALLPAPER) {
+        m_powerWatch = std::make_unique<platform::PowerWatch>();
+        m_powerSaving.SetMessages(m_engine.GetMessageManager());
+        m_cpuBudget.SetMessages(m_engine.GetMessageManager());
+    }
     do {
         if (platform::IsTerminationRequested()) {
             m_engine.GetMessageManager()->Write("\nTermination requested");
@@ -490,6 +543,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
             break;
         }
         if (!platform::PumpOneEvent()) {
+            FollowPower();
             if (m_visibilityPause.ShouldDraw()) {
                 Frame();
                 ++frames;
@@ -505,6 +559,7 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
             m_engine.Exit(true);
     } while (!m_engine.IsExit());
     m_visibilityPause.Stop();
+    m_powerWatch.reset();
     if (!options.screenshotDirectory.empty())
         TakeFinalScreenshot(options.screenshotDirectory);
     if (options.demoSeconds > 0.0 && seconds > 0.0)

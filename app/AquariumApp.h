@@ -2,14 +2,17 @@
 
 #include "CameraControl.h"
 #include "CommandLine.h"
+#include "CpuBudget.h"
 #include "FramePacing.h"
 #include "PluginTable.h"
+#include "PowerSaving.h"
 #include "RunMode.h"
 #include "ScreenOverlay.h"
 #include "VisibilityPause.h"
 #include "core/Engine.h"
 #include "platform/SingleInstance.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,11 +65,17 @@ private:
     // Creates the user's settings and log folders and seeds the settings from the installation.
     void PrepareUserFolders();
     void RegisterVariables();
+    // The command line's lines, after what the run mode sets over the files.
+    std::vector<std::string> GetRunOverrides() const;
     void PlaceScene();
     void StartPreview();
     void StartConsole();
     void StartAquarium();
     void ApplyExitRules();
+    // The wallpaper on battery or under the power-saver profile: slower, or paused.
+    void FollowPower();
+    // The frame rate ceiling from the setting, power saving and the processor budget.
+    int ChooseFramesPerSecond();
     // The monitor layout and the monitors as configured, to the camera manager when they change.
     void ApplyMonitorSettings();
     // The wallpaper's layer as configured, to the window system when it changes.
@@ -84,6 +93,8 @@ private:
     int m_exitMode = 2;
     bool m_showMouseCursor = true;
     bool m_playBubblesSound = true;
+    // The wallpaper's own sound switch: a desktop background is quiet unless asked.
+    bool m_wallpaperBubblesSound = false;
     int m_wallpaperPriority = 9;
     char m_installPath[PathLength] = {};
     bool m_debugMode = false;
@@ -113,6 +124,12 @@ private:
     int m_maxFramesPerSecond = CFrameRateCap::DefaultFramesPerSecond;
     CFrameRateCap m_frameRateCap;
     CVisibilityPause m_visibilityPause;
+    // The wallpaper's power and processor use.
+    char m_powerSavingMode[PathLength] = {}; // "g_power_saving": "pause", "slow" or "off"
+    int m_cpuBudgetPercent = 0;              // "g_cpu_budget": per cent of one core; 0: none
+    std::unique_ptr<platform::PowerWatch> m_powerWatch;
+    CPowerSaving m_powerSaving;
+    CCpuBudget m_cpuBudget;
 
     // Installation data read once per run.
     std::string m_installationSuffix = "0";

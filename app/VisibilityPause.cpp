@@ -39,6 +39,7 @@ void CVisibilityPause::Stop()
     m_window.Stop();
     m_drawnWindow = nullptr;
     SetPaused(false);
+    m_held = false;
     m_desktopSeen = true;
     m_nextDesktopPoll = 0.0;
     m_iconDesktopReported = false;
@@ -90,7 +91,9 @@ bool CVisibilityPause::IsDesktopSeen()
 
 bool CVisibilityPause::ShouldDraw()
 {
-    SetPaused(!IsSeen());
+    // The window's events are read even while held, so none pile up.
+    bool const seen = IsSeen();
+    SetPaused(m_held || !seen);
     if (m_paused)
         platform::SleepMilliseconds(PausedSleep);
     return !m_paused;

@@ -37,6 +37,8 @@ public:
 
     // True when the next frame is to be drawn; otherwise it has slept a while.
     bool ShouldDraw();
+    // Held, it pauses as if nothing were seen (the wallpaper saving power).
+    void SetHeld(bool held) { m_held = held; }
     bool IsPaused() const { return m_paused; }
 
 private:
@@ -52,6 +54,7 @@ private:
     platform::WindowVisibilityWatch m_window;
     HWND m_drawnWindow = nullptr;
     bool m_paused = false;
+    bool m_held = false;
     bool m_desktopSeen = true;
     bool m_iconDesktopReported = false;
     double m_nextDesktopPoll = 0.0;

@@ -21,6 +21,8 @@
 namespace
 {
 constexpr float RowHeight = 34.0f;
+// The left column holds more rows than the fish slots beside it.
+constexpr float LeftRowHeight = 30.0f;
 constexpr float BoxSize = 22.0f;
 constexpr float ComboHeight = 24.0f;
 constexpr float LeftColumn = 30.0f;
@@ -40,7 +42,7 @@ constexpr unsigned int WallpaperRestStep = 15;
 constexpr std::size_t MaxPackCheckBoxes = 6;
 // The preview's rectangle in GUI space (y upwards, top edge given), beside the fish packs.
 constexpr float PreviewLeft = 210.0f;
-constexpr float PreviewTop = 245.0f;
+constexpr float PreviewTop = 222.0f;
 constexpr float PreviewWidth = 180.0f;
 constexpr float PreviewHeight = 135.0f;
 constexpr float PreviewLabelGap = 8.0f;
@@ -112,7 +114,7 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
         m_gui->GetComboBox(m_exitMode)->AddItem(name);
     m_gui->GetComboBox(m_exitMode)->SetSelection(settings.exitMode);
     // The chosen mode's effect is printed in the row below.
-    y -= RowHeight * 1.6f;
+    y -= LeftRowHeight * 1.6f;
     m_videoMode = AddComboBox(WidgetColumn, y, 190.0f, "Video mode", settings_help::VideoMode);
     CGUIComboBox* modes = m_gui->GetComboBox(m_videoMode);
     int selected = -1;
@@ -126,7 +128,7 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
         selected = static_cast<int>(modes->AddItem(m_videoModeText.c_str()));
     }
     modes->SetSelection(selected);
-    y -= RowHeight;
+    y -= LeftRowHeight;
     m_monitorLayout = AddComboBox(WidgetColumn, y, 190.0f, "Several monitors", settings_help::Monitors);
     CGUIComboBox* layouts = m_gui->GetComboBox(m_monitorLayout);
     for (char const* name : MonitorLayoutNames)
@@ -136,23 +138,40 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
         if (settings.monitorLayout == MonitorLayouts[i])
             layouts->SetSelection(static_cast<int>(i));
     }
-    y -= RowHeight;
+    y -= LeftRowHeight;
     m_volume = AddSlider(WidgetColumn, y, "Sound volume", VolumeTicks,
                          static_cast<unsigned int>(std::lround(settings.volume * (VolumeTicks - 1))),
                          settings_help::Volume);
-    y -= RowHeight;
+    y -= LeftRowHeight;
     m_priority = AddSlider(WidgetColumn, y, "Wallpaper priority", SSavedSettings::MaxWallpaperPriority + 1,
                            static_cast<unsigned int>(settings.wallpaperPriority), settings_help::Priority);
-    y -= RowHeight;
+    y -= LeftRowHeight;
+    m_powerSaving = AddComboBox(WidgetColumn, y, 190.0f, "Wallpaper on battery", settings_help::PowerSaving);
+    CGUIComboBox* savings = m_gui->GetComboBox(m_powerSaving);
+    for (char const* name : PowerSavingNames)
+        savings->AddItem(name);
+    for (std::size_t i = 0; i < std::size(PowerSavingModes); ++i) {
+        if (settings.powerSaving == PowerSavingModes[i])
+            savings->SetSelection(static_cast<int>(i));
+    }
+    y -= LeftRowHeight;
+    m_readCpuBudget = settings.cpuBudget;
+    m_cpuBudget =
+        AddSlider(WidgetColumn, y, "Wallpaper CPU budget", SSavedSettings::MaxCpuBudget / CpuBudgetStep + 1,
+                  static_cast<unsigned int>(std::lround(double(settings.cpuBudget) / CpuBudgetStep)),
+                  settings_help::CpuBudget);
+    y -= LeftRowHeight;
     m_bubbles =
         AddCheckBox(LeftColumn, y, "Bubbles sound", settings.playBubblesSound, settings_help::Bubbles);
-    y -= RowHeight;
+    m_wallpaperBubbles = AddCheckBox(WidgetColumn, y, "also on the wallpaper", settings.wallpaperBubblesSound,
+                                     settings_help::WallpaperBubbles);
+    y -= LeftRowHeight;
     m_cursor =
         AddCheckBox(LeftColumn, y, "Show the mouse cursor", settings.showMouseCursor, settings_help::Cursor);
-    y -= RowHeight;
+    y -= LeftRowHeight;
     m_debug = AddCheckBox(LeftColumn, y, "Debug mode (free camera, statistics)", settings.debugMode,
                           settings_help::Debug);
-    y -= RowHeight * 1.5f;
+    y -= LeftRowHeight * 1.7f;
     m_labels.push_back({LeftColumn, y, "Fish packs"});
     m_labels.push_back({PreviewLeft, PreviewTop + PreviewLabelGap, "Preview"});
     for (std::size_t i = 0; i < m_fishPacks.size() && i < MaxPackCheckBoxes; ++i) {
@@ -347,7 +366,12 @@ SSavedSettings CSettingsDialog::GetSettings() const
     settings.monitorLayout = MonitorLayouts[layout > 0 ? layout : 0];
     settings.volume = static_cast<float>(m_gui->GetSlider(m_volume)->GetTick()) / (VolumeTicks - 1);
     settings.wallpaperPriority = static_cast<int>(m_gui->GetSlider(m_priority)->GetTick());
+    int const saving = m_gui->GetComboBox(m_powerSaving)->GetSelectedItemIndex();
+    settings.powerSaving = PowerSavingModes[saving >= 0 ? saving : 1];
+    int const budget = static_cast<int>(m_gui->GetSlider(m_cpuBudget)->GetTick()) * CpuBudgetStep;
+    settings.cpuBudget = std::abs(budget - m_readCpuBudget) * 2 < CpuBudgetStep ? m_readCpuBudget : budget;
     settings.playBubblesSound = m_gui->GetCheckBox(m_bubbles)->IsChecked();
+    settings.wallpaperBubblesSound = m_gui->GetCheckBox(m_wallpaperBubbles)->IsChecked();
     settings.showMouseCursor = m_gui->GetCheckBox(m_cursor)->IsChecked();
     settings.debugMode = m_gui->GetCheckBox(m_debug)->IsChecked();
     return settings;
@@ -432,6 +456,11 @@ std::string CSettingsDialog::GetSliderValueText(unsigned int sliderId) const
     unsigned int const tick = slider->GetTick();
     if (sliderId == m_volume) {
         std::snprintf(text, sizeof text, "%u %%", tick * 100 / (VolumeTicks - 1));
+    } else if (sliderId == m_cpuBudget) {
+        if (tick == 0)
+            std::snprintf(text, sizeof text, "off");
+        else
+            std::snprintf(text, sizeof text, "%u %%", tick * CpuBudgetStep);
     } else {
         // The wallpaper rests 15 ms per step below the top priority after every frame: the
         // value reads as the priority and that rest.
@@ -535,9 +564,9 @@ std::string CSettingsDialog::GetExitModeEffect() const
 void CSettingsDialog::PrintExtras()
 {
     CVector2 const exitBox = m_gui->GetWindow(m_exitMode)->GetPosition();
-    m_gui->Print(m_look.fontId, m_panel, CVector2(WidgetColumn, exitBox.y - RowHeight * 0.75f), HelpColour(),
-                 "%s", GetExitModeEffect().c_str());
-    for (unsigned int id : {m_volume, m_priority}) {
+    m_gui->Print(m_look.fontId, m_panel, CVector2(WidgetColumn, exitBox.y - LeftRowHeight * 0.75f),
+                 HelpColour(), "%s", GetExitModeEffect().c_str());
+    for (unsigned int id : {m_volume, m_priority, m_cpuBudget}) {
         CGUIWindow* slider = m_gui->GetWindow(id);
         m_gui->Print(m_look.fontId, m_panel,
                      CVector2(slider->GetPosition().x + SliderWidth + 12.0f, slider->GetPosition().y - 2.0f),

@@ -68,6 +68,11 @@ public:
     // The monitor layouts as saved, and as the dialog names them.
     static constexpr char const* MonitorLayouts[] = {"auto", "each", "span"};
     static constexpr char const* MonitorLayoutNames[] = {"Automatic", "A tank on each", "One across all"};
+    // What the wallpaper does on battery, as saved and as the dialog names it.
+    static constexpr char const* PowerSavingModes[] = {"pause", "slow", "off"};
+    static constexpr char const* PowerSavingNames[] = {"Pause", "15 frames a second", "Unchanged"};
+    // The CPU budget slider's step in per cent; its first tick is no budget.
+    static constexpr int CpuBudgetStep = 10;
 
     CSettingsDialog() = default;
     ~CSettingsDialog() { Destroy(); }
@@ -131,6 +136,9 @@ public:
     unsigned int GetMonitorLayoutComboBoxId() const { return m_monitorLayout; }
     unsigned int GetVolumeSliderId() const { return m_volume; }
     unsigned int GetPrioritySliderId() const { return m_priority; }
+    unsigned int GetWallpaperBubblesCheckBoxId() const { return m_wallpaperBubbles; }
+    unsigned int GetPowerSavingComboBoxId() const { return m_powerSaving; }
+    unsigned int GetCpuBudgetSliderId() const { return m_cpuBudget; }
     unsigned int GetSlotComboBoxId(unsigned int slot) const { return m_slots[slot]; }
     // The window beside a slot that shows its fish's portrait.
     unsigned int GetSlotPictureId(unsigned int slot) const { return m_slotPictures[slot]; }
@@ -186,6 +194,9 @@ private:
     bool m_autostartEnabled = false; // as the autostart folders held it
     unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0;
     unsigned int m_volume = 0, m_priority = 0;
+    unsigned int m_wallpaperBubbles = 0, m_powerSaving = 0, m_cpuBudget = 0;
+    // The budget as read: kept when its slider is not moved (a value between its steps).
+    int m_readCpuBudget = 0;
     unsigned int m_slots[SFishSelection::SlotsCount] = {};
     std::vector<unsigned int> m_packs;
     // Per slot combo item: its fish's portrait (empty descriptors for Empty, Random, or none).

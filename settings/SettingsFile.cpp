@@ -108,8 +108,13 @@ SSavedSettings SSavedSettings::Read(CSettingsFile const& file)
     settings.debugMode = std::atoi(file.GetValue("g_debug_mode", "0").c_str()) != 0;
     settings.showMouseCursor = std::atoi(file.GetValue("g_show_mouse_cursor", "1").c_str()) != 0;
     settings.playBubblesSound = std::atoi(file.GetValue("g_play_bubles_sound", "1").c_str()) != 0;
+    settings.wallpaperBubblesSound = std::atoi(file.GetValue("g_wallpaper_bubbles_sound", "0").c_str()) != 0;
     settings.wallpaperPriority =
         std::clamp(std::atoi(file.GetValue("g_wallpaper_priority", "9").c_str()), 0, MaxWallpaperPriority);
+    settings.powerSaving = file.GetValue("g_power_saving", "slow");
+    if (settings.powerSaving != "pause" && settings.powerSaving != "off")
+        settings.powerSaving = "slow";
+    settings.cpuBudget = std::clamp(std::atoi(file.GetValue("g_cpu_budget", "0").c_str()), 0, MaxCpuBudget);
     settings.videoMode = file.GetValue("v_mode", "desktop");
     settings.monitorLayout = file.GetValue("g_monitor_layout", "auto");
     settings.volume =
@@ -123,7 +128,10 @@ void SSavedSettings::Write(CSettingsFile* file) const
     file->SetValue("g_debug_mode", debugMode ? "1" : "0");
     file->SetValue("g_show_mouse_cursor", showMouseCursor ? "1" : "0");
     file->SetValue("g_play_bubles_sound", playBubblesSound ? "1" : "0");
+    file->SetValue("g_wallpaper_bubbles_sound", wallpaperBubblesSound ? "1" : "0");
     file->SetValue("g_wallpaper_priority", std::to_string(wallpaperPriority));
+    file->SetValue("g_power_saving", powerSaving);
+    file->SetValue("g_cpu_budget", std::to_string(cpuBudget));
     file->SetValue("v_mode", videoMode);
     file->SetValue("g_monitor_layout", monitorLayout);
     file->SetValue("s_sound_volume", FormatFloat(volume));

@@ -34,12 +34,16 @@ struct SSavedSettings
 {
     static constexpr int ExitModesCount = 5;
     static constexpr int MaxWallpaperPriority = 9;
+    static constexpr int MaxCpuBudget = 100;
 
     int exitMode = 2;
     bool debugMode = false;
     bool showMouseCursor = true;
     bool playBubblesSound = true;
+    bool wallpaperBubblesSound = false;
     int wallpaperPriority = 9;
+    std::string powerSaving = "slow"; // the wallpaper on battery: "pause", "slow" or "off"
+    int cpuBudget = 0;                // the wallpaper's per cent of one core; 0: no budget
     std::string videoMode = "desktop";
     std::string monitorLayout = "auto"; // "auto", "each" or "span"
     float volume = 1.0f;

@@ -18,6 +18,12 @@ constexpr char const* Volume = "Loudness of the aquarium's sounds; 0 % is silent
 constexpr char const* Priority =
     "Live wallpaper's pause after each frame: higher is smoother, lower spares the CPU.";
 constexpr char const* Bubbles = "Plays the bubbling of the tank's air stone.";
+constexpr char const* WallpaperBubbles =
+    "Plays the bubbling on the live wallpaper too (off: a quiet desktop).";
+constexpr char const* PowerSaving =
+    "Live wallpaper on battery or in power-saver mode: pause it, slow it down, or leave it.";
+constexpr char const* CpuBudget =
+    "Most of one CPU core the live wallpaper may use; it draws fewer frames to stay within.";
 constexpr char const* Cursor = "Shows the mouse pointer over the aquarium.";
 constexpr char const* Debug = "Fly the camera with keys and mouse; shows frame statistics.";
 constexpr char const* Pack = "Random fish may come from this pack.";

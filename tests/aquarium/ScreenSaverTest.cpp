@@ -196,3 +196,13 @@ TEST_F(ScreenSaverTest, RunOverridesHoldAfterStartUp)
     EXPECT_EQ(config->GetValueAsInt("g_max_fishes"), 2);
     EXPECT_EQ(config->GetValueAsInt("v_max_fps"), 0);
 }
+
+// A wallpaper makes no sound unless asked to; the screen saver keeps the bubbles.
+TEST_F(ScreenSaverTest, WallpaperIsQuietByDefaultAndTheScreenSaverIsNot)
+{
+    ASSERT_TRUE(m_app.StartUp(RUN_SCREENSAVER, m_window));
+    EXPECT_TRUE(m_app.GetEngine()->GetConfig()->GetValueAsBoolean("g_play_bubles_sound"));
+    m_app.Shutdown();
+    ASSERT_TRUE(m_app.StartUp(RUN_WALLPAPER, m_window));
+    EXPECT_FALSE(m_app.GetEngine()->GetConfig()->GetValueAsBoolean("g_play_bubles_sound"));
+}

@@ -138,6 +138,9 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
     EXPECT_TRUE(gui->GetCheckBox(dialog.GetDebugCheckBoxId())->IsChecked());
 
     Choose(dialog.GetExitModeComboBoxId(), 3);
+    Click(CentreOf(dialog.GetWallpaperBubblesCheckBoxId()));
+    Choose(dialog.GetPowerSavingComboBoxId(), 0);
+    gui->GetSlider(dialog.GetCpuBudgetSliderId())->SetTick(3);
     // The last slot: the pack's fourth fish.
     Choose(dialog.GetSlotComboBoxId(SFishSelection::SlotsCount - 1), 5);
     Click(CentreOf(dialog.GetUniqueCheckBoxId()));
@@ -155,6 +158,9 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
     EXPECT_TRUE(settings.debugMode);
     EXPECT_EQ(settings.exitMode, 3);
     EXPECT_EQ(settings.wallpaperPriority, 9);
+    EXPECT_TRUE(settings.wallpaperBubblesSound);
+    EXPECT_EQ(settings.powerSaving, "pause");
+    EXPECT_EQ(settings.cpuBudget, 30);
     EXPECT_EQ(file.GetValue("g_fish_areas_count", ""), "2");
     SFishSelection const selection = SFishSelection::Read(paths.fishSelectionFile, 1);
     EXPECT_EQ(selection.slots[SFishSelection::SlotsCount - 1].kind, SFishSelection::FirstPackKind);
@@ -276,6 +282,7 @@ TEST_F(SettingsDialogTest, SlidersShowTheirValueWithItsUnit)
     gui->GetSlider(dialog.GetVolumeSliderId())->SetTick(7);
     EXPECT_EQ(dialog.GetSliderValueText(dialog.GetVolumeSliderId()), "70 %");
     EXPECT_EQ(dialog.GetSliderValueText(dialog.GetPrioritySliderId()), "9 (15 ms)");
+    EXPECT_EQ(dialog.GetSliderValueText(dialog.GetCpuBudgetSliderId()), "off");
 }
 
 TEST_F(SettingsDialogTest, TheSettingUnderTheMouseIsExplained)

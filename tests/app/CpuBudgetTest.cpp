@@ -1,0 +1,51 @@
+// The processor budget on a scripted clock and a scripted processor meter: each frame costs a
+// set amount of processor time, and the frames come at the rate the budget chooses.
+#include "CpuBudget.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr int Ceiling = 60;
+constexpr int BudgetPercent = 25;
+
+class CpuBudgetTest : public ::testing::Test
+{
+protected:
+    // Runs `seconds` of frames at the chosen rate (the ceiling while there is no limit), each
+    // costing `frameCost` seconds of processor time.
+    void Run(double seconds, double frameCost)
+    {
+        double const end = m_now + seconds;
+        while (m_now < end) {
+            int const rate = m_budget.GetFramesPerSecond() > 0 ? m_budget.GetFramesPerSecond() : Ceiling;
+            m_now += 1.0 / rate;
+            m_cpuSeconds += frameCost;
+            m_budget.Update(m_now, m_cpuSeconds, Ceiling);
+        }
+    }
+
+    CCpuBudget m_budget;
+    double m_now = 0.0;
+    double m_cpuSeconds = 0.0;
+};
+} // namespace
+
+TEST_F(CpuBudgetTest, RateFallsWhenOverTheBudgetAndRisesWhenThereIsRoom)
+{
+    constexpr double DearFrame = 0.020;  // 60 frames a second would use 120 % of a core
+    constexpr double CheapFrame = 0.002; // 60 frames a second use 12 %
+    m_budget.SetBudget(BudgetPercent);
+
+    Run(CCpuBudget::DecisionInterval * 2, DearFrame);
+    int const lowered = m_budget.GetFramesPerSecond();
+    EXPECT_GT(lowered, 0);
+    EXPECT_LE(lowered * DearFrame, BudgetPercent / 100.0);
+    // It stays within the budget over a minute, without falling further.
+    Run(CCpuBudget::WindowSeconds, DearFrame);
+    EXPECT_EQ(m_budget.GetFramesPerSecond(), lowered);
+
+    Run(CCpuBudget::WindowSeconds, CheapFrame);
+    EXPECT_EQ(m_budget.GetFramesPerSecond(), 0)
+        << "no limit needed at " << CheapFrame * Ceiling * 100 << " %";
+}
