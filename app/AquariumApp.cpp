@@ -332,6 +332,10 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
     config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
     config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
+    config->CreateCommand("g_day_mode", CCT_STRING, false, true, m_dayMode, "clock");
+    config->CreateCommand("g_day_hour", CCT_FLOAT, false, false, &m_dayHour, "-1");
+    config->CreateCommand("g_feed_on_click", CCT_BOOL, true, false, &m_feedOnClick, "0");
+    config->CreateCommand("g_feed_key", CCT_STRING, false, true, m_feedKey, "F");
 }
 
 void CAquariumApp::PrepareUserFolders()
@@ -426,6 +430,8 @@ void CAquariumApp::Frame()
         m_cameraControl.Update();
     if (CExitRules::AppliesTo(m_runMode, m_windowed))
         ApplyExitRules();
+    // A click feeds the fish where it does not end the screen saver.
+    m_feedOnClick = m_runMode == RUN_SCREENSAVER && (m_debugMode || m_windowed);
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
     m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();

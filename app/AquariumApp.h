@@ -97,6 +97,10 @@ private:
     char m_monitors[PathLength] =
         {}; // "g_monitors": "800x600+0+0,1280x720+800+0"; empty: ask the window system
     std::string m_appliedMonitors;
+    char m_dayMode[PathLength] = {}; // "g_day_mode": "clock", "day" or "night"
+    float m_dayHour = -1.0f;         // "g_day_hour": the hour shown this run; negative: the mode's
+    bool m_feedOnClick = false;      // "g_feed_on_click": the screen saver in debug mode or a window
+    char m_feedKey[PathLength] = {}; // "g_feed_key": the key that drops food; empty: none
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;
