@@ -336,6 +336,9 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("g_day_hour", CCT_FLOAT, false, false, &m_dayHour, "-1");
     config->CreateCommand("g_feed_on_click", CCT_BOOL, true, false, &m_feedOnClick, "0");
     config->CreateCommand("g_feed_key", CCT_STRING, false, true, m_feedKey, "F");
+    m_pointerAttention = m_runMode == RUN_WALLPAPER;
+    config->CreateCommand("g_pointer_attention", CCT_BOOL, true, false, &m_pointerAttention,
+                          m_pointerAttention ? "1" : "0");
 }
 
 void CAquariumApp::PrepareUserFolders()
