@@ -68,6 +68,9 @@ public:
     // The monitor layouts as saved, and as the dialog names them.
     static constexpr char const* MonitorLayouts[] = {"auto", "each", "span"};
     static constexpr char const* MonitorLayoutNames[] = {"Automatic", "A tank on each", "One across all"};
+    static constexpr char const* DayModes[] = {"clock", "day", "night"};
+    static constexpr char const* DayModeNames[] = {"Day and night by the clock", "Always day",
+                                                   "Always night"};
 
     CSettingsDialog() = default;
     ~CSettingsDialog() { Destroy(); }
@@ -129,6 +132,7 @@ public:
     unsigned int GetExitModeComboBoxId() const { return m_exitMode; }
     unsigned int GetVideoModeComboBoxId() const { return m_videoMode; }
     unsigned int GetMonitorLayoutComboBoxId() const { return m_monitorLayout; }
+    unsigned int GetDayModeComboBoxId() const { return m_dayMode; }
     unsigned int GetVolumeSliderId() const { return m_volume; }
     unsigned int GetPrioritySliderId() const { return m_priority; }
     unsigned int GetSlotComboBoxId(unsigned int slot) const { return m_slots[slot]; }
@@ -184,7 +188,7 @@ private:
     unsigned int m_bubbles = 0, m_debug = 0, m_cursor = 0, m_unique = 0;
     unsigned int m_autostart = 0;
     bool m_autostartEnabled = false; // as the autostart folders held it
-    unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0;
+    unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0, m_dayMode = 0;
     unsigned int m_volume = 0, m_priority = 0;
     unsigned int m_slots[SFishSelection::SlotsCount] = {};
     std::vector<unsigned int> m_packs;

@@ -112,6 +112,9 @@ SSavedSettings SSavedSettings::Read(CSettingsFile const& file)
         std::clamp(std::atoi(file.GetValue("g_wallpaper_priority", "9").c_str()), 0, MaxWallpaperPriority);
     settings.videoMode = file.GetValue("v_mode", "desktop");
     settings.monitorLayout = file.GetValue("g_monitor_layout", "auto");
+    settings.dayMode = file.GetValue("g_day_mode", "clock");
+    if (settings.dayMode != "day" && settings.dayMode != "night")
+        settings.dayMode = "clock";
     settings.volume =
         std::clamp(static_cast<float>(std::atof(file.GetValue("s_sound_volume", "1.0").c_str())), 0.0f, 1.0f);
     return settings;
@@ -126,5 +129,6 @@ void SSavedSettings::Write(CSettingsFile* file) const
     file->SetValue("g_wallpaper_priority", std::to_string(wallpaperPriority));
     file->SetValue("v_mode", videoMode);
     file->SetValue("g_monitor_layout", monitorLayout);
+    file->SetValue("g_day_mode", dayMode);
     file->SetValue("s_sound_volume", FormatFloat(volume));
 }

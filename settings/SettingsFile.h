@@ -42,6 +42,7 @@ struct SSavedSettings
     int wallpaperPriority = 9;
     std::string videoMode = "desktop";
     std::string monitorLayout = "auto"; // "auto", "each" or "span"
+    std::string dayMode = "clock";      // "clock", "day" or "night"
     float volume = 1.0f;
 
     // Values out of range are brought into it.
