@@ -44,7 +44,9 @@ bool CFishAttention::FindLookPoint(CRay const& ray, CFish const& fish, CVector3*
 
 void CFishAttention::Refresh(float now, float dt, SPointer const& pointer, CFish* fishes, unsigned int count)
 {
-    std::vector<bool> const wasLooking = std::exchange(m_looking, std::vector<bool>(count, false));
+    m_wasLooking.swap(m_looking);
+    m_looking.assign(count, false);
+    std::vector<bool> const& wasLooking = m_wasLooking;
     if (!pointer.over) {
         m_wasOver = false;
         return;
@@ -66,7 +68,8 @@ void CFishAttention::Refresh(float now, float dt, SPointer const& pointer, CFish
     if (now - m_lastMove > InterestSeconds || count == 0 ||
         !FindLookPoint(pointer.ray, fishes[0], &m_lookPoint))
         return;
-    std::vector<std::pair<float, unsigned int>> nearest;
+    std::vector<std::pair<float, unsigned int>>& nearest = m_nearest;
+    nearest.clear();
     for (unsigned int i = 0; i < count; ++i)
         nearest.emplace_back((fishes[i].GetPosition() - m_lookPoint).GetLength() -
                                  (i < wasLooking.size() && wasLooking[i] ? LookerHeadStart : 0.0f),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "math/Ray.h"
@@ -57,5 +58,8 @@ private:
     float m_lastMove = -1e9f;
     CVector3 m_lookPoint{0.0f, 0.0f, 0.0f};
     std::vector<bool> m_looking;
+    // Kept between frames so that a frame does not allocate.
+    std::vector<bool> m_wasLooking;
+    std::vector<std::pair<float, unsigned int>> m_nearest;
     unsigned int m_startles = 0;
 };

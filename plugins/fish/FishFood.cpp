@@ -87,8 +87,9 @@ void CFishFood::Refresh(float now, float dt, CFish* fishes, unsigned int count)
 {
     Sink(dt);
     m_feeding.resize(count, false);
-    // The fish that notice food, nearest first.
-    std::vector<std::pair<float, unsigned int>> noticing;
+    // The fish that notice food, nearest first. The lists keep their room between frames.
+    std::vector<std::pair<float, unsigned int>>& noticing = m_noticing;
+    noticing.clear();
     for (unsigned int i = 0; i < count; ++i) {
         float distance = 0.0f;
         if (FindNearestFlake(fishes[i], fishes[i].GetPosition(), &distance) >= 0 && distance < NoticeDistance)
@@ -97,7 +98,8 @@ void CFishFood::Refresh(float now, float dt, CFish* fishes, unsigned int count)
     std::sort(noticing.begin(), noticing.end());
     if (noticing.size() > MaxFeeders)
         noticing.resize(MaxFeeders);
-    std::vector<bool> feeding(count, false);
+    std::vector<bool>& feeding = m_nextFeeding;
+    feeding.assign(count, false);
     for (auto const& [distance, fish] : noticing) {
         Eat(fishes[fish]);
         float nearest = 0.0f;
@@ -120,5 +122,5 @@ void CFishFood::Refresh(float now, float dt, CFish* fishes, unsigned int count)
         if (m_feeding[i])
             fishes[i].Startle(ScatterStartle, now);
     }
-    m_feeding = std::move(feeding);
+    m_feeding.swap(feeding);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "math/Vector.h"
@@ -70,5 +71,7 @@ private:
 
     std::vector<SFlake> m_flakes;
     std::vector<bool> m_feeding;
+    std::vector<bool> m_nextFeeding;
+    std::vector<std::pair<float, unsigned int>> m_noticing;
     unsigned int m_eaten = 0;
 };
