@@ -69,8 +69,7 @@ public:
     static constexpr char const* MonitorLayouts[] = {"auto", "each", "span"};
     static constexpr char const* MonitorLayoutNames[] = {"Automatic", "A tank on each", "One across all"};
     static constexpr char const* DayModes[] = {"clock", "day", "night"};
-    static constexpr char const* DayModeNames[] = {"Day and night by the clock", "Always day",
-                                                   "Always night"};
+    static constexpr char const* DayModeNames[] = {"Day by the clock", "Always day", "Always night"};
 
     CSettingsDialog() = default;
     ~CSettingsDialog() { Destroy(); }
