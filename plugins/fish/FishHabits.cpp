@@ -32,8 +32,13 @@ void CFishHabits::Refresh(float now, float dt, float hour, CFish* fishes, unsign
                           CFishRandom& random)
 {
     CRay ray;
-    if (count > 0 && fishes[0].GetArea() && ReadFeedingInput(&ray))
-        DropAlong(ray, *fishes[0].GetArea(), random);
+    if (count > 0 && fishes[0].GetArea() && ReadFeedingInput(&ray) &&
+        !DropAlong(ray, *fishes[0].GetArea(), random)) {
+        // A pointer that does not point into the tank feeds from above its middle.
+        CFishArea const& area = *fishes[0].GetArea();
+        CVector3 const middle = (area.GetMin() + area.GetMax()) * 0.5f;
+        DropAt(CVector3(middle.x, middle.y, area.GetMax().z - DropMargin), random);
+    }
     m_rhythm.Apply(hour, fishes, count);
     if (m_engine && m_engine->GetConfig()->GetValueAsBoolean(AttentionVariable))
         m_pointer = ReadPointer();

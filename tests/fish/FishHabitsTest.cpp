@@ -6,9 +6,11 @@
 
 #include "FishHabits.h"
 #include "FishRhythm.h"
+#include "input/Controls.h"
 
 namespace
 {
+constexpr unsigned int FKey = 0x21, LeftButton = SControlsState::KeyCount;
 constexpr float Step = 1.0f / 30.0f;
 constexpr float Night = 3.0f, Dawn = 7.0f, Noon = 12.0f, Dusk = 19.0f;
 
@@ -62,7 +64,20 @@ protected:
         return {height / static_cast<float>(samples), speed / static_cast<float>(samples)};
     }
 
+    // Presses a key or mouse button (by its index in the controls' state) for one frame.
+    void Press(unsigned int index)
+    {
+        SControlsState* state = engine.GetControls()->GetControlsState();
+        state->previousState[index] = 0;
+        state->currentState[index] = 1;
+        Swim(Step);
+        state->currentState[index] = 0;
+    }
+
     float m_now = 0.0f;
+    // The program's feeding settings.
+    char feedKey[SConfigCommand::TextLength] = {};
+    bool feedOnClick = false;
 };
 
 TEST_F(FishHabitsTest, MostFishRestAtNightAndNoneByDayOrAtDawnAndDusk)
@@ -122,6 +137,22 @@ TEST_F(FishHabitsTest, FoodClickedAtAPointDrawsTheThreeNearestFishWithinSeconds)
         EXPECT_TRUE(fed[i]) << "fish " << order[i];
         EXPECT_LT(closest[i], std::max(before[i] - 1.0f, 2.0f)) << "fish " << order[i];
     }
+}
+
+TEST_F(FishHabitsTest, TheFeedingKeyDropsFoodAndAClickDoesWhereTheProgramAllowsIt)
+{
+    CreateSchool();
+    CConfig* config = engine.GetConfig();
+    config->CreateCommand(CFishHabits::FeedKeyVariable, CCT_STRING, false, false, feedKey, "F");
+    config->CreateCommand(CFishHabits::FeedOnClickVariable, CCT_BOOL, true, false, &feedOnClick, "0");
+    CFishFood const& food = school.GetHabits()->GetFood();
+    Press(LeftButton);
+    EXPECT_EQ(food.GetFlakesCount(), 0u);
+    Press(FKey);
+    EXPECT_EQ(food.GetFlakesCount(), CFishFood::FlakesPerDrop);
+    feedOnClick = true;
+    Press(LeftButton);
+    EXPECT_EQ(food.GetFlakesCount(), 2 * CFishFood::FlakesPerDrop);
 }
 
 TEST_F(FishHabitsTest, EveryFlakeIsEatenOrOnTheSandWithinAMinute)
