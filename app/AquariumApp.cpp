@@ -347,6 +347,13 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("g_power_saving", CCT_STRING, false, true, m_powerSavingMode,
                           CPowerSaving::DefaultModeText);
     config->CreateCommand("g_cpu_budget", CCT_INT, false, true, &m_cpuBudgetPercent, "0");
+    config->CreateCommand("g_day_mode", CCT_STRING, false, true, m_dayMode, "clock");
+    config->CreateCommand("g_day_hour", CCT_FLOAT, false, false, &m_dayHour, "-1");
+    config->CreateCommand("g_feed_on_click", CCT_BOOL, true, false, &m_feedOnClick, "0");
+    config->CreateCommand("g_feed_key", CCT_STRING, false, true, m_feedKey, "F");
+    m_pointerAttention = m_runMode == RUN_WALLPAPER;
+    config->CreateCommand("g_pointer_attention", CCT_BOOL, true, false, &m_pointerAttention,
+                          m_pointerAttention ? "1" : "0");
 }
 
 std::vector<std::string> CAquariumApp::GetRunOverrides() const
@@ -452,6 +459,8 @@ void CAquariumApp::Frame()
         m_cameraControl.Update();
     if (CExitRules::AppliesTo(m_runMode, m_windowed))
         ApplyExitRules();
+    // A click feeds the fish where it does not end the screen saver.
+    m_feedOnClick = m_runMode == RUN_SCREENSAVER && (m_debugMode || m_windowed);
     if (m_runMode == RUN_SCREENSAVER || m_runMode == RUN_WALLPAPER)
         m_plugins.RefreshAll();
     m_elapsedTime += m_engine.GetTimerManager()->GetElapsedTime();

@@ -115,6 +115,11 @@ private:
     bool m_monitorSettingsApplied = false;
     char m_desktopLayer[PathLength] = {}; // "g_desktop_layer": "background" or "bottom" (Wayland)
     std::string m_appliedDesktopLayer;
+    char m_dayMode[PathLength] = {}; // "g_day_mode": "clock", "day" or "night"
+    float m_dayHour = -1.0f;         // "g_day_hour": the hour shown this run; negative: the mode's
+    bool m_feedOnClick = false;      // "g_feed_on_click": the screen saver in debug mode or a window
+    char m_feedKey[PathLength] = {}; // "g_feed_key": the key that drops food; empty: none
+    bool m_pointerAttention = false; // "g_pointer_attention": fish notice the pointer (the wallpaper)
     CPluginTable m_plugins;
     unsigned int m_previewWindowId = 0;
     CCameraControl m_cameraControl;

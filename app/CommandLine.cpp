@@ -115,6 +115,19 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
             }
             options.configOverrides.push_back("g_max_fishes " + std::to_string(count));
             ++i;
+        } else if (argument == "--time") {
+            std::string const time = hasValue ? arguments[i + 1] : std::string();
+            char* end = nullptr;
+            float const hour = std::strtof(time.c_str(), &end);
+            if (time == "clock" || time == "day" || time == "night") {
+                options.configOverrides.push_back("g_day_mode " + time);
+            } else if (!time.empty() && end && *end == '\0' && hour >= 0.0f && hour < 24.0f) {
+                options.configOverrides.push_back("g_day_hour " + time);
+            } else {
+                options.error = "--time needs clock, day, night or an hour from 0 to 24";
+                return options;
+            }
+            ++i;
         } else if (argument == "-delay" || argument == "--delay") {
             if (!hasValue || !ParseCount(arguments[i + 1].c_str(), &options.delayMicroseconds)) {
                 options.error = "-delay needs a number of microseconds";
@@ -234,6 +247,8 @@ char const* GetUsageText()
            "  --fish N              at most N fish\n"
            "  --sound, --no-sound   bubble sound on; all sound off\n"
            "  --max-fps N           at most N frames per second (0: no limit)\n"
+           "  --time T              the tank's time of day: clock, day, night or an hour\n"
+           "                        (7.5 is half past seven in the morning)\n"
            "Development:\n"
            "  -window               run the screen saver in a normal window\n"
            "  --demo-seconds N      run N seconds, print frames per second and exit\n"

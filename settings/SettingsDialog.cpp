@@ -42,6 +42,8 @@ constexpr unsigned int WallpaperRestStep = 15;
 constexpr std::size_t MaxPackCheckBoxes = 6;
 // The preview's rectangle in GUI space (y upwards, top edge given), beside the fish packs.
 constexpr float PreviewLeft = 210.0f;
+// The time-of-day box stands left of the preview.
+constexpr float DayModeWidth = 170.0f;
 constexpr float PreviewTop = 222.0f;
 constexpr float PreviewWidth = 180.0f;
 constexpr float PreviewHeight = 135.0f;
@@ -171,7 +173,18 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     y -= LeftRowHeight;
     m_debug = AddCheckBox(LeftColumn, y, "Debug mode (free camera, statistics)", settings.debugMode,
                           settings_help::Debug);
-    y -= LeftRowHeight * 1.7f;
+    y -= LeftRowHeight;
+    // Its items name themselves; the preview beside it leaves no room for a label.
+    m_dayMode = AddComboBox(LeftColumn, y, DayModeWidth, "", settings_help::DayMode);
+    CGUIComboBox* dayModes = m_gui->GetComboBox(m_dayMode);
+    for (char const* name : DayModeNames)
+        dayModes->AddItem(name);
+    dayModes->SetSelection(0);
+    for (std::size_t i = 0; i < std::size(DayModes); ++i) {
+        if (settings.dayMode == DayModes[i])
+            dayModes->SetSelection(static_cast<int>(i));
+    }
+    y -= LeftRowHeight * 1.5f;
     m_labels.push_back({LeftColumn, y, "Fish packs"});
     m_labels.push_back({PreviewLeft, PreviewTop + PreviewLabelGap, "Preview"});
     for (std::size_t i = 0; i < m_fishPacks.size() && i < MaxPackCheckBoxes; ++i) {
@@ -364,6 +377,8 @@ SSavedSettings CSettingsDialog::GetSettings() const
     settings.videoMode = mode >= 0 ? modes->GetItemText(static_cast<unsigned int>(mode)) : VideoModes[0];
     int const layout = m_gui->GetComboBox(m_monitorLayout)->GetSelectedItemIndex();
     settings.monitorLayout = MonitorLayouts[layout > 0 ? layout : 0];
+    int const dayMode = m_gui->GetComboBox(m_dayMode)->GetSelectedItemIndex();
+    settings.dayMode = DayModes[dayMode > 0 ? dayMode : 0];
     settings.volume = static_cast<float>(m_gui->GetSlider(m_volume)->GetTick()) / (VolumeTicks - 1);
     settings.wallpaperPriority = static_cast<int>(m_gui->GetSlider(m_priority)->GetTick());
     int const saving = m_gui->GetComboBox(m_powerSaving)->GetSelectedItemIndex();

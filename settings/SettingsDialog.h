@@ -73,6 +73,8 @@ public:
     static constexpr char const* PowerSavingNames[] = {"Pause", "15 frames a second", "Unchanged"};
     // The CPU budget slider's step in per cent; its first tick is no budget.
     static constexpr int CpuBudgetStep = 10;
+    static constexpr char const* DayModes[] = {"clock", "day", "night"};
+    static constexpr char const* DayModeNames[] = {"Day by the clock", "Always day", "Always night"};
 
     CSettingsDialog() = default;
     ~CSettingsDialog() { Destroy(); }
@@ -134,6 +136,7 @@ public:
     unsigned int GetExitModeComboBoxId() const { return m_exitMode; }
     unsigned int GetVideoModeComboBoxId() const { return m_videoMode; }
     unsigned int GetMonitorLayoutComboBoxId() const { return m_monitorLayout; }
+    unsigned int GetDayModeComboBoxId() const { return m_dayMode; }
     unsigned int GetVolumeSliderId() const { return m_volume; }
     unsigned int GetPrioritySliderId() const { return m_priority; }
     unsigned int GetWallpaperBubblesCheckBoxId() const { return m_wallpaperBubbles; }
@@ -192,7 +195,7 @@ private:
     unsigned int m_bubbles = 0, m_debug = 0, m_cursor = 0, m_unique = 0;
     unsigned int m_autostart = 0;
     bool m_autostartEnabled = false; // as the autostart folders held it
-    unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0;
+    unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0, m_dayMode = 0;
     unsigned int m_volume = 0, m_priority = 0;
     unsigned int m_wallpaperBubbles = 0, m_powerSaving = 0, m_cpuBudget = 0;
     // The budget as read: kept when its slider is not moved (a value between its steps).

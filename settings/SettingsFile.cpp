@@ -117,6 +117,9 @@ SSavedSettings SSavedSettings::Read(CSettingsFile const& file)
     settings.cpuBudget = std::clamp(std::atoi(file.GetValue("g_cpu_budget", "0").c_str()), 0, MaxCpuBudget);
     settings.videoMode = file.GetValue("v_mode", "desktop");
     settings.monitorLayout = file.GetValue("g_monitor_layout", "auto");
+    settings.dayMode = file.GetValue("g_day_mode", "clock");
+    if (settings.dayMode != "day" && settings.dayMode != "night")
+        settings.dayMode = "clock";
     settings.volume =
         std::clamp(static_cast<float>(std::atof(file.GetValue("s_sound_volume", "1.0").c_str())), 0.0f, 1.0f);
     return settings;
@@ -134,5 +137,6 @@ void SSavedSettings::Write(CSettingsFile* file) const
     file->SetValue("g_cpu_budget", std::to_string(cpuBudget));
     file->SetValue("v_mode", videoMode);
     file->SetValue("g_monitor_layout", monitorLayout);
+    file->SetValue("g_day_mode", dayMode);
     file->SetValue("s_sound_volume", FormatFloat(volume));
 }

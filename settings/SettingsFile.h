@@ -46,6 +46,7 @@ struct SSavedSettings
     int cpuBudget = 0;                // the wallpaper's per cent of one core; 0: no budget
     std::string videoMode = "desktop";
     std::string monitorLayout = "auto"; // "auto", "each" or "span"
+    std::string dayMode = "clock";      // "clock", "day" or "night"
     float volume = 1.0f;
 
     // Values out of range are brought into it.

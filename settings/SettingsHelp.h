@@ -25,6 +25,8 @@ constexpr char const* PowerSaving =
 constexpr char const* CpuBudget =
     "Most of one CPU core the live wallpaper may use; it draws fewer frames to stay within.";
 constexpr char const* Cursor = "Shows the mouse pointer over the aquarium.";
+constexpr char const* DayMode =
+    "The tank's light and the fish's day: the local clock's, or always day or night.";
 constexpr char const* Debug = "Fly the camera with keys and mouse; shows frame statistics.";
 constexpr char const* Pack = "Random fish may come from this pack.";
 constexpr char const* Slot = "The fish in this place: a chosen one, a random one or none.";

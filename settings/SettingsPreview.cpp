@@ -57,6 +57,7 @@ bool CSettingsPreview::Create(CEngine* engine, std::string const& installPath, S
     config->CreateCommand(SelectionFileVariable, CCT_STRING, true, false, m_selectionPath, selection.c_str());
     config->CreateCommand("g_play_bubles_sound", CCT_BOOL, true, false, &m_playBubbles, "0");
     config->CreateCommand("g_debug_mode", CCT_BOOL, true, false, &m_debugMode, "0");
+    config->CreateCommand("g_day_mode", CCT_STRING, true, false, m_dayMode, "clock");
 
     CCameraManager* cameras = engine->GetCameraManager();
     CCamera* camera = cameras->GetCamera(SceneCamera);
@@ -90,6 +91,7 @@ bool CSettingsPreview::ShowIfChanged(CSettingsDialog const& dialog)
     if (values == m_shownValues)
         return false;
     m_shownValues = std::move(values);
+    std::snprintf(m_dayMode, sizeof m_dayMode, "%s", dialog.GetSettings().dayMode.c_str());
     Show(dialog.GetFishSelection());
     return true;
 }

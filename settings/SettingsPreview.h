@@ -61,4 +61,5 @@ private:
     char m_selectionPath[PathLength] = {};
     bool m_playBubbles = false; // the preview is silent
     bool m_debugMode = false;
+    char m_dayMode[PathLength] = {}; // the dialog's time of day
 };

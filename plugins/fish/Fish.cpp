@@ -636,6 +636,8 @@ CVector3 CFish::GetWantedDirection() const
         want += Normalised(m_route.GetDestination() - m_position) * DestinationWeight;
     want += m_influence.align * AlignWeight + m_influence.gather * GatherWeight;
     want += m_influence.avoid * AvoidWeight + GetWallAvoidance() * WallWeight;
+    if (m_pull.IsActive())
+        want += Normalised(m_pull.point - m_position) * m_pull.weight;
     return Normalised(want);
 }
 
@@ -668,7 +670,7 @@ void CFish::Steer(float dt)
     }
     // Mates left behind catch up.
     float const catchUp = 1.0f + CatchUp * m_influence.gather.GetLength();
-    m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor * catchUp, 3.0f * dt);
+    m_speed = MoveToward(m_speed, m_baseSpeedFactor * m_wantedFactor * catchUp * m_pull.pace, 3.0f * dt);
     // A fish slowing down tightens its turn no further than its new speed allows.
     float const newLimit = GetTurnRateLimit();
     m_turnHorizontal =

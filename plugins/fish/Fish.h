@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "FishGrid.h"
+#include "FishPull.h"
 #include "FishRoute.h"
 #include "math/Quaternion.h"
 #include "math/Vector.h"
@@ -66,6 +67,9 @@ public:
     void Refresh(float now, float dt);
     void SetInfluence(SInfluence const& influence) { m_influence = influence; }
     SInfluence const& GetInfluence() const { return m_influence; }
+    // A place that draws the fish until the next call.
+    void SetPull(SFishPull const& pull) { m_pull = pull; }
+    SFishPull const& GetPull() const { return m_pull; }
     // Follows the route and the speed of the fish leading its school.
     void Follow(CFish const& leader, float now);
     // Moves the body by `offset` (kept inside the area) and places the model there.
@@ -187,6 +191,7 @@ private:
     // Fish with the same model number are one species.
     int m_species = 0;
     SInfluence m_influence;
+    SFishPull m_pull;
     CFishRoute m_route;
     float m_bank = 0.0f;
     // By triangle set, the body's vertices (the fins' sets have none).

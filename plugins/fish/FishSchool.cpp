@@ -61,6 +61,7 @@ void CFishSchool::Create(CEngine* engine, CCamera* camera, std::uint32_t seed, f
     } catch (CFileError const& error) {
         engine->GetMessageManager()->WriteError("%s", error.GetText());
     }
+    m_habits.Create(engine, camera, m_fishes.get(), m_fishesCount);
     m_startTime = now;
     m_timeOrigin = 0.0;
     m_randomFactor = 1.0f + m_spread.Next() * 0.1f;
@@ -288,6 +289,7 @@ void CFishSchool::Destroy()
 {
     if (m_shutDown)
         return;
+    m_habits.Destroy();
     for (unsigned int i = 0; i < m_fishesCount; ++i)
         m_fishes[i].Destroy();
     m_fishes.reset();
@@ -314,6 +316,7 @@ void CFishSchool::Refresh(float now, float dt)
         if (leader >= 0)
             m_fishes[i].Follow(m_fishes[leader], now);
     }
+    m_habits.Refresh(now, dt, m_hour, m_fishes.get(), m_fishesCount, m_spread);
     for (unsigned int i = 0; i < m_fishesCount; ++i)
         m_fishes[i].Refresh(now, dt);
     CFishShoal::KeepApart(m_fishes.get(), m_fishesCount);

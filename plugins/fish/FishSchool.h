@@ -8,7 +8,9 @@
 #include "Fish.h"
 #include "FishArea.h"
 #include "FishFiles.h"
+#include "FishHabits.h"
 #include "FishRandom.h"
+#include "LocalDay.h"
 #include "math/Ray.h"
 
 class CCamera;
@@ -46,6 +48,9 @@ public:
     void RefreshOnClock(double clockSeconds, float dt);
     // Every fish whose box the ray meets swims off at `factor` times its maximum speed.
     void Startle(CRay const& ray, float factor, float now);
+    // The local hour the fish live by (0 to 24).
+    void SetHour(float hour) { m_hour = hour; }
+    CFishHabits* GetHabits() { return &m_habits; }
 
     unsigned int GetAreasCount() const { return static_cast<unsigned int>(m_areas.size()); }
     CFishArea* GetArea(unsigned int index) const { return m_areas[index].get(); }
@@ -89,6 +94,8 @@ private:
     double m_timeOrigin = 0.0;
     float m_randomFactor = 1.0f;
 
+    float m_hour = CLocalDay::DayHour;
+    CFishHabits m_habits;
     CFishRandom m_spread;
     CFishRandom m_between;
     std::vector<SFishPack> m_packs;

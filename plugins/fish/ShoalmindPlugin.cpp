@@ -1,5 +1,8 @@
 #include "ShoalmindPlugin.h"
 
+#include <ctime>
+
+#include "LocalDay.h"
 #include "PluginExports.h"
 #include "core/Engine.h"
 #include "platform/Clock.h"
@@ -30,6 +33,7 @@ void CGameShoalmindPlugin::Refresh()
     if (!m_engine)
         return;
     CTimerManager* timers = m_engine->GetTimerManager();
+    m_school.SetHour(CLocalDay::GetHour(m_engine->GetConfig(), std::time(nullptr)));
     m_school.RefreshOnClock(timers->GetPreciseTime(), timers->GetElapsedTime());
 }
 

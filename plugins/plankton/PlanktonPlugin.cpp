@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
+#include "LocalDay.h"
+#include "PlanktonGlow.h"
 #include "PluginExports.h"
 #include "core/Engine.h"
 #include "platform/Clock.h"
@@ -76,6 +79,8 @@ void CGamePlanktonPlugin::Refresh()
     ReadFishPositions();
     m_swarm.Refresh(m_engine->GetTimerManager()->GetElapsedTime(), m_fish.data(),
                     static_cast<unsigned int>(m_fish.size()));
+    CPlanktonGlow::Apply(CLocalDay::GetHour(m_engine->GetConfig(), std::time(nullptr)), m_swarm,
+                         m_spriteGroup);
 }
 
 LAGOONIX_DEFINE_PLUGIN(CGamePlanktonPlugin, CGamePlanktonPlugin::Priority, CGamePlanktonPlugin::Type,

@@ -1,5 +1,8 @@
 #include "TankPlugin.h"
 
+#include <ctime>
+
+#include "LocalDay.h"
 #include "PluginExports.h"
 #include "TankFog.h"
 #include "core/Engine.h"
@@ -22,13 +25,15 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     m_bubbleSound.Create(engine->GetSoundManager(), engine->GetConfig());
     m_bubbleSound.Refresh();
     CTankFog::Apply(engine->GetDirect3DSubsystem(), engine->GetModelManager()->GetClearColor());
+    m_lighting.Create(engine, m_scene.GetSunLight());
+    m_lighting.Refresh(CLocalDay::GetHour(engine->GetConfig(), std::time(nullptr)));
     engine->GetMessageManager()->Write("+Plugin: Tank");
 }
 
 void CGameTankPlugin::Refresh()
 {
     m_bubbleSound.Refresh();
-    CTankFog::Keep(m_engine->GetDirect3DSubsystem(), m_engine->GetModelManager()->GetClearColor());
+    m_lighting.Refresh(CLocalDay::GetHour(m_engine->GetConfig(), std::time(nullptr)));
 }
 
 void CGameTankPlugin::Destroy()
@@ -36,6 +41,7 @@ void CGameTankPlugin::Destroy()
     if (!m_engine)
         return;
     m_bubbleSound.Destroy();
+    m_lighting.Destroy();
     CTankFog::Remove(m_engine->GetDirect3DSubsystem());
     m_scene.Destroy();
     m_engine->GetMessageManager()->Write("-Plugin: Tank");

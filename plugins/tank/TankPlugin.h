@@ -2,6 +2,7 @@
 
 #include "BubbleSound.h"
 #include "Lagoonix.h"
+#include "TankLighting.h"
 #include "TankScene.h"
 #include "TankVariables.h"
 
@@ -27,10 +28,12 @@ public:
     CTankVariables const* GetVariables() const { return &m_variables; }
     CTankScene* GetScene() { return &m_scene; }
     CBubbleSound* GetBubbleSound() { return &m_bubbleSound; }
+    CTankLighting const* GetLighting() const { return &m_lighting; }
 
 private:
     CEngine* m_engine = nullptr;
     CTankVariables m_variables;
     CTankScene m_scene;
     CBubbleSound m_bubbleSound;
+    CTankLighting m_lighting;
 };

@@ -47,6 +47,8 @@ public:
     // Rocks and plants out to the sides, for views wider than 4:3.
     std::vector<CModel*> const& GetOuterDecor() const { return m_outerDecor; }
     std::vector<CParticleSystem*> const& GetBubbleStreams() const { return m_bubbles; }
+    // The light falling from the surface, -1 when the light manager had no room for it.
+    int GetSunLight() const { return m_hasLight ? static_cast<int>(m_light) : -1; }
 
     // Where a plant or rock placed at (x, y) with `scale` and `turn` stands.
     static CVector3 GetFloorPoint(float x, float y);

@@ -111,6 +111,16 @@ TEST(CommandLine, HackOptionsOverrideTheConfigurationForTheRun)
     EXPECT_NE(std::string(GetUsageText()).find("--fish N"), std::string::npos);
 }
 
+TEST(CommandLine, TimeChoosesTheModeOrFixesTheHourForTheRun)
+{
+    EXPECT_EQ(Parse({"/s", "--time", "night"}).configOverrides,
+              (std::vector<std::string>{"g_day_mode night"}));
+    EXPECT_EQ(Parse({"/s", "--time", "19.5"}).configOverrides, (std::vector<std::string>{"g_day_hour 19.5"}));
+    EXPECT_FALSE(Parse({"/s", "--time", "24"}).error.empty());
+    EXPECT_FALSE(Parse({"/s", "--time", "dusk"}).error.empty());
+    EXPECT_FALSE(Parse({"/s", "--time"}).error.empty());
+}
+
 TEST(CommandLine, NoDelayOrMaxFpsSetsTheFrameRateLimitForTheRun)
 {
     EXPECT_EQ(Parse({"-window-id", "0x400", "-delay", "0"}).configOverrides,

@@ -149,4 +149,25 @@ TEST_F(SettingsPreviewTest, DrawsTheAquariumInItsAreaAndFollowsTheFishSelection)
     EXPECT_EQ(engine->GetConfig()->GetValueAsInt("g_fishes_count"), 0);
     EXPECT_FALSE(preview.ShowIfChanged(dialog));
 }
+
+TEST_F(SettingsPreviewTest, ShowsTheTimeOfDayTheDialogChose)
+{
+    CGUIComboBox* time = engine->GetGUIManager()->GetComboBox(dialog.GetDayModeComboBoxId());
+    auto brightness = [&](int mode) {
+        time->SetSelection(mode);
+        EXPECT_TRUE(preview.ShowIfChanged(dialog));
+        Frame();
+        std::vector<std::uint32_t> const frame = Frame();
+        std::uint64_t sum = 0;
+        CountInArea([&](std::size_t i) {
+            sum += ((frame[i] >> 16) & 0xFF) + ((frame[i] >> 8) & 0xFF) + (frame[i] & 0xFF);
+            return true;
+        });
+        return sum;
+    };
+    std::uint64_t const day = brightness(1);
+    std::uint64_t const night = brightness(2);
+    EXPECT_LT(night * 4, day * 3);
+    EXPECT_STREQ(engine->GetConfig()->GetValue("g_day_mode"), "night");
+}
 } // namespace
