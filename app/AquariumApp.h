@@ -8,7 +8,7 @@
 #include "ScreenOverlay.h"
 #include "VisibilityPause.h"
 #include "core/Engine.h"
-#include "platform/SingleInstance.h"
+#include "platform/os/SingleInstance.h"
 
 #include <string>
 #include <utility>

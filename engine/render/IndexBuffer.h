@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 #include "render/DeviceBufferCopy.h"
 
 class CDirect3DSubsystem;

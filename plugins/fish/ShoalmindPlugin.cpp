@@ -2,7 +2,7 @@
 
 #include "PluginExports.h"
 #include "core/Engine.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 CGameShoalmindPlugin::~CGameShoalmindPlugin()
 {

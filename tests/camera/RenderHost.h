@@ -14,7 +14,7 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "core/TimerManager.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/LightManager.h"

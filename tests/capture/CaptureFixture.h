@@ -14,7 +14,7 @@
 #include "core/Config.h"
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "render/ScreenCapture.h"
 #include "support/EngineFixture.h"
 

@@ -1,7 +1,7 @@
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
-#include "platform/Path.h"
+#include "platform/gl/FakeDirect3D8.h"
+#include "platform/os/Path.h"
 #include "render/Camera.h"
 
 #include <gtest/gtest.h>

@@ -12,7 +12,7 @@
 #include "FishSchool.h"
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "support/EngineFixture.h"
 
 // An engine on the scripted device (or the OpenGL one) whose files are the generated

@@ -6,7 +6,7 @@
 
 #include "camera/RenderHost.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"

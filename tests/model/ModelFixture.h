@@ -16,7 +16,7 @@
 #include "model/Model.h"
 #include "model/ModelFile.h"
 #include "model/ModelManager.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/LightManager.h"

@@ -11,7 +11,7 @@
 #include "core/Errors.h"
 #include "model/SpriteGroup.h"
 #include "model/SpriteGroupManager.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "render/ShaderDescriptor.h"
 #include "support/EngineFixture.h"
 

@@ -4,7 +4,7 @@
 #include "core/FileManager.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/gl/FakeDirect3D8.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Image.h"
 #include "render/Window.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
-#include "platform/GLContext.h"
+#include "platform/gl/Direct3D8.h"
 #include "platform/gl/OpenGL.h"
+#include "platform/window/GLContext.h"
 
 #include <memory>
 

@@ -1,6 +1,5 @@
 #include "platform/gl/GLDevice.h"
 
-#include "platform/NativeWindow.h"
 #include "platform/gl/GLBuffer.h"
 #include "platform/gl/GLFormats.h"
 #include "platform/gl/GLKeptBackBuffer.h"
@@ -10,6 +9,7 @@
 #include "platform/gl/GLTexture.h"
 #include "platform/gl/GLVertexArrays.h"
 #include "platform/gl/OpenGL.h"
+#include "platform/window/NativeWindow.h"
 
 #include <algorithm>
 #include <array>

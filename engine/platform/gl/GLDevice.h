@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
-#include "platform/GLContext.h"
+#include "platform/gl/Direct3D8.h"
+#include "platform/window/GLContext.h"
 
 #include <memory>
 

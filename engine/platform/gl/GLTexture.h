@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
-#include "platform/GLContext.h"
+#include "platform/gl/Direct3D8.h"
 #include "platform/gl/GLFormats.h"
 #include "platform/gl/OpenGL.h"
+#include "platform/window/GLContext.h"
 
 #include <array>
 #include <cstddef>

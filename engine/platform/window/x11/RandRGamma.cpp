@@ -1,0 +1,228 @@
+#include "platform/window/x11/RandRGamma.h"
+
+#include "platform/window/x11/X11Library.h"
+
+#include <SDL.h>
+#include <X11/extensions/Xrandr.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform
+{
+namespace
+{
+// Entries of a ramp read back may differ this much from those sent (servers keep fewer bits).
+constexpr int GammaReadBackTolerance = 512;
+constexpr int RampSize = 256;
+
+// The CRTC gamma calls of the X Resize and Rotate extension, on a connection of our own,
+// loaded on first use like the rest of Xlib.
+struct RandRGamma
+{
+    Display* display = nullptr;
+    Bool (*queryExtension)(Display*, int*, int*) = nullptr;
+    Status (*queryVersion)(Display*, int*, int*) = nullptr;
+    XRRScreenResources* (*getScreenResources)(Display*, Window) = nullptr;
+    void (*freeScreenResources)(XRRScreenResources*) = nullptr;
+    XRRCrtcInfo* (*getCrtcInfo)(Display*, XRRScreenResources*, RRCrtc) = nullptr;
+    void (*freeCrtcInfo)(XRRCrtcInfo*) = nullptr;
+    int (*getGammaSize)(Display*, RRCrtc) = nullptr;
+    XRRCrtcGamma* (*getGamma)(Display*, RRCrtc) = nullptr;
+    XRRCrtcGamma* (*allocGamma)(int) = nullptr;
+    void (*setGamma)(Display*, RRCrtc, XRRCrtcGamma*) = nullptr;
+    void (*freeGamma)(XRRCrtcGamma*) = nullptr;
+    int (*sync)(Display*, Bool) = nullptr;
+
+    bool IsUsable() const { return display != nullptr; }
+};
+
+template <typename Function> bool Load(void* library, Function& function, char const* name)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+RandRGamma OpenRandRGamma()
+{
+    RandRGamma randr;
+    void* const xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    void* const library = dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (xlib == nullptr || library == nullptr) {
+        return randr;
+    }
+    bool const loaded =
+        Load(xlib, randr.sync, "XSync") && Load(library, randr.queryExtension, "XRRQueryExtension") &&
+        Load(library, randr.queryVersion, "XRRQueryVersion") &&
+        Load(library, randr.getScreenResources, "XRRGetScreenResourcesCurrent") &&
+        Load(library, randr.freeScreenResources, "XRRFreeScreenResources") &&
+        Load(library, randr.getCrtcInfo, "XRRGetCrtcInfo") &&
+        Load(library, randr.freeCrtcInfo, "XRRFreeCrtcInfo") &&
+        Load(library, randr.getGammaSize, "XRRGetCrtcGammaSize") &&
+        Load(library, randr.getGamma, "XRRGetCrtcGamma") &&
+        Load(library, randr.allocGamma, "XRRAllocGamma") &&
+        Load(library, randr.setGamma, "XRRSetCrtcGamma") && Load(library, randr.freeGamma, "XRRFreeGamma");
+    if (!loaded) {
+        return randr;
+    }
+    Display* const display = OpenX11Display();
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    // CRTC gamma came with version 1.2.
+    if (display == nullptr || !randr.queryExtension(display, &eventBase, &errorBase) ||
+        !randr.queryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2)) {
+        if (display != nullptr) {
+            GetX11Library().closeDisplay(display);
+        }
+        return randr;
+    }
+    randr.display = display;
+    return randr;
+}
+
+// Only on X11 displays; the connection stays open for the life of the process.
+RandRGamma const& GetRandRGamma()
+{
+    static RandRGamma const randr = [] {
+        char const* const driver = SDL_GetCurrentVideoDriver();
+        return driver != nullptr && std::strcmp(driver, "x11") == 0 ? OpenRandRGamma() : RandRGamma{};
+    }();
+    return randr;
+}
+
+// Set while a request of ours may fail: errors are counted instead of ending the process.
+int g_gammaErrors = 0;
+
+int CountGammaError(Display* /*display*/, XErrorEvent* /*error*/)
+{
+    ++g_gammaErrors;
+    return 0;
+}
+
+// The CRTC showing the display the window is on (matched by its bounds), else the first lit one.
+RRCrtc FindCrtc(RandRGamma const& randr, SDL_Window* window)
+{
+    SDL_Rect bounds{};
+    int const index = SDL_GetWindowDisplayIndex(window);
+    bool const known = index >= 0 && SDL_GetDisplayBounds(index, &bounds) == 0;
+    XRRScreenResources* const resources =
+        randr.getScreenResources(randr.display, GetX11Library().defaultRootWindow(randr.display));
+    if (resources == nullptr) {
+        return 0;
+    }
+    RRCrtc found = 0;
+    for (int i = 0; i < resources->ncrtc; ++i) {
+        XRRCrtcInfo* const info = randr.getCrtcInfo(randr.display, resources, resources->crtcs[i]);
+        if (info == nullptr) {
+            continue;
+        }
+        bool const lit = info->mode != 0;
+        bool const matches = known && info->x == bounds.x && info->y == bounds.y &&
+                             static_cast<int>(info->width) == bounds.w &&
+                             static_cast<int>(info->height) == bounds.h;
+        randr.freeCrtcInfo(info);
+        if (lit && (matches || found == 0)) {
+            found = resources->crtcs[i];
+            if (matches) {
+                break;
+            }
+        }
+    }
+    randr.freeScreenResources(resources);
+    return found;
+}
+
+// Entry i of a ramp of `to` entries taken from one of `from` entries (linear in between).
+std::uint16_t Resample(std::uint16_t const* ramp, int from, int to, int i)
+{
+    if (from == to) {
+        return ramp[i];
+    }
+    double const position = to > 1 ? static_cast<double>(i) * (from - 1) / (to - 1) : 0.0;
+    int const below = static_cast<int>(position);
+    int const above = std::min(below + 1, from - 1);
+    double const fraction = position - below;
+    return static_cast<std::uint16_t>(ramp[below] + (ramp[above] - ramp[below]) * fraction + 0.5);
+}
+
+bool ReadCrtcGamma(RandRGamma const& randr, RRCrtc crtc, GammaRamp* ramp)
+{
+    XRRCrtcGamma* const gamma = randr.getGamma(randr.display, crtc);
+    if (gamma == nullptr) {
+        return false;
+    }
+    bool const usable =
+        gamma->size > 0 && (gamma->red[gamma->size - 1] != 0 || gamma->green[gamma->size - 1] != 0 ||
+                            gamma->blue[gamma->size - 1] != 0);
+    if (usable) {
+        for (int i = 0; i < RampSize; ++i) {
+            ramp->red[i] = Resample(gamma->red, gamma->size, RampSize, i);
+            ramp->green[i] = Resample(gamma->green, gamma->size, RampSize, i);
+            ramp->blue[i] = Resample(gamma->blue, gamma->size, RampSize, i);
+        }
+    }
+    randr.freeGamma(gamma);
+    return usable;
+}
+
+bool SameRamps(GammaRamp const& a, GammaRamp const& b)
+{
+    for (int i = 0; i < RampSize; ++i) {
+        if (std::abs(a.red[i] - b.red[i]) > GammaReadBackTolerance ||
+            std::abs(a.green[i] - b.green[i]) > GammaReadBackTolerance ||
+            std::abs(a.blue[i] - b.blue[i]) > GammaReadBackTolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Sends the ramp to the CRTC and reads it back: true only when the server kept it.
+bool WriteCrtcGamma(RandRGamma const& randr, RRCrtc crtc, GammaRamp const& ramp)
+{
+    int const size = randr.getGammaSize(randr.display, crtc);
+    XRRCrtcGamma* const gamma = size > 0 ? randr.allocGamma(size) : nullptr;
+    if (gamma == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < size; ++i) {
+        gamma->red[i] = Resample(ramp.red, RampSize, size, i);
+        gamma->green[i] = Resample(ramp.green, RampSize, size, i);
+        gamma->blue[i] = Resample(ramp.blue, RampSize, size, i);
+    }
+    X11Library const& xlib = GetX11Library();
+    randr.sync(randr.display, False);
+    g_gammaErrors = 0;
+    XErrorHandler const previous = xlib.setErrorHandler(CountGammaError);
+    randr.setGamma(randr.display, crtc, gamma);
+    randr.sync(randr.display, False);
+    xlib.setErrorHandler(previous);
+    randr.freeGamma(gamma);
+    GammaRamp shown;
+    return g_gammaErrors == 0 && ReadCrtcGamma(randr, crtc, &shown) && SameRamps(shown, ramp);
+}
+} // namespace
+
+bool IsRandRGammaUsable()
+{
+    return GetRandRGamma().IsUsable();
+}
+
+bool ReadRandRGamma(SDL_Window* window, GammaRamp* ramp)
+{
+    RandRGamma const& randr = GetRandRGamma();
+    RRCrtc const crtc = FindCrtc(randr, window);
+    return crtc != 0 && ReadCrtcGamma(randr, crtc, ramp);
+}
+
+bool WriteRandRGamma(SDL_Window* window, GammaRamp const& ramp)
+{
+    RandRGamma const& randr = GetRandRGamma();
+    RRCrtc const crtc = FindCrtc(randr, window);
+    return crtc != 0 && WriteCrtcGamma(randr, crtc, ramp);
+}
+} // namespace platform

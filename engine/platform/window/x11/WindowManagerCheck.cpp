@@ -1,0 +1,48 @@
+#include "platform/window/x11/WindowManagerCheck.h"
+
+#include "platform/window/x11/X11Library.h"
+#include "platform/window/x11/X11WatchLibrary.h"
+
+#include <X11/Xatom.h>
+
+namespace platform
+{
+namespace
+{
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// The window `property` (a single window id) of `window` names; 0 when it names none.
+Window ReadWindowProperty(Display* display, Window window, Atom property)
+{
+    return static_cast<Window>(ReadFirstPropertyItem(display, window, property, XA_WINDOW).value_or(0));
+}
+} // namespace
+
+bool IsWindowManagerRunning()
+{
+    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    if (!watch.IsUsable()) {
+        return false;
+    }
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return false;
+    }
+    X11Library const& xlib = GetX11Library();
+    // A check window left behind by a manager that has gone away answers with BadWindow.
+    XErrorHandler const previous = xlib.setErrorHandler(IgnoreXError);
+    bool running = false;
+    Atom const check = watch.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check != None) {
+        Window const named = ReadWindowProperty(display, xlib.defaultRootWindow(display), check);
+        running = named != 0 && ReadWindowProperty(display, named, check) == named;
+    }
+    xlib.sync(display, False);
+    xlib.setErrorHandler(previous);
+    xlib.closeDisplay(display);
+    return running;
+}
+} // namespace platform
