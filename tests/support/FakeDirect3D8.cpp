@@ -1,4 +1,4 @@
-#include "platform/gl/FakeDirect3D8.h"
+#include "support/FakeDirect3D8.h"
 
 #include <algorithm>
 #include <cstdio>
