@@ -2,7 +2,6 @@
 
 #include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11Monitors.h"
-#include "platform/window/x11/X11WatchLibrary.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/dpmsconst.h>
@@ -47,8 +46,8 @@ private:
 
 DesktopVisibility::DesktopVisibility()
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    if (!watch.IsUsable()) {
+    X11Library const& watch = GetX11Library();
+    if (!watch.CanWatch()) {
         return;
     }
     m_display = OpenX11Display();
@@ -81,7 +80,7 @@ DesktopVisibility::~DesktopVisibility()
 
 unsigned long DesktopVisibility::Intern(char const* name)
 {
-    return GetX11WatchLibrary().internAtom(m_display, name, False);
+    return GetX11Library().internAtom(m_display, name, False);
 }
 
 DesktopCover DesktopVisibility::FindCover()
@@ -112,13 +111,12 @@ bool DesktopVisibility::IsPowerSaving()
     }
     unsigned short level = DPMSModeOn;
     unsigned char enabled = 0;
-    return GetX11WatchLibrary().dpmsInfo(m_display, &level, &enabled) != 0 && enabled != 0 &&
-           level != DPMSModeOn;
+    return GetX11Library().dpmsInfo(m_display, &level, &enabled) != 0 && enabled != 0 && level != DPMSModeOn;
 }
 
 bool DesktopVisibility::IsScreenSaverActive()
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     if (m_hasScreenSaverInfo) {
         XScreenSaverInfo info{};
         if (watch.screenSaverQueryInfo(m_display, m_root, &info) != 0 && info.state == ScreenSaverOn) {
@@ -132,7 +130,7 @@ bool DesktopVisibility::IsScreenSaverActive()
 
 std::vector<unsigned long> DesktopVisibility::ReadAtoms(unsigned long window, unsigned long property)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     Atom type = 0;
     int format = 0;
     unsigned long count = 0;
@@ -182,7 +180,7 @@ bool DesktopVisibility::IsDesktopWindow(unsigned long window)
 
 bool DesktopVisibility::CoversMonitor(unsigned long window, MonitorRect const& monitor)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     XWindowAttributes attributes{};
     if (GetX11Library().getWindowAttributes(m_display, window, &attributes) == 0 ||
         attributes.map_state != IsViewable || attributes.c_class != InputOutput) {

@@ -4,7 +4,6 @@
 
 #include <SDL.h>
 #include <X11/extensions/Xrandr.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,53 +17,19 @@ namespace
 constexpr int GammaReadBackTolerance = 512;
 constexpr int RampSize = 256;
 
-// The CRTC gamma calls of the X Resize and Rotate extension, on a connection of our own,
-// loaded on first use like the rest of Xlib.
+// The connection the CRTC gamma calls of the X Resize and Rotate extension go through.
 struct RandRGamma
 {
     Display* display = nullptr;
-    Bool (*queryExtension)(Display*, int*, int*) = nullptr;
-    Status (*queryVersion)(Display*, int*, int*) = nullptr;
-    XRRScreenResources* (*getScreenResources)(Display*, Window) = nullptr;
-    void (*freeScreenResources)(XRRScreenResources*) = nullptr;
-    XRRCrtcInfo* (*getCrtcInfo)(Display*, XRRScreenResources*, RRCrtc) = nullptr;
-    void (*freeCrtcInfo)(XRRCrtcInfo*) = nullptr;
-    int (*getGammaSize)(Display*, RRCrtc) = nullptr;
-    XRRCrtcGamma* (*getGamma)(Display*, RRCrtc) = nullptr;
-    XRRCrtcGamma* (*allocGamma)(int) = nullptr;
-    void (*setGamma)(Display*, RRCrtc, XRRCrtcGamma*) = nullptr;
-    void (*freeGamma)(XRRCrtcGamma*) = nullptr;
-    int (*sync)(Display*, Bool) = nullptr;
 
     bool IsUsable() const { return display != nullptr; }
 };
 
-template <typename Function> bool Load(void* library, Function& function, char const* name)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
 RandRGamma OpenRandRGamma()
 {
     RandRGamma randr;
-    void* const xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    void* const library = dlopen("libXrandr.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (xlib == nullptr || library == nullptr) {
-        return randr;
-    }
-    bool const loaded =
-        Load(xlib, randr.sync, "XSync") && Load(library, randr.queryExtension, "XRRQueryExtension") &&
-        Load(library, randr.queryVersion, "XRRQueryVersion") &&
-        Load(library, randr.getScreenResources, "XRRGetScreenResourcesCurrent") &&
-        Load(library, randr.freeScreenResources, "XRRFreeScreenResources") &&
-        Load(library, randr.getCrtcInfo, "XRRGetCrtcInfo") &&
-        Load(library, randr.freeCrtcInfo, "XRRFreeCrtcInfo") &&
-        Load(library, randr.getGammaSize, "XRRGetCrtcGammaSize") &&
-        Load(library, randr.getGamma, "XRRGetCrtcGamma") &&
-        Load(library, randr.allocGamma, "XRRAllocGamma") &&
-        Load(library, randr.setGamma, "XRRSetCrtcGamma") && Load(library, randr.freeGamma, "XRRFreeGamma");
-    if (!loaded) {
+    X11Library const& xlib = GetX11Library();
+    if (!xlib.HasCrtcGamma()) {
         return randr;
     }
     Display* const display = OpenX11Display();
@@ -73,10 +38,10 @@ RandRGamma OpenRandRGamma()
     int major = 0;
     int minor = 0;
     // CRTC gamma came with version 1.2.
-    if (display == nullptr || !randr.queryExtension(display, &eventBase, &errorBase) ||
-        !randr.queryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2)) {
+    if (display == nullptr || !xlib.randrQueryExtension(display, &eventBase, &errorBase) ||
+        !xlib.randrQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2)) {
         if (display != nullptr) {
-            GetX11Library().closeDisplay(display);
+            xlib.closeDisplay(display);
         }
         return randr;
     }
@@ -110,13 +75,13 @@ RRCrtc FindCrtc(RandRGamma const& randr, SDL_Window* window)
     int const index = SDL_GetWindowDisplayIndex(window);
     bool const known = index >= 0 && SDL_GetDisplayBounds(index, &bounds) == 0;
     XRRScreenResources* const resources =
-        randr.getScreenResources(randr.display, GetX11Library().defaultRootWindow(randr.display));
+        GetX11Library().getScreenResources(randr.display, GetX11Library().defaultRootWindow(randr.display));
     if (resources == nullptr) {
         return 0;
     }
     RRCrtc found = 0;
     for (int i = 0; i < resources->ncrtc; ++i) {
-        XRRCrtcInfo* const info = randr.getCrtcInfo(randr.display, resources, resources->crtcs[i]);
+        XRRCrtcInfo* const info = GetX11Library().getCrtcInfo(randr.display, resources, resources->crtcs[i]);
         if (info == nullptr) {
             continue;
         }
@@ -124,7 +89,7 @@ RRCrtc FindCrtc(RandRGamma const& randr, SDL_Window* window)
         bool const matches = known && info->x == bounds.x && info->y == bounds.y &&
                              static_cast<int>(info->width) == bounds.w &&
                              static_cast<int>(info->height) == bounds.h;
-        randr.freeCrtcInfo(info);
+        GetX11Library().freeCrtcInfo(info);
         if (lit && (matches || found == 0)) {
             found = resources->crtcs[i];
             if (matches) {
@@ -132,7 +97,7 @@ RRCrtc FindCrtc(RandRGamma const& randr, SDL_Window* window)
             }
         }
     }
-    randr.freeScreenResources(resources);
+    GetX11Library().freeScreenResources(resources);
     return found;
 }
 
@@ -151,7 +116,7 @@ std::uint16_t Resample(std::uint16_t const* ramp, int from, int to, int i)
 
 bool ReadCrtcGamma(RandRGamma const& randr, RRCrtc crtc, GammaRamp* ramp)
 {
-    XRRCrtcGamma* const gamma = randr.getGamma(randr.display, crtc);
+    XRRCrtcGamma* const gamma = GetX11Library().getCrtcGamma(randr.display, crtc);
     if (gamma == nullptr) {
         return false;
     }
@@ -165,7 +130,7 @@ bool ReadCrtcGamma(RandRGamma const& randr, RRCrtc crtc, GammaRamp* ramp)
             ramp->blue[i] = Resample(gamma->blue, gamma->size, RampSize, i);
         }
     }
-    randr.freeGamma(gamma);
+    GetX11Library().freeGamma(gamma);
     return usable;
 }
 
@@ -184,8 +149,8 @@ bool SameRamps(GammaRamp const& a, GammaRamp const& b)
 // Sends the ramp to the CRTC and reads it back: true only when the server kept it.
 bool WriteCrtcGamma(RandRGamma const& randr, RRCrtc crtc, GammaRamp const& ramp)
 {
-    int const size = randr.getGammaSize(randr.display, crtc);
-    XRRCrtcGamma* const gamma = size > 0 ? randr.allocGamma(size) : nullptr;
+    int const size = GetX11Library().getCrtcGammaSize(randr.display, crtc);
+    XRRCrtcGamma* const gamma = size > 0 ? GetX11Library().allocGamma(size) : nullptr;
     if (gamma == nullptr) {
         return false;
     }
@@ -195,13 +160,13 @@ bool WriteCrtcGamma(RandRGamma const& randr, RRCrtc crtc, GammaRamp const& ramp)
         gamma->blue[i] = Resample(ramp.blue, RampSize, size, i);
     }
     X11Library const& xlib = GetX11Library();
-    randr.sync(randr.display, False);
+    xlib.sync(randr.display, False);
     g_gammaErrors = 0;
     XErrorHandler const previous = xlib.setErrorHandler(CountGammaError);
-    randr.setGamma(randr.display, crtc, gamma);
-    randr.sync(randr.display, False);
+    xlib.setCrtcGamma(randr.display, crtc, gamma);
+    xlib.sync(randr.display, False);
     xlib.setErrorHandler(previous);
-    randr.freeGamma(gamma);
+    xlib.freeGamma(gamma);
     GammaRamp shown;
     return g_gammaErrors == 0 && ReadCrtcGamma(randr, crtc, &shown) && SameRamps(shown, ramp);
 }

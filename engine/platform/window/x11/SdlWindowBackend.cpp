@@ -10,7 +10,6 @@
 #include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11Monitors.h"
-#include "platform/window/x11/X11WatchLibrary.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -88,7 +87,7 @@ DisplayMode ToDisplayMode(SDL_DisplayMode const& mode)
 MonitorRect FindRootArea(Display* display, unsigned long window)
 {
     X11Library const& xlib = GetX11Library();
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     X11ErrorTrap const trap(display);
     XWindowAttributes attributes{};
     int left = 0;
@@ -106,7 +105,7 @@ MonitorRect FindRootArea(Display* display, unsigned long window)
 std::vector<MonitorRect> ReadWindowMonitors(unsigned long window)
 {
     std::vector<MonitorRect> monitors;
-    if (window == 0 || !GetX11WatchLibrary().IsUsable()) {
+    if (window == 0 || !GetX11Library().CanWatch()) {
         return monitors;
     }
     Display* display = OpenX11Display();
@@ -131,7 +130,7 @@ bool IsX11Driver()
 std::vector<MonitorRect> ReadScreenMonitors()
 {
     std::vector<MonitorRect> monitors;
-    if (!IsX11Driver() || !GetX11WatchLibrary().IsUsable()) {
+    if (!IsX11Driver() || !GetX11Library().CanWatch()) {
         return monitors;
     }
     if (Display* display = OpenX11Display()) {
@@ -145,7 +144,7 @@ std::vector<MonitorRect> ReadScreenMonitors()
 // the top, bottom, left and right edges of their bounding box, by their index.
 void RequestFullScreenOnEveryMonitor(unsigned long window, std::vector<MonitorRect> const& monitors)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     Display* display = watch.CanKeepDesktopWindows() ? OpenX11Display() : nullptr;
     if (display == nullptr) {
         return;

@@ -1,7 +1,6 @@
 #include "platform/window/x11/WindowManagerCheck.h"
 
 #include "platform/window/x11/X11Library.h"
-#include "platform/window/x11/X11WatchLibrary.h"
 
 #include <X11/Xatom.h>
 
@@ -23,8 +22,8 @@ Window ReadWindowProperty(Display* display, Window window, Atom property)
 
 bool IsWindowManagerRunning()
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
-    if (!watch.IsUsable()) {
+    X11Library const& watch = GetX11Library();
+    if (!watch.CanWatch()) {
         return false;
     }
     Display* display = OpenX11Display();

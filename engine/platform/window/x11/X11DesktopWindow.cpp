@@ -3,7 +3,6 @@
 #include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11Monitors.h"
-#include "platform/window/x11/X11WatchLibrary.h"
 
 #include <X11/Xatom.h>
 
@@ -20,20 +19,20 @@ constexpr char const* ResourceClass = "Coralume";
 
 Atom Intern(Display* display, char const* name)
 {
-    return GetX11WatchLibrary().internAtom(display, name, False);
+    return GetX11Library().internAtom(display, name, False);
 }
 
 void SetLongs(Display* display, Window window, char const* property, Atom type, unsigned long const* values,
               int count)
 {
-    GetX11WatchLibrary().changeProperty(display, window, Intern(display, property), type, 32, PropModeReplace,
-                                        reinterpret_cast<unsigned char const*>(values), count);
+    GetX11Library().changeProperty(display, window, Intern(display, property), type, 32, PropModeReplace,
+                                   reinterpret_cast<unsigned char const*>(values), count);
 }
 
 // The conventions a window manager reads when the window is mapped.
 void DescribeAsDesktop(Display* display, Window window, char const* title)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     watch.storeName(display, window, title);
     XClassHint classHint{const_cast<char*>(ResourceName), const_cast<char*>(ResourceClass)};
     watch.setClassHint(display, window, &classHint);
@@ -55,7 +54,7 @@ void DescribeAsDesktop(Display* display, Window window, char const* title)
 
 std::unique_ptr<X11DesktopWindow> X11DesktopWindow::Create(char const* title)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     if (!watch.CanKeepDesktopWindows()) {
         return nullptr;
     }
@@ -96,7 +95,7 @@ X11DesktopWindow::~X11DesktopWindow()
     m_rootPicture.GiveUp();
     {
         X11ErrorTrap const trap(m_display);
-        GetX11WatchLibrary().destroyWindow(m_display, m_window);
+        GetX11Library().destroyWindow(m_display, m_window);
     }
     GetX11Library().closeDisplay(m_display);
 }
@@ -104,13 +103,13 @@ X11DesktopWindow::~X11DesktopWindow()
 void X11DesktopWindow::SetTitle(char const* title)
 {
     X11ErrorTrap const trap(m_display);
-    GetX11WatchLibrary().storeName(m_display, m_window, title != nullptr ? title : "");
+    GetX11Library().storeName(m_display, m_window, title != nullptr ? title : "");
 }
 
 void X11DesktopWindow::Lower()
 {
     X11ErrorTrap const trap(m_display);
-    GetX11WatchLibrary().lowerWindow(m_display, m_window);
+    GetX11Library().lowerWindow(m_display, m_window);
 }
 
 void X11DesktopWindow::Presented()

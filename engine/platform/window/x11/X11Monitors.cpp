@@ -1,7 +1,6 @@
 #include "platform/window/x11/X11Monitors.h"
 
 #include "platform/window/x11/X11Library.h"
-#include "platform/window/x11/X11WatchLibrary.h"
 
 #include <algorithm>
 
@@ -11,7 +10,7 @@ namespace
 {
 std::vector<MonitorRect> ReadRandRMonitors(Display* display)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     std::vector<MonitorRect> monitors;
     if (!watch.HasMonitors()) {
         return monitors;
@@ -29,7 +28,7 @@ std::vector<MonitorRect> ReadRandRMonitors(Display* display)
 
 std::vector<MonitorRect> ReadXineramaScreens(Display* display)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     std::vector<MonitorRect> monitors;
     if (!watch.HasXinerama() || !watch.xineramaIsActive(display)) {
         return monitors;

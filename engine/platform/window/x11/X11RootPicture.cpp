@@ -2,7 +2,6 @@
 
 #include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
-#include "platform/window/x11/X11WatchLibrary.h"
 
 #include <X11/Xatom.h>
 
@@ -25,7 +24,7 @@ void X11RootPicture::ReadPrevious(SProperty* property)
 bool X11RootPicture::Begin()
 {
     X11Library const& xlib = GetX11Library();
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     m_root = xlib.defaultRootWindow(m_display);
     XWindowAttributes root{};
     if (xlib.getWindowAttributes(m_display, m_root, &root) == 0) {
@@ -44,7 +43,7 @@ bool X11RootPicture::Begin()
 
 void X11RootPicture::ShowWindow(Display* display, unsigned long window, MonitorRect const& area)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     if (display == nullptr || !watch.CanKeepDesktopWindows()) {
         return;
     }
@@ -77,7 +76,7 @@ void X11RootPicture::ShowWindow(Display* display, unsigned long window, MonitorR
 
 void X11RootPicture::Restore(SProperty const& property)
 {
-    X11WatchLibrary const& watch = GetX11WatchLibrary();
+    X11Library const& watch = GetX11Library();
     // A picture another program set meanwhile stays.
     SProperty current{property.atom};
     ReadPrevious(&current);
@@ -102,7 +101,7 @@ void X11RootPicture::GiveUp()
         X11ErrorTrap const trap(m_display);
         Restore(m_rootPixmap);
         Restore(m_setRootPixmap);
-        GetX11WatchLibrary().freePixmap(m_display, m_pixmap);
+        GetX11Library().freePixmap(m_display, m_pixmap);
     }
     m_pixmap = 0;
     m_display = nullptr;
