@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/gl/Direct3D8.h"
+#include "platform/gl/RefCounted.h"
 
 class FakeDirect3D8;
 
@@ -53,21 +54,12 @@ private:
 };
 
 // Vertex or index data kept in memory; each lock and unlock is recorded with the owner.
-template <class Interface> class FakeDirect3DBuffer8 : public Interface
+template <class Interface> class FakeDirect3DBuffer8 : public RefCounted<Interface>
 {
 public:
     FakeDirect3DBuffer8(FakeDirect3D8* owner, char const* kind, UINT length)
         : m_owner(owner), m_kind(kind), m_data(length)
     {}
-
-    unsigned long AddRef() override { return ++m_references; }
-    unsigned long Release() override
-    {
-        unsigned long const left = --m_references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
 
     UINT GetLength() override { return static_cast<UINT>(m_data.size()); }
     HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
@@ -79,7 +71,6 @@ public:
 private:
     FakeDirect3D8* m_owner;
     char const* m_kind;
-    unsigned long m_references = 1;
     std::vector<unsigned char> m_data;
     bool m_locked = false;
 };

@@ -9,6 +9,7 @@
 #include "platform/gl/GLTexture.h"
 #include "platform/gl/GLVertexArrays.h"
 #include "platform/gl/OpenGL.h"
+#include "platform/gl/RefCounted.h"
 #include "platform/window/NativeWindow.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ template <class Held, class Interface> void HoldReference(Held*& held, Interface
     held = static_cast<Held*>(next);
 }
 
-class GLDirect3DDevice8 : public IDirect3DDevice8
+class GLDirect3DDevice8 : public RefCounted<IDirect3DDevice8>
 {
 public:
     GLDirect3DDevice8(IDirect3D8* runtime, UINT adapter, std::shared_ptr<GLContext> context,
@@ -78,16 +79,6 @@ public:
             m_context->Release();
         }
         m_runtime->Release();
-    }
-
-    unsigned long AddRef() override { return ++m_references; }
-    unsigned long Release() override
-    {
-        unsigned long left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     HRESULT TestCooperativeLevel() override { return D3D_OK; }
@@ -1143,7 +1134,6 @@ private:
     UINT m_adapter;
     std::shared_ptr<GLContext> m_context;
     D3DPRESENT_PARAMETERS m_parameters;
-    unsigned long m_references = 1;
     UINT m_maxTextureSize = 2048;
     UINT m_units = 1;
     UINT m_maxAnisotropy = 1;

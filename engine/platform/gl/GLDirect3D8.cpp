@@ -2,6 +2,7 @@
 
 #include "platform/gl/GLDevice.h"
 #include "platform/gl/GLFormats.h"
+#include "platform/gl/RefCounted.h"
 #include "platform/os/CodePages.h"
 #include "platform/os/HeapTuning.h"
 #include "platform/os/LinkingTables.h"
@@ -28,7 +29,7 @@ using platform::STextureFormat;
 // driver's 1.5 MiB).
 constexpr std::size_t LargeLinkingTablesBytes = std::size_t(64) << 10;
 
-class GLDirect3D8 : public IDirect3D8
+class GLDirect3D8 : public RefCounted<IDirect3D8>
 {
 public:
     GLDirect3D8() : m_backend(platform::GetWindowBackend()) { m_videoStarted = m_backend.AcquireVideo(); }
@@ -38,16 +39,6 @@ public:
         if (m_videoStarted) {
             m_backend.ReleaseVideo();
         }
-    }
-
-    unsigned long AddRef() override { return ++m_references; }
-    unsigned long Release() override
-    {
-        unsigned long left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     UINT GetAdapterCount() override
@@ -251,7 +242,6 @@ private:
     }
 
     platform::WindowBackend& m_backend;
-    unsigned long m_references = 1;
     bool m_videoStarted = false;
 };
 } // namespace

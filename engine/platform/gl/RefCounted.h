@@ -1,0 +1,20 @@
+#pragma once
+
+// Reference counting for the device's objects: created with one reference, deleted when
+// Release() drops the last.
+template <typename Interface> class RefCounted : public Interface
+{
+public:
+    unsigned long AddRef() override { return ++m_references; }
+    unsigned long Release() override
+    {
+        unsigned long const left = --m_references;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+private:
+    unsigned long m_references = 1;
+};
