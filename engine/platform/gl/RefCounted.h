@@ -18,3 +18,16 @@ public:
 private:
     unsigned long m_references = 1;
 };
+
+// Holds `next` in `held` by reference count: the new object gains a reference before the old
+// one loses its own, so setting the same object again keeps it alive.
+template <class Held, class Interface> void HoldReference(Held*& held, Interface* next)
+{
+    if (next) {
+        next->AddRef();
+    }
+    if (held) {
+        held->Release();
+    }
+    held = static_cast<Held*>(next);
+}
