@@ -6,6 +6,7 @@
 #include "SettingsLauncher.h"
 #include "core/Errors.h"
 #include "core/Timer.h"
+#include "math/Angles.h"
 #include "platform/os/Clock.h"
 #include "platform/os/CodePages.h"
 #include "platform/os/FileSystem.h"
@@ -45,7 +46,6 @@ constexpr char const* DataPathError = "Error: incorrect data path! Please, reins
 constexpr char const* NoDisplayError = "no display to draw on (DISPLAY is not set or cannot be opened)";
 constexpr char const* NoCompositorError =
     "no Wayland compositor to draw on (WAYLAND_DISPLAY is not set or cannot be connected to)";
-constexpr float HalfPi = 1.5707964f;
 constexpr unsigned int ShownWindow = 1;
 constexpr unsigned int WindowedWidth = 800;
 constexpr unsigned int WindowedHeight = 600;
@@ -351,7 +351,7 @@ void CAquariumApp::PlaceScene()
 {
     CCamera* camera = m_engine.GetCameraManager()->GetCamera(0);
     camera->SetPosition(CVector3(0.0f, -18.316f, 2.165f));
-    camera->SetAngles(CVector3(HalfPi, 0.0f, 0.0f));
+    camera->SetAngles(CVector3(math::HalfPi, 0.0f, 0.0f));
     camera->SetFOV(57.5f);
     m_engine.GetModelManager()->SetClearColor(
         CVector4(94.0f / 255.0f, 174.0f / 255.0f, 243.0f / 255.0f, 1.0f));
