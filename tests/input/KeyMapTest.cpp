@@ -2,6 +2,7 @@
 #include "platform/window/EventPump.h"
 #include "platform/window/WindowMessages.h"
 #include "platform/window/x11/SdlEvents.h"
+#include "platform/window/x11/SdlKeyMap.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <SDL_scancode.h>
+#include "platform/window/PhysicalKey.h"
 
 #include <cstdint>
 
@@ -9,13 +9,13 @@
 namespace platform
 {
 // Keyboard code of a physical key, 0 for a key without one.
-std::uint8_t ScancodeToKeyCode(SDL_Scancode scancode);
+std::uint8_t KeyCodeOf(PhysicalKey key);
 // Virtual-key code of a physical key, 0 for a key without one.
-std::uint8_t ScancodeToVirtualKey(SDL_Scancode scancode);
+std::uint8_t VirtualKeyOf(PhysicalKey key);
 // Virtual-key code of a keyboard code, for back ends that know keys by their keyboard code.
 std::uint8_t KeyCodeToVirtualKey(std::uint8_t keyCode);
 // Physical key of a virtual-key code (the first one for codes several keys share).
-SDL_Scancode VirtualKeyToScancode(int virtualKey);
+PhysicalKey VirtualKeyToPhysicalKey(int virtualKey);
 
 constexpr int VK_BACK = 0x08;
 constexpr int VK_TAB = 0x09;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <SDL_scancode.h>
+#include "platform/window/PhysicalKey.h"
 
 #include <cstdint>
 
@@ -8,7 +8,7 @@
 // mapped onto the same keys of KeyMap.h.
 namespace platform::wayland
 {
-SDL_Scancode EvdevToScancode(std::uint32_t evdevCode);
+PhysicalKey EvdevToPhysicalKey(std::uint32_t evdevCode);
 // Keyboard code of the key, 0 for a key without one.
 std::uint8_t EvdevToKeyCode(std::uint32_t evdevCode);
 // Virtual-key code of the key, 0 for a key without one.

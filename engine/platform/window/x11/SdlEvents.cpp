@@ -2,6 +2,7 @@
 
 #include "platform/window/KeyMap.h"
 #include "platform/window/WindowEvents.h"
+#include "platform/window/x11/SdlKeyMap.h"
 #include "platform/window/x11/SdlWindowAccess.h"
 
 #include <SDL.h>
