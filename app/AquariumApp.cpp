@@ -8,9 +8,7 @@
 #include "core/Timer.h"
 #include "math/Angles.h"
 #include "platform/os/Clock.h"
-#include "platform/os/CodePages.h"
 #include "platform/os/FileSystem.h"
-#include "platform/os/HeapTuning.h"
 #include "platform/os/Path.h"
 #include "platform/os/Registry.h"
 #include "platform/os/TerminationSignals.h"
@@ -293,8 +291,7 @@ void CAquariumApp::ReturnLoadingMemory()
     // need them, so their pages (and the heap freed while loading) need not stay resident,
     // nor the code that only loading ran (decoders, parsers).
     m_engine.GetMemoryManager()->ReleaseIdleBlockPages();
-    platform::ReturnFreedHeap();
-    platform::ReleaseCodePages();
+    m_memoryPhases.LoadingFinished();
 }
 
 void CAquariumApp::SettleScene()
@@ -307,8 +304,7 @@ void CAquariumApp::SettleScene()
     CModelManager* models = m_engine.GetModelManager();
     models->SetBackgroundKeeping(m_keepBackground);
     models->ReadyBackgroundKeeping();
-    std::size_t const released = platform::ReleaseCodePages();
-    m_codeReleasePending = m_keepBackground;
+    std::size_t const released = m_memoryPhases.SceneSettled(m_keepBackground);
     m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
 }
 
@@ -417,10 +413,7 @@ void CAquariumApp::Frame()
         platform::SleepMilliseconds(StoppedPauseMilliseconds);
         return;
     }
-    if (m_codeReleasePending) {
-        platform::ReleaseCodePages();
-        m_codeReleasePending = false;
-    }
+    m_memoryPhases.FrameStarting();
     m_screenOverlay.Refresh();
     if (!m_cameraControl.IsShutDown() && m_debugMode)
         m_cameraControl.Update();

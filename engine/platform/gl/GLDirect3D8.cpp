@@ -3,9 +3,7 @@
 #include "platform/gl/GLDevice.h"
 #include "platform/gl/GLFormats.h"
 #include "platform/gl/RefCounted.h"
-#include "platform/os/CodePages.h"
-#include "platform/os/HeapTuning.h"
-#include "platform/os/LinkingTables.h"
+#include "platform/os/MemoryPhases.h"
 #include "platform/window/GLContext.h"
 #include "platform/window/WindowBackend.h"
 
@@ -24,10 +22,6 @@ using platform::IsDepthFormat;
 using platform::IsDisplayFormat;
 using platform::MaxLights;
 using platform::STextureFormat;
-
-// Tables this long are worth a system call (the compiler library's are about 14 MiB, the
-// driver's 1.5 MiB).
-constexpr std::size_t LargeLinkingTablesBytes = std::size_t(64) << 10;
 
 class GLDirect3D8 : public RefCounted<IDirect3D8>
 {
@@ -178,12 +172,10 @@ public:
             context->Release();
             return D3DERR_NOTAVAILABLE;
         }
-        platform::KeepFreedHeapForReuse();
         // The driver and its compiler are loaded and resolved now. Loading ran the compiler's
         // static constructors, spread over its whole code: that code need not stay resident
         // (what drawing compiles later comes back page by page).
-        platform::ReleaseLinkingTables(LargeLinkingTablesBytes);
-        platform::ReleaseCodePages();
+        platform::EnterDriverLoadedPhase();
         D3DPRESENT_PARAMETERS parameters = *presentParameters;
         parameters.hDeviceWindow = window;
         *returnedDevice = platform::CreateGLDevice(this, adapter, std::move(context), parameters);
