@@ -296,7 +296,6 @@ void GLDirect3DDevice8::ApplyPresentParameters()
     ApplyViewport();
 }
 
-// The back buffer is the window's drawable, stretched to it when the sizes differ.
 void GLDirect3DDevice8::GetDrawableScale(float* scaleX, float* scaleY, int* drawableHeight) const
 {
     int width = 0;

@@ -122,8 +122,6 @@ HRESULT GLDirect3DDevice8::GetFrontBuffer(void* pixels, UINT pitch)
     return D3D_OK;
 }
 
-// Drawing into the kept copy, which is stored upside down to the window: the picture, the
-// viewport and scissor rectangles are turned over and front faces wind the other way.
 void GLDirect3DDevice8::SetDrawingTurned(bool turned)
 {
     if (turned == m_drawingTurned) {
@@ -134,8 +132,6 @@ void GLDirect3DDevice8::SetDrawingTurned(bool turned)
     ApplyViewport();
 }
 
-// The back buffer is undefined after a swap and the front buffer is not readable on
-// every system: presented frames are copied aside for GetFrontBuffer.
 void GLDirect3DDevice8::KeepPresentedFrame()
 {
     int width = 0;
