@@ -6,20 +6,19 @@
 #include "SettingsLauncher.h"
 #include "core/Errors.h"
 #include "core/Timer.h"
-#include "platform/Clock.h"
-#include "platform/CodePages.h"
-#include "platform/EventPump.h"
-#include "platform/FileSystem.h"
-#include "platform/HeapTuning.h"
-#include "platform/MessageBox.h"
-#include "platform/NativeWindow.h"
-#include "platform/OutputSelection.h"
-#include "platform/Path.h"
-#include "platform/Registry.h"
-#include "platform/TerminationSignals.h"
-#include "platform/UserFolders.h"
-#include "platform/WindowSystem.h"
+#include "math/Angles.h"
+#include "platform/os/Clock.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Path.h"
 #include "platform/os/ProcessTimes.h"
+#include "platform/os/Registry.h"
+#include "platform/os/TerminationSignals.h"
+#include "platform/os/UserFolders.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/MessageBox.h"
+#include "platform/window/NativeWindow.h"
+#include "platform/window/OutputSelection.h"
+#include "platform/window/WindowSystem.h"
 #include "render/ScreenCapture.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
@@ -49,7 +48,6 @@ constexpr char const* DataPathError = "Error: incorrect data path! Please, reins
 constexpr char const* NoDisplayError = "no display to draw on (DISPLAY is not set or cannot be opened)";
 constexpr char const* NoCompositorError =
     "no Wayland compositor to draw on (WAYLAND_DISPLAY is not set or cannot be connected to)";
-constexpr float HalfPi = 1.5707964f;
 constexpr unsigned int ShownWindow = 1;
 constexpr unsigned int WindowedWidth = 800;
 constexpr unsigned int WindowedHeight = 600;
@@ -303,8 +301,7 @@ void CAquariumApp::ReturnLoadingMemory()
     // need them, so their pages (and the heap freed while loading) need not stay resident,
     // nor the code that only loading ran (decoders, parsers).
     m_engine.GetMemoryManager()->ReleaseIdleBlockPages();
-    platform::ReturnFreedHeap();
-    platform::ReleaseCodePages();
+    m_memoryPhases.LoadingFinished();
 }
 
 void CAquariumApp::SettleScene()
@@ -317,8 +314,7 @@ void CAquariumApp::SettleScene()
     CModelManager* models = m_engine.GetModelManager();
     models->SetBackgroundKeeping(m_keepBackground);
     models->ReadyBackgroundKeeping();
-    std::size_t const released = platform::ReleaseCodePages();
-    m_codeReleasePending = m_keepBackground;
+    std::size_t const released = m_memoryPhases.SceneSettled(m_keepBackground);
     m_engine.GetMessageManager()->Write("Scene settled: %zu KiB of start-up code released", released / 1024);
 }
 
@@ -384,7 +380,7 @@ void CAquariumApp::PlaceScene()
 {
     CCamera* camera = m_engine.GetCameraManager()->GetCamera(0);
     camera->SetPosition(CVector3(0.0f, -18.316f, 2.165f));
-    camera->SetAngles(CVector3(HalfPi, 0.0f, 0.0f));
+    camera->SetAngles(CVector3(math::HalfPi, 0.0f, 0.0f));
     camera->SetFOV(57.5f);
     m_engine.GetModelManager()->SetClearColor(
         CVector4(94.0f / 255.0f, 174.0f / 255.0f, 243.0f / 255.0f, 1.0f));
@@ -450,10 +446,7 @@ void CAquariumApp::Frame()
         platform::SleepMilliseconds(StoppedPauseMilliseconds);
         return;
     }
-    if (m_codeReleasePending) {
-        platform::ReleaseCodePages();
-        m_codeReleasePending = false;
-    }
+    m_memoryPhases.FrameStarting();
     m_screenOverlay.Refresh();
     if (!m_cameraControl.IsShutDown() && m_debugMode)
         m_cameraControl.Update();

@@ -10,7 +10,8 @@
 #include "ScreenOverlay.h"
 #include "VisibilityPause.h"
 #include "core/Engine.h"
-#include "platform/SingleInstance.h"
+#include "platform/os/MemoryPhases.h"
+#include "platform/os/SingleInstance.h"
 
 #include <memory>
 #include <string>
@@ -103,8 +104,7 @@ private:
     // Summed in double precision: a float sum stops growing after a few days of frames.
     double m_elapsedTime = 0.0;
     bool m_sceneSettled = false;
-    // Code run by the first frame after settling is given back after it.
-    bool m_codeReleasePending = false;
+    platform::MemoryPhases m_memoryPhases;
     bool m_keepBackground = true;          // "r_keep_background"
     char m_monitorLayout[PathLength] = {}; // "g_monitor_layout": "auto", "each" or "span"
     char m_monitors[PathLength] =

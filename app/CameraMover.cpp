@@ -1,13 +1,9 @@
 #include "CameraMover.h"
 
+#include "math/Angles.h"
 #include "render/Camera.h"
 
 #include <cmath>
-
-namespace
-{
-constexpr float HalfPi = 1.5707964f;
-}
 
 CVector3 CCameraMover::GetDirection(ECameraMove move, CVector3 const& angles)
 {
@@ -19,9 +15,9 @@ CVector3 CCameraMover::GetDirection(ECameraMove move, CVector3 const& angles)
     case CM_BACKWARD:
         return CVector3(-std::sin(az) * std::sin(ax), -std::cos(az) * std::sin(ax), std::cos(ax));
     case CM_LEFT:
-        return CVector3(std::sin(az - HalfPi), std::cos(az - HalfPi), 0.0f);
+        return CVector3(std::sin(az - math::HalfPi), std::cos(az - math::HalfPi), 0.0f);
     case CM_RIGHT:
-        return CVector3(std::sin(az + HalfPi), std::cos(az + HalfPi), 0.0f);
+        return CVector3(std::sin(az + math::HalfPi), std::cos(az + math::HalfPi), 0.0f);
     case CM_UP:
         return CVector3(0.0f, 0.0f, 1.0f);
     case CM_DOWN:

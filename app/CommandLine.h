@@ -1,8 +1,8 @@
 #pragma once
 
 #include "RunMode.h"
-#include "platform/OutputSelection.h"
-#include "platform/WindowSystem.h"
+#include "platform/window/OutputSelection.h"
+#include "platform/window/WindowSystem.h"
 
 #include <string>
 #include <vector>

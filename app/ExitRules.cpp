@@ -2,8 +2,8 @@
 
 #include "core/Console.h"
 #include "input/Controls.h"
-#include "platform/EventPump.h"
-#include "platform/KeyMap.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/KeyMap.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "FramePacing.h"
 
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <algorithm>
 #include <chrono>

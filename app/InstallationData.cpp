@@ -1,9 +1,9 @@
 #include "InstallationData.h"
 
 #include "core/FileManager.h"
-#include "platform/FileSystem.h"
-#include "platform/Path.h"
-#include "platform/Registry.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Path.h"
+#include "platform/os/Registry.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 #include "Lagoonix.h"
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FileSystem.h"
-#include "platform/Path.h"
-#include "platform/UserFolders.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Path.h"
+#include "platform/os/UserFolders.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Config.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/os/DynamicLibrary.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "SettingsLauncher.h"
 
-#include "platform/MessageBox.h"
-#include "platform/Path.h"
+#include "platform/os/Path.h"
+#include "platform/window/MessageBox.h"
 
 #include <cstdio>
 #include <spawn.h>

@@ -2,8 +2,8 @@
 
 #include "core/MessageManager.h"
 #include "core/TimerManager.h"
-#include "platform/Clock.h"
-#include "platform/NativeWindow.h"
+#include "platform/os/Clock.h"
+#include "platform/window/NativeWindow.h"
 #include "sound/SoundManager.h"
 
 #include <cstdio>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "RunMode.h"
-#include "platform/DesktopVisibility.h"
-#include "platform/WindowHandle.h"
-#include "platform/WindowVisibilityWatch.h"
+#include "platform/window/WindowHandle.h"
+#include "platform/window/x11/DesktopVisibility.h"
+#include "platform/window/x11/WindowVisibilityWatch.h"
 
 #include <memory>
 

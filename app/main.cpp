@@ -1,9 +1,9 @@
 // Coralume: the aquarium screen saver, its preview, the live wallpaper and the settings launcher.
 #include "AquariumApp.h"
 #include "CommandLine.h"
-#include "platform/OutputSelection.h"
-#include "platform/WindowBackend.h"
-#include "platform/WindowSystem.h"
+#include "platform/window/OutputSelection.h"
+#include "platform/window/WindowBackend.h"
+#include "platform/window/WindowSystem.h"
 
 #include <csignal>
 #include <cstdio>

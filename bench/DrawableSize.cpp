@@ -1,7 +1,7 @@
 #include "DrawableSize.h"
 
-#include "platform/NativeWindow.h"
-#include "platform/X11Library.h"
+#include "platform/window/NativeWindow.h"
+#include "platform/window/x11/X11Library.h"
 
 #include <cstdio>
 

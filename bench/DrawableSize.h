@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowHandle.h"
+#include "platform/window/WindowHandle.h"
 
 // The size of the window the frames really land in, as the X server has it.
 namespace bench

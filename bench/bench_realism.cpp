@@ -32,12 +32,12 @@
 #include "core/TimerManager.h"
 #include "model/Model.h"
 #include "model/SpriteGroup.h"
-#include "platform/Clock.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/os/Clock.h"
 #include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"
 #include "render/VertexBuffer.h"
+#include "support/FakeDirect3D8.h"
 #include "support/SteppedClock.h"
 
 namespace

@@ -3,7 +3,7 @@
 //   bench_save_faults once FILE        writes the new content once; 1 when the save failed
 //   bench_save_faults loop FILE N      N saves, old and new content in turn
 //   bench_save_faults check FILE       0 when FILE holds the old or the new content byte for byte
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <csignal>
 #include <cstdio>

@@ -12,8 +12,8 @@
 #include "AquariumApp.h"
 #include "FrameClock.h"
 #include "ScreenOverlay.h"
-#include "platform/EventPump.h"
-#include "platform/NativeWindow.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/NativeWindow.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <AL/al.h>

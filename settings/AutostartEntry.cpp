@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/FileSystem.h"
-#include "platform/UserFolders.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/UserFolders.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 #include "SettingsFile.h"
 
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "core/ConfigLine.h"
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 namespace
 {

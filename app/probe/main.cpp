@@ -1,7 +1,7 @@
 // The plug-in loader's helper: loads one library and looks up the given symbols, in a process
 // of its own, so that a library that crashes the system's loader or its own initialisers takes
 // down nothing but this process. Usage: coralume-plugin-probe LIBRARY [SYMBOL...]
-#include "platform/LibraryProbe.h"
+#include "platform/os/LibraryProbe.h"
 
 #include <dlfcn.h>
 #include <sys/resource.h>

@@ -6,8 +6,8 @@
 #include "core/File.h"
 #include "core/FileManager.h"
 #include "core/MessageManager.h"
-#include "platform/FileSystem.h"
-#include "platform/Path.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Path.h"
 
 #include <cerrno>
 #include <cstdio>

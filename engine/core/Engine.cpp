@@ -1,6 +1,6 @@
 #include "core/Engine.h"
 
-#include "platform/HeapWarmup.h"
+#include "platform/os/HeapWarmup.h"
 #include "render/Camera.h"
 
 #include <cstdio>

@@ -4,8 +4,8 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "math/Vector.h"
-#include "platform/FileSystem.h"
-#include "platform/Path.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Path.h"
 
 #include <algorithm>
 #include <cstdarg>

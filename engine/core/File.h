@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 class CMessageManager;
 class CMemoryManager;

@@ -5,8 +5,8 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "core/PackFile.h"
-#include "platform/FileSystem.h"
-#include "platform/Path.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Path.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/MessageManager.h"
-#include "platform/HeapTuning.h"
+#include "platform/os/HeapTuning.h"
 
 #include <cstdlib>
 

@@ -3,8 +3,8 @@
 #include "core/Errors.h"
 #include "math/Color.h"
 #include "math/Vector.h"
-#include "platform/MessageBox.h"
-#include "platform/Path.h"
+#include "platform/os/Path.h"
+#include "platform/window/MessageBox.h"
 
 #include <fcntl.h>
 #include <unistd.h>

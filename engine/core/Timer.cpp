@@ -1,6 +1,6 @@
 #include "core/Timer.h"
 
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "core/TimerManager.h"
 
 #include "core/Timer.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <algorithm>
 #include <cmath>

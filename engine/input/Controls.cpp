@@ -3,8 +3,8 @@
 #include "core/Config.h"
 #include "core/MessageManager.h"
 #include "math/Vector.h"
-#include "platform/EventPump.h"
-#include "platform/NativeWindow.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/NativeWindow.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowHandle.h"
+#include "platform/window/WindowHandle.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "math/Matrix4x4.h"
 
-#include "platform/D3DMatrix.h"
+#include "platform/gl/D3DMatrix.h"
 
 #include <cmath>
 #include <cstring>

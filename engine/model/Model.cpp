@@ -10,8 +10,9 @@
 #include "core/File.h"
 #include "core/FileManager.h"
 #include "core/MessageManager.h"
-#include "platform/D3DMatrix.h"
-#include "platform/Direct3D8.h"
+#include "math/Angles.h"
+#include "platform/gl/D3DMatrix.h"
+#include "platform/gl/Direct3D8.h"
 #include "render/Camera.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
@@ -28,7 +29,6 @@ constexpr char FreeName[] = "Unknown";
 constexpr char ModelsDirectory[] = "data\\models\\";
 constexpr float EmptyModelExtent = 10000.0f;
 constexpr float BonesBoxStart = 100000.0f;
-constexpr float TwoPi = 6.2831855f;
 constexpr float AxisEpsilon = 0.00001f;
 constexpr unsigned int BoxCornersCount = 8;
 // Clip w is the distance in front of the eye; a corner nearer than this counts as behind it.
@@ -404,9 +404,9 @@ void CModel::CreateTorus(CMessageManager* messageManager, CMemoryManager* memory
            lightManager, shaderManager, BoxProperties, 1, verticesCount, 1, cameraIndex);
     Vertex* vertices = m_vertexBuffer->Lock(0, verticesCount);
     for (unsigned int i = 0; i <= rings; ++i) {
-        float const alpha = TwoPi * static_cast<float>(i) / static_cast<float>(rings) + 0.1f;
+        float const alpha = math::TwoPi * static_cast<float>(i) / static_cast<float>(rings) + 0.1f;
         for (unsigned int j = 0; j <= sides; ++j) {
-            float const beta = TwoPi * static_cast<float>(j) / static_cast<float>(sides) + 0.1f;
+            float const beta = math::TwoPi * static_cast<float>(j) / static_cast<float>(sides) + 0.1f;
             float const k = majorRadius + minorRadius * std::cos(beta);
             Vertex& vertex = vertices[i * (sides + 1) + j];
             vertex.position = {k * std::cos(alpha), k * std::sin(alpha), minorRadius * std::sin(beta)};

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "core/MessageManager.h"
-#include "platform/Clock.h"
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
+#include "platform/os/Clock.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/ShaderDescriptor.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 // How the frames of a recording are stored.
 enum EAviCodec : int

@@ -2,7 +2,7 @@
 
 #include "math/Matrix4x4.h"
 #include "math/Vector.h"
-#include "platform/D3DMatrix.h"
+#include "platform/gl/D3DMatrix.h"
 #include "render/Frustum.h"
 
 class CDirect3DSubsystem;

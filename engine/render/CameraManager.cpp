@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/MessageManager.h"
-#include "platform/WindowBackend.h"
+#include "platform/window/WindowBackend.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Window.h"
 

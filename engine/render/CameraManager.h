@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "math/Vector.h"
-#include "platform/MonitorRect.h"
+#include "platform/window/MonitorRect.h"
 #include "render/Camera.h"
 #include "render/ViewLayout.h"
 

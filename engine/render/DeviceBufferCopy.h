@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 
 // The device's own copy of vertex or index data kept in system memory. The copy is made
 // on first use and sent again, whole, only after the data changed, so a buffer drawn

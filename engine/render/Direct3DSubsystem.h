@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 
 class CMessageManager;
 class CMemoryManager;

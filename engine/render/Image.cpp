@@ -6,7 +6,7 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "math/Color.h"
-#include "platform/Path.h"
+#include "platform/os/Path.h"
 #include "render/JpegCodec.h"
 #include "render/TgaCodec.h"
 

@@ -7,8 +7,7 @@
 
 IndexBuffer::IndexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
                          CDirect3DSubsystem* direct3DSubsystem, unsigned int count)
-    : m_messageManager(messageManager), m_memoryManager(memoryManager),
-      m_direct3DSubsystem(direct3DSubsystem),
+    : m_services{messageManager, memoryManager, direct3DSubsystem},
       m_format(count >= WideIndexThreshold ? D3DFMT_INDEX32 : D3DFMT_INDEX16),
       m_formatSize(count >= WideIndexThreshold ? 4 : 2), m_capacity(count), m_size(count),
       m_data(static_cast<std::size_t>(count) * m_formatSize),
@@ -18,11 +17,9 @@ IndexBuffer::IndexBuffer(CMessageManager* messageManager, CMemoryManager* memory
 }
 
 IndexBuffer::IndexBuffer(IndexBuffer const& other)
-    : m_messageManager(other.m_messageManager), m_memoryManager(other.m_memoryManager),
-      m_direct3DSubsystem(other.m_direct3DSubsystem), m_format(other.m_format),
-      m_formatSize(other.m_formatSize), m_capacity(other.m_capacity), m_size(other.m_size),
-      m_data(other.m_data), m_dirty(other.m_dirty), m_minUsingVertex(other.m_minUsingVertex),
-      m_usingVerticesCount(other.m_usingVerticesCount),
+    : m_services(other.m_services), m_format(other.m_format), m_formatSize(other.m_formatSize),
+      m_capacity(other.m_capacity), m_size(other.m_size), m_data(other.m_data), m_dirty(other.m_dirty),
+      m_minUsingVertex(other.m_minUsingVertex), m_usingVerticesCount(other.m_usingVerticesCount),
       m_deviceCopy(CDeviceBufferCopy::EKind::Indices, m_format)
 {
     CreateIndexBufferD3D();
@@ -32,9 +29,7 @@ IndexBuffer& IndexBuffer::operator=(IndexBuffer const& other)
 {
     if (this == &other)
         return *this;
-    m_messageManager = other.m_messageManager;
-    m_memoryManager = other.m_memoryManager;
-    m_direct3DSubsystem = other.m_direct3DSubsystem;
+    m_services = other.m_services;
     if (m_format != other.m_format || m_capacity != other.m_capacity)
         m_deviceCopy.Reset();
     m_format = other.m_format;
@@ -42,9 +37,7 @@ IndexBuffer& IndexBuffer::operator=(IndexBuffer const& other)
     m_capacity = other.m_capacity;
     m_size = other.m_size;
     m_data = other.m_data;
-    m_locked = other.m_locked;
-    m_lockStart = other.m_lockStart;
-    m_lockCount = other.m_lockCount;
+    m_lock = other.m_lock;
     m_dirty = other.m_dirty;
     m_minUsingVertex = other.m_minUsingVertex;
     m_usingVerticesCount = other.m_usingVerticesCount;
@@ -62,10 +55,8 @@ void IndexBuffer::SetSize(unsigned int size)
 void* IndexBuffer::Lock(unsigned int start, unsigned int count)
 {
     m_deviceCopy.MarkChanged();
-    m_locked = true;
+    m_lock = {true, start, count};
     m_dirty = true;
-    m_lockStart = start;
-    m_lockCount = count;
     return m_data.data() + static_cast<std::size_t>(start) * m_formatSize;
 }
 
@@ -73,8 +64,8 @@ void IndexBuffer::CopyIndices(unsigned int start, unsigned int count, unsigned i
 {
     m_deviceCopy.MarkChanged();
     m_dirty = true;
-    m_lockStart = start;
-    m_lockCount = count;
+    m_lock.start = start;
+    m_lock.count = count;
     if (m_formatSize == 4) {
         std::memcpy(m_data.data() + static_cast<std::size_t>(start) * 4, indices,
                     static_cast<std::size_t>(count) * 4);
@@ -130,10 +121,10 @@ void IndexBuffer::RecalculateUsingVertices()
 
 IDirect3DIndexBuffer8* IndexBuffer::GetDeviceBuffer()
 {
-    if (!m_direct3DSubsystem)
+    if (!m_services.direct3DSubsystem)
         return nullptr;
     // The whole capacity: a draw may reach past `size` as it does from memory.
     unsigned int const bytes = m_capacity * m_formatSize;
-    return static_cast<IDirect3DIndexBuffer8*>(
-        m_deviceCopy.Update(m_direct3DSubsystem->GetDevice(), m_data.data(), bytes, bytes, m_locked));
+    return static_cast<IDirect3DIndexBuffer8*>(m_deviceCopy.Update(
+        m_services.direct3DSubsystem->GetDevice(), m_data.data(), bytes, bytes, m_lock.locked));
 }

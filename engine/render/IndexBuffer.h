@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
+#include "render/BufferState.h"
 #include "render/DeviceBufferCopy.h"
 
 class CDirect3DSubsystem;
@@ -27,8 +28,8 @@ public:
     void SetSize(unsigned int size);
 
     void* Lock(unsigned int start, unsigned int count);
-    void Unlock() { m_locked = false; }
-    bool IsLocked() const { return m_locked; }
+    void Unlock() { m_lock.locked = false; }
+    bool IsLocked() const { return m_lock.locked; }
 
     // 16-bit buffers keep the low 16 bits of each value.
     void CopyIndices(unsigned int start, unsigned int count, unsigned int const* indices);
@@ -54,17 +55,13 @@ protected:
     void RecalculateUsingVertices();
 
 private:
-    CMessageManager* m_messageManager;
-    CMemoryManager* m_memoryManager;
-    CDirect3DSubsystem* m_direct3DSubsystem;
+    SBufferServices m_services;
     D3DFORMAT m_format;
     unsigned int m_formatSize;
     unsigned int m_capacity;
     unsigned int m_size;
     std::vector<unsigned char> m_data;
-    bool m_locked = false;
-    unsigned int m_lockStart = 0;
-    unsigned int m_lockCount = 0;
+    SBufferLock m_lock;
     bool m_dirty = true;
     unsigned int m_minUsingVertex = 0;
     unsigned int m_usingVerticesCount = 0;

@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/File.h"
 #include "render/Image.h"
+#include "render/JpegErrors.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -23,35 +24,6 @@ constexpr unsigned int ScanlinesPerRead = 8;
 // sample; this many bytes per output sample, and a little for its tables, is all it may use.
 constexpr unsigned long long DecoderBytesPerSample = 3;
 constexpr unsigned long long DecoderBaseMemory = 4ull << 20;
-
-struct SErrorManager
-{
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void LeaveOnError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<SErrorManager*>(info->err)->jump, 1);
-}
-
-void IgnoreMessage(j_common_ptr)
-{}
-
-// Warnings are not printed; entropy data that ends early (a truncated file) is an error.
-void EmitMessage(j_common_ptr info, int level)
-{
-    if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER)
-        LeaveOnError(info);
-}
-
-void InstallErrorManager(SErrorManager* errors)
-{
-    jpeg_std_error(&errors->base);
-    errors->base.error_exit = LeaveOnError;
-    errors->base.emit_message = EmitMessage;
-    errors->base.output_message = IgnoreMessage;
-}
 
 // Past the end of the file the source repeats an end marker, so a file that lacks only
 // its end marker decodes; a bounded number of them keeps broken files from looping.
@@ -108,7 +80,7 @@ void TermSource(j_decompress_ptr)
 struct SDecoder
 {
     jpeg_decompress_struct info;
-    SErrorManager errors;
+    SJpegErrorManager errors;
     SFileSource source;
 };
 
@@ -116,8 +88,7 @@ bool Decode(SDecoder* decoder, CMessageManager* messageManager, CMemoryManager* 
             SImageSizeLimit const& limit)
 {
     jpeg_decompress_struct* info = &decoder->info;
-    InstallErrorManager(&decoder->errors);
-    info->err = &decoder->errors.base;
+    info->err = InstallJpegErrorManager(&decoder->errors);
     if (setjmp(decoder->errors.jump)) {
         jpeg_destroy_decompress(info);
         return false;
@@ -220,15 +191,14 @@ void TermDestination(j_compress_ptr info)
 struct SEncoder
 {
     jpeg_compress_struct info;
-    SErrorManager errors;
+    SJpegErrorManager errors;
     SFileDestination destination;
 };
 
 bool Encode(SEncoder* encoder, CImage const& image, int quality)
 {
     jpeg_compress_struct* info = &encoder->info;
-    InstallErrorManager(&encoder->errors);
-    info->err = &encoder->errors.base;
+    info->err = InstallJpegErrorManager(&encoder->errors);
     if (setjmp(encoder->errors.jump)) {
         jpeg_destroy_compress(info);
         return false;

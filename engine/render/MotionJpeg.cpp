@@ -1,5 +1,7 @@
 #include "render/MotionJpeg.h"
 
+#include "render/JpegErrors.h"
+
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -9,22 +11,6 @@
 namespace
 {
 constexpr std::size_t BlockSize = 65536;
-
-struct SErrorManager
-{
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-// Error paths leave through longjmp; nothing between the setjmp and the encoder calls
-// owns resources that need unwinding.
-[[noreturn]] void LeaveOnError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<SErrorManager*>(info->err)->jump, 1);
-}
-
-void IgnoreMessage(j_common_ptr)
-{}
 
 struct SDestination
 {
@@ -59,7 +45,7 @@ void TermDestination(j_compress_ptr info)
 struct SEncoder
 {
     jpeg_compress_struct info{};
-    SErrorManager errors{};
+    SJpegErrorManager errors{};
     SDestination destination{};
     bool created = false;
 
@@ -113,9 +99,7 @@ bool Encode(unsigned char const* pixels, unsigned int width, unsigned int height
     out->clear();
     std::vector<unsigned char> row(std::size_t(width) * 3);
     SEncoder encoder;
-    encoder.info.err = jpeg_std_error(&encoder.errors.base);
-    encoder.errors.base.error_exit = LeaveOnError;
-    encoder.errors.base.output_message = IgnoreMessage;
+    encoder.info.err = InstallJpegErrorManager(&encoder.errors);
     encoder.destination.base.init_destination = InitDestination;
     encoder.destination.base.empty_output_buffer = EmptyOutputBuffer;
     encoder.destination.base.term_destination = TermDestination;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "math/Vector.h"
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 
 class CFile;
 class CFileManager;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 
 class CConfig;
 class CDirect3DSubsystem;

@@ -26,16 +26,14 @@ CVector4 UnpackColor(std::uint32_t color)
 
 VertexBuffer::VertexBuffer(CMessageManager* messageManager, CMemoryManager* memoryManager,
                            CDirect3DSubsystem* direct3DSubsystem, unsigned int count)
-    : m_messageManager(messageManager), m_memoryManager(memoryManager),
-      m_direct3DSubsystem(direct3DSubsystem), m_size(count), m_data(count)
+    : m_services{messageManager, memoryManager, direct3DSubsystem}, m_size(count), m_data(count)
 {
     CreateVertexBufferD3D();
     SetColor(CVector4(1.0f, 1.0f, 1.0f, 1.0f));
 }
 
 VertexBuffer::VertexBuffer(VertexBuffer const& other)
-    : m_messageManager(other.m_messageManager), m_memoryManager(other.m_memoryManager),
-      m_direct3DSubsystem(other.m_direct3DSubsystem), m_size(other.m_size), m_data(other.m_data)
+    : m_services(other.m_services), m_size(other.m_size), m_data(other.m_data)
 {
     CreateVertexBufferD3D();
 }
@@ -44,16 +42,12 @@ VertexBuffer& VertexBuffer::operator=(VertexBuffer const& other)
 {
     if (this == &other)
         return *this;
-    m_messageManager = other.m_messageManager;
-    m_memoryManager = other.m_memoryManager;
-    m_direct3DSubsystem = other.m_direct3DSubsystem;
+    m_services = other.m_services;
     if (m_size != other.m_size)
         m_deviceCopy.Reset();
     m_size = other.m_size;
     m_data = other.m_data;
-    m_locked = other.m_locked;
-    m_lockStart = other.m_lockStart;
-    m_lockCount = other.m_lockCount;
+    m_lock = other.m_lock;
     m_deviceCopy.MarkChanged();
     return *this;
 }
@@ -61,9 +55,7 @@ VertexBuffer& VertexBuffer::operator=(VertexBuffer const& other)
 Vertex* VertexBuffer::Lock(unsigned int start, unsigned int count)
 {
     m_deviceCopy.MarkChanged();
-    m_locked = true;
-    m_lockStart = start;
-    m_lockCount = count;
+    m_lock = {true, start, count};
     return m_data.data() + start;
 }
 
@@ -83,15 +75,15 @@ CVector4 VertexBuffer::GetColor(unsigned int i) const
 
 void VertexBuffer::Use()
 {
-    m_direct3DSubsystem->Check("VertexBuffer::Use",
-                               m_direct3DSubsystem->GetDevice()->SetVertexShader(Vertex::Format));
+    m_services.direct3DSubsystem->Check(
+        "VertexBuffer::Use", m_services.direct3DSubsystem->GetDevice()->SetVertexShader(Vertex::Format));
 }
 
 IDirect3DVertexBuffer8* VertexBuffer::GetDeviceBuffer()
 {
-    if (!m_direct3DSubsystem)
+    if (!m_services.direct3DSubsystem)
         return nullptr;
     unsigned int const bytes = m_size * Stride;
-    return static_cast<IDirect3DVertexBuffer8*>(
-        m_deviceCopy.Update(m_direct3DSubsystem->GetDevice(), m_data.data(), bytes, bytes, m_locked));
+    return static_cast<IDirect3DVertexBuffer8*>(m_deviceCopy.Update(
+        m_services.direct3DSubsystem->GetDevice(), m_data.data(), bytes, bytes, m_lock.locked));
 }

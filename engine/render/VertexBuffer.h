@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "math/Vector.h"
+#include "render/BufferState.h"
 #include "render/DeviceBufferCopy.h"
 
 class CDirect3DSubsystem;
@@ -46,10 +47,10 @@ public:
     virtual ~VertexBuffer() = default;
 
     Vertex* Lock(unsigned int start, unsigned int count);
-    void Unlock() { m_locked = false; }
-    bool IsLocked() const { return m_locked; }
-    unsigned int GetLockStart() const { return m_lockStart; }
-    unsigned int GetLockCount() const { return m_lockCount; }
+    void Unlock() { m_lock.locked = false; }
+    bool IsLocked() const { return m_lock.locked; }
+    unsigned int GetLockStart() const { return m_lock.start; }
+    unsigned int GetLockCount() const { return m_lock.count; }
 
     Vertex const* Get() const { return m_data.data(); }
     unsigned int GetSize() const { return m_size; }
@@ -67,13 +68,9 @@ protected:
     void CreateVertexBufferD3D() {}
 
 private:
-    CMessageManager* m_messageManager;
-    CMemoryManager* m_memoryManager;
-    CDirect3DSubsystem* m_direct3DSubsystem;
+    SBufferServices m_services;
     unsigned int m_size;
     std::vector<Vertex> m_data;
-    bool m_locked = false;
-    unsigned int m_lockStart = 0;
-    unsigned int m_lockCount = 0;
+    SBufferLock m_lock;
     CDeviceBufferCopy m_deviceCopy{CDeviceBufferCopy::EKind::Vertices, D3DFMT_UNKNOWN};
 };

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/MonitorRect.h"
+#include "platform/window/MonitorRect.h"
 #include "render/Camera.h"
 
 // How several monitors show the scene.

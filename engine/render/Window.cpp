@@ -3,8 +3,8 @@
 #include "core/Config.h"
 #include "core/MessageManager.h"
 #include "input/Controls.h"
-#include "platform/EventPump.h"
-#include "platform/WindowMessages.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/WindowMessages.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/Display.h"
-#include "platform/HostWindowWatch.h"
-#include "platform/NativeWindow.h"
-#include "platform/WindowHandle.h"
+#include "platform/window/Display.h"
+#include "platform/window/NativeWindow.h"
+#include "platform/window/WindowHandle.h"
+#include "platform/window/x11/HostWindowWatch.h"
 
 #include <cstdint>
 

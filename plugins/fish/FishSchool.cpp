@@ -12,7 +12,7 @@
 #include "core/Errors.h"
 #include "core/File.h"
 #include "model/Model.h"
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 namespace
 {

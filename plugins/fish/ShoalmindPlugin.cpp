@@ -5,7 +5,7 @@
 #include "LocalDay.h"
 #include "PluginExports.h"
 #include "core/Engine.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 CGameShoalmindPlugin::~CGameShoalmindPlugin()
 {

@@ -8,7 +8,7 @@
 #include "PlanktonGlow.h"
 #include "PluginExports.h"
 #include "core/Engine.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 #include "render/ShaderDescriptor.h"
 
 namespace

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 #include "render/Direct3DSubsystem.h"
 
 namespace

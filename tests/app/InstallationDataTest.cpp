@@ -1,7 +1,7 @@
 #include "InstallationData.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Registry.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Registry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // installation: loading window, scene, exit rules and a clean log.
 #include "AquariumApp.h"
 
-#include "platform/EventPump.h"
-#include "platform/NativeWindow.h"
-#include "platform/Path.h"
-#include "platform/sdl/SdlWindowAccess.h"
+#include "platform/os/Path.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/NativeWindow.h"
+#include "platform/window/x11/SdlWindowAccess.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>

@@ -14,13 +14,13 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "core/TimerManager.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/LightManager.h"
 #include "render/ShaderManager.h"
 #include "render/Texture2D.h"
 #include "render/Window.h"
+#include "support/FakeDirect3D8.h"
 
 struct SRenderHost
 {

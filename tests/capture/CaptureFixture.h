@@ -14,9 +14,9 @@
 #include "core/Config.h"
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/ScreenCapture.h"
 #include "support/EngineFixture.h"
+#include "support/FakeDirect3D8.h"
 
 // An engine in a 640 x 480 window on the scripted device (or the OpenGL one) whose files,
 // screenshots and recordings go to a private folder.

@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "gui/GUIHost.h"
-#include "platform/EventPump.h"
-#include "platform/sdl/SdlWindowAccess.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/x11/SdlWindowAccess.h"
 #include "render/Window.h"
 
 #include <SDL.h>

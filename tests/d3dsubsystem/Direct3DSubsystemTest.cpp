@@ -7,9 +7,9 @@
 #include "core/Errors.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Window.h"
+#include "support/FakeDirect3D8.h"
 
 namespace
 {

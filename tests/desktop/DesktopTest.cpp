@@ -2,7 +2,7 @@
 // change size, screen-saver host conventions, single instances, full screen with and
 // without a window manager, memory after losing the focus, signals and no display at all.
 #include "DesktopFixture.h"
-#include "platform/WindowManagerCheck.h"
+#include "platform/window/x11/WindowManagerCheck.h"
 
 #include <cstdlib>
 #include <cstring>

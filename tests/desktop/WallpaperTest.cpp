@@ -2,8 +2,8 @@
 // on several monitors (the screen saver too), beside another program's desktop icons, and for
 // programs that read the root window's background picture.
 #include "DesktopFixture.h"
-#include "platform/NativeWindow.h"
-#include "platform/WindowBackend.h"
+#include "platform/window/NativeWindow.h"
+#include "platform/window/WindowBackend.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>

@@ -11,8 +11,8 @@
 #include <limits>
 #include <vector>
 
-#include "platform/Direct3D8.h"
-#include "platform/NativeWindow.h"
+#include "platform/gl/Direct3D8.h"
+#include "platform/window/NativeWindow.h"
 
 // Renders through the OpenGL device into a real window and checks the pixels it shows.
 namespace

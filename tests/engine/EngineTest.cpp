@@ -1,8 +1,8 @@
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
-#include "platform/Path.h"
+#include "platform/os/Path.h"
 #include "render/Camera.h"
+#include "support/FakeDirect3D8.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "core/FileManager.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
-#include "platform/Path.h"
+#include "platform/os/Path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // A fresh directory under the system's temporary folder, removed with its contents.
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <cstdint>
 #include <cstdio>

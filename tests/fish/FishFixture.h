@@ -12,8 +12,8 @@
 #include "FishSchool.h"
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
 #include "support/EngineFixture.h"
+#include "support/FakeDirect3D8.h"
 
 // An engine on the scripted device (or the OpenGL one) whose files are the generated
 // aquarium data. The school's installation folder is the stage or a private folder that a

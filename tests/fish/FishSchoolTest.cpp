@@ -5,7 +5,7 @@
 
 #include "math/Quaternion.h"
 #include "model/Model.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 #include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"

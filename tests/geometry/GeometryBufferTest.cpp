@@ -6,11 +6,11 @@
 
 #include "camera/RenderHost.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/TriangleSet.h"
 #include "render/VertexBuffer.h"
+#include "support/FakeDirect3D8.h"
 
 namespace
 {

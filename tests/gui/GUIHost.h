@@ -16,7 +16,7 @@
 
 #include "core/Engine.h"
 #include "gui/GUIManager.h"
-#include "platform/FakeDirect3D8.h"
+#include "support/FakeDirect3D8.h"
 
 namespace gui_test
 {

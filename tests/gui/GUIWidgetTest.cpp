@@ -2,8 +2,8 @@
 
 #include "gui/GUIHost.h"
 #include "model/Model.h"
-#include "platform/EventPump.h"
-#include "platform/sdl/SdlWindowAccess.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/x11/SdlWindowAccess.h"
 #include "render/IndexBuffer.h"
 #include "render/TriangleSet.h"
 #include "render/Window.h"

@@ -2,8 +2,8 @@
 #include "core/Config.h"
 #include "core/MessageManager.h"
 #include "math/Vector.h"
-#include "platform/EventPump.h"
-#include "platform/sdl/SdlEvents.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/x11/SdlEvents.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
-#include "platform/KeyMap.h"
-#include "platform/EventPump.h"
-#include "platform/WindowMessages.h"
-#include "platform/sdl/SdlEvents.h"
+#include "platform/window/KeyMap.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/WindowMessages.h"
+#include "platform/window/x11/SdlEvents.h"
+#include "platform/window/x11/SdlKeyMap.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "LoaderFixture.h"
 
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <cstdio>
 #include <cstdlib>

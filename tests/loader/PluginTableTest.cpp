@@ -3,7 +3,7 @@
 
 #include "Lagoonix.h"
 #include "core/Errors.h"
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <gmock/gmock.h>
 

@@ -1,6 +1,6 @@
 #include "core/MessageManager.h"
 #include "core/Errors.h"
-#include "platform/Path.h"
+#include "platform/os/Path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "math/MathTypes.h"
-#include "platform/D3DMatrix.h"
+#include "platform/gl/D3DMatrix.h"
 
 #include <gtest/gtest.h>
 #include <type_traits>

@@ -1,5 +1,5 @@
 #include "MathExpect.h"
-#include "platform/D3DMatrix.h"
+#include "platform/gl/D3DMatrix.h"
 
 TEST(Matrix, StorageIsRowMajorWithTranslationInTheLastColumn)
 {

@@ -1,4 +1,4 @@
-#include "platform/CodePages.h"
+#include "platform/os/CodePages.h"
 #include "support/ProcessMemory.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/HeapWarmup.h"
+#include "platform/os/HeapWarmup.h"
 #include "support/ProcessMemory.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/LinkingTables.h"
+#include "platform/os/LinkingTables.h"
 #include "support/ProcessMemory.h"
 
 #include <gtest/gtest.h>

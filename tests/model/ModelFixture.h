@@ -16,13 +16,13 @@
 #include "model/Model.h"
 #include "model/ModelFile.h"
 #include "model/ModelManager.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/LightManager.h"
 #include "render/ShaderDescriptor.h"
 #include "render/ShaderManager.h"
 #include "render/Window.h"
+#include "support/FakeDirect3D8.h"
 
 // An engine in a small window with its files in a private folder, on the scripted device
 // (or on the real one with `useFakeDevice` false), and camera 0 in use.

@@ -44,6 +44,22 @@ std::string Quote(fs::path const& path)
     return "'" + path.string() + "'";
 }
 
+TEST(Packaging, ShippedEngineLibraryExportsNoTestDouble)
+{
+    if (!HasProgram("nm")) {
+        GTEST_SKIP() << "nm is not installed";
+    }
+    std::string symbols;
+    ASSERT_EQ(
+        RunShell("nm -D --defined-only " + Quote(fs::path(CORALUME_STAGE_DIR) / "libTidewell.so"), &symbols),
+        0)
+        << symbols;
+    std::istringstream lines(symbols);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_EQ(line.find("Fake"), std::string::npos) << line;
+    }
+}
+
 TEST(Packaging, DesktopEntriesAreValid)
 {
     if (!HasProgram("desktop-file-validate"))

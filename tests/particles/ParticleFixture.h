@@ -15,10 +15,10 @@
 #include "model/ParticleSystem.h"
 #include "model/ParticleSystemManager.h"
 #include "model/SpriteGroup.h"
-#include "platform/Clock.h"
-#include "platform/FakeDirect3D8.h"
+#include "platform/os/Clock.h"
 #include "render/ShaderDescriptor.h"
 #include "support/EngineFixture.h"
+#include "support/FakeDirect3D8.h"
 #include "support/SteppedClock.h"
 
 // An engine on the scripted device with a particle system manager of its own whose frame

@@ -4,7 +4,7 @@
 
 #include "../../plugins/base/Lagoonix.h"
 #include "model/Model.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/os/DynamicLibrary.h"
 #include "render/TriangleSet.h"
 
 namespace

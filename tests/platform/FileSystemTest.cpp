@@ -1,4 +1,4 @@
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <gtest/gtest.h>
 

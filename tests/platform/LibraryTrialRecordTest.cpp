@@ -1,6 +1,6 @@
-#include "platform/LibraryTrialRecord.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/LibraryProbe.h"
+#include "platform/os/LibraryTrialRecord.h"
+#include "platform/os/DynamicLibrary.h"
+#include "platform/os/LibraryProbe.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/Path.h"
-#include "platform/FileSystem.h"
+#include "platform/os/Path.h"
+#include "platform/os/FileSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/UserFolders.h"
+#include "platform/os/UserFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #ifdef CORALUME_WAYLAND
 
-#include "platform/wayland/EvdevKeyMap.h"
-#include "platform/wayland/FrameMirror.h"
+#include "platform/window/wayland/EvdevKeyMap.h"
+#include "platform/window/wayland/FrameMirror.h"
 #include "platform/window/wayland/OutputAtlas.h"
 
 #include <gtest/gtest.h>

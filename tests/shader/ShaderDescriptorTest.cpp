@@ -5,7 +5,7 @@
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
 #include "core/TimerManager.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 #include "render/ShaderDescriptor.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "model/AnimationControl.h"
 #include "core/TimerManager.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <gtest/gtest.h>
 

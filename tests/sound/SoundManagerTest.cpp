@@ -1,6 +1,6 @@
 #include "sound/SoundFixture.h"
 
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 #include "sound/Sound.h"
 #include "sound/SoundBuffer.h"
 

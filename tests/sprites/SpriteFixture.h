@@ -11,9 +11,9 @@
 #include "core/Errors.h"
 #include "model/SpriteGroup.h"
 #include "model/SpriteGroupManager.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/ShaderDescriptor.h"
 #include "support/EngineFixture.h"
+#include "support/FakeDirect3D8.h"
 
 // An engine in a small window on the scripted device (or the OpenGL one), its files in a
 // private folder, with camera 0 in use.

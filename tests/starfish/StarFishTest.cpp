@@ -8,7 +8,7 @@
 #include "core/Errors.h"
 #include "core/File.h"
 #include "model/ModelFile.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/os/DynamicLibrary.h"
 #include "render/VertexBuffer.h"
 
 namespace

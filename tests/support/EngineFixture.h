@@ -10,7 +10,7 @@
 
 #include "core/Engine.h"
 #include "core/Errors.h"
-#include "platform/FakeDirect3D8.h"
+#include "support/FakeDirect3D8.h"
 
 // An engine in a 640 x 480 window on the scripted device (or the OpenGL one), with its
 // configuration and log in a private folder named after the running test. Fixtures that

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <cstdint>
 

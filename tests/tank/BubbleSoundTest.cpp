@@ -13,7 +13,7 @@
 #include "core/FileManager.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
 

@@ -13,7 +13,7 @@
 #include "model/ModelManager.h"
 #include "model/ParticleSystem.h"
 #include "model/ParticleSystemManager.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/os/DynamicLibrary.h"
 #include "render/LightManager.h"
 #include "render/TriangleSet.h"
 #include "render/VertexBuffer.h"

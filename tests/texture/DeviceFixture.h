@@ -4,10 +4,10 @@
 #include "core/FileManager.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
-#include "platform/FakeDirect3D8.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Image.h"
 #include "render/Window.h"
+#include "support/FakeDirect3D8.h"
 
 #include <gtest/gtest.h>
 

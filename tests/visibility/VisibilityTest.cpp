@@ -2,8 +2,8 @@
 // saved screen, and a window under other windows.
 #include "support/PrivateScreen.h"
 
-#include "platform/DesktopVisibility.h"
-#include "platform/WindowVisibilityWatch.h"
+#include "platform/window/x11/DesktopVisibility.h"
+#include "platform/window/x11/WindowVisibilityWatch.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/dpms.h>

@@ -3,12 +3,12 @@
 #include "core/MessageManager.h"
 #include "input/Controls.h"
 #include "math/Vector.h"
-#include "platform/Display.h"
-#include "platform/EventPump.h"
-#include "platform/NativeWindow.h"
-#include "platform/SingleInstance.h"
-#include "platform/WindowMessages.h"
-#include "platform/sdl/SdlWindowAccess.h"
+#include "platform/os/SingleInstance.h"
+#include "platform/window/Display.h"
+#include "platform/window/EventPump.h"
+#include "platform/window/NativeWindow.h"
+#include "platform/window/WindowMessages.h"
+#include "platform/window/x11/SdlWindowAccess.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

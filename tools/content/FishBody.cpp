@@ -1,4 +1,5 @@
 #include "FishBody.h"
+#include "math/Angles.h"
 
 #include <cmath>
 
@@ -15,7 +16,7 @@ float CFishBody::GetShape(float s) const
     if (s <= 0.0f || s >= 1.0f) {
         return 0.0f;
     }
-    return std::pow(std::sin(3.14159265f * std::pow(s, m_power)), 0.7f);
+    return std::pow(std::sin(math::Pi * std::pow(s, m_power)), 0.7f);
 }
 
 float CFishBody::GetHalfHeight(float s) const

@@ -1,5 +1,6 @@
 #include "FishModel.h"
 
+#include "math/Angles.h"
 #include "math/Matrix4x4.h"
 
 #include <algorithm>
@@ -13,8 +14,6 @@ namespace content
 
 namespace
 {
-
-constexpr float Pi = 3.14159265f;
 
 // How finely a fish is cut: body rings and points around, fin cells along and across.
 struct SFishDetail
@@ -78,7 +77,7 @@ SMesh BuildBody(CFishBody const& body, SFishDetail const& detail)
     float const exponent = 2.0f / species.roundness;
     SMesh mesh;
     auto ringPoint = [&](float s, int j) {
-        float const theta = 2.0f * Pi * static_cast<float>(j) / Around;
+        float const theta = 2.0f * math::Pi * static_cast<float>(j) / Around;
         float const y = body.GetHalfWidth(s) * SignedPower(std::sin(theta), exponent);
         float const z = body.GetCentreZ(s) + body.GetHalfHeight(s) * SignedPower(std::cos(theta), exponent);
         return CVector3(body.GetX(s), y, z);
@@ -397,7 +396,8 @@ SFishGeometry CFishModelBuilder::Build(SFishSpecies const& species)
     static constexpr std::array<float, BonesCount> Amplitude = {0.035f, 0.05f, 0.08f, 0.12f, 0.17f};
     for (unsigned int f = 0; f < SwimFrames; ++f) {
         unsigned int const cycleFrame = f % (SwimFrames - 1);
-        float const phase = 2.0f * Pi * static_cast<float>(cycleFrame) / static_cast<float>(SwimFrames - 1);
+        float const phase =
+            2.0f * math::Pi * static_cast<float>(cycleFrame) / static_cast<float>(SwimFrames - 1);
         CQuaternion rotation = CQuaternion::GetZero();
         CVector3 position = bonePositions[0];
         for (unsigned int b = 0; b < BonesCount; ++b) {

@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 #include "Noise.h"
+#include "math/Angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +13,6 @@ namespace content
 
 namespace
 {
-
-constexpr float Pi = 3.14159265f;
 
 struct SFinTexel
 {
@@ -55,7 +54,7 @@ public:
     SColour Fin(EFin fin, float ray, float reach, float x, float z) const
     {
         float const frequency = fin == EFin::Tail ? 9.0f : fin == EFin::Pectoral ? 5.0f : 7.0f;
-        float const rays = std::pow(0.5f + 0.5f * std::cos(ray * Pi * frequency * 2.0f), 6.0f);
+        float const rays = std::pow(0.5f + 0.5f * std::cos(ray * math::Pi * frequency * 2.0f), 6.0f);
         SColour colour = MixColour(m_palette.back, m_palette.fin, SmoothStep(0.0f, 0.35f, reach));
         colour = colour * (0.82f + 0.3f * rays);
         float const s = m_body.GetS(x);
@@ -101,7 +100,7 @@ public:
     float FinAlpha(EFin fin, float ray, float reach) const
     {
         float const frequency = fin == EFin::Tail ? 9.0f : fin == EFin::Pectoral ? 5.0f : 7.0f;
-        float const rays = std::pow(0.5f + 0.5f * std::cos(ray * Pi * frequency * 2.0f), 6.0f);
+        float const rays = std::pow(0.5f + 0.5f * std::cos(ray * math::Pi * frequency * 2.0f), 6.0f);
         float alpha = (fin == EFin::Pectoral ? 0.42f : 0.58f) + 0.25f * rays;
         alpha *= 1.0f - 0.4f * reach * reach;
         alpha = Mix(0.95f, alpha, SmoothStep(0.0f, 0.25f, reach)); // firm near the body
@@ -150,7 +149,7 @@ private:
             break;
         }
         case EFishPattern::EyeSpot: {
-            float const lines = std::pow(0.5f + 0.5f * std::sin((s * 9.0f + t * 2.5f) * Pi), 10.0f);
+            float const lines = std::pow(0.5f + 0.5f * std::sin((s * 9.0f + t * 2.5f) * math::Pi), 10.0f);
             colour = MixColour(colour, m_palette.pattern, 0.22f * lines * SmoothStep(0.8f, 0.6f, s));
             float const band = 1.0f - SmoothStep(0.03f, 0.045f, std::fabs(s - 0.87f + 0.02f * t));
             colour = MixColour(colour, m_palette.pattern, band * SmoothStep(-0.9f, -0.7f, t));
@@ -170,7 +169,7 @@ private:
         }
         case EFishPattern::Surgeon: {
             float const sweep = 0.42f - 0.75f * (0.88f - s) * (0.88f - s);
-            float const width = 0.2f * std::sin(Pi * Clamp01((s - 0.12f) / 0.76f));
+            float const width = 0.2f * std::sin(math::Pi * Clamp01((s - 0.12f) / 0.76f));
             float const mark =
                 (1.0f - SmoothStep(width * 0.7f, width, std::fabs(t - sweep))) * SmoothStep(0.1f, 0.2f, s);
             colour = MixColour(colour, m_palette.pattern, mark);

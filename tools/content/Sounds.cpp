@@ -1,6 +1,7 @@
 #include "Sounds.h"
 
 #include "Random.h"
+#include "math/Angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +11,6 @@ namespace content
 
 namespace
 {
-
-constexpr float Pi = 3.14159265f;
 
 std::vector<float> Silence(float seconds)
 {
@@ -29,7 +28,7 @@ void AddChirp(std::vector<float>* samples, float start, float duration, float fr
         float const t = static_cast<float>(i) / CSoundSynthesizer::SampleRate;
         float const progress = t / duration;
         float const frequency = from * std::pow(to / from, progress);
-        phase += 2.0f * Pi * frequency / CSoundSynthesizer::SampleRate;
+        phase += 2.0f * math::Pi * frequency / CSoundSynthesizer::SampleRate;
         float const attack = std::min(1.0f, t / 0.002f);
         (*samples)[first + i] += gain * attack * std::exp(-t * decay) * std::sin(phase);
     }

@@ -1,4 +1,5 @@
 #include "StarfishModel.h"
+#include "math/Angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +10,6 @@ namespace content
 namespace
 {
 
-constexpr float Pi = 3.14159265f;
 // How finely the star is cut: rings out from the centre and points around.
 struct SStarGrid
 {
@@ -83,7 +83,7 @@ CVector3 SurfacePoint(float rho, float theta, float phase, bool top)
 
 float CStarfishModelBuilder::GetOutlineRadius(float theta)
 {
-    float const arm = std::pow(0.5f + 0.5f * std::cos(5.0f * theta - Pi * 0.5f), 1.7f);
+    float const arm = std::pow(0.5f + 0.5f * std::cos(5.0f * theta - math::Pi * 0.5f), 1.7f);
     return CentreRadius + (ArmRadius - CentreRadius) * arm;
 }
 
@@ -101,7 +101,8 @@ SModelTriangleSet BuildStarSet(SStarGrid const& grid, char const* material, std:
     }
     std::uint32_t const frameVertices = grid.GetFrameVertices();
     for (unsigned int frame = 0; frame < CStarfishModelBuilder::Frames; ++frame) {
-        float const phase = 2.0f * Pi * static_cast<float>(frame % (CStarfishModelBuilder::Frames - 1)) /
+        float const phase = 2.0f * math::Pi *
+                            static_cast<float>(frame % (CStarfishModelBuilder::Frames - 1)) /
                             static_cast<float>(CStarfishModelBuilder::Frames - 1);
         std::vector<SModelVertex> vertices(frameVertices);
         for (int top = 1; top >= 0; --top) {
@@ -109,7 +110,7 @@ SModelTriangleSet BuildStarSet(SStarGrid const& grid, char const* material, std:
                 int const count = ring == 0 ? 1 : grid.around;
                 for (int j = 0; j < count; ++j) {
                     float const rho = static_cast<float>(ring) / grid.rings;
-                    float const theta = 2.0f * Pi * static_cast<float>(j) / grid.around;
+                    float const theta = 2.0f * math::Pi * static_cast<float>(j) / grid.around;
                     SModelVertex& vertex = vertices[top ? grid.TopIndex(ring, j) : grid.BottomIndex(ring, j)];
                     vertex.position = SurfacePoint(rho, theta, phase, top != 0);
                     vertex.u = 0.5f + vertex.position.x / (2.1f * CStarfishModelBuilder::ArmRadius);

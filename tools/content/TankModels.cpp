@@ -3,6 +3,7 @@
 #include "Noise.h"
 #include "Random.h"
 #include "TankLayout.h"
+#include "math/Angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +14,6 @@ namespace content
 namespace
 {
 
-constexpr float Pi = 3.14159265f;
 constexpr std::uint32_t SceneryFlags =
     ModelFlags::TriangleLists | ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible;
 constexpr std::uint32_t TwoSided = 0x4000;
@@ -115,7 +115,8 @@ SModelData BuildPlant(std::vector<SBlade> const& blades, char const* material)
         AddBladeIndices(set.indices, static_cast<std::uint32_t>(b) * bladeVertices);
     std::size_t const frameVertices = blades.size() * bladeVertices;
     for (unsigned int frame = 0; frame < model.frames; ++frame) {
-        float const phase = 2.0f * Pi * static_cast<float>(frame % (model.frames - 1)) / (model.frames - 1);
+        float const phase =
+            2.0f * math::Pi * static_cast<float>(frame % (model.frames - 1)) / (model.frames - 1);
         std::size_t const first = set.vertices.size();
         for (SBlade const& blade : blades)
             AddBladeVertices(set.vertices, blade, phase);
@@ -214,9 +215,9 @@ SModelData CTankModelBuilder::Rock(unsigned int shape)
     float const squash[3] = {0.62f, 0.85f, 0.48f};
     float const stretch[3] = {1.15f, 0.8f, 1.45f};
     for (unsigned int ring = 0; ring <= Rings; ++ring) {
-        float const polar = Pi * static_cast<float>(ring) / Rings; // 0 at the top
+        float const polar = math::Pi * static_cast<float>(ring) / Rings; // 0 at the top
         for (unsigned int j = 0; j <= Around; ++j) {
-            float const azimuth = 2.0f * Pi * static_cast<float>(j % Around) / Around;
+            float const azimuth = 2.0f * math::Pi * static_cast<float>(j % Around) / Around;
             CVector3 const direction(std::sin(polar) * std::cos(azimuth), std::sin(polar) * std::sin(azimuth),
                                      std::cos(polar));
             float const bumps = noise::Fractal(direction.x * 1.6f + 5.0f + direction.z * 0.7f,
@@ -257,7 +258,7 @@ SModelData CTankModelBuilder::Grass()
     std::vector<SBlade> blades;
     for (int b = 0; b < 11; ++b) {
         SBlade blade;
-        float const angle = random.Between(0.0f, 2.0f * Pi), distance = random.Between(0.0f, 0.45f);
+        float const angle = random.Between(0.0f, 2.0f * math::Pi), distance = random.Between(0.0f, 0.45f);
         blade.root = CVector3(std::cos(angle) * distance, std::sin(angle) * distance, -0.05f);
         blade.height = random.Between(2.2f, 4.0f);
         blade.width = random.Between(0.16f, 0.26f);
@@ -276,7 +277,7 @@ SModelData CTankModelBuilder::Bush()
     std::vector<SBlade> blades;
     for (int b = 0; b < 16; ++b) {
         SBlade blade;
-        float const angle = 2.0f * Pi * static_cast<float>(b) / 16.0f + random.Between(-0.2f, 0.2f);
+        float const angle = 2.0f * math::Pi * static_cast<float>(b) / 16.0f + random.Between(-0.2f, 0.2f);
         blade.root = CVector3(std::cos(angle) * 0.08f, std::sin(angle) * 0.08f, -0.05f);
         blade.height = random.Between(0.7f, 1.3f);
         blade.width = random.Between(0.3f, 0.42f);

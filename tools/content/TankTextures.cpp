@@ -1,6 +1,7 @@
 #include "TankTextures.h"
 
 #include "Noise.h"
+#include "math/Angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +11,6 @@ namespace content
 
 namespace
 {
-
-constexpr float Pi = 3.14159265f;
 
 struct SColour
 {
@@ -103,7 +102,7 @@ SPicture CTankTexturePainter::Sand()
 SPicture CTankTexturePainter::Caustic(unsigned int frame)
 {
     SPicture picture(128, 128, 3);
-    float const phase = 2.0f * Pi * static_cast<float>(frame % CausticFrames) / CausticFrames;
+    float const phase = 2.0f * math::Pi * static_cast<float>(frame % CausticFrames) / CausticFrames;
     // Whole wave numbers and whole turns per loop keep the pattern seamless in space and time.
     struct SWave
     {
@@ -115,10 +114,12 @@ SPicture CTankTexturePainter::Caustic(unsigned int frame)
             float const u = static_cast<float>(x) / picture.width, v = static_cast<float>(y) / picture.height;
             float warp = 0.0f;
             for (SWave const& wave : waves)
-                warp += std::sin(2.0f * Pi * (wave.b * u - wave.a * v) + wave.offset + phase * wave.turns);
+                warp +=
+                    std::sin(2.0f * math::Pi * (wave.b * u - wave.a * v) + wave.offset + phase * wave.turns);
             float field = 0.0f;
             for (SWave const& wave : waves)
-                field += std::sin(2.0f * Pi * (wave.a * u + wave.b * v) + warp * 0.9f + phase * wave.turns);
+                field +=
+                    std::sin(2.0f * math::Pi * (wave.a * u + wave.b * v) + warp * 0.9f + phase * wave.turns);
             float const line = std::exp(-field * field * 2.5f);
             float const value = 0.72f + 0.4f * line;
             Put(picture, x, y, {value, value, value * 0.97f + 0.03f});
@@ -137,7 +138,7 @@ SPicture CTankTexturePainter::Rock()
         for (unsigned int x = 0; x < picture.width; ++x) {
             float const u = static_cast<float>(x) / picture.width, v = static_cast<float>(y) / picture.height;
             float const body = PeriodicFractal(u, v, 4, 5, 911u);
-            float const strata = 0.5f + 0.5f * std::sin(2.0f * Pi * (v * 6.0f + body * 1.5f));
+            float const strata = 0.5f + 0.5f * std::sin(2.0f * math::Pi * (v * 6.0f + body * 1.5f));
             SColour colour = Lerp(brown, grey, Clamp01(body * 1.4f - 0.2f));
             colour = Lerp(colour, moss, SmoothStep(0.62f, 0.8f, PeriodicFractal(u, v, 8, 3, 912u)) * 0.7f);
             float const shade = 0.8f + 0.25f * strata + (noise::Hash(int(x), int(y), 913u) - 0.5f) * 0.12f;
@@ -180,7 +181,7 @@ SPicture CTankTexturePainter::Bush()
         SColour const colour = Lerp(tip, root, along);
         for (unsigned int x = 0; x < picture.width; ++x) {
             float const across = std::fabs(static_cast<float>(x) / (picture.width - 1) * 2.0f - 1.0f);
-            float const rib = 0.5f + 0.5f * std::cos(across * Pi * 5.0f);
+            float const rib = 0.5f + 0.5f * std::cos(across * math::Pi * 5.0f);
             float const shade = 0.85f + 0.15f * rib - 0.2f * across * across;
             Put(picture, x, y, {colour.r * shade, colour.g * shade, colour.b * shade});
         }

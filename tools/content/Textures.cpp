@@ -5,6 +5,7 @@
 #include "Noise.h"
 #include "Random.h"
 #include "StarfishModel.h"
+#include "math/Angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,8 +16,6 @@ namespace content
 
 namespace
 {
-
-constexpr float Pi = 3.14159265f;
 
 // Bilinear resampling of an RGB picture.
 SPicture Resample(SPicture const& source, unsigned int width, unsigned int height)
@@ -81,7 +80,7 @@ void PaintFishSilhouette(CCanvas* canvas, float cx, float cy, float length, floa
             float body = 0.0f;
             if (s > 0.0f && s < 1.0f) {
                 float const half =
-                    0.5f * std::pow(std::sin(Pi * std::pow(s, 1.2f)), 0.75f) + 0.08f * (1.0f - s);
+                    0.5f * std::pow(std::sin(math::Pi * std::pow(s, 1.2f)), 0.75f) + 0.08f * (1.0f - s);
                 body = SmoothStep(half + 0.02f, half - 0.02f, std::fabs(dy));
             }
             float tail = 0.0f;
@@ -206,13 +205,13 @@ SPicture CTexturePainter::Starfish()
     std::vector<SKnob> knobs;
     CRandom random(515u);
     for (int arm = 0; arm < 5; ++arm) {
-        float const armAngle = (Pi * 0.5f + 2.0f * Pi * arm) / 5.0f;
+        float const armAngle = (math::Pi * 0.5f + 2.0f * math::Pi * arm) / 5.0f;
         for (float r = 0.22f; r < 0.92f; r += 0.11f) {
             float const jitter = random.Between(-0.015f, 0.015f);
             knobs.push_back({r * std::cos(armAngle) + jitter, r * std::sin(armAngle) - jitter,
                              0.055f * (1.1f - 0.6f * r)});
         }
-        float const between = armAngle + Pi / 5.0f;
+        float const between = armAngle + math::Pi / 5.0f;
         knobs.push_back({0.2f * std::cos(between), 0.2f * std::sin(between), 0.04f});
     }
     knobs.push_back({0.0f, 0.0f, 0.05f});

@@ -1,6 +1,6 @@
 #include "PackWriter.h"
 
-#include "platform/FileSystem.h"
+#include "platform/os/FileSystem.h"
 
 #include <sys/stat.h>
 

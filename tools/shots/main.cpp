@@ -19,7 +19,7 @@
 #include "gui/GUIManager.h"
 #include "input/Controls.h"
 #include "model/ModelManager.h"
-#include "platform/EventPump.h"
+#include "platform/window/EventPump.h"
 #include "render/ShaderManager.h"
 
 namespace

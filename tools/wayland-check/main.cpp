@@ -2,12 +2,12 @@
 // does and clears the picture to a colour with a white top-left quarter, copied to every
 // output by the frame mirror. Prints outputs, surface sizes and keys; the overlay ends on a
 // key press, everything ends on SIGINT/SIGTERM or after the given seconds.
-#include "platform/wayland/EglContext.h"
-#include "platform/wayland/EvdevKeyMap.h"
-#include "platform/wayland/FrameMirror.h"
-#include "platform/wayland/WaylandConnection.h"
-#include "platform/wayland/WaylandInput.h"
-#include "platform/wayland/WaylandOutputSurfaces.h"
+#include "platform/window/wayland/EglContext.h"
+#include "platform/window/wayland/EvdevKeyMap.h"
+#include "platform/window/wayland/FrameMirror.h"
+#include "platform/window/wayland/WaylandConnection.h"
+#include "platform/window/wayland/WaylandInput.h"
+#include "platform/window/wayland/WaylandOutputSurfaces.h"
 
 #include <GL/gl.h>
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
-#include "platform/GLContext.h"
+#include "platform/gl/Direct3D8.h"
 #include "platform/gl/OpenGL.h"
+#include "platform/gl/RefCounted.h"
+#include "platform/window/GLContext.h"
 
 #include <memory>
 
@@ -11,7 +12,7 @@ namespace platform
 
 // A GL buffer object. A lock maps it for writing; a whole-buffer or discarding lock gives
 // fresh storage, so frames still being drawn from the old contents are not waited for.
-template <class Interface> class GLDirect3DBuffer8 : public Interface
+template <class Interface> class GLDirect3DBuffer8 : public RefCounted<Interface>
 {
 public:
     GLDirect3DBuffer8(std::shared_ptr<GLContext> context, GLenum target, UINT length, D3DFORMAT format)
@@ -29,16 +30,6 @@ public:
         if (m_context->MakeCurrent()) {
             glDeleteBuffers(1, &m_name);
         }
-    }
-
-    unsigned long AddRef() override { return ++m_references; }
-    unsigned long Release() override
-    {
-        unsigned long const left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     UINT GetLength() override { return m_length; }
@@ -96,7 +87,6 @@ private:
     UINT m_length;
     D3DFORMAT m_format;
     GLuint m_name = 0;
-    unsigned long m_references = 1;
     bool m_locked = false;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/gl/GLLighting.h"
 
+#include "math/Angles.h"
 #include "platform/gl/GLStateTranslation.h"
 #include "platform/gl/OpenGL.h"
 
@@ -12,7 +13,6 @@ namespace
 constexpr float MaxShininess = 128.0f;
 constexpr float MaxSpotCutoffDegrees = 90.0f;
 constexpr float NoSpotCutoffDegrees = 180.0f;
-constexpr float DegreesPerRadian = 180.0f / 3.14159265f;
 
 void SetMaterialColor(GLenum which, D3DCOLORVALUE const& color)
 {
@@ -55,7 +55,7 @@ void ApplyPointOrSpotLight(GLenum name, D3DLIGHT8 const& light)
     }
     GLfloat direction[3] = {light.Direction.x, light.Direction.y, light.Direction.z};
     glLightfv(name, GL_SPOT_DIRECTION, direction);
-    float const cutoff = std::clamp(light.Phi * 0.5f * DegreesPerRadian, 0.0f, MaxSpotCutoffDegrees);
+    float const cutoff = std::clamp(light.Phi * 0.5f * math::DegreesPerRadian, 0.0f, MaxSpotCutoffDegrees);
     glLightf(name, GL_SPOT_CUTOFF, cutoff);
     glLightf(name, GL_SPOT_EXPONENT,
              light.Theta >= light.Phi ? 0.0f : std::clamp(light.Falloff, 0.0f, MaxShininess));

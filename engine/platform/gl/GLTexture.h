@@ -1,9 +1,10 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
-#include "platform/GLContext.h"
+#include "platform/gl/Direct3D8.h"
 #include "platform/gl/GLFormats.h"
 #include "platform/gl/OpenGL.h"
+#include "platform/gl/RefCounted.h"
+#include "platform/window/GLContext.h"
 
 #include <array>
 #include <cstddef>
@@ -14,7 +15,7 @@
 namespace platform
 {
 
-class GLDirect3DTexture8 : public IDirect3DTexture8
+class GLDirect3DTexture8 : public RefCounted<IDirect3DTexture8>
 {
 public:
     GLDirect3DTexture8(std::shared_ptr<GLContext> context, UINT width, UINT height, UINT levels,
@@ -45,16 +46,6 @@ public:
         if (m_context->MakeCurrent()) {
             glDeleteTextures(1, &m_name);
         }
-    }
-
-    unsigned long AddRef() override { return ++m_references; }
-    unsigned long Release() override
-    {
-        unsigned long left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
     }
 
     DWORD GetLevelCount() override { return static_cast<DWORD>(m_levels.size()); }
@@ -176,7 +167,6 @@ private:
     }
 
     std::shared_ptr<GLContext> m_context;
-    unsigned long m_references = 1;
     D3DFORMAT m_format;
     STextureFormat m_glFormat;
     D3DPOOL m_pool;

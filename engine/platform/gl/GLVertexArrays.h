@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Direct3D8.h"
+#include "platform/gl/Direct3D8.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MonitorRect.h"
+#include "platform/window/MonitorRect.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 #include "platform/window/x11/X11MonitorWatch.h"
 
-#include "platform/X11ErrorTrap.h"
+#include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/X11Library.h"
-#include "platform/X11Monitors.h"
-#include "platform/X11WatchLibrary.h"
+#include "platform/window/x11/X11Monitors.h"
+#include "platform/window/x11/X11Library.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ bool SameMonitors(std::vector<MonitorRect> const& a, std::vector<MonitorRect> co
 
 std::unique_ptr<X11MonitorWatch> X11MonitorWatch::Open()
 {
-    if (!GetX11WatchLibrary().IsUsable()) {
+    if (!GetX11Library().CanWatch()) {
         return nullptr;
     }
     Display* display = OpenX11Display();

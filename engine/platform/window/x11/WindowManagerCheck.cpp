@@ -1,0 +1,83 @@
+#include "platform/window/x11/WindowManagerCheck.h"
+
+#include "platform/window/x11/X11Library.h"
+
+#include <X11/Xatom.h>
+
+namespace platform
+{
+namespace
+{
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// The window `property` (a single window id) of `window` names; 0 when it names none.
+Window ReadWindowProperty(Display* display, Window window, Atom property)
+{
+    return static_cast<Window>(ReadFirstPropertyItem(display, window, property, XA_WINDOW).value_or(0));
+}
+} // namespace
+
+bool DoesWindowManagerSupport(char const* name)
+{
+    // Managers list some tens of hints; a list longer than this is read no further.
+    constexpr long MaxHintsRead = 1024;
+    X11Library const& watch = GetX11Library();
+    if (!watch.CanWatch() || !IsWindowManagerRunning()) {
+        return false;
+    }
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return false;
+    }
+    X11Library const& xlib = GetX11Library();
+    Atom const wanted = watch.internAtom(display, name, False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    bool supported = false;
+    if (watch.getWindowProperty(display, xlib.defaultRootWindow(display),
+                                watch.internAtom(display, "_NET_SUPPORTED", False), 0, MaxHintsRead, False,
+                                XA_ATOM, &type, &format, &count, &remaining, &data) == Success &&
+        type == XA_ATOM && format == 32 && data != nullptr) {
+        auto const* hints = reinterpret_cast<unsigned long const*>(data);
+        for (unsigned long i = 0; i < count && !supported; ++i) {
+            supported = hints[i] == wanted;
+        }
+    }
+    if (data != nullptr) {
+        xlib.free(data);
+    }
+    xlib.closeDisplay(display);
+    return supported;
+}
+
+bool IsWindowManagerRunning()
+{
+    X11Library const& watch = GetX11Library();
+    if (!watch.CanWatch()) {
+        return false;
+    }
+    Display* display = OpenX11Display();
+    if (display == nullptr) {
+        return false;
+    }
+    X11Library const& xlib = GetX11Library();
+    // A check window left behind by a manager that has gone away answers with BadWindow.
+    XErrorHandler const previous = xlib.setErrorHandler(IgnoreXError);
+    bool running = false;
+    Atom const check = watch.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check != None) {
+        Window const named = ReadWindowProperty(display, xlib.defaultRootWindow(display), check);
+        running = named != 0 && ReadWindowProperty(display, named, check) == named;
+    }
+    xlib.sync(display, False);
+    xlib.setErrorHandler(previous);
+    xlib.closeDisplay(display);
+    return running;
+}
+} // namespace platform
