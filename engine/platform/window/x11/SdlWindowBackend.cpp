@@ -1,6 +1,5 @@
 #include "platform/window/x11/SdlWindowBackend.h"
 
-#include "platform/X11Library.h"
 #include "platform/window/x11/HostWindowWatch.h"
 #include "platform/window/x11/RandRGamma.h"
 #include "platform/window/x11/SdlEvents.h"

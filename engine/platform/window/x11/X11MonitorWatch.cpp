@@ -1,7 +1,7 @@
 #include "platform/window/x11/X11MonitorWatch.h"
 
 #include "platform/window/x11/X11ErrorTrap.h"
-#include "platform/X11Library.h"
+#include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11Monitors.h"
 #include "platform/window/x11/X11Library.h"
 
