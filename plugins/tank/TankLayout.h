@@ -65,8 +65,8 @@ constexpr float CausticLift = 0.015f;
 // The fish swim the whole water column: from just above the sand to high up, from near the
 // front glass to among the rocks and behind the plants at the back.
 constexpr SBox FishAreas[] = {
-    {{-11.0f, -9.0f, -0.8f}, {11.0f, 7.0f, 8.5f}},
-    {{-8.0f, -7.0f, 1.5f}, {8.0f, 3.0f, 8.0f}},
+    {{-11.0f, -9.0f, -1.2f}, {11.0f, 7.0f, 8.5f}},
+    {{-8.0f, -7.0f, -1.0f}, {8.0f, 3.0f, 8.0f}},
 };
 constexpr std::size_t FishAreasCount = sizeof FishAreas / sizeof FishAreas[0];
 
