@@ -19,6 +19,9 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     for (CModel* rock : m_scene.GetRocks())
         rocks.emplace_back(rock->GetBoundingBox().GetMinPoint(), rock->GetBoundingBox().GetMaxPoint());
     m_variables.RegisterObstacles(engine->GetConfig(), rocks);
+    CVector3 sun(CTankScene::SunDirection[0], CTankScene::SunDirection[1], CTankScene::SunDirection[2]);
+    sun.SetLength(1.0f);
+    m_shadows.Create(engine, sun, m_scene.GetRocks());
     m_bubbleSound.Create(engine->GetSoundManager(), engine->GetConfig());
     m_bubbleSound.Refresh();
     CTankFog::Apply(engine->GetDirect3DSubsystem(), engine->GetModelManager()->GetClearColor());
@@ -28,6 +31,7 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
 void CGameTankPlugin::Refresh()
 {
     m_bubbleSound.Refresh();
+    m_shadows.Refresh();
     CTankFog::Keep(m_engine->GetDirect3DSubsystem(), m_engine->GetModelManager()->GetClearColor());
 }
 
@@ -37,6 +41,7 @@ void CGameTankPlugin::Destroy()
         return;
     m_bubbleSound.Destroy();
     CTankFog::Remove(m_engine->GetDirect3DSubsystem());
+    m_shadows.Destroy();
     m_scene.Destroy();
     m_engine->GetMessageManager()->Write("-Plugin: Tank");
     m_engine = nullptr;

@@ -3,6 +3,7 @@
 #include "BubbleSound.h"
 #include "Lagoonix.h"
 #include "TankScene.h"
+#include "TankShadows.h"
 #include "TankVariables.h"
 
 class CEngine;
@@ -27,10 +28,12 @@ public:
     CTankVariables const* GetVariables() const { return &m_variables; }
     CTankScene* GetScene() { return &m_scene; }
     CBubbleSound* GetBubbleSound() { return &m_bubbleSound; }
+    CTankShadows* GetShadows() { return &m_shadows; }
 
 private:
     CEngine* m_engine = nullptr;
     CTankVariables m_variables;
     CTankScene m_scene;
+    CTankShadows m_shadows;
     CBubbleSound m_bubbleSound;
 };

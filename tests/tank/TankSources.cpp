@@ -2,4 +2,5 @@
 #include "../../plugins/tank/BubbleSound.cpp"
 #include "../../plugins/tank/TankFog.cpp"
 #include "../../plugins/tank/TankScene.cpp"
+#include "../../plugins/tank/TankShadows.cpp"
 #include "../../plugins/tank/TankVariables.cpp"
