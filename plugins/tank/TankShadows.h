@@ -18,13 +18,13 @@ public:
     static constexpr unsigned int MaxFishShadows = 32;
     // A fish's shadow: its darkness on the sand, its radius there, how much wider it grows per
     // unit of height and the height at which it has faded away.
-    static constexpr float FishDarkness = 0.5f;
+    static constexpr float FishDarkness = 0.6f;
     static constexpr float FishRadius = 0.6f;
     static constexpr float WideningPerHeight = 0.22f;
-    static constexpr float FadeHeight = 9.0f;
-    // A rock's contact shadow: its darkness and its reach beyond the rock's footprint.
+    static constexpr float FadeHeight = 12.0f;
+    // A rock's contact shadow: its darkness and its reach, in halves of the rock's footprint.
     static constexpr float RockDarkness = 0.55f;
-    static constexpr float RockReach = 1.3f;
+    static constexpr float RockReach = 1.6f;
     // Above the sand's ripples, so the sand never covers a shadow.
     static constexpr float Lift = 0.045f;
     // Transparent models are drawn farthest first: the shadows come before the fish.
