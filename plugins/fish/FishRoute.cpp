@@ -78,7 +78,7 @@ void CFishRoute::Refresh(CVector3 const& position, float now, CFishRandom& rando
                 // fish than diving, and the sand, rocks and plants are below.
                 float draw = random.Next();
                 if (axis == 2)
-                    draw *= draw;
+                    draw *= draw * draw;
                 point[axis] = low < high ? low + draw * (high - low) : 0.5f * (m_min[axis] + m_max[axis]);
             }
             if (acceptable(point)) {
