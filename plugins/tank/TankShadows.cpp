@@ -51,33 +51,33 @@ void CTankShadows::Create(CEngine* engine, CVector3 const& sun, std::vector<CMod
         CVector3 const& high = rock->GetBoundingBox().GetMaxPoint();
         CVector3 const middle = (low + high) * 0.5f;
         float const reach = 0.5f * std::max(high.x - low.x, high.y - low.y) * RockReach;
-        CModel* shadow = AddShadow();
+        CModel* shadow = AddShadow(true);
         Place(shadow, CVector3(middle.x, middle.y, tank::GetFloorHeight(middle.x, middle.y)), reach,
               RockDarkness);
         m_rockShadows.push_back(shadow);
     }
     for (unsigned int i = 0; i < MaxFishShadows; ++i) {
-        CModel* shadow = AddShadow();
+        CModel* shadow = AddShadow(false);
         shadow->Show(false);
         m_fishShadows.push_back(shadow);
     }
 }
 
-CModel* CTankShadows::AddShadow()
+CModel* CTankShadows::AddShadow(bool still)
 {
-    // Darkens what lies under it by the texture's value times the vertices' grey.
+    // Darkens what lies under it by the texture's value times the vertices' grey; no mip levels, which
+    // would average the soft disc into a hard square where the sand is seen at a grazing angle.
     CShaderDescriptor shader;
     m_engine->GetShaderManager()->CreateShaderDescriptor(&shader, SP_BLENDING);
     shader.SetBlendingFactor(0, SBF_ZERO);
     shader.SetBlendingFactor(1, SBF_INV_SRC_COLOR);
-    unsigned int const stage =
-        shader.AddStage(SSF_TEXTURE | SSF_MIP_MAPPING, 1, 0.0f, Texture, nullptr, SSBT_REPEAT);
+    unsigned int const stage = shader.AddStage(SSF_TEXTURE, 1, 0.0f, Texture, nullptr, SSBT_REPEAT);
     shader.GetStage(stage)->borderU = SSBT_CLAMP;
     shader.GetStage(stage)->borderV = SSBT_CLAMP;
     CModel* shadow = m_engine->GetModelManager()->AddModelBox(shader, QuadMin, QuadMax, 0);
     shadow->RemoveProperties(MP_LIGHTING);
-    shadow->AddProperties(MP_TRANSPARENT | MP_FIXED_DEPTH);
-    shadow->SetDepthValue(DepthValue);
+    shadow->AddProperties((still ? MP_OPAQUE | MP_BACKGROUND : MP_TRANSPARENT) | MP_FIXED_DEPTH);
+    shadow->SetDepthValue(still ? RockDepthValue : DepthValue);
     shadow->SaveMatrix();
     return shadow;
 }
@@ -121,7 +121,7 @@ void CTankShadows::Refresh()
         }
         float const height = std::max(0.0f, position.z - tank::GetFloorHeight(position.x, position.y));
         float const darkness = GetDarkness(height);
-        shadow->Show(darkness > 0.0f);
+        shadow->Show(darkness >= FaintestDarkness);
         Place(shadow, GetShadowPoint(position), GetRadius(height), darkness);
     }
 }

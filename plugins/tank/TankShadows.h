@@ -19,16 +19,21 @@ public:
     // A fish's shadow: its darkness on the sand, its radius there, how much wider it grows per
     // unit of height and the height at which it has faded away.
     static constexpr float FishDarkness = 0.6f;
-    static constexpr float FishRadius = 0.6f;
-    static constexpr float WideningPerHeight = 0.22f;
+    static constexpr float FishRadius = 0.45f;
+    static constexpr float WideningPerHeight = 0.15f;
     static constexpr float FadeHeight = 12.0f;
     // A rock's contact shadow: its darkness and its reach, in halves of the rock's footprint.
-    static constexpr float RockDarkness = 0.55f;
-    static constexpr float RockReach = 1.6f;
+    static constexpr float RockDarkness = 0.7f;
+    static constexpr float RockReach = 1.5f;
+    // Fainter shadows are not drawn.
+    static constexpr float FaintestDarkness = 0.06f;
     // Above the sand's ripples, so the sand never covers a shadow.
     static constexpr float Lift = 0.045f;
-    // Transparent models are drawn farthest first: the shadows come before the fish.
+    // Transparent models are drawn farthest first: the fish's shadows come before the fish.
     static constexpr float DepthValue = 900.0f;
+    // The rocks' shadows stand still: they belong to the kept background, drawn over the sand
+    // (whose depth value is 1000) and before the backdrop (1001).
+    static constexpr float RockDepthValue = 1000.5f;
 
     CTankShadows() = default;
     ~CTankShadows() { Destroy(); }
@@ -51,7 +56,7 @@ public:
     std::vector<CModel*> const& GetRockShadows() const { return m_rockShadows; }
 
 private:
-    CModel* AddShadow();
+    CModel* AddShadow(bool still);
     static void Place(CModel* shadow, CVector3 const& centre, float radius, float darkness);
 
     CEngine* m_engine = nullptr;

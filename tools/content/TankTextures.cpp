@@ -108,8 +108,9 @@ SPicture CTankTexturePainter::Shadow()
             float const u = (static_cast<float>(x) + 0.5f) / picture.width * 2.0f - 1.0f;
             float const v = (static_cast<float>(y) + 0.5f) / picture.height * 2.0f - 1.0f;
             float const d = std::min(1.0f, std::hypot(u, v));
-            // A bell that reaches zero at the rim, so the square's edges never show.
-            float const value = std::exp(-d * d * 3.0f) * (1.0f - SmoothStep(0.7f, 1.0f, d));
+            // A broad bell that reaches zero at the rim, so the square's edges never show and
+            // little of the square is drawn for nothing.
+            float const value = std::exp(-d * d * 1.6f) * (1.0f - SmoothStep(0.55f, 1.0f, d));
             Put(picture, x, y, {value, value, value});
         }
     }
