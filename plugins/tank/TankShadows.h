@@ -23,8 +23,8 @@ public:
     static constexpr float WideningPerHeight = 0.15f;
     static constexpr float FadeHeight = 12.0f;
     // A rock's contact shadow: its darkness and its reach, in halves of the rock's footprint.
-    static constexpr float RockDarkness = 0.7f;
-    static constexpr float RockReach = 1.5f;
+    static constexpr float RockDarkness = 0.6f;
+    static constexpr float RockReach = 1.2f;
     // Fainter shadows are not drawn.
     static constexpr float FaintestDarkness = 0.06f;
     // Above the sand's ripples, so the sand never covers a shadow.
