@@ -2,6 +2,7 @@
 
 #include "BubbleSound.h"
 #include "Lagoonix.h"
+#include "TankCameraDrift.h"
 #include "TankScene.h"
 #include "TankShadows.h"
 #include "TankVariables.h"
@@ -35,5 +36,6 @@ private:
     CTankVariables m_variables;
     CTankScene m_scene;
     CTankShadows m_shadows;
+    CTankCameraDrift m_cameraDrift;
     CBubbleSound m_bubbleSound;
 };
