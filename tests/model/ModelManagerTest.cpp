@@ -141,7 +141,7 @@ TEST_F(ModelManagerTest, BlendedBackgroundIsDrawnAgainOverWhatIsRepaintedUnderIt
     fake.ClearCalls();
     Models()->BeginFrame();
     EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping(1)"), 1u);
-    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive("), 2u);
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive(") + fake.CountCalls("DrawIndexedPrimitiveUP("), 2u);
     EXPECT_EQ(fake.CountCalls("SetRenderState(14,0)"), 1u);
     EXPECT_EQ(fake.CountCalls("SetRenderState(14,1)"), 0u);
 }
