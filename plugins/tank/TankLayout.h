@@ -108,6 +108,12 @@ constexpr SRockPlacement Rocks[] = {
 };
 constexpr unsigned int RockShapesCount = 3;
 
+// Rocks along the back wall, behind the fish: through the haze they give the far water depth.
+constexpr SRockPlacement BackRocks[] = {
+    {1, -9.0f, 9.8f, 2.3f, 0.6f}, {0, -3.6f, 10.0f, 1.9f, 2.3f}, {2, 9.6f, 9.8f, 2.1f, 4.2f},
+    {1, 15.5f, 9.6f, 2.4f, 1.2f}, {0, -15.8f, 9.7f, 2.2f, 5.0f},
+};
+
 // Rocks and plants out to the sides, beyond what a 4:3 view shows: wider views see them.
 constexpr SRockPlacement OuterRocks[] = {
     {0, -17.0f, 5.5f, 1.6f, 1.0f}, {2, 16.5f, 2.0f, 1.3f, 2.5f},  {1, -24.0f, 7.5f, 2.0f, 0.7f},
