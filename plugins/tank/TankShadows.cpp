@@ -9,8 +9,10 @@
 #include "core/Engine.h"
 #include "model/Model.h"
 #include "model/ModelManager.h"
+#include "render/IndexBuffer.h"
 #include "render/ShaderDescriptor.h"
 #include "render/ShaderManager.h"
+#include "render/TriangleSet.h"
 #include "render/VertexBuffer.h"
 
 namespace
@@ -79,6 +81,13 @@ CModel* CTankShadows::AddShadow(bool still)
     shadow->AddProperties((still ? MP_OPAQUE | MP_BACKGROUND : MP_TRANSPARENT) | MP_FIXED_DEPTH);
     shadow->SetDepthValue(still ? RockDepthValue : DepthValue);
     shadow->SaveMatrix();
+    // The device's copies are made now: a fish's shadow first shown mid-run allocates nothing.
+    if (VertexBuffer* vertices = shadow->GetVertexBuffer())
+        vertices->GetDeviceBuffer();
+    for (unsigned int i = 0; i < shadow->GetTriangleSetsCount(); ++i) {
+        if (TriangleSet* set = shadow->GetTriangleSet(i); set && set->GetIndexBuffer())
+            set->GetIndexBuffer()->GetDeviceBuffer();
+    }
     return shadow;
 }
 
