@@ -538,6 +538,8 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
         m_powerSaving.SetMessages(m_engine.GetMessageManager());
         m_cpuBudget.SetMessages(m_engine.GetMessageManager());
     }
+    if (!options.recordDirectory.empty())
+        StartRecording(options.recordDirectory);
     do {
         if (platform::IsTerminationRequested()) {
             m_engine.GetMessageManager()->Write("\nTermination requested");
@@ -566,6 +568,16 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
         TakeFinalScreenshot(options.screenshotDirectory);
     if (options.demoSeconds > 0.0 && seconds > 0.0)
         std::printf("%ld frames in %.2f s: %.1f frames per second\n", frames, seconds, frames / seconds);
+}
+
+void CAquariumApp::StartRecording(std::string const& directory)
+{
+    CScreenCapture* capture = m_engine.GetScreenCapture();
+    if (capture->IsFree())
+        return;
+    std::error_code ignored;
+    capture->SetCaptureDirectory(std::filesystem::absolute(directory, ignored).string());
+    m_engine.GetConfig()->SetCommandExecution("sc_start_movie_record", false);
 }
 
 void CAquariumApp::TakeFinalScreenshot(std::string const& directory)

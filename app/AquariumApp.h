@@ -60,6 +60,8 @@ private:
     HWND MakeParentWindow(SLaunchOptions const& options, bool* ownWindow);
     void RunMessageLoop(SLaunchOptions const& options);
     void TakeFinalScreenshot(std::string const& directory);
+    // Records the run as a movie into `directory`, the screen capture's own.
+    void StartRecording(std::string const& directory);
     void ReadInstallationData();
     bool ReadInstallPath();
 

@@ -181,6 +181,12 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
                 return options;
             }
             options.screenshotDirectory = arguments[++i];
+        } else if (argument == "--record-dir") {
+            if (!hasValue) {
+                options.error = "--record-dir needs a directory";
+                return options;
+            }
+            options.recordDirectory = arguments[++i];
         } else if (argument.size() > 1 && argument[0] == '-') {
             options.error = "unknown option " + argument;
             return options;
@@ -206,8 +212,8 @@ SLaunchOptions ParseLaunchOptions(std::vector<std::string> const& arguments, cha
                ParseWindowId(xscreensaverWindow, &hostId)) {
         options.command = SCommandLine{RUN_SCREENSAVER, hostId, false};
         options.hostWindow = true;
-    } else if (noSwitch &&
-               (options.windowed || options.demoSeconds > 0.0 || !options.screenshotDirectory.empty())) {
+    } else if (noSwitch && (options.windowed || options.demoSeconds > 0.0 ||
+                            !options.screenshotDirectory.empty() || !options.recordDirectory.empty())) {
         // Development runs without a switch show the screen saver in a window.
         options.command = SCommandLine{RUN_SCREENSAVER, 0, false};
         options.windowed = true;
@@ -254,6 +260,7 @@ char const* GetUsageText()
            "  --demo-seconds N      run N seconds, print frames per second and exit\n"
            "                        (without a switch: the screen saver in a window)\n"
            "  --screenshot-dir DIR  take a screenshot into DIR at the end\n"
+           "  --record-dir DIR      record the whole run as a movie into DIR\n"
            "  --version             print the version\n"
            "  --help                show this text\n"
            "The installation is found through the registry file named by CORALUME_REGISTRY,\n"

@@ -32,7 +32,8 @@ struct SLaunchOptions
     bool hostWindow = false;  // command.parentWindow is a host's window (screen saver inside it)
     double demoSeconds = 0.0; // > 0: run this long, report frames per second, end
     std::string screenshotDirectory;
-    std::string display; // -display NAME: the X display to use
+    std::string recordDirectory; // --record-dir DIR: the whole run recorded as a movie there
+    std::string display;         // -display NAME: the X display to use
     platform::WindowSystemRequest windowSystem = platform::WindowSystemRequest::Automatic; // --x11, --wayland
     std::vector<std::string> outputs; // --output NAME: the Wayland outputs to cover (all when empty)
     platform::DesktopLayer layer = platform::DesktopLayer::Background; // --layer background|bottom

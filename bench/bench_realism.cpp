@@ -731,7 +731,7 @@ private:
             SSprite const* sprite = group->GetSprite(swarm.GetSpriteIndex(speck));
             if (sprite->position.z < tank::GetRippledFloorHeight(sprite->position.x, sprite->position.y))
                 ++under;
-            if (sprite->color.w < 1.0f)
+            if (sprite->color.w < swarm.GetOpacity(speck))
                 ++fading;
         }
         figures->specks = swarm.GetSpecksCount();

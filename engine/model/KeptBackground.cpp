@@ -69,6 +69,17 @@ void AddModel(CFingerprint& fingerprint, CFingerprint& frames, CModel const* mod
     }
 }
 
+bool IsBlended(CModel const* model)
+{
+    for (unsigned int i = 0; i < model->GetVisibleTriangleSetsCount(); ++i) {
+        TriangleSet const* set = model->GetTriangleSet(model->GetVisibleTriangleSet(i));
+        CShaderDescriptor const* shader = set ? set->GetShaderDescriptor() : nullptr;
+        if (shader && (shader->GetProperties() & SP_BLENDING))
+            return true;
+    }
+    return false;
+}
+
 void AddLights(CFingerprint& fingerprint, CLightManager const* lights)
 {
     fingerprint.Add(lights->GetGlobalAmbient());
@@ -118,10 +129,12 @@ std::size_t CKeptBackground::Prepare(std::vector<CModel*> const& drawList, CLigh
     CFingerprint shape;
     shape.Add(count);
     m_frames.resize(count);
+    m_blended.assign(count, false);
     for (std::size_t i = 0; i < count; ++i) {
         CFingerprint frames;
         AddModel(shape, frames, drawList[i]);
         m_frames[i] = frames.Get();
+        m_blended[i] = IsBlended(drawList[i]);
     }
     if (lights)
         AddLights(shape, lights);
@@ -144,7 +157,18 @@ bool CKeptBackground::CanRepaint() const
 
 bool CKeptBackground::NeedsRepaint(std::size_t index) const
 {
-    return index >= m_keptFrames.size() || m_frames[index] != m_keptFrames[index];
+    auto const changed = [this](std::size_t i) {
+        return i >= m_keptFrames.size() || i >= m_frames.size() || m_frames[i] != m_keptFrames[i];
+    };
+    if (changed(index))
+        return true;
+    if (index >= m_blended.size() || !m_blended[index])
+        return false;
+    for (std::size_t under = 0; under < index; ++under) {
+        if (changed(under))
+            return true;
+    }
+    return false;
 }
 
 void CKeptBackground::Kept(bool succeeded, bool whole)

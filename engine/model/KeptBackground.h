@@ -32,6 +32,8 @@ public:
     // True when the kept copy differs from this frame's background only in the frames of
     // animated stages: the models whose frames changed can be drawn again over it.
     bool CanRepaint() const;
+    // A model whose frames changed is drawn again, and so is every blended model after it,
+    // which blends over what lies under it.
     bool NeedsRepaint(std::size_t index) const;
     // The device kept (or failed to keep) a copy of the background just drawn, whole or
     // repainted over the last copy; a failure disables keeping.
@@ -49,5 +51,7 @@ private:
     std::uint64_t m_keptShape = 0;
     std::vector<std::uint64_t> m_frames;
     std::vector<std::uint64_t> m_keptFrames;
+    // By background model: drawn blended over what lies under it.
+    std::vector<bool> m_blended;
     unsigned int m_framesFromCopy = 0;
 };

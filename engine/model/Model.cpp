@@ -875,6 +875,9 @@ void CModel::Draw()
     world.ConvertToMatrixD3D(&worldD3D);
     direct3D->Check("Model::Draw", direct3D->GetDevice()->SetTransform(D3DTS_WORLD, &worldD3D));
     direct3D->SetZEnable((m_properties >> 7) & 1);
+    // A blended picture laid on the kept background (a shadow on the sand) leaves the depth
+    // buffer as the background made it, so what it lies on can be drawn again under it.
+    direct3D->SetZWriteEnable(IsBackgroundDecal() ? 0 : 1);
     m_vertexBuffer->Use();
 
     auto const drawPass = [this, direct3D](unsigned int cullMode) {
@@ -895,6 +898,19 @@ void CModel::Draw()
     } else {
         drawPass((m_properties & MP_CULL_CLOCKWISE) ? D3DCULL_CW : D3DCULL_NONE);
     }
+}
+
+bool CModel::IsBackgroundDecal() const
+{
+    if (!(m_properties & MP_BACKGROUND))
+        return false;
+    for (unsigned int i = 0; i < m_visibleTriangleSetsCount; ++i) {
+        TriangleSet const* set = m_triangleSets[m_visibleTriangleSets[i]].get();
+        CShaderDescriptor const* shader = set ? set->GetShaderDescriptor() : nullptr;
+        if (shader && (shader->GetProperties() & SP_BLENDING))
+            return true;
+    }
+    return false;
 }
 
 bool CModel::GetRayIntersection(CRay const& ray, float* distance) const

@@ -143,6 +143,8 @@ public:
     bool Save(char const* fileName) const;
 
 private:
+    // Part of the kept background and drawn blended over it.
+    bool IsBackgroundDecal() const;
     static constexpr unsigned int KeyframeFloats = 10;
 
     void StoreManagers(SModelManagers const& managers);

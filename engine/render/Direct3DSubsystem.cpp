@@ -592,6 +592,11 @@ void CDirect3DSubsystem::SetZEnable(unsigned int value)
     SetCachedRenderState("Direct3DSubsystem::SetZEnable", D3DRS_ZENABLE, m_zEnable, value);
 }
 
+void CDirect3DSubsystem::SetZWriteEnable(unsigned int value)
+{
+    SetCachedRenderState("Direct3DSubsystem::SetZWriteEnable", D3DRS_ZWRITEENABLE, m_zWriteEnable, value);
+}
+
 void CDirect3DSubsystem::SetCullMode(unsigned int value)
 {
     SetCachedRenderState("Direct3DSubsystem::SetCullMode", D3DRS_CULLMODE, m_cullMode, value);

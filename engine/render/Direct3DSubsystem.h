@@ -77,6 +77,7 @@ public:
     void SetLighting(unsigned int value);
     void SetNormalizeNormals(unsigned int value);
     void SetZEnable(unsigned int value);
+    void SetZWriteEnable(unsigned int value);
     void SetCullMode(unsigned int value);
 
     void SetTexture(unsigned int stage, IDirect3DTexture8* texture);
@@ -150,5 +151,7 @@ private:
     unsigned int m_lighting = 0;
     unsigned int m_normalizeNormals = 0;
     unsigned int m_zEnable = 0;
+    // The device starts writing depth.
+    unsigned int m_zWriteEnable = 1;
     unsigned int m_cullMode = 0;
 };

@@ -31,7 +31,7 @@ constexpr float VerticalGain = 4.0f;
 // The steepest wanted pitch: the pitch limit's |heading.z| of 0.25.
 constexpr float MaxWantedPitch = 0.2526803f;
 // Wanted pitch toward the top or bottom of the area, per unit of room the body has left.
-constexpr float PitchPerRoom = 0.25f;
+constexpr float PitchPerRoom = 0.5f;
 // How far around the body decor counts as the floor below it.
 constexpr float ObstacleLookAround = 1.0f;
 // Room kept between a target cell and the area's top and bottom or decor, beyond the body.
@@ -126,13 +126,20 @@ float ClampInto(float value, float low, float high)
     return low <= high ? std::clamp(value, low, high) : (low + high) * 0.5f;
 }
 
+// Turns a heading that points into a wall across `axis` (toward the low side for sign −1, the
+// high side for +1) along the wall, so the body held there swims the way it faces.
+void TurnAlongWall(CVector3* heading, int axis, float sign)
+{
+    if ((*heading)[axis] * sign > 0.0f) {
+        (*heading)[axis] = 0.0f;
+        *heading = Normalised(*heading);
+    }
+}
+
 // Flattens a heading that points down (sign −1) or up (sign +1).
 void LevelOff(CVector3* heading, float sign)
 {
-    if (heading->z * sign > 0.0f) {
-        heading->z = 0.0f;
-        *heading = Normalised(*heading);
-    }
+    TurnAlongWall(heading, 2, sign);
 }
 
 // Angle above the horizontal plane.
@@ -780,13 +787,22 @@ void CFish::KeepInsideArea(float now)
         m_speed = m_maximumSpeed;
         m_nextSpeedChange = now + 4.0f;
         m_turnSign = 1.0f;
+        TurnAlongWall(&m_heading, 1, 1.0f);
     } else if (m_position.y - reach.y < areaMin.y) {
         m_position.y = ClampInto(areaMin.y + reach.y + WallGap, areaMin.y + reach.y, areaMax.y - reach.y);
         Startle(1.0f, now);
         m_turnSign = 1.0f;
+        TurnAlongWall(&m_heading, 1, -1.0f);
     }
-    // Along x the steering turns the fish back; this only holds the body at the wall meanwhile.
-    m_position.x = ClampInto(m_position.x, areaMin.x + reach.x, areaMax.x - reach.x);
+    // Along x the steering turns the fish back; meanwhile the body held at the wall swims
+    // along it, the way it faces.
+    float const left = areaMin.x + reach.x;
+    float const right = areaMax.x - reach.x;
+    if (m_position.x < left && left <= right)
+        TurnAlongWall(&m_heading, 0, -1.0f);
+    else if (m_position.x > right && left <= right)
+        TurnAlongWall(&m_heading, 0, 1.0f);
+    m_position.x = ClampInto(m_position.x, left, right);
     float const low = areaMin.z + reach.z;
     float const high = areaMax.z - reach.z;
     if (m_position.z < low && low <= high)

@@ -34,6 +34,12 @@ int CFishRoute::GetRegion(CVector3 const& position) const
     return (cell[0] * RegionsY + cell[1]) * RegionsZ + cell[2];
 }
 
+bool CFishRoute::IsReached(CVector3 const& position) const
+{
+    CVector3 const offset = m_destination - position;
+    return std::hypot(offset.x, offset.y) <= ArrivalDistance && std::abs(offset.z) <= ArrivalHeight;
+}
+
 void CFishRoute::Visit(CVector3 const& position, float now)
 {
     if (!m_lastVisit.empty())
@@ -46,8 +52,7 @@ void CFishRoute::Refresh(CVector3 const& position, float now, CFishRandom& rando
     if (m_lastVisit.empty())
         return;
     Visit(position, now);
-    if (m_hasDestination && now - m_legStart < LongestLeg &&
-        (m_destination - position).GetLength() > ArrivalDistance)
+    if (m_hasDestination && now - m_legStart < LongestLeg && !IsReached(position))
         return;
     std::vector<int> order(RegionsCount);
     std::iota(order.begin(), order.end(), 0);
@@ -69,8 +74,12 @@ void CFishRoute::Refresh(CVector3 const& position, float now, CFishRandom& rando
                 float const low = std::max(m_min[axis] + m_room[axis], m_min[axis] + size * cell[axis]);
                 float const high =
                     std::min(m_max[axis] - m_room[axis], m_min[axis] + size * (cell[axis] + 1));
-                point[axis] =
-                    low < high ? low + random.Next() * (high - low) : 0.5f * (m_min[axis] + m_max[axis]);
+                // Heights are drawn toward the bottom of the region: climbing comes easier to a
+                // fish than diving, and the sand, rocks and plants are below.
+                float draw = random.Next();
+                if (axis == 2)
+                    draw *= draw * draw;
+                point[axis] = low < high ? low + draw * (high - low) : 0.5f * (m_min[axis] + m_max[axis]);
             }
             if (acceptable(point)) {
                 m_destination = point;

@@ -17,8 +17,9 @@ public:
     static constexpr int RegionsY = 3;
     static constexpr int RegionsZ = 3;
     static constexpr int RegionsCount = RegionsX * RegionsY * RegionsZ;
-    // A destination counts as reached this close.
+    // A destination counts as reached this close across, and this close in height.
     static constexpr float ArrivalDistance = 1.5f;
+    static constexpr float ArrivalHeight = 0.5f;
     // A leg that takes longer than this is given up.
     static constexpr float LongestLeg = 30.0f;
     // The destination is chosen among this many of the regions seen longest ago.
@@ -42,6 +43,8 @@ public:
     CVector3 const& GetDestination() const { return m_destination; }
 
 private:
+    // Near enough the destination, across and in height.
+    bool IsReached(CVector3 const& position) const;
     int GetRegion(CVector3 const& position) const;
 
     CVector3 m_min{0.0f, 0.0f, 0.0f};

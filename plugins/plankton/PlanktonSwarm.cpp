@@ -1,5 +1,6 @@
 #include "PlanktonSwarm.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/SpriteGroup.h"
@@ -26,6 +27,9 @@ void CPlanktonSwarm::Populate(CSpriteGroup* group)
     m_movements.reserve(SpecksCount);
     m_homes.reserve(SpecksCount);
     m_driftFactors.reserve(SpecksCount);
+    m_sizes.reserve(SpecksCount);
+    m_opacities.reserve(SpecksCount);
+    CPlanktonRandom looks(LooksSeed);
     for (unsigned int i = 0; i < CellsX; ++i) {
         for (unsigned int j = 0; j < CellsY; ++j) {
             for (unsigned int k = 0; k < Layers; ++k) {
@@ -35,7 +39,17 @@ void CPlanktonSwarm::Populate(CSpriteGroup* group)
                 CVector3 const jitter = NextCentredVector({0.6f, 0.6f, 0.3f}, {0.3f, 0.3f, 0.15f});
                 CVector3 const home = m_min + (m_cellSize | cell) + (m_cellSize | jitter);
                 m_homes.push_back(home);
-                m_sprites.push_back(group->AddSprite(home, SpeckSize, {1.0f, 1.0f, 1.0f, 1.0f}));
+                // Small specks are the many: the size's draw is squared.
+                float const sizeDraw = looks.Next();
+                float const size =
+                    SpeckSize * (SmallestSize + sizeDraw * sizeDraw * (LargestSize - SmallestSize));
+                float const depth = std::clamp((home.y - m_min.y) / (m_max.y - m_min.y), 0.0f, 1.0f);
+                float const opacity =
+                    (FaintestOpacity + looks.Next() * (BrightestOpacity - FaintestOpacity)) *
+                    (1.0f - depth * (1.0f - FarthestOpacityShare));
+                m_sizes.push_back(size);
+                m_opacities.push_back(opacity);
+                m_sprites.push_back(group->AddSprite(home, size, {1.0f, 1.0f, 1.0f, opacity}));
                 m_movements.emplace_back(0.0f, 0.0f, 0.0f);
                 m_driftFactors.push_back(SlowestDrift + m_random.Next() * (FastestDrift - SlowestDrift));
             }
@@ -50,6 +64,8 @@ void CPlanktonSwarm::Clear()
     m_movements.clear();
     m_homes.clear();
     m_driftFactors.clear();
+    m_sizes.clear();
+    m_opacities.clear();
 }
 
 bool CPlanktonSwarm::Flee(CVector3 const& position, CVector3* movement, float dt, CVector3 const* fish,
@@ -67,16 +83,17 @@ bool CPlanktonSwarm::Flee(CVector3 const& position, CVector3* movement, float dt
 
 void CPlanktonSwarm::ReturnHome(unsigned int speck, CVector3* position, CVector4* color)
 {
+    float const opacity = m_opacities[speck];
     if ((*position - m_homes[speck]).GetLength() <= StrayDistance) {
-        color->w = 1.0f;
+        color->w = opacity;
         return;
     }
     if (m_random.Next() <= FadeChance)
         return;
-    color->w -= FadeStep;
-    if (color->w < InvisibleAlpha) {
+    color->w -= FadeStep * opacity;
+    if (color->w < InvisibleAlpha * opacity) {
         *position = m_homes[speck];
-        color->w = 1.0f;
+        color->w = opacity;
     }
 }
 

@@ -27,9 +27,9 @@ private:
 };
 
 // Specks of plankton on a layered grid of homes over the whole volume, whose bottom lies above
-// the sand: each drifts slowly on a wandering course at a speed of its own, never below the
-// bottom, flees any fish that comes close, and once it has strayed far from home fades out and
-// reappears there.
+// the sand, of varied size and brightness, fainter the further back: each drifts slowly on a wandering course
+// at a speed of its own, never below the bottom, flees any fish that comes close, and once it has strayed far
+// from home fades out and reappears there.
 class CPlanktonSwarm
 {
 public:
@@ -52,6 +52,15 @@ public:
     static constexpr float FadeStep = 0.1f;
     static constexpr float FadeChance = 0.9f;
     static constexpr float InvisibleAlpha = 0.00001f;
+    // Specks differ: their sizes span this range of SpeckSize, their opacities this range,
+    // and the furthest back keep this share of their opacity, so depth thins them out.
+    static constexpr float SmallestSize = 0.5f;
+    static constexpr float LargestSize = 1.5f;
+    static constexpr float FaintestOpacity = 0.3f;
+    static constexpr float BrightestOpacity = 0.9f;
+    static constexpr float FarthestOpacityShare = 0.45f;
+    // The looks are drawn from their own sequence, so the drift's stays as it is.
+    static constexpr std::uint32_t LooksSeed = 20261210u;
 
     CPlanktonSwarm();
 
@@ -73,6 +82,9 @@ public:
     CVector3 const& GetHome(unsigned int speck) const { return m_homes[speck]; }
     CVector3& GetMovement(unsigned int speck) { return m_movements[speck]; }
     float GetDriftFactor(unsigned int speck) const { return m_driftFactors[speck]; }
+    // The speck's size and its opacity at home.
+    float GetSize(unsigned int speck) const { return m_sizes[speck]; }
+    float GetOpacity(unsigned int speck) const { return m_opacities[speck]; }
 
 private:
     CVector3 NextCentredVector(CVector3 const& scale, CVector3 const& offset);
@@ -89,4 +101,6 @@ private:
     std::vector<CVector3> m_movements;
     std::vector<CVector3> m_homes;
     std::vector<float> m_driftFactors;
+    std::vector<float> m_sizes;
+    std::vector<float> m_opacities;
 };

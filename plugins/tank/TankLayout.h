@@ -65,8 +65,8 @@ constexpr float CausticLift = 0.015f;
 // The fish swim the whole water column: from just above the sand to high up, from near the
 // front glass to among the rocks and behind the plants at the back.
 constexpr SBox FishAreas[] = {
-    {{-11.0f, -9.0f, -0.8f}, {11.0f, 7.0f, 8.5f}},
-    {{-8.0f, -7.0f, 1.5f}, {8.0f, 3.0f, 8.0f}},
+    {{-11.0f, -9.0f, -1.2f}, {11.0f, 7.0f, 8.5f}},
+    {{-8.0f, -7.0f, -1.0f}, {8.0f, 3.0f, 8.0f}},
 };
 constexpr std::size_t FishAreasCount = sizeof FishAreas / sizeof FishAreas[0];
 
@@ -107,6 +107,12 @@ constexpr SRockPlacement Rocks[] = {
     {2, 11.8f, 2.4f, 1.6f, 0.8f},
 };
 constexpr unsigned int RockShapesCount = 3;
+
+// Rocks along the back wall, behind the fish: through the haze they give the far water depth.
+constexpr SRockPlacement BackRocks[] = {
+    {1, -9.0f, 9.8f, 2.3f, 0.6f}, {0, -3.6f, 10.0f, 1.9f, 2.3f}, {2, 9.6f, 9.8f, 2.1f, 4.2f},
+    {1, 15.5f, 9.6f, 2.4f, 1.2f}, {0, -15.8f, 9.7f, 2.2f, 5.0f},
+};
 
 // Rocks and plants out to the sides, beyond what a 4:3 view shows: wider views see them.
 constexpr SRockPlacement OuterRocks[] = {

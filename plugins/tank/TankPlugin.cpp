@@ -13,7 +13,7 @@ CGameTankPlugin::~CGameTankPlugin()
     Destroy();
 }
 
-void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
+void CGameTankPlugin::Create(CEngine* engine, CCamera* camera)
 {
     m_engine = engine;
     m_variables.Register(engine->GetConfig());
@@ -22,6 +22,10 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     for (CModel* rock : m_scene.GetRocks())
         rocks.emplace_back(rock->GetBoundingBox().GetMinPoint(), rock->GetBoundingBox().GetMaxPoint());
     m_variables.RegisterObstacles(engine->GetConfig(), rocks);
+    CVector3 sun(CTankScene::SunDirection[0], CTankScene::SunDirection[1], CTankScene::SunDirection[2]);
+    sun.SetLength(1.0f);
+    m_shadows.Create(engine, sun, m_scene.GetRocks());
+    m_cameraDrift.Create(engine->GetConfig(), camera);
     m_bubbleSound.Create(engine->GetSoundManager(), engine->GetConfig());
     m_bubbleSound.Refresh();
     CTankFog::Apply(engine->GetDirect3DSubsystem(), engine->GetModelManager()->GetClearColor());
@@ -34,6 +38,8 @@ void CGameTankPlugin::Refresh()
 {
     m_bubbleSound.Refresh();
     m_lighting.Refresh(CLocalDay::GetHour(m_engine->GetConfig(), std::time(nullptr)));
+    m_shadows.Refresh();
+    m_cameraDrift.Refresh(m_engine->GetTimerManager()->GetElapsedTime());
 }
 
 void CGameTankPlugin::Destroy()
@@ -43,6 +49,8 @@ void CGameTankPlugin::Destroy()
     m_bubbleSound.Destroy();
     m_lighting.Destroy();
     CTankFog::Remove(m_engine->GetDirect3DSubsystem());
+    m_shadows.Destroy();
+    m_cameraDrift.Destroy();
     m_scene.Destroy();
     m_engine->GetMessageManager()->Write("-Plugin: Tank");
     m_engine = nullptr;

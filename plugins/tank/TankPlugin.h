@@ -2,8 +2,10 @@
 
 #include "BubbleSound.h"
 #include "Lagoonix.h"
+#include "TankCameraDrift.h"
 #include "TankLighting.h"
 #include "TankScene.h"
+#include "TankShadows.h"
 #include "TankVariables.h"
 
 class CEngine;
@@ -29,11 +31,14 @@ public:
     CTankScene* GetScene() { return &m_scene; }
     CBubbleSound* GetBubbleSound() { return &m_bubbleSound; }
     CTankLighting const* GetLighting() const { return &m_lighting; }
+    CTankShadows* GetShadows() { return &m_shadows; }
 
 private:
     CEngine* m_engine = nullptr;
     CTankVariables m_variables;
     CTankScene m_scene;
+    CTankShadows m_shadows;
+    CTankCameraDrift m_cameraDrift;
     CBubbleSound m_bubbleSound;
     CTankLighting m_lighting;
 };

@@ -42,7 +42,9 @@ void CTankScene::Create(CEngine* engine)
     };
     addPlants(TallPlantModel, tank::TallPlants, &m_plants);
     addPlants(BushPlantModel, tank::BushPlants, &m_plants);
-    // The sides only wide views see: nothing there for the fish to keep out of.
+    // The back wall and the sides only wide views see: nothing there for the fish to keep out of.
+    for (tank::SRockPlacement const& rock : tank::BackRocks)
+        m_outerDecor.push_back(AddRock(rock));
     for (tank::SRockPlacement const& rock : tank::OuterRocks)
         m_outerDecor.push_back(AddRock(rock));
     addPlants(TallPlantModel, tank::OuterTallPlants, &m_outerDecor);

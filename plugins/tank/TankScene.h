@@ -44,7 +44,7 @@ public:
     CModel* GetSand() const { return m_sand; }
     std::vector<CModel*> const& GetRocks() const { return m_rocks; }
     std::vector<CModel*> const& GetPlants() const { return m_plants; }
-    // Rocks and plants out to the sides, for views wider than 4:3.
+    // Rocks along the back wall, and rocks and plants out to the sides for views wider than 4:3.
     std::vector<CModel*> const& GetOuterDecor() const { return m_outerDecor; }
     std::vector<CParticleSystem*> const& GetBubbleStreams() const { return m_bubbles; }
     // The light falling from the surface, -1 when the light manager had no room for it.

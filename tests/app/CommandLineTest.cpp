@@ -143,6 +143,11 @@ TEST(CommandLine, DevelopmentOptions)
     EXPECT_DOUBLE_EQ(demo.demoSeconds, 5.0);
     EXPECT_EQ(demo.screenshotDirectory, "/tmp/shots");
 
+    SLaunchOptions const recorded = Parse({"--record-dir", "/tmp/movie"});
+    EXPECT_EQ(recorded.command.runMode, RUN_SCREENSAVER);
+    EXPECT_TRUE(recorded.windowed);
+    EXPECT_EQ(recorded.recordDirectory, "/tmp/movie");
+
     SLaunchOptions const demoWallpaper = Parse({"/w", "--demo-seconds", "2"});
     EXPECT_EQ(demoWallpaper.command.runMode, RUN_WALLPAPER);
     EXPECT_FALSE(demoWallpaper.windowed);
@@ -159,6 +164,7 @@ TEST(CommandLine, BadArgumentsAreReported)
     EXPECT_FALSE(Parse({"--demo-seconds"}).error.empty());
     EXPECT_FALSE(Parse({"--demo-seconds", "-1"}).error.empty());
     EXPECT_FALSE(Parse({"--screenshot-dir"}).error.empty());
+    EXPECT_FALSE(Parse({"--record-dir"}).error.empty());
     EXPECT_TRUE(Parse({"/s"}).error.empty());
 }
 

@@ -5,8 +5,7 @@
 
 #include "PngFile.h"
 #include "model/Model.h"
-#include "render/Light.h"
-#include "render/LightManager.h"
+#include "support/TankView.h"
 
 // The generated aquarium on the OpenGL device: the school swims for a minute of simulated
 // time, every fish stays in its area and keeps moving, and the frames show fish.
@@ -30,66 +29,27 @@ protected:
         FishFixture::SetUp();
         SetAreas(
             {{{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}}, {{-7.0f, -6.0f, 0.5f}, {7.0f, -1.0f, 4.5f}}});
-        // In front of the tank, looking along +y with z up.
-        camera->SetPosition(CVector3(0.0f, -18.316f, 2.165f));
-        camera->SetAngles(CVector3(1.5707964f, 0.0f, 0.0f));
-        camera->SetFOV(57.5f);
-        engine.GetModelManager()->SetClearColor(
-            CVector4(94.0f / 255.0f, 174.0f / 255.0f, 243.0f / 255.0f, 1.0f));
-        CLightManager* lights = engine.GetLightManager();
-        CLight* light = lights->GetLight(lights->AddLight());
-        light->SetType(LT_DIRECTIONAL);
-        light->SetDirection({0.3f, 0.6f, -1.0f});
-        light->SetDiffuseColor({1.0f, 1.0f, 1.0f, 1.0f});
-        light->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
-        light->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
-        light->Enable();
-        lights->SetGlobalAmbient({0.45f, 0.45f, 0.5f});
+        view.Place(engine, camera, {{0.3f, 0.6f, -1.0f}, 1.0f, {0.45f, 0.45f, 0.5f}});
     }
 
-    void Render()
-    {
-        // The test reads frames the engine's capture did not ask for.
-        engine.GetDirect3DSubsystem()->GetDevice()->SetFrameKeeping(true);
-        engine.BeginFrame();
-        engine.FinishFrame();
-        D3DPRESENT_PARAMETERS const& parameters = engine.GetDirect3DSubsystem()->GetPresentParameters();
-        width = parameters.BackBufferWidth;
-        height = parameters.BackBufferHeight;
-        frame.assign(std::size_t(width) * height, 0);
-        ASSERT_EQ(engine.GetDirect3DSubsystem()->GetDevice()->GetFrontBuffer(frame.data(), width * 4),
-                  D3D_OK);
-    }
-
-    // Pixels that differ clearly from the water colour.
-    unsigned int CountNonWaterPixels() const
-    {
-        unsigned int count = 0;
-        for (std::uint32_t value : frame) {
-            int const r = int((value >> 16) & 0xFF), g = int((value >> 8) & 0xFF), b = int(value & 0xFF);
-            if (std::abs(r - 94) + std::abs(g - 174) + std::abs(b - 243) > 60)
-                ++count;
-        }
-        return count;
-    }
+    void Render() { view.Render(engine); }
+    unsigned int CountNonWaterPixels() const { return view.CountNonWaterPixels(60); }
 
     void SaveFrame(char const* directoryName, int index)
     {
         std::vector<std::uint8_t> rgb;
-        rgb.reserve(frame.size() * 3);
-        for (std::uint32_t value : frame) {
+        rgb.reserve(view.frame.size() * 3);
+        for (std::uint32_t value : view.frame) {
             rgb.push_back(static_cast<std::uint8_t>(value >> 16));
             rgb.push_back(static_cast<std::uint8_t>(value >> 8));
             rgb.push_back(static_cast<std::uint8_t>(value));
         }
         std::string const name =
             std::string(directoryName) + "/fish_school_" + std::to_string(index) + ".png";
-        EXPECT_TRUE(WritePngFile(name, width, height, rgb)) << name;
+        EXPECT_TRUE(WritePngFile(name, view.width, view.height, rgb)) << name;
     }
 
-    unsigned int width = 0;
-    unsigned int height = 0;
-    std::vector<std::uint32_t> frame;
+    CTankView view;
 };
 
 TEST_F(FishAquariumTest, SchoolSwimsAMinuteInsideItsAreas)

@@ -239,6 +239,18 @@ TEST_F(FishSchoolTest, FarWallPullsTheFishBackAndSlowsItsWantedSpeed)
     EXPECT_NEAR(fish->GetNextSpeedChange(), 64.0f, Tolerance);
 }
 
+TEST_F(FishSchoolTest, FishHeldAtASideWallSwimsAlongIt)
+{
+    CFish* fish = CreateLoneFish();
+    ASSERT_NE(fish, nullptr);
+    CVector3 const& max = fish->GetArea()->GetMax();
+    fish->SetPosition(CVector3(max.x, -4.0f, 2.0f));
+    fish->SetHeading(CVector3(1.0f, 1.0f, 0.0f));
+    fish->Refresh(10.0f, 0.02f);
+    EXPECT_LE(fish->GetPosition().x + fish->GetBodyReach().x, max.x + 1e-4f);
+    EXPECT_LE(fish->GetHeading().x, 0.0f);
+}
+
 TEST_F(FishSchoolTest, DivingFishKeepsItsBodyAboveTheAreaBottom)
 {
     CFish* fish = CreateLoneFish();

@@ -118,6 +118,34 @@ TEST_F(ModelManagerTest, UnchangedBackgroundIsRestoredInsteadOfDrawn)
     EXPECT_FALSE(Models()->IsBackgroundKeeping());
 }
 
+TEST_F(ModelManagerTest, BlendedBackgroundIsDrawnAgainOverWhatIsRepaintedUnderIt)
+{
+    PlaceCamera({0, 0, 20});
+    CModel* animated = AddBox(MP_OPAQUE, 9);
+    CShaderDescriptor shader = MakeShader();
+    shader.AddStage(SSF_ANIMATED, 2, 1.0f, "", "", SSBT_REPEAT);
+    animated->GetTriangleSet(0)->ChangeShader(shader);
+    CModel* decal = AddBox(MP_OPAQUE, 10);
+    decal->GetTriangleSet(0)->ChangeShader(MakeShader(SP_BLENDING));
+    CModel* still = AddBox(MP_OPAQUE, 11);
+    for (CModel* model : {animated, decal, still})
+        model->AddProperties(MP_BACKGROUND);
+    Models()->SetBackgroundKeeping(true);
+    Models()->BeginFrame();
+    Models()->BeginFrame();
+    ASSERT_TRUE(Models()->WasBackgroundRestored());
+
+    // The animated model is repainted and the blended one over it, which leaves the depth
+    // buffer alone; the opaque one after them stays as kept.
+    animated->GetTriangleSet(0)->GetShaderDescriptor()->GetStage(0)->time = 1.5f;
+    fake.ClearCalls();
+    Models()->BeginFrame();
+    EXPECT_EQ(fake.CountCalls("BeginBackBufferKeeping(1)"), 1u);
+    EXPECT_EQ(fake.CountCalls("DrawIndexedPrimitive(") + fake.CountCalls("DrawIndexedPrimitiveUP("), 2u);
+    EXPECT_EQ(fake.CountCalls("SetRenderState(14,0)"), 1u);
+    EXPECT_EQ(fake.CountCalls("SetRenderState(14,1)"), 0u);
+}
+
 TEST_F(ModelManagerTest, TrialDrawsOnlyTheBackgroundAndKeepsNothing)
 {
     PlaceCamera({0, 0, 20});

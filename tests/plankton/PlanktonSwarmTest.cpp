@@ -1,7 +1,9 @@
 #include "sprites/SpriteFixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include "../../plugins/plankton/PlanktonSwarm.h"
 
@@ -71,8 +73,8 @@ TEST_F(PlanktonSwarmTest, EverySpeckGetsItsOwnSpriteOnASquaredLayerHome)
                 EXPECT_GT(home.z, min.z);
                 SSprite const* sprite = Sprite(speck);
                 EXPECT_EQ(sprite->position.x, home.x);
-                EXPECT_EQ(sprite->size, CPlanktonSwarm::SpeckSize);
-                EXPECT_EQ(sprite->color.w, 1.0f);
+                EXPECT_EQ(sprite->size, swarm.GetSize(speck));
+                EXPECT_EQ(sprite->color.w, swarm.GetOpacity(speck));
                 EXPECT_EQ(swarm.GetMovement(speck).GetLength(), 0.0f);
             }
         }
@@ -178,29 +180,53 @@ TEST_F(PlanktonSwarmTest, FarStrayFadesOutInTenStepsAndReturnsHome)
     std::set<int> tenths;
     int frames = 0;
     int fadeSteps = 0;
-    float alpha = 1.0f;
+    float const opacity = swarm.GetOpacity(speck);
+    float alpha = opacity;
     while (frames < 2000) {
         swarm.Refresh(0.001f, nullptr, 0);
         ++frames;
         float const now = Sprite(speck)->color.w;
-        if (now < alpha - 0.05f)
+        if (now < alpha - 0.05f * opacity)
             ++fadeSteps;
         alpha = now;
-        tenths.insert(static_cast<int>(std::lround(now * 10.0f)));
+        tenths.insert(static_cast<int>(std::lround(now / opacity * 10.0f)));
         if ((Sprite(speck)->position - home).GetLength() < Tolerance)
             break;
     }
     ASSERT_LT(frames, 2000) << "the speck never came home";
     EXPECT_EQ(fadeSteps, 9) << "the tenth step takes it home at once";
-    EXPECT_EQ(Sprite(speck)->color.w, 1.0f);
+    EXPECT_EQ(Sprite(speck)->color.w, opacity);
     // Each check passes with chance 0.1, so the fade takes many more frames than steps.
     EXPECT_GT(frames, 30);
-    EXPECT_EQ(tenths.size(), 10u); // 1.0 down to 0.1
+    EXPECT_EQ(tenths.size(), 10u); // its full opacity down to a tenth of it
 
-    // Back within reach, a half-faded speck is made opaque again.
-    Sprite(speck)->color.w = 0.5f;
+    // Back within reach, a half-faded speck gets its full opacity again.
+    Sprite(speck)->color.w = 0.5f * opacity;
     swarm.Refresh(0.001f, nullptr, 0);
-    EXPECT_EQ(Sprite(speck)->color.w, 1.0f);
+    EXPECT_EQ(Sprite(speck)->color.w, opacity);
+}
+
+TEST_F(PlanktonSwarmTest, SpecksVaryInSizeAndBrightnessAndThinOutWithDepth)
+{
+    auto [smallest, largest] = std::pair{1e9f, 0.0f};
+    auto [faintest, brightest] = std::pair{1e9f, 0.0f};
+    float nearSum = 0.0f, farSum = 0.0f;
+    unsigned int nearCount = 0, farCount = 0;
+    for (unsigned int speck = 0; speck < swarm.GetSpecksCount(); ++speck) {
+        smallest = std::min(smallest, Sprite(speck)->size);
+        largest = std::max(largest, Sprite(speck)->size);
+        faintest = std::min(faintest, Sprite(speck)->color.w);
+        brightest = std::max(brightest, Sprite(speck)->color.w);
+        bool const far = swarm.GetHome(speck).y > 0.5f * (swarm.GetMinimum().y + swarm.GetMaximum().y);
+        (far ? farSum : nearSum) += Sprite(speck)->color.w;
+        ++(far ? farCount : nearCount);
+    }
+    EXPECT_GT(largest, 2.0f * smallest);
+    EXPECT_GT(brightest, 2.5f * faintest);
+    EXPECT_LT(brightest, 1.0f);
+    // Behind the middle the specks are fainter on the whole.
+    ASSERT_GT(farCount * nearCount, 0u);
+    EXPECT_LT(farSum / farCount, 0.8f * nearSum / nearCount);
 }
 
 TEST_F(PlanktonSwarmTest, ClearLetsGoOfTheGroup)

@@ -23,8 +23,8 @@ TEST(TankLayoutTest, FishAreasLieAboveTheSandAndInsideTheTank)
         for (float x : {area.min[0], area.max[0]}) {
             for (float y : {area.min[1], area.max[1]}) {
                 EXPECT_TRUE(InsideFloor(x, y)) << x << ", " << y;
-                // Ripples included, the fish keep clear of the sand.
-                EXPECT_GT(area.min[2], tank::GetFloorHeight(x, y) + tank::RippleHeight + 0.5f);
+                // Ripples included, the fish swim down to just above the sand.
+                EXPECT_GT(area.min[2], tank::GetFloorHeight(x, y) + tank::RippleHeight + 0.1f);
             }
         }
         EXPECT_LT(area.max[1], tank::BackdropY);

@@ -1,10 +1,12 @@
 #include "sprites/SpriteFixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "../../plugins/base/Lagoonix.h"
 #include "../../plugins/tank/BubbleSound.h"
+#include "../../plugins/tank/TankCameraDrift.h"
 #include "../../plugins/tank/TankScene.h"
 #include "../../plugins/tank/TankVariables.h"
 #include "WaveOutput.h"
@@ -69,8 +71,8 @@ TEST_F(TankTest, SceneStandsOnTheSandWithEveryPieceOfTheLayout)
     unsigned int const modelsBefore = Models()->GetOccupiedModelsIndicesCount();
     scene.Create(&engine);
     std::size_t const plants = std::size(tank::TallPlants) + std::size(tank::BushPlants);
-    std::size_t const outer =
-        std::size(tank::OuterRocks) + std::size(tank::OuterTallPlants) + std::size(tank::OuterBushPlants);
+    std::size_t const outer = std::size(tank::BackRocks) + std::size(tank::OuterRocks) +
+                              std::size(tank::OuterTallPlants) + std::size(tank::OuterBushPlants);
     // Backdrop, sand, rocks, plants, the decor out to the sides and the bubble streams' sprite groups.
     EXPECT_EQ(Models()->GetOccupiedModelsIndicesCount(),
               modelsBefore + 2 + std::size(tank::Rocks) + plants + outer + std::size(tank::BubbleStreams));
@@ -190,6 +192,37 @@ TEST_F(TankTest, VariablesTakeTheLayoutUnlessTheConfigurationFileSaysOtherwise)
 }
 
 // --- the plug-in library as the program loads it ------------------------------------------
+
+TEST_F(TankTest, CameraDriftsGentlyOnlyWhenTheSettingAsks)
+{
+    CVector3 const home(0.0f, -18.0f, 2.0f);
+    camera->SetPosition(home);
+    CTankCameraDrift drift;
+    CConfig::Owner const owner = engine.GetConfig()->CreateOwner();
+    {
+        CConfig::CRegistrationScope const scope(engine.GetConfig(), owner);
+        drift.Create(engine.GetConfig(), camera);
+    }
+    drift.Refresh(5.0f);
+    EXPECT_EQ((camera->GetPosition() - home).GetLength(), 0.0f);
+
+    engine.GetConfig()->ExecuteCommand("g_camera_drift 0.5");
+    float largest = 0.0f;
+    for (int step = 0; step < 600; ++step) {
+        drift.Refresh(0.1f);
+        CVector3 const offset = camera->GetPosition() - home;
+        EXPECT_EQ(offset.y, 0.0f);
+        largest = std::max(largest, offset.GetLength());
+    }
+    EXPECT_GT(largest, 0.3f);
+    EXPECT_LE(largest, 0.5f * 1.07f);
+
+    engine.GetConfig()->ExecuteCommand("g_camera_drift 0");
+    drift.Refresh(0.1f);
+    EXPECT_EQ((camera->GetPosition() - home).GetLength(), 0.0f);
+    drift.Destroy();
+    engine.GetConfig()->RemoveEntriesOf(owner);
+}
 
 class TankPluginTest : public TankTest
 {

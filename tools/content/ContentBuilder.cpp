@@ -347,6 +347,7 @@ void CContentBuilder::BuildTank()
                           {SShaderRecord::MakeOpaque("tank_rock.jpg")});
     }
     Write("Data/Textures/tank_rock.jpg", CJpegWriter::Write(CTankTexturePainter::Rock(), 92));
+    Write("Data/Textures/tank_shadow.jpg", CJpegWriter::Write(CTankTexturePainter::Shadow(), 92));
 
     // The tank's bubble streams: larger bubbles than the plain stream, wobbling as they rise.
     SParticleSystemSettingsRecord bubbles;

@@ -99,6 +99,23 @@ SPicture CTankTexturePainter::Sand()
     return picture;
 }
 
+SPicture CTankTexturePainter::Shadow()
+{
+    SPicture picture(64, 64, 3);
+    for (unsigned int y = 0; y < picture.height; ++y) {
+        for (unsigned int x = 0; x < picture.width; ++x) {
+            float const u = (static_cast<float>(x) + 0.5f) / picture.width * 2.0f - 1.0f;
+            float const v = (static_cast<float>(y) + 0.5f) / picture.height * 2.0f - 1.0f;
+            float const d = std::min(1.0f, std::hypot(u, v));
+            // A broad bell that reaches zero at the rim, so the square's edges never show and
+            // little of the square is drawn for nothing.
+            float const value = std::exp(-d * d * 1.6f) * (1.0f - SmoothStep(0.55f, 1.0f, d));
+            Put(picture, x, y, {value, value, value});
+        }
+    }
+    return picture;
+}
+
 SPicture CTankTexturePainter::Caustic(unsigned int frame)
 {
     SPicture picture(128, 128, 3);
