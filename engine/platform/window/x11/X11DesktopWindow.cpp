@@ -116,8 +116,8 @@ void X11DesktopWindow::Cover(MonitorRect const& area)
     m_area = area;
     X11ErrorTrap const trap(m_display);
     GetX11Library().moveResizeWindow(m_display, m_window, area.x, area.y,
-                                          static_cast<unsigned int>(area.width),
-                                          static_cast<unsigned int>(area.height));
+                                     static_cast<unsigned int>(area.width),
+                                     static_cast<unsigned int>(area.height));
     GetX11Library().lowerWindow(m_display, m_window);
 }
 

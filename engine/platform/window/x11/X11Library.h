@@ -91,8 +91,8 @@ struct X11Library
     bool CanKeepDesktopWindows() const
     {
         return CanWatch() && changeProperty && deleteProperty && createWindow && destroyWindow && mapWindow &&
-               lowerWindow && moveResizeWindow && storeName && setWMHints && setClassHint && sendEvent && flush && createPixmap &&
-               freePixmap && createGC && freeGC && copyArea && fillRectangle;
+               lowerWindow && moveResizeWindow && storeName && setWMHints && setClassHint && sendEvent &&
+               flush && createPixmap && freePixmap && createGC && freeGC && copyArea && fillRectangle;
     }
     bool HasPowerSaving() const { return dpmsQueryExtension && dpmsInfo; }
     bool HasScreenSaverInfo() const { return screenSaverQueryExtension && screenSaverQueryInfo; }

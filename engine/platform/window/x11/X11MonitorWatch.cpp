@@ -3,7 +3,6 @@
 #include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11Monitors.h"
-#include "platform/window/x11/X11Library.h"
 
 #include <algorithm>
 
