@@ -2,6 +2,7 @@
 
 #include "core/ConfigLine.h"
 #include "core/MessageManager.h"
+#include "platform/gl/RendererRequest.h"
 
 #include <cfloat>
 #include <climits>
@@ -165,6 +166,9 @@ void CConfig::RegisterBuiltInEntries(char const* defaultVideoMode)
     CreateCommand("r_show_faces_normals", CCT_BOOL, false, true, &s.r_show_faces_normals, "0");
     CreateCommand("r_show_mip_maps", CCT_BOOL, false, true, &s.r_show_mip_maps, "0");
     CreateCommand("r_texture_anisotropy", CCT_INT, false, true, &s.r_texture_anisotropy, "1");
+    // A software rasteriser pays for every sample; a graphics card hardly notices them.
+    CreateCommand("r_multisample", CCT_INT, false, true, &s.r_multisample,
+                  platform::IsSoftwareRendererRequested() ? "0" : "4");
     CreateCommand("c_invert_mouse", CCT_BOOL, false, true, &s.c_invert_mouse, "0");
     CreateCommand("c_smooth_mouse", CCT_BOOL, false, true, &s.c_smooth_mouse, "0");
     CreateCommand("c_mouse_sensitivity", CCT_FLOAT, false, true, &s.c_mouse_sensitivity, "1.25");

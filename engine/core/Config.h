@@ -69,6 +69,8 @@ struct SMainSettings
     bool r_show_faces_normals = false;
     bool r_show_mip_maps = false;
     int r_texture_anisotropy = 1;
+    // Samples per pixel of the window's surface (0: not multisampled); read when it is made.
+    int r_multisample = 0;
     bool c_invert_mouse = false;
     bool c_smooth_mouse = false;
     float c_mouse_sensitivity = 1.25f;

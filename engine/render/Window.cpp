@@ -11,6 +11,12 @@
 
 CWindow* CWindow::s_window = nullptr;
 
+namespace
+{
+// The most samples per pixel a window asks for.
+constexpr int MaxSamples = 16;
+} // namespace
+
 CWindow::CWindow()
 {
     s_window = this;
@@ -84,10 +90,12 @@ void CWindow::Create(CMessageManager* messageManager, CMemoryManager* memoryMana
             left = (static_cast<int>(desktop.width) - static_cast<int>(m_width)) / 2;
             top = (static_cast<int>(desktop.height) - static_cast<int>(m_height)) / 2;
         }
-        m_handle = platform::CreateNativeWindow(title,
-                                                fullscreen ? platform::NativeWindowStyle::FullScreen
-                                                           : platform::NativeWindowStyle::Windowed,
-                                                left, top, m_width, m_height);
+        SMainSettings* settings = m_config->GetMainSettings();
+        settings->r_multisample = std::clamp(settings->r_multisample, 0, MaxSamples);
+        m_handle = platform::CreateNativeWindow(
+            title,
+            fullscreen ? platform::NativeWindowStyle::FullScreen : platform::NativeWindowStyle::Windowed,
+            left, top, m_width, m_height, static_cast<unsigned int>(settings->r_multisample));
     }
     if (m_handle == nullptr) {
         m_messageManager->WriteFatalError("Failed to create window");

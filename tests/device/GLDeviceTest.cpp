@@ -68,7 +68,7 @@ protected:
     {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         window = platform::CreateNativeWindow("device test", platform::NativeWindowStyle::Windowed, 0, 0,
-                                              Size, Size);
+                                              Size, Size, samples);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         platform::ShowNativeWindow(window);
         runtime = Direct3DCreate8(D3D_SDK_VERSION);
@@ -178,6 +178,28 @@ protected:
         ASSERT_EQ(device->GetFrontBuffer(frame.data(), Size * 4), D3D_OK);
     }
 
+    // Draws a white triangle on black whose long edge crosses the frame at a slant and counts the
+    // pixels that are neither black nor white.
+    int CountGreyPixelsAlongASlantedEdge()
+    {
+        device->SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}));
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        std::array<Vertex, 3> const triangle = {{{-1.0f, 1.0f, 0.5f, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                                                 {0.9f, 1.0f, 0.5f, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                                                 {-1.0f, -0.7f, 0.5f, 0, 0, -1, 0xFFFFFFFF, 0, 0}}};
+        BeginFrame();
+        EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle.data(), sizeof(Vertex)), D3D_OK);
+        EndFrame();
+        int grey = 0;
+        for (int y = 0; y < int(Size); ++y) {
+            for (int x = 0; x < int(Size); ++x) {
+                int const red = At(x, y).r;
+                grey += red > 0 && red < 255 ? 1 : 0;
+            }
+        }
+        return grey;
+    }
+
     // Pixel (x, y) of the shown frame, y from the top.
     Pixel At(int x, int y) const
     {
@@ -185,11 +207,22 @@ protected:
         return {int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF)};
     }
 
+    // Samples per pixel the window asks for.
+    unsigned int samples = 0;
     HWND window = nullptr;
     IDirect3D8* runtime = nullptr;
     IDirect3DDevice8* device = nullptr;
     std::vector<IDirect3DTexture8*> textures;
     std::vector<std::uint32_t> frame;
+};
+
+// The same device on a window multisampled with four samples per pixel.
+class MultisampledGLDeviceTest : public GLDeviceTest
+{
+protected:
+    static constexpr unsigned int Samples = 4;
+
+    MultisampledGLDeviceTest() { samples = Samples; }
 };
 
 #define EXPECT_PIXEL(x, y, red, green, blue)                                                                 \
@@ -721,4 +754,17 @@ TEST_F(GLDeviceTest, WithoutKeepingEveryFrameOnlyAnnouncedFramesAreKept)
     ASSERT_EQ(device->SetFrameKeeping(true), D3D_OK);
     showFrame(0xFF00FF00);
     EXPECT_PIXEL(32, 32, 0, 255, 0);
+}
+
+TEST_F(GLDeviceTest, WithoutMultisamplingEdgesAreHard)
+{
+    EXPECT_EQ(CountGreyPixelsAlongASlantedEdge(), 0);
+}
+
+TEST_F(MultisampledGLDeviceTest, MultisampledEdgesAreSmoothedWithGreys)
+{
+    // The slanted edge crosses about 60 pixels of the frame; most of them are partly covered.
+    constexpr int LeastGreyPixels = 30;
+    EXPECT_EQ(platform::GetWindowSamples(window), Samples);
+    EXPECT_GE(CountGreyPixelsAlongASlantedEdge(), LeastGreyPixels);
 }

@@ -215,6 +215,8 @@ void GLDirect3DDevice8::QueryLimits()
     char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
     m_softwareRasteriser = renderer && (std::strstr(renderer, "llvmpipe") ||
                                         std::strstr(renderer, "softpipe") || std::strstr(renderer, "swrast"));
+    // Edges are smoothed wherever the window's surface is multisampled (nothing otherwise).
+    glEnable(GL_MULTISAMPLE);
 }
 
 void GLDirect3DDevice8::InitialiseStates()

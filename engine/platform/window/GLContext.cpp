@@ -6,6 +6,11 @@ namespace platform
 {
 std::shared_ptr<GLContext> CreateGLContext(HWND window, GLContextAttributes const& attributes)
 {
-    return window != nullptr ? window->CreateGLContext(attributes) : nullptr;
+    if (window == nullptr) {
+        return nullptr;
+    }
+    GLContextAttributes withSamples = attributes;
+    withSamples.samples = window->GetSamples();
+    return window->CreateGLContext(withSamples);
 }
 } // namespace platform

@@ -12,6 +12,8 @@ struct GLContextAttributes
 {
     int depthBits = 0;
     int stencilBits = 0;
+    // Samples per pixel of the drawing surface (0: not multisampled); the window's own.
+    unsigned int samples = 0;
 };
 
 class GLContext

@@ -27,9 +27,9 @@ bool InitializeVideo()
 }
 
 HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, int top, unsigned int width,
-                        unsigned int height)
+                        unsigned int height, unsigned int samples)
 {
-    return GetWindowBackend().CreateWindow(title, style, left, top, width, height);
+    return GetWindowBackend().CreateWindow(title, style, left, top, width, height, samples);
 }
 
 HWND AttachForeignWindow(unsigned long nativeWindowId)
@@ -72,6 +72,11 @@ void GetDrawableSize(HWND window, int* width, int* height)
     if (window != nullptr) {
         window->GetDrawableSize(width, height);
     }
+}
+
+unsigned int GetWindowSamples(HWND window)
+{
+    return window != nullptr ? window->GetSamples() : 0;
 }
 
 void SetNativeWindowStyle(HWND window, NativeWindowStyle style, int left, int top, unsigned int width,

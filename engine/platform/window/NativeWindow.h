@@ -21,9 +21,11 @@ HINSTANCE GetProcessModule();
 // Connects to the window system once per process; false when no display can be opened.
 bool InitializeVideo();
 
-// A new hidden window whose client area is width x height at (left, top).
+// A new hidden window whose client area is width x height at (left, top), its drawing surface
+// multisampled with `samples` per pixel (0: not at all) where the system offers that, otherwise
+// not multisampled.
 HWND CreateNativeWindow(char const* title, NativeWindowStyle style, int left, int top, unsigned int width,
-                        unsigned int height);
+                        unsigned int height, unsigned int samples = 0);
 
 // Wraps a window owned by another program (the preview host, the root window, the window a
 // screen-saver host passes in) given by its native X11 id; null when it cannot be used.
@@ -41,6 +43,8 @@ void DestroyNativeWindow(HWND window);
 void SetForeignWindowSize(HWND window, unsigned int width, unsigned int height);
 // Size of the window's drawing surface in pixels.
 void GetDrawableSize(HWND window, int* width, int* height);
+// Samples per pixel of the window's drawing surface as made (0: not multisampled).
+unsigned int GetWindowSamples(HWND window);
 
 // Restyles and resizes a window this process created.
 void SetNativeWindowStyle(HWND window, NativeWindowStyle style, int left, int top, unsigned int width,

@@ -78,6 +78,9 @@ public:
     virtual bool CanDrawWithGL() const = 0;
     // Null when the system refuses a context (GLContext.h makes them).
     virtual std::shared_ptr<GLContext> CreateGLContext(GLContextAttributes const& attributes) = 0;
+    // Samples per pixel of the drawing surface the window was made with (0: not multisampled).
+    unsigned int GetSamples() const { return m_samples; }
+    void SetSamples(unsigned int samples) { m_samples = samples; }
 
     // Focus as the latest focus event reported it (EventPump.cpp keeps it).
     bool IsFocusTracked() const { return m_focusTracked; }
@@ -92,6 +95,7 @@ private:
     WindowBackend& m_backend;
     bool m_focusTracked = false;
     bool m_focused = false;
+    unsigned int m_samples = 0;
 };
 
 // Everything of a window system that is not one window's.
@@ -108,9 +112,10 @@ public:
     virtual bool AcquireVideo() = 0;
     virtual void ReleaseVideo() = 0;
 
-    // A new hidden window; null on failure.
+    // A new hidden window, multisampled as asked where the system can (NativeWindow.h); null on
+    // failure.
     virtual HWND CreateWindow(char const* title, NativeWindowStyle style, int left, int top,
-                              unsigned int width, unsigned int height) = 0;
+                              unsigned int width, unsigned int height, unsigned int samples) = 0;
     // Wraps a window of another program by its native id; null when it cannot be used.
     virtual HWND AttachForeignWindow(unsigned long nativeWindowId) = 0;
     // The window the wallpaper draws into (the desktop, or a window of its own that the desktop

@@ -24,16 +24,32 @@ EGLDisplay GetWaylandDisplay(wl_display* display)
 }
 } // namespace
 
-std::unique_ptr<EglContext> EglContext::Create(wl_display* display, int depthBits, int stencilBits)
+std::unique_ptr<EglContext> EglContext::Create(wl_display* display, int depthBits, int stencilBits,
+                                               int samples)
 {
     std::unique_ptr<EglContext> context(new EglContext());
-    if (!context->Initialize(display, depthBits, stencilBits)) {
+    if (!context->Initialize(display, depthBits, stencilBits, samples)) {
         return nullptr;
     }
     return context;
 }
 
-bool EglContext::Initialize(wl_display* display, int depthBits, int stencilBits)
+bool EglContext::ChooseConfig(int depthBits, int stencilBits, int samples)
+{
+    // No alpha channel: the compositor shows the surfaces opaque.
+    EGLint const configAttributes[] = {
+        EGL_SURFACE_TYPE,   EGL_WINDOW_BIT,      EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+        EGL_RED_SIZE,       ColourChannelBits,   EGL_GREEN_SIZE,      ColourChannelBits,
+        EGL_BLUE_SIZE,      ColourChannelBits,   EGL_ALPHA_SIZE,      0,
+        EGL_DEPTH_SIZE,     depthBits,           EGL_STENCIL_SIZE,    stencilBits,
+        EGL_SAMPLE_BUFFERS, samples > 0 ? 1 : 0, EGL_SAMPLES,         samples,
+        EGL_NONE,
+    };
+    EGLint count = 0;
+    return eglChooseConfig(m_display, configAttributes, &m_config, 1, &count) && count > 0;
+}
+
+bool EglContext::Initialize(wl_display* display, int depthBits, int stencilBits, int samples)
 {
     m_display = GetWaylandDisplay(display);
     EGLint major = 0;
@@ -47,16 +63,8 @@ bool EglContext::Initialize(wl_display* display, int depthBits, int stencilBits)
         std::fprintf(stderr, "EGL: desktop OpenGL is not available\n");
         return false;
     }
-    // No alpha channel: the compositor shows the surfaces opaque.
-    EGLint const configAttributes[] = {
-        EGL_SURFACE_TYPE, EGL_WINDOW_BIT,    EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-        EGL_RED_SIZE,     ColourChannelBits, EGL_GREEN_SIZE,      ColourChannelBits,
-        EGL_BLUE_SIZE,    ColourChannelBits, EGL_ALPHA_SIZE,      0,
-        EGL_DEPTH_SIZE,   depthBits,         EGL_STENCIL_SIZE,    stencilBits,
-        EGL_NONE,
-    };
-    EGLint count = 0;
-    if (!eglChooseConfig(m_display, configAttributes, &m_config, 1, &count) || count == 0) {
+    if (!(samples > 0 && ChooseConfig(depthBits, stencilBits, samples)) &&
+        !ChooseConfig(depthBits, stencilBits, 0)) {
         std::fprintf(stderr, "EGL: no configuration with depth %d and stencil %d\n", depthBits, stencilBits);
         return false;
     }

@@ -14,8 +14,10 @@ namespace platform::wayland
 class EglContext
 {
 public:
-    // depthBits and stencilBits are the least the surfaces' configuration must offer.
-    static std::unique_ptr<EglContext> Create(wl_display* display, int depthBits, int stencilBits);
+    // depthBits and stencilBits are the least the surfaces' configuration must offer; samples
+    // per pixel are asked for (0: none) and left out where no configuration has them.
+    static std::unique_ptr<EglContext> Create(wl_display* display, int depthBits, int stencilBits,
+                                              int samples = 0);
     ~EglContext();
     EglContext(EglContext const&) = delete;
     EglContext& operator=(EglContext const&) = delete;
@@ -34,7 +36,9 @@ public:
 
 private:
     EglContext() = default;
-    bool Initialize(wl_display* display, int depthBits, int stencilBits);
+    bool Initialize(wl_display* display, int depthBits, int stencilBits, int samples);
+    // The first configuration with these buffers; false where there is none.
+    bool ChooseConfig(int depthBits, int stencilBits, int samples);
 
     EGLDisplay m_display = EGL_NO_DISPLAY;
     EGLConfig m_config = nullptr;

@@ -155,7 +155,8 @@ private:
 std::shared_ptr<GLContext> CreateWaylandGLContext(WaylandWindow& window, WaylandConnection& connection,
                                                   GLContextAttributes const& attributes)
 {
-    auto egl = EglContext::Create(connection.Display(), attributes.depthBits, attributes.stencilBits);
+    auto egl = EglContext::Create(connection.Display(), attributes.depthBits, attributes.stencilBits,
+                                  static_cast<int>(attributes.samples));
     if (!egl) {
         return nullptr;
     }

@@ -88,14 +88,18 @@ public:
     void ReleaseVideo() override {}
 
     HWND CreateWindow(char const* title, NativeWindowStyle style, int, int, unsigned int width,
-                      unsigned int height) override
+                      unsigned int height, unsigned int samples) override
     {
         if (!InitializeVideo()) {
             return nullptr;
         }
         WaylandWindowKind kind = style == NativeWindowStyle::FullScreen ? WaylandWindowKind::FullScreen
                                                                         : WaylandWindowKind::Windowed;
-        return Track(new WaylandWindow(*this, *m_connection, kind, title, width, height, GetChosenOutputs()));
+        auto* const window =
+            new WaylandWindow(*this, *m_connection, kind, title, width, height, GetChosenOutputs());
+        // The EGL configuration, chosen with the context, takes the samples (or none).
+        window->SetSamples(samples);
+        return Track(window);
     }
 
     // Wayland gives no access to other programs' windows.

@@ -65,6 +65,12 @@ private:
 };
 } // namespace
 
+void SetSdlMultisampling(unsigned int samples)
+{
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, static_cast<int>(samples));
+}
+
 std::shared_ptr<GLContext> CreateSdlGLContext(HWND window, SDL_Window* sdlWindow,
                                               GLContextAttributes const& attributes)
 {
@@ -72,7 +78,10 @@ std::shared_ptr<GLContext> CreateSdlGLContext(HWND window, SDL_Window* sdlWindow
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, attributes.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, attributes.stencilBits);
+    // The context's configuration matches the window's visual.
+    SetSdlMultisampling(attributes.samples);
     SDL_GLContext const context = SDL_GL_CreateContext(sdlWindow);
+    SetSdlMultisampling(0);
     if (context == nullptr) {
         return nullptr;
     }

@@ -571,7 +571,7 @@ public:
     void ReleaseVideo() override { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 
     HWND CreateWindow(char const* title, NativeWindowStyle style, int left, int top, unsigned int width,
-                      unsigned int height) override
+                      unsigned int height, unsigned int samples) override
     {
         if (!InitializeVideo()) {
             return nullptr;
@@ -591,11 +591,22 @@ public:
             left = 0;
             top = 0;
         }
+        // The window's visual fixes its multisampling; where none has the samples asked for, the
+        // window is made without.
+        SetSdlMultisampling(samples);
         SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", left, top,
                                               static_cast<int>(width), static_cast<int>(height), flags);
+        if (window == nullptr && samples > 0) {
+            samples = 0;
+            SetSdlMultisampling(samples);
+            window = SDL_CreateWindow(title != nullptr ? title : "", left, top, static_cast<int>(width),
+                                      static_cast<int>(height), flags);
+        }
+        SetSdlMultisampling(0);
         if (window != nullptr) {
             auto* const wrapped = new SdlWindow(*this, window);
             wrapped->SetCoversDesktop(coversDesktop);
+            wrapped->SetSamples(samples);
             return wrapped;
         }
         return nullptr;
