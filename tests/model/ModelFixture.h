@@ -72,6 +72,8 @@ protected:
         timers.Create();
         config.Create(&messages, &memory, &files, directoryText.c_str(), "ModelTest", VideoMode());
         config.Load();
+        // Pixels are compared exactly, and a background is kept only in a single-sampled window.
+        config.ExecuteCommand("r_multisample 0");
         unsigned long width = 0;
         unsigned long height = 0;
         CConfig::ParseVideoModeString(config.GetMainSettings()->v_mode, &width, &height, nullptr);
