@@ -2,6 +2,7 @@
 #include "core/FileManager.h"
 #include "core/MemoryManager.h"
 #include "core/MessageManager.h"
+#include "platform/gl/RendererRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -190,24 +191,29 @@ TEST_F(ConfigFileTest, SaveWritesOnlySavedWritableVariablesInNameOrder)
 
     config.Save();
 
+    // Multisampling defaults to none on a software renderer, to 4 samples otherwise.
+    std::string const samples = platform::IsSoftwareRendererRequested() ? "0" : "4";
     EXPECT_EQ(ReadFile(directory / "Tidewell.ini"), "c_invert_mouse 0\n"
                                                     "c_mouse_sensitivity 1.2500\n"
                                                     "c_smooth_mouse 0\n"
                                                     "g_saved 42\n"
-                                                    "r_show_faces_edges 0\n"
-                                                    "r_show_faces_normals 0\n"
-                                                    "r_show_mip_maps 0\n"
-                                                    "r_show_octree_nodes 0\n"
-                                                    "r_texture_anisotropy 1\n"
-                                                    "r_use_mip_mapping 1\n"
-                                                    "s_sound_volume 0.5000\n"
-                                                    "sc_take_screenshot_format 0\n"
-                                                    "v_brightness 1.0000\n"
-                                                    "v_contrast 1.0000\n"
-                                                    "v_fullscreen 1\n"
-                                                    "v_gamma 1.0000\n"
-                                                    "v_mode 1024x768x32\n"
-                                                    "v_vsync 1\n");
+                                                    "r_multisample " +
+                                                        samples +
+                                                        "\n"
+                                                        "r_show_faces_edges 0\n"
+                                                        "r_show_faces_normals 0\n"
+                                                        "r_show_mip_maps 0\n"
+                                                        "r_show_octree_nodes 0\n"
+                                                        "r_texture_anisotropy 1\n"
+                                                        "r_use_mip_mapping 1\n"
+                                                        "s_sound_volume 0.5000\n"
+                                                        "sc_take_screenshot_format 0\n"
+                                                        "v_brightness 1.0000\n"
+                                                        "v_contrast 1.0000\n"
+                                                        "v_fullscreen 1\n"
+                                                        "v_gamma 1.0000\n"
+                                                        "v_mode 1024x768x32\n"
+                                                        "v_vsync 1\n");
     EXPECT_EQ(messages.GetMessagesCount(), 0u);
 }
 

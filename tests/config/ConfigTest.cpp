@@ -266,6 +266,7 @@ TEST_F(ConfigTest, BuiltInEntriesAndDefaults)
         "c_smooth_mouse",
         "change_video_mode",
         "exit",
+        "r_multisample",
         "r_show_faces_edges",
         "r_show_faces_normals",
         "r_show_mip_maps",
