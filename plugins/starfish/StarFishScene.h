@@ -24,8 +24,8 @@ public:
     CStarFishScene& operator=(CStarFishScene const&) = delete;
 
     // Adds both models to `models`, the starfish lit by the scene's lights and the shadow unlit,
-    // animating at `speed` frames per second (without one,
-    // at the speed their model files give) from `position`.
+    // animating at `speed` frames per second (without one, at the speed their model files give)
+    // from `position`.
     void Create(CModelManager* models, std::optional<float> speed, CVector3 const& position);
     // Removes both models.
     void Destroy();
