@@ -391,6 +391,11 @@ CVector2 CControls::GetCursorPosition()
     return CVector2(static_cast<float>(x), static_cast<float>(y));
 }
 
+bool CControls::IsPointerOnTop() const
+{
+    return platform::IsPointerOnTopOf(m_window);
+}
+
 void CControls::SetCursorPosition(CVector2 const& position)
 {
     MoveCursor(static_cast<int>(position.x), static_cast<int>(position.y));

@@ -87,6 +87,8 @@ public:
 
     // Cursor in client coordinates of the window.
     CVector2 GetCursorPosition();
+    // False while another program's window covers this one under the pointer.
+    bool IsPointerOnTop() const;
     void SetCursorPosition(CVector2 const& position);
     void CenterCursor();
     void ShowCursor(bool const& show);

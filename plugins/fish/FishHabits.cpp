@@ -79,10 +79,11 @@ CFishAttention::SPointer CFishHabits::ReadPointer() const
     CFishAttention::SPointer pointer;
     if (!m_engine || !m_camera || m_engine->GetControls()->IsFree())
         return pointer;
-    CVector2 const cursor = m_engine->GetControls()->GetCursorPosition();
+    CControls* controls = m_engine->GetControls();
+    CVector2 const cursor = controls->GetCursorPosition();
     unsigned int const* viewport = m_engine->GetCameraManager()->GetViewport();
     pointer.over = cursor.x >= 0.0f && cursor.y >= 0.0f && cursor.x < static_cast<float>(viewport[2]) &&
-                   cursor.y < static_cast<float>(viewport[3]);
+                   cursor.y < static_cast<float>(viewport[3]) && controls->IsPointerOnTop();
     pointer.position = cursor;
     pointer.ray = GetPointerRay(cursor);
     return pointer;

@@ -12,8 +12,8 @@ void CStarFishScene::Create(CModelManager* models, std::optional<float> speed, C
 {
     Destroy();
     m_models = models;
+    // The starfish takes the tank's light, so it dims with the rest of the tank at night.
     m_starFish = models->AddModel(StarFishModel, 0);
-    m_starFish->RemoveProperties(MP_LIGHTING);
     m_shadow = models->AddModel(ShadowModel, 0);
     m_shadow->AddProperties(MP_TRANSPARENT | MP_FIXED_DEPTH);
     m_shadow->RemoveProperties(MP_LIGHTING);

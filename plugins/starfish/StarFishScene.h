@@ -23,8 +23,9 @@ public:
     CStarFishScene(CStarFishScene const&) = delete;
     CStarFishScene& operator=(CStarFishScene const&) = delete;
 
-    // Adds both models to `models`, unlit, animating at `speed` frames per second (without one,
-    // at the speed their model files give) from `position`.
+    // Adds both models to `models`, the starfish lit by the scene's lights and the shadow unlit,
+    // animating at `speed` frames per second (without one, at the speed their model files give)
+    // from `position`.
     void Create(CModelManager* models, std::optional<float> speed, CVector3 const& position);
     // Removes both models.
     void Destroy();

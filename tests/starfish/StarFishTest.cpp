@@ -1,5 +1,6 @@
 #include "sprites/SpriteFixture.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 
@@ -9,6 +10,9 @@
 #include "core/File.h"
 #include "model/ModelFile.h"
 #include "platform/os/DynamicLibrary.h"
+#include "render/Direct3DSubsystem.h"
+#include "render/Light.h"
+#include "render/LightManager.h"
 #include "render/VertexBuffer.h"
 
 namespace
@@ -57,6 +61,8 @@ std::vector<std::uint8_t> FloatBytes(float value)
 class StarFishTest : public SpriteFixture
 {
 protected:
+    explicit StarFishTest(bool useFakeDevice = true) : SpriteFixture(useFakeDevice) {}
+
     void SetUp() override
     {
         SpriteFixture::SetUp();
@@ -131,10 +137,9 @@ TEST_F(StarFishTest, PositionVariablesPlaceBothModels)
     }
 }
 
-TEST_F(StarFishTest, ModelsAreUnlitAndTheShadowDrawsTransparentAtAFixedDepth)
+TEST_F(StarFishTest, TheShadowIsUnlitAndDrawsTransparentAtAFixedDepth)
 {
     scene.Create(Models(), 10.0f, {0, 0, 0});
-    EXPECT_FALSE(scene.GetStarFish()->GetProperties() & MP_LIGHTING);
     EXPECT_TRUE(scene.GetStarFish()->GetProperties() & MP_OPAQUE);
     CModel* shadow = scene.GetShadow();
     EXPECT_FALSE(shadow->GetProperties() & MP_LIGHTING);
@@ -143,6 +148,64 @@ TEST_F(StarFishTest, ModelsAreUnlitAndTheShadowDrawsTransparentAtAFixedDepth)
     EXPECT_EQ(shadow->GetDepthValue(), 0.00001f);
     EXPECT_TRUE(std::string(scene.GetStarFish()->GetFileName()).ends_with("\\star.mlf"));
     EXPECT_TRUE(std::string(shadow->GetFileName()).ends_with("\\star_shadow.mlf"));
+}
+
+// The starfish drawn on the OpenGL device facing the camera, under a light of one strength.
+class StarFishLightTest : public StarFishTest
+{
+protected:
+    StarFishLightTest() : StarFishTest(false) {}
+
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs a display (scripts/with-display)";
+        StarFishTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        CLightManager* lights = engine.GetLightManager();
+        light = lights->AddLight();
+        CLight* front = lights->GetLight(light);
+        front->SetType(LT_DIRECTIONAL);
+        front->SetDirection({0.0f, 0.0f, -1.0f});
+        front->SetAmbientColor({0.0f, 0.0f, 0.0f, 1.0f});
+        front->SetSpecularColor({0.0f, 0.0f, 0.0f, 1.0f});
+        front->Enable();
+        Models()->SetClearColor({0.0f, 0.0f, 0.0f, 1.0f});
+        // The triangle's middle lies on the view's centre, in front of the camera.
+        scene.Create(Models(), 0.0f, {-1.0f / 3.0f, -1.0f / 3.0f, -4.0f});
+        // The shadow, unlit and drawn after it, is put out of sight.
+        scene.GetShadow()->Transform(CMatrix4x4::GetTranslation({100.0f, 0.0f, 0.0f}));
+    }
+
+    // Red, green and blue summed at the middle of the picture drawn under `strength`.
+    float DrawnUnder(float strength)
+    {
+        engine.GetLightManager()->SetGlobalAmbient({strength * 0.5f, strength * 0.5f, strength * 0.5f});
+        engine.GetLightManager()->GetLight(light)->SetDiffuseColor({strength, strength, strength, 1.0f});
+        IDirect3DDevice8* device = engine.GetDirect3DSubsystem()->GetDevice();
+        device->SetFrameKeeping(true);
+        engine.BeginFrame();
+        engine.FinishFrame();
+        D3DPRESENT_PARAMETERS const& parameters = engine.GetDirect3DSubsystem()->GetPresentParameters();
+        unsigned int const width = parameters.BackBufferWidth;
+        unsigned int const height = parameters.BackBufferHeight;
+        std::vector<std::uint32_t> frame(std::size_t(width) * height, 0);
+        EXPECT_EQ(device->GetFrontBuffer(frame.data(), width * 4), D3D_OK);
+        std::uint32_t const pixel = frame[std::size_t(height / 2) * width + width / 2];
+        return float((pixel >> 16) & 0xFF) + float((pixel >> 8) & 0xFF) + float(pixel & 0xFF);
+    }
+
+    unsigned int light = 0;
+};
+
+TEST_F(StarFishLightTest, DimsWithTheTankLight)
+{
+    float const day = DrawnUnder(1.0f);
+    float const night = DrawnUnder(0.2f);
+
+    EXPECT_GT(day, 300.0f);
+    EXPECT_LT(night, day * 0.5f);
 }
 
 TEST_F(StarFishTest, SpeedZeroKeepsTheFirstFrame)

@@ -684,6 +684,31 @@ TEST(DesktopWindowTest, WrapsTheRootWindowAtTheDisplaySize)
     platform::DestroyNativeWindow(desktop);
 }
 
+TEST(DesktopWindowTest, ThePointerCountsOnlyWhereNoOtherWindowCoversTheDesktop)
+{
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display";
+    }
+    HWND const desktop = platform::AttachDesktopWindow();
+    ASSERT_NE(desktop, nullptr);
+    SDL_WarpMouseGlobal(60, 60);
+    PumpAll();
+    EXPECT_TRUE(platform::IsPointerOnTopOf(desktop));
+
+    HWND const other = platform::CreateNativeWindow("other program", platform::NativeWindowStyle::Windowed,
+                                                    10, 10, 200, 150);
+    ASSERT_NE(other, nullptr);
+    platform::ShowNativeWindow(other);
+    PumpAll();
+    SDL_WarpMouseGlobal(60, 60);
+    PumpAll();
+    EXPECT_FALSE(platform::IsPointerOnTopOf(desktop));
+
+    platform::DestroyNativeWindow(other);
+    platform::DestroyNativeWindow(desktop);
+    PumpAll();
+}
+
 TEST(InstanceLockTest, OneHolderAtATime)
 {
     platform::InstanceLock first;

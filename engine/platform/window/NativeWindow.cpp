@@ -203,6 +203,11 @@ bool GetCursorClientPosition(HWND window, int* x, int* y)
     return window != nullptr && window->GetCursorPosition(x, y);
 }
 
+bool IsPointerOnTopOf(HWND window)
+{
+    return window != nullptr && window->IsPointerOnTop();
+}
+
 void SetCursorClientPosition(HWND window, int x, int y)
 {
     if (window != nullptr) {

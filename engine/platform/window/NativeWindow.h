@@ -78,6 +78,8 @@ HDC GetDeviceContext(HWND window);
 // Cursor in client coordinates of the window.
 bool GetCursorClientPosition(HWND window, int* x, int* y);
 void SetCursorClientPosition(HWND window, int x, int y);
+// False while another program's window covers the window where the pointer is.
+bool IsPointerOnTopOf(HWND window);
 // Display counter semantics: show increments, hide decrements, the cursor is visible while
 // the counter is >= 0. Returns the new counter.
 int ShowCursor(bool show);

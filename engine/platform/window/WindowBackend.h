@@ -71,6 +71,9 @@ public:
     virtual bool HasSystemFocus() const = 0;
     virtual bool GetCursorPosition(int* x, int* y) const = 0;
     virtual void SetCursorPosition(int x, int y) = 0;
+    // False while another window lies over this one under the pointer; back ends that only
+    // hear of the pointer over the window itself say true.
+    virtual bool IsPointerOnTop() const { return true; }
     // The gamma ramp of the output the window is on; false when it offers none.
     virtual bool GetGammaRamp(GammaRamp* ramp) = 0;
     // True only when the output took the ramp.

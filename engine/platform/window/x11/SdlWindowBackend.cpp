@@ -11,6 +11,7 @@
 #include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11MonitorWatch.h"
 #include "platform/window/x11/X11Monitors.h"
+#include "platform/window/x11/X11PointerPlace.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -458,6 +459,17 @@ public:
         }
     }
 
+    bool IsPointerOnTop() const override
+    {
+        if (!IsX11Driver()) {
+            return true;
+        }
+        if (m_pointerPlace == nullptr) {
+            m_pointerPlace = X11PointerPlace::Open();
+        }
+        return m_pointerPlace == nullptr || m_pointerPlace->IsOver(GetNativeId());
+    }
+
     bool GetGammaRamp(GammaRamp* ramp) override
     {
         if (IsRandRGammaUsable()) {
@@ -523,6 +535,8 @@ private:
     mutable int m_monitorsWidth = -1;
     mutable int m_monitorsHeight = -1;
     std::unique_ptr<X11MonitorWatch> m_monitorWatch;
+    // Opened the first time the pointer's place is asked for.
+    mutable std::unique_ptr<X11PointerPlace> m_pointerPlace;
     unsigned int m_monitorsChangeCount = 0;
 };
 

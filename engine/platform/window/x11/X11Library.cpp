@@ -30,6 +30,7 @@ void LoadCoreCalls(void* library, X11Library& xlib)
     Load(library, xlib.internAtom, "XInternAtom");
     Load(library, xlib.getWindowProperty, "XGetWindowProperty");
     Load(library, xlib.translateCoordinates, "XTranslateCoordinates");
+    Load(library, xlib.queryPointer, "XQueryPointer");
 }
 
 void LoadDesktopCalls(void* library, X11Library& xlib)

@@ -34,6 +34,7 @@ struct X11Library
     int (*getWindowProperty)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
                              unsigned long*, unsigned char**) = nullptr;
     Bool (*translateCoordinates)(Display*, Window, Window, int, int, int*, int*, Window*) = nullptr;
+    Bool (*queryPointer)(Display*, Window, Window*, Window*, int*, int*, int*, int*, unsigned int*) = nullptr;
 
     // The desktop's own windows and background picture.
     int (*changeProperty)(Display*, Window, Atom, Atom, int, int, unsigned char const*, int) = nullptr;
