@@ -114,6 +114,12 @@ constexpr SRockPlacement BackRocks[] = {
     {1, 15.5f, 9.6f, 2.4f, 1.2f}, {0, -15.8f, 9.7f, 2.2f, 5.0f},
 };
 
+// Tall plants among the back rocks: through the haze only their swaying outlines show.
+constexpr SPlacement BackPlants[] = {
+    {-12.4f, 9.9f, 1.75f, 1.3f, 2.0f}, {-6.3f, 10.1f, 1.60f, 3.7f, 8.0f}, {-0.8f, 10.2f, 1.85f, 0.6f, 5.0f},
+    {4.2f, 9.9f, 1.70f, 2.9f, 11.0f},  {12.6f, 10.0f, 1.80f, 4.8f, 1.0f},
+};
+
 // Rocks and plants out to the sides, beyond what a 4:3 view shows: wider views see them.
 constexpr SRockPlacement OuterRocks[] = {
     {0, -17.0f, 5.5f, 1.6f, 1.0f}, {2, 16.5f, 2.0f, 1.3f, 2.5f},  {1, -24.0f, 7.5f, 2.0f, 0.7f},

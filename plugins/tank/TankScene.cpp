@@ -45,6 +45,7 @@ void CTankScene::Create(CEngine* engine)
     // The back wall and the sides only wide views see: nothing there for the fish to keep out of.
     for (tank::SRockPlacement const& rock : tank::BackRocks)
         m_outerDecor.push_back(AddRock(rock));
+    addPlants(TallPlantModel, tank::BackPlants, &m_outerDecor);
     for (tank::SRockPlacement const& rock : tank::OuterRocks)
         m_outerDecor.push_back(AddRock(rock));
     addPlants(TallPlantModel, tank::OuterTallPlants, &m_outerDecor);

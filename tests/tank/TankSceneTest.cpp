@@ -71,8 +71,9 @@ TEST_F(TankTest, SceneStandsOnTheSandWithEveryPieceOfTheLayout)
     unsigned int const modelsBefore = Models()->GetOccupiedModelsIndicesCount();
     scene.Create(&engine);
     std::size_t const plants = std::size(tank::TallPlants) + std::size(tank::BushPlants);
-    std::size_t const outer = std::size(tank::BackRocks) + std::size(tank::OuterRocks) +
-                              std::size(tank::OuterTallPlants) + std::size(tank::OuterBushPlants);
+    std::size_t const outer = std::size(tank::BackRocks) + std::size(tank::BackPlants) +
+                              std::size(tank::OuterRocks) + std::size(tank::OuterTallPlants) +
+                              std::size(tank::OuterBushPlants);
     // Backdrop, sand, rocks, plants, the decor out to the sides and the bubble streams' sprite groups.
     EXPECT_EQ(Models()->GetOccupiedModelsIndicesCount(),
               modelsBefore + 2 + std::size(tank::Rocks) + plants + outer + std::size(tank::BubbleStreams));
