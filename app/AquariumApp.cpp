@@ -546,6 +546,14 @@ void CAquariumApp::RunMessageLoop(SLaunchOptions const& options)
             m_engine.Exit(true);
             break;
         }
+        if (m_runMode == RUN_WALLPAPER &&
+            platform::HasWindowManagerArrivedOver(m_engine.GetWindow()->GetParentHandler())) {
+            m_engine.GetMessageManager()->Write(
+                "\nA window manager started: the wallpaper starts again in a desktop window of its own");
+            m_restartWanted = true;
+            m_engine.Exit(true);
+            break;
+        }
         if (!platform::PumpOneEvent()) {
             FollowPower();
             if (m_visibilityPause.ShouldDraw()) {

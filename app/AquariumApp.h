@@ -32,6 +32,9 @@ public:
     // The whole run for the parsed arguments; returns the exit status: 0 after a normal end,
     // 1 after a failure.
     int Run(SLaunchOptions const& options);
+    // True after a run that ended to start again: the wallpaper drew into the bare root window
+    // and a window manager started.
+    bool IsRestartWanted() const { return m_restartWanted; }
 
     // Start-up with a parent window (null: a window of the engine's own). False when the
     // installation is not found; nothing runs then.
@@ -90,6 +93,7 @@ private:
     static char const* GetWindowTitle(ERunMode runMode);
 
     bool m_shutDown = true;
+    bool m_restartWanted = false;
     ERunMode m_runMode = RUN_SETTINGS;
     bool m_windowed = false; // a screen saver run in an ordinary window
     CEngine m_engine;

@@ -1,6 +1,7 @@
 // Coralume: the aquarium screen saver, its preview, the live wallpaper and the settings launcher.
 #include "AquariumApp.h"
 #include "CommandLine.h"
+#include "platform/os/ProgramRestart.h"
 #include "platform/window/OutputSelection.h"
 #include "platform/window/WindowBackend.h"
 #include "platform/window/WindowSystem.h"
@@ -38,6 +39,14 @@ int main(int argc, char** argv)
     // A write beyond the file size limit fails with an error that is reported, instead of
     // ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    CAquariumApp application;
-    return application.Run(options);
+    bool restart = false;
+    int status = 0;
+    {
+        CAquariumApp application;
+        status = application.Run(options);
+        restart = application.IsRestartWanted();
+    }
+    if (restart)
+        platform::RunProgramAgain(argv);
+    return status;
 }

@@ -90,14 +90,14 @@ public:
         return m_display != nullptr;
     }
 
-    // A window manager on the screen; false when none is installed.
-    bool StartWindowManager()
+    // A window manager on the screen (openbox unless named); false when it is not installed.
+    bool StartWindowManager(std::vector<std::string> const& command = {"/usr/bin/openbox"})
     {
-        if (access("/usr/bin/openbox", X_OK) != 0)
+        if (access(command.front().c_str(), X_OK) != 0)
             return false;
-        if (!m_windowManager.Start({"/usr/bin/openbox"}, {"DISPLAY=" + m_name}))
+        if (!m_windowManager.Start(command, {"DISPLAY=" + m_name, "LIBGL_ALWAYS_SOFTWARE=1"}))
             return false;
-        // Openbox is ready once it owns the window-manager selection of the screen.
+        // The manager is ready once it owns the window-manager selection of the screen.
         Atom const selection = XInternAtom(m_display, "WM_S0", False);
         for (int i = 0; i < 250 && XGetSelectionOwner(m_display, selection) == 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

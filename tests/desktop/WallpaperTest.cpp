@@ -103,6 +103,31 @@ TEST_P(CompositedWallpaperTest, TheScreenShowsTheAquarium)
 
 INSTANTIATE_TEST_SUITE_P(Compositor, CompositedWallpaperTest, ::testing::Values("xrender", "glx"));
 
+// At log-in the wallpaper may start before the window manager: once one runs, whose
+// compositor hides the bare root window, the wallpaper moves into a desktop window.
+TEST_F(DesktopTest, AWindowManagerStartedAfterTheWallpaperStillShowsIt)
+{
+    if (access("/usr/bin/xfwm4", X_OK) != 0)
+        GTEST_SKIP() << "xfwm4 is not installed (scripts/setup installs it)";
+    XServer server;
+    ASSERT_TRUE(server.Start(800, 600));
+    Process wallpaper;
+    ASSERT_TRUE(wallpaper.Start(Program({"/w"}), Environment(server)));
+    ASSERT_TRUE(WaitForLog(Loaded, StartSeconds));
+    ASSERT_TRUE(server.StartWindowManager({"/usr/bin/xfwm4", "--compositor=on"}));
+    ASSERT_TRUE(WaitForLog("A window manager started", 10.0));
+    Display* display = server.GetDisplay();
+    Window desktop = NoWindow;
+    for (int i = 0; i < 600 && desktop == NoWindow; ++i) {
+        Sleep(0.1);
+        desktop = FindWindowByTitle(display, DefaultRootWindow(display), WallpaperTitle);
+    }
+    ASSERT_NE(desktop, NoWindow);
+    Sleep(3.0);
+    ASSERT_TRUE(wallpaper.IsRunning());
+    EXPECT_GT(server.CountColours(DefaultRootWindow(display), 800, 600), SceneColours);
+}
+
 TEST_F(DesktopTest, TheWallpaperIsADesktopWindowOverEveryMonitor)
 {
     XServer server;

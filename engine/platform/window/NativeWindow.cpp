@@ -208,6 +208,11 @@ bool IsPointerOnTopOf(HWND window)
     return window != nullptr && window->IsPointerOnTop();
 }
 
+bool HasWindowManagerArrivedOver(HWND window)
+{
+    return window != nullptr && window->HasWindowManagerArrived();
+}
+
 void SetCursorClientPosition(HWND window, int x, int y)
 {
     if (window != nullptr) {

@@ -80,6 +80,9 @@ bool GetCursorClientPosition(HWND window, int* x, int* y);
 void SetCursorClientPosition(HWND window, int x, int y);
 // False while another program's window covers the window where the pointer is.
 bool IsPointerOnTopOf(HWND window);
+// A window manager started after the wallpaper took the bare root window (checked at most
+// once a second); the wallpaper then needs a desktop window of its own.
+bool HasWindowManagerArrivedOver(HWND window);
 // Display counter semantics: show increments, hide decrements, the cursor is visible while
 // the counter is >= 0. Returns the new counter.
 int ShowCursor(bool show);

@@ -74,6 +74,9 @@ public:
     // False while another window lies over this one under the pointer; back ends that only
     // hear of the pointer over the window itself say true.
     virtual bool IsPointerOnTop() const { return true; }
+    // True once a window manager runs over a wallpaper that draws into the bare root window
+    // because none ran at its start: under the manager's compositor the root is not seen.
+    virtual bool HasWindowManagerArrived() const { return false; }
     // The gamma ramp of the output the window is on; false when it offers none.
     virtual bool GetGammaRamp(GammaRamp* ramp) = 0;
     // True only when the output took the ramp.

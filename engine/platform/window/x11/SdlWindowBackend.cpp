@@ -459,6 +459,22 @@ public:
         }
     }
 
+    bool HasWindowManagerArrived() const override
+    {
+        if (!m_watchesForManager || m_managerArrived) {
+            return m_managerArrived;
+        }
+        Uint64 const now = SDL_GetTicks64();
+        if (now - m_managerCheckedAt >= ManagerCheckMilliseconds) {
+            m_managerCheckedAt = now;
+            m_managerArrived = IsWindowManagerRunning();
+        }
+        return m_managerArrived;
+    }
+
+    // The wallpaper drawing into the bare root window looks out for a window manager.
+    void WatchForWindowManager() { m_watchesForManager = true; }
+
     bool IsPointerOnTop() const override
     {
         if (!IsX11Driver()) {
@@ -528,6 +544,11 @@ private:
     int m_foreignHeight = 0;
     // Full screen by its own size and place rather than by SDL's full-screen state.
     bool m_coversDesktop = false;
+    // The root-drawn wallpaper's look-out for a window manager started after it.
+    static constexpr Uint64 ManagerCheckMilliseconds = 1000;
+    bool m_watchesForManager = false;
+    mutable bool m_managerArrived = false;
+    mutable Uint64 m_managerCheckedAt = 0;
     // The wallpaper's desktop window this wraps; null for every other window.
     std::unique_ptr<X11DesktopWindow> m_desktop;
     // The monitors as last read, and the drawable size they were read at.
@@ -663,6 +684,7 @@ public:
         HWND const window = AttachForeignWindow(root);
         if (window != nullptr) {
             static_cast<SdlWindow*>(window)->WatchMonitors();
+            static_cast<SdlWindow*>(window)->WatchForWindowManager();
         }
         return window;
     }
