@@ -75,8 +75,7 @@ unsigned int CShaderManager::AddShader(CShaderDescriptor const& descriptor)
         m_shaders.Get(shared)->AddUser();
     } else {
         auto shader = std::make_unique<CShader>();
-        shader->Create(m_messageManager, m_memoryManager, m_fileManager, m_config, m_direct3DSubsystem,
-                       m_lightManager, &m_textureManager, *copy);
+        shader->Create(m_config, m_direct3DSubsystem, m_lightManager, &m_textureManager, *copy);
         copy->SetShaderIndex(m_shaders.Add(std::move(shader)));
     }
 

@@ -7,6 +7,9 @@
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
 
+class CFileManager;
+class CMemoryManager;
+class CMessageManager;
 class CTimerManager;
 
 // Hands out handles for shader descriptors, shares one loaded shader among descriptors
