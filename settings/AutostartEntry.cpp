@@ -1,8 +1,8 @@
 #include "AutostartEntry.h"
 
 #include <cstdlib>
-#include <fstream>
 
+#include "TextLines.h"
 #include "platform/os/FileSystem.h"
 #include "platform/os/UserFolders.h"
 
@@ -59,18 +59,11 @@ std::string ExecArgument(std::string const& argument)
 bool ReadEntry(std::string const& path, bool* hidden)
 {
     *hidden = false;
-    if (!platform::IsRegularFile(path))
+    std::vector<std::string> lines;
+    if (!ReadTextLines(path, &lines, MaxEntryBytes))
         return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string line;
-    std::size_t bytes = 0;
     bool inMainGroup = false;
-    while (bytes < MaxEntryBytes && std::getline(in, line)) {
-        bytes += line.size() + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (std::string const& line : lines) {
         if (!line.empty() && line.front() == '[') {
             inMainGroup = line == "[Desktop Entry]";
             continue;

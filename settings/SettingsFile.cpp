@@ -1,13 +1,11 @@
 #include "SettingsFile.h"
 
-#include "platform/os/FileSystem.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
+#include "TextLines.h"
 #include "core/ConfigLine.h"
 #include "platform/os/FileSystem.h"
 
@@ -41,20 +39,10 @@ std::string FormatFloat(float value)
 
 bool CSettingsFile::Load(std::string const& path)
 {
-    m_lines.clear();
-    if (!platform::IsRegularFile(path))
+    if (!ReadTextLines(path, &m_lines))
         return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (m_lines.empty() && line.compare(0, ByteOrderMark.size(), ByteOrderMark) == 0)
-            line.erase(0, ByteOrderMark.size());
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        m_lines.push_back(line);
-    }
+    if (!m_lines.empty() && m_lines.front().compare(0, ByteOrderMark.size(), ByteOrderMark) == 0)
+        m_lines.front().erase(0, ByteOrderMark.size());
     return true;
 }
 

@@ -4,13 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "math/VectorFwd.h"
 #include "platform/os/FileSystem.h"
 
 class CMessageManager;
 class CMemoryManager;
-class CVector2;
-class CVector3;
-class CVector4;
 
 // Mode bits given to CFile::Open and state bits added afterwards.
 enum : unsigned int

@@ -180,51 +180,49 @@ void CMessageManager::SetFree(bool const& free)
     }
 }
 
-void CMessageManager::AddFormatted(EMessageType const& type, char const* decoration, char* text,
-                                   char const* format, va_list args)
+std::string CMessageManager::AddFormatted(EMessageType const& type, char const* decoration,
+                                          char const* format, va_list args)
 {
-    std::vsnprintf(text, FormatBufferSize, format, args);
+    char text[FormatBufferSize];
+    std::vsnprintf(text, sizeof(text), format, args);
     char line[FormatBufferSize + 32];
     std::snprintf(line, sizeof(line), decoration, text);
     AddMessage(type, line);
+    return text;
 }
 
 void CMessageManager::Write(char const* format, ...)
 {
-    char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    AddFormatted(MT_MESSAGE, m_newLineMode ? "%s\n" : "%s", text, format, args);
+    AddFormatted(MT_MESSAGE, m_newLineMode ? "%s\n" : "%s", format, args);
     va_end(args);
 }
 
 void CMessageManager::WriteWarning(char const* format, ...)
 {
-    char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    AddFormatted(MT_WARNING, m_newLineMode ? "\nWarning: %s!\n\n" : "Warning: %s!\n", text, format, args);
+    AddFormatted(MT_WARNING, m_newLineMode ? "\nWarning: %s!\n\n" : "Warning: %s!\n", format, args);
     va_end(args);
 }
 
 void CMessageManager::WriteError(char const* format, ...)
 {
-    char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    AddFormatted(MT_ERROR, m_newLineMode ? "\nError: %s!\n\n" : "Error: %s!\n", text, format, args);
+    AddFormatted(MT_ERROR, m_newLineMode ? "\nError: %s!\n\n" : "Error: %s!\n", format, args);
     va_end(args);
 }
 
 void CMessageManager::WriteFatalError(char const* format, ...)
 {
-    char text[FormatBufferSize];
     va_list args;
     va_start(args, format);
-    AddFormatted(MT_FATAL_ERROR, "PROGRAM ABORTING: %s\n", text, format, args);
+    std::string const text = AddFormatted(MT_FATAL_ERROR, "PROGRAM ABORTING: %s\n", format, args);
     va_end(args);
     CFatalError error;
-    error.SetText("%s", text);
+    error.SetText("%s", text.c_str());
     throw error;
 }
 

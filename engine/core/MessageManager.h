@@ -1,12 +1,11 @@
 #pragma once
 
+#include "math/VectorFwd.h"
+
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-
-class CVector2;
-class CVector3;
-class CVector4;
+#include <string>
 
 enum EMessageType : std::int32_t
 {
@@ -71,10 +70,10 @@ protected:
     void SetFree(bool const& free);
 
 private:
-    // Formats the user text into `text` (FormatBufferSize characters), wraps it in the
-    // one-"%s" `decoration` and adds the result.
-    void AddFormatted(EMessageType const& type, char const* decoration, char* text, char const* format,
-                      va_list args);
+    // Formats the user text (cut to FormatBufferSize characters), wraps it in the one-"%s"
+    // `decoration`, adds the result and returns the user text.
+    std::string AddFormatted(EMessageType const& type, char const* decoration, char const* format,
+                             va_list args);
     void WriteLogHeader();
     void WriteLogFooter();
     // A message's text: line breaks as "<BR>", HTML's special characters escaped and

@@ -90,25 +90,14 @@ void CGUIFont::Destroy()
 void CGUIFont::CreateModel(unsigned int cameraIndex, CShaderDescriptor const& shader, unsigned int capacity)
 {
     m_capacity = capacity;
-    unsigned int const verticesCount = capacity * 4;
-    unsigned int const indicesCount = capacity * 6;
+    unsigned int const verticesCount = capacity * IndexBuffer::VerticesPerQuad;
+    unsigned int const indicesCount = capacity * IndexBuffer::IndicesPerQuad;
     m_model = m_modelManager->AddModel(ModelProperties, 1, verticesCount, 1, cameraIndex);
     m_model->CreateTriangleSet(0, indicesCount, m_shaderManager->AddShader(shader));
     m_vertexBuffer = m_model->GetVertexBuffer();
     m_indexBuffer = m_model->GetTriangleSet(0)->GetIndexBuffer();
 
-    std::vector<unsigned int> indices(indicesCount);
-    for (unsigned int quad = 0; quad < capacity; ++quad) {
-        unsigned int const first = 4 * quad;
-        unsigned int* out = &indices[6 * quad];
-        out[0] = first;
-        out[1] = first + 1;
-        out[2] = first + 2;
-        out[3] = first + 2;
-        out[4] = first + 1;
-        out[5] = first + 3;
-    }
-    m_indexBuffer->CopyIndices(0, indicesCount, indices.data());
+    m_indexBuffer->CopyQuadIndices(capacity);
     m_indexBuffer->SetSize(0);
     m_model->SetDepthValue(ModelDepth);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "math/VectorFwd.h"
 #include "platform/window/WindowHandle.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 
 class CMessageManager;
 class CConfig;
-class CVector2;
 
 // Movement and buttons of the mouse during one frame.
 struct SMouseState

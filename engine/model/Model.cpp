@@ -597,11 +597,8 @@ void CModel::CalculateAccurateBoundingBox(CBoundingBox* box) const
         Vertex const* vertices = m_vertexBuffer->Get();
         unsigned int const size = m_vertexBuffer->GetSize();
         // The level drawn: the other's vertices do not follow the bones.
-        for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
-            TriangleSet const* set = GetDrawnTriangleSet(s);
-            if (!set)
-                continue;
-            IndexBuffer const* indices = set->GetIndexBuffer();
+        ForEachDrawnTriangleSet([&](TriangleSet const& set) {
+            IndexBuffer const* indices = set.GetIndexBuffer();
             unsigned int const count = indices->GetSize();
             for (unsigned int i = 0; i < count; ++i) {
                 unsigned int const index = indices->GetIndex(i);
@@ -617,7 +614,7 @@ void CModel::CalculateAccurateBoundingBox(CBoundingBox* box) const
                 min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
                 max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
             }
-        }
+        });
     }
     box->Set(min, max);
 }
@@ -773,17 +770,14 @@ void CModel::ApplySkin()
         SkinVertices(m_skin.data(), vertexCount, m_influences.data(), bones, vertices);
     } else {
         // Only the sets of the level drawn move.
-        for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
-            TriangleSet const* set = GetDrawnTriangleSet(s);
-            if (!set)
-                continue;
-            IndexBuffer* indices = set->GetIndexBuffer();
+        ForEachDrawnTriangleSet([&](TriangleSet const& set) {
+            IndexBuffer* indices = set.GetIndexBuffer();
             unsigned int const first = indices->GetMinUsingVertex();
             if (first >= vertexCount)
-                continue;
+                return;
             unsigned int const count = std::min(indices->GetUsingVerticesCount(), vertexCount - first);
             SkinVertices(m_skin.data() + first, count, m_influences.data(), bones, vertices + first);
-        }
+        });
     }
     m_vertexBuffer->Unlock();
 }
@@ -925,20 +919,17 @@ bool CModel::GetRayIntersection(CRay const& ray, float* distance) const
     bool hit = false;
     Vertex const* vertices = m_vertexBuffer->Get();
     unsigned int const size = m_vertexBuffer->GetSize();
-    for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
-        TriangleSet const* set = GetDrawnTriangleSet(s);
-        if (!set)
-            continue;
-        bool const list = set->GetType() == TST_LIST;
-        unsigned int const primitives = set->GetPrimitiveCount();
-        unsigned int const indicesCount = set->GetIndexBuffer()->GetSize();
+    ForEachDrawnTriangleSet([&](TriangleSet const& set) {
+        bool const list = set.GetType() == TST_LIST;
+        unsigned int const primitives = set.GetPrimitiveCount();
+        unsigned int const indicesCount = set.GetIndexBuffer()->GetSize();
         for (unsigned int k = 0; k < primitives; ++k) {
             unsigned int const first = list ? 3 * k : k;
             if (first + 2 >= indicesCount)
                 break;
-            unsigned int const i0 = SetIndex(*set, first);
-            unsigned int const i1 = SetIndex(*set, first + 1);
-            unsigned int const i2 = SetIndex(*set, first + 2);
+            unsigned int const i0 = SetIndex(set, first);
+            unsigned int const i1 = SetIndex(set, first + 1);
+            unsigned int const i2 = SetIndex(set, first + 2);
             if (i0 >= size || i1 >= size || i2 >= size)
                 continue;
             CVector3 const& a = vertices[i0].position;
@@ -953,7 +944,7 @@ bool CModel::GetRayIntersection(CRay const& ray, float* distance) const
                 hit = true;
             }
         }
-    }
+    });
     *distance = nearest;
     return hit;
 }

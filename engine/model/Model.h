@@ -161,6 +161,14 @@ private:
     void SortVisibleTriangleSets();
     // The set at `index` where it exists and is drawn at the chosen level of detail.
     TriangleSet* GetDrawnTriangleSet(unsigned int index) const;
+    // Calls `visit` with every set drawn at the chosen level of detail, in order.
+    template <class Visit> void ForEachDrawnTriangleSet(Visit visit) const
+    {
+        for (unsigned int s = 0; s < m_triangleSets.size(); ++s) {
+            if (TriangleSet* set = GetDrawnTriangleSet(s))
+                visit(*set);
+        }
+    }
     // How many pixels of the view's height the bounding box's diagonal spans.
     float GetSpanInPixels() const;
 

@@ -37,20 +37,14 @@ void CModelManager::Create(CMessageManager* messageManager, CMemoryManager* memo
                            CLightManager* lightManager, CShaderManager* shaderManager)
 {
     Destroy();
-    m_messageManager = messageManager;
-    m_memoryManager = memoryManager;
-    m_fileManager = fileManager;
-    m_timerManager = timerManager;
-    m_direct3DSubsystem = direct3DSubsystem;
-    m_cameraManager = cameraManager;
-    m_lightManager = lightManager;
-    m_shaderManager = shaderManager;
+    m_managers = {messageManager,    memoryManager, fileManager,  timerManager,
+                  direct3DSubsystem, cameraManager, lightManager, shaderManager};
     m_clearState = DefaultClearState;
     m_clearColor = {0.7f, 0.7f, 0.7f, 1.0f};
     m_trianglesCount = 0;
     m_visibleTrianglesCount = 0;
-    if (m_messageManager)
-        m_messageManager->Write("\nModel Manager creation...");
+    if (m_managers.messageManager)
+        m_managers.messageManager->Write("\nModel Manager creation...");
     m_free = false;
 }
 
@@ -58,8 +52,8 @@ void CModelManager::Destroy()
 {
     if (m_free)
         return;
-    if (m_messageManager)
-        m_messageManager->Write("\nModel Manager destroying...");
+    if (m_managers.messageManager)
+        m_managers.messageManager->Write("\nModel Manager destroying...");
     m_table.Clear();
     m_drawList.clear();
     m_trianglesCount = 0;
@@ -78,14 +72,15 @@ CModel* CModelManager::Insert(CModel* model)
 void CModelManager::CreateFallbackBox(CModel* model)
 {
     CShaderDescriptor descriptor;
-    m_shaderManager->CreateShaderDescriptor(&descriptor, 0u);
+    m_managers.shaderManager->CreateShaderDescriptor(&descriptor, 0u);
     CreateModelBox(model, descriptor, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}, 0);
 }
 
 void CModelManager::CreateModel(CModel* model, char const* fileName, unsigned int cameraIndex)
 {
-    if (!model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
-                       m_cameraManager, m_lightManager, m_shaderManager, fileName, cameraIndex)) {
+    if (!model->Create(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                       m_managers.timerManager, m_managers.direct3DSubsystem, m_managers.cameraManager,
+                       m_managers.lightManager, m_managers.shaderManager, fileName, cameraIndex)) {
         CreateFallbackBox(model);
     }
 }
@@ -98,24 +93,27 @@ void CModelManager::CreateModel(CModel* model, CModel const& source)
 void CModelManager::CreateModel(CModel* model, unsigned int properties, unsigned int triangleSetsCount,
                                 unsigned int verticesCount, unsigned int framesCount)
 {
-    model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
-                  m_cameraManager, m_lightManager, m_shaderManager, properties, triangleSetsCount,
+    model->Create(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                  m_managers.timerManager, m_managers.direct3DSubsystem, m_managers.cameraManager,
+                  m_managers.lightManager, m_managers.shaderManager, properties, triangleSetsCount,
                   verticesCount, framesCount, 0);
 }
 
 void CModelManager::CreateModelBox(CModel* model, CShaderDescriptor const& shader, CVector3 const& min,
                                    CVector3 const& max, unsigned int cameraIndex)
 {
-    model->CreateBox(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
-                     m_cameraManager, m_lightManager, m_shaderManager, shader, min, max, cameraIndex);
+    model->CreateBox(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                     m_managers.timerManager, m_managers.direct3DSubsystem, m_managers.cameraManager,
+                     m_managers.lightManager, m_managers.shaderManager, shader, min, max, cameraIndex);
 }
 
 void CModelManager::CreateModelTorus(CModel* model, CShaderDescriptor const& shader, float majorRadius,
                                      float minorRadius, unsigned int rings, unsigned int sides,
                                      unsigned int cameraIndex)
 {
-    model->CreateTorus(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
-                       m_cameraManager, m_lightManager, m_shaderManager, shader, majorRadius, minorRadius,
+    model->CreateTorus(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                       m_managers.timerManager, m_managers.direct3DSubsystem, m_managers.cameraManager,
+                       m_managers.lightManager, m_managers.shaderManager, shader, majorRadius, minorRadius,
                        rings, sides, cameraIndex);
 }
 
@@ -138,8 +136,9 @@ CModel* CModelManager::AddModel(unsigned int properties, unsigned int triangleSe
                                 unsigned int cameraIndex)
 {
     auto model = std::make_unique<CModel>();
-    model->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_direct3DSubsystem,
-                  m_cameraManager, m_lightManager, m_shaderManager, properties, triangleSetsCount,
+    model->Create(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                  m_managers.timerManager, m_managers.direct3DSubsystem, m_managers.cameraManager,
+                  m_managers.lightManager, m_managers.shaderManager, properties, triangleSetsCount,
                   verticesCount, framesCount, cameraIndex);
     return Insert(model.release());
 }
@@ -192,7 +191,7 @@ void CModelManager::SortDrawList()
 
 void CModelManager::BeginFrame()
 {
-    if (m_free || !m_direct3DSubsystem || m_direct3DSubsystem->IsDeviceLost())
+    if (m_free || !m_managers.direct3DSubsystem || m_managers.direct3DSubsystem->IsDeviceLost())
         return;
     double const start = platform::GetThreadCpuSeconds();
     m_trianglesCount = 0;
@@ -211,16 +210,16 @@ void CModelManager::BeginFrame()
     m_lastRefreshSeconds = refreshed - start;
     m_lastDrawSeconds = 0.0;
 
-    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    IDirect3DDevice8* device = m_managers.direct3DSubsystem->GetDevice();
     if (!device)
         return;
-    if (m_cameraManager && !m_cameraManager->IsSingleView()) {
+    if (m_managers.cameraManager && !m_managers.cameraManager->IsSingleView()) {
         DrawViews(device);
         m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
         return;
     }
-    std::size_t const background =
-        m_keptBackground.Prepare(m_drawList, m_lightManager, m_direct3DSubsystem->GetConfig());
+    std::size_t const background = m_keptBackground.Prepare(m_drawList, m_managers.lightManager,
+                                                            m_managers.direct3DSubsystem->GetConfig());
     m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
     // Only animated stages changed (the sand's caustics): the models they belong to are drawn
     // again over the kept copy. Otherwise a fresh background goes straight into the copy.
@@ -233,7 +232,7 @@ void CModelManager::BeginFrame()
         m_keptBackground.Restored();
     else if (!repainting)
         Clear(device);
-    m_direct3DSubsystem->Check(FrameLabel, device->BeginScene());
+    m_managers.direct3DSubsystem->Check(FrameLabel, device->BeginScene());
     for (std::size_t i = 0; i < m_drawList.size(); ++i) {
         bool const kept =
             i < background && (m_backgroundRestored || (repainting && !m_keptBackground.NeedsRepaint(i)));
@@ -250,7 +249,7 @@ void CModelManager::BeginFrame()
                 m_drawList[j]->Draw();
         }
     }
-    m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    m_managers.direct3DSubsystem->Check(FrameLabel, device->EndScene());
     m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
 }
 
@@ -260,14 +259,14 @@ void CModelManager::DrawViews(IDirect3DDevice8* device)
     m_backgroundRestored = false;
     m_keptBackground.Forget();
     Clear(device);
-    m_direct3DSubsystem->Check(FrameLabel, device->BeginScene());
-    for (unsigned int view = 0; view < m_cameraManager->GetViewsCount(); ++view) {
-        m_cameraManager->BeginView(view);
+    m_managers.direct3DSubsystem->Check(FrameLabel, device->BeginScene());
+    for (unsigned int view = 0; view < m_managers.cameraManager->GetViewsCount(); ++view) {
+        m_managers.cameraManager->BeginView(view);
         for (CModel* model : m_drawList)
             model->Draw();
     }
-    m_cameraManager->EndViews();
-    m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    m_managers.cameraManager->EndViews();
+    m_managers.direct3DSubsystem->Check(FrameLabel, device->EndScene());
 }
 
 void CModelManager::Clear(IDirect3DDevice8* device)
@@ -281,8 +280,8 @@ void CModelManager::Clear(IDirect3DDevice8* device)
         flags |= D3DCLEAR_ZBUFFER;
     if (m_clearState & 4)
         flags |= D3DCLEAR_STENCIL;
-    m_direct3DSubsystem->Check(FrameLabel,
-                               device->Clear(0, nullptr, flags, PackColor(m_clearColor), 1.0f, 0));
+    m_managers.direct3DSubsystem->Check(FrameLabel,
+                                        device->Clear(0, nullptr, flags, PackColor(m_clearColor), 1.0f, 0));
 }
 
 void CModelManager::SetBackgroundKeeping(bool keep)
@@ -290,7 +289,8 @@ void CModelManager::SetBackgroundKeeping(bool keep)
     if (keep == m_backgroundKeepingWanted)
         return;
     m_backgroundKeepingWanted = keep;
-    IDirect3DDevice8* device = m_direct3DSubsystem ? m_direct3DSubsystem->GetDevice() : nullptr;
+    IDirect3DDevice8* device =
+        m_managers.direct3DSubsystem ? m_managers.direct3DSubsystem->GetDevice() : nullptr;
     m_keptBackground.SetEnabled(keep && device && SUCCEEDED(device->PrepareBackBufferKeeping()));
     if (keep)
         return;
@@ -301,10 +301,10 @@ void CModelManager::SetBackgroundKeeping(bool keep)
 
 void CModelManager::ReadyBackgroundKeeping()
 {
-    if (m_free || !m_keptBackground.IsEnabled() || !m_direct3DSubsystem ||
-        m_direct3DSubsystem->IsDeviceLost())
+    if (m_free || !m_keptBackground.IsEnabled() || !m_managers.direct3DSubsystem ||
+        m_managers.direct3DSubsystem->IsDeviceLost())
         return;
-    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    IDirect3DDevice8* device = m_managers.direct3DSubsystem->GetDevice();
     if (!device || FAILED(device->BeginBackBufferTrial()))
         return;
     if (SUCCEEDED(device->BeginScene())) {
@@ -312,7 +312,7 @@ void CModelManager::ReadyBackgroundKeeping()
             if (CKeptBackground::IsBackground(model))
                 model->Draw();
         }
-        m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+        m_managers.direct3DSubsystem->Check(FrameLabel, device->EndScene());
     }
     device->KeepBackBuffer();
     // Whatever copy was kept went with the trial.
@@ -321,12 +321,12 @@ void CModelManager::ReadyBackgroundKeeping()
 
 void CModelManager::FinishFrame()
 {
-    if (m_free || !m_direct3DSubsystem)
+    if (m_free || !m_managers.direct3DSubsystem)
         return;
-    IDirect3DDevice8* device = m_direct3DSubsystem->GetDevice();
+    IDirect3DDevice8* device = m_managers.direct3DSubsystem->GetDevice();
     if (!device)
         return;
     HRESULT const result = device->Present(nullptr, nullptr, nullptr, nullptr);
     if (result != D3DERR_DEVICELOST)
-        m_direct3DSubsystem->Check(FrameLabel, result);
+        m_managers.direct3DSubsystem->Check(FrameLabel, result);
 }

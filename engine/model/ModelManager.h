@@ -2,21 +2,12 @@
 
 #include <vector>
 
+#include "core/SlotTable.h"
 #include "math/Vector.h"
 #include "model/KeptBackground.h"
 #include "model/Model.h"
-#include "model/SlotTable.h"
 
-class CCameraManager;
 class IDirect3DDevice8;
-class CDirect3DSubsystem;
-class CFileManager;
-class CLightManager;
-class CMemoryManager;
-class CMessageManager;
-class CShaderDescriptor;
-class CShaderManager;
-class CTimerManager;
 
 // Owns every model of the engine; each frame refreshes and sorts the visible ones,
 // clears the back buffer, draws them in one scene and presents.
@@ -106,14 +97,7 @@ private:
     void DrawViews(IDirect3DDevice8* device);
 
     bool m_free = true;
-    CMessageManager* m_messageManager = nullptr;
-    CMemoryManager* m_memoryManager = nullptr;
-    CFileManager* m_fileManager = nullptr;
-    CTimerManager* m_timerManager = nullptr;
-    CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
-    CCameraManager* m_cameraManager = nullptr;
-    CLightManager* m_lightManager = nullptr;
-    CShaderManager* m_shaderManager = nullptr;
+    SModelManagers m_managers;
     TSlotTable<CModel> m_table;
     std::vector<CModel*> m_drawList;
     unsigned int m_trianglesCount = 0;

@@ -49,21 +49,9 @@ CParticleSystem& CParticleSystem::operator=(CParticleSystem const& other)
     return *this;
 }
 
-void CParticleSystem::StoreManagers(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                                    CFileManager* fileManager, CTimerManager* timerManager,
-                                    CShaderManager* shaderManager, CSpriteGroupManager* spriteGroupManager)
-{
-    m_messageManager = messageManager;
-    m_memoryManager = memoryManager;
-    m_fileManager = fileManager;
-    m_timerManager = timerManager;
-    m_shaderManager = shaderManager;
-    m_spriteGroupManager = spriteGroupManager;
-}
-
 void CParticleSystem::Build(unsigned int capacity, CShaderDescriptor const& shader, unsigned int cameraIndex)
 {
-    m_spriteGroup = m_spriteGroupManager->AddSpriteGroup(capacity, shader, cameraIndex);
+    m_spriteGroup = m_managers.spriteGroupManager->AddSpriteGroup(capacity, shader, cameraIndex);
     m_maxParticlesCount = capacity;
     m_particles.assign(capacity, SParticle{});
     m_freeParticles.resize(capacity);
@@ -87,25 +75,25 @@ bool CParticleSystem::Create(CMessageManager* messageManager, CMemoryManager* me
                              char const* fileName, unsigned int cameraIndex)
 {
     Destroy();
-    StoreManagers(messageManager, memoryManager, fileManager, timerManager, shaderManager,
-                  spriteGroupManager);
+    m_managers = {messageManager, memoryManager, fileManager,
+                  timerManager,   shaderManager, spriteGroupManager};
     std::string const path = std::string(Directory) + fileName;
     ParticleSystemSettings settings;
     try {
         CFile file;
-        m_fileManager->OpenFile(&file, path, FILE_READ_BINARY);
+        m_managers.fileManager->OpenFile(&file, path, FILE_READ_BINARY);
         switch (ParticleSystemFile::Read(file, &settings)) {
         case EParticleSystemFileResult::WrongFormat:
-            m_messageManager->WriteFatalError("Incorrect %s file format", fileName);
+            m_managers.messageManager->WriteFatalError("Incorrect %s file format", fileName);
         case EParticleSystemFileResult::WrongVersion:
-            m_messageManager->WriteFatalError("Incorrect %s format version, current is %d", fileName,
-                                              int(ParticleSystemFile::Version));
+            m_managers.messageManager->WriteFatalError("Incorrect %s format version, current is %d", fileName,
+                                                       int(ParticleSystemFile::Version));
         case EParticleSystemFileResult::Ok:
             break;
         }
         file.Close();
     } catch (CFileError const& error) {
-        m_messageManager->WriteError("%s", error.GetText());
+        m_managers.messageManager->WriteError("%s", error.GetText());
         Destroy();
         return false;
     }
@@ -115,7 +103,7 @@ bool CParticleSystem::Create(CMessageManager* messageManager, CMemoryManager* me
     std::snprintf(shaderPath, sizeof(shaderPath), "%s", path.c_str());
     CFileManager::ReplaceFileExtension(shaderPath, "srf");
     CShaderDescriptor shader;
-    m_shaderManager->CreateShaderDescriptor(&shader, shaderPath, 0);
+    m_managers.shaderManager->CreateShaderDescriptor(&shader, shaderPath, 0);
     Build(ParticleSystemFile::GetCapacity(m_settings), shader, cameraIndex);
     return true;
 }
@@ -127,8 +115,8 @@ void CParticleSystem::Create(CMessageManager* messageManager, CMemoryManager* me
                              unsigned int cameraIndex)
 {
     Destroy();
-    StoreManagers(messageManager, memoryManager, fileManager, timerManager, shaderManager,
-                  spriteGroupManager);
+    m_managers = {messageManager, memoryManager, fileManager,
+                  timerManager,   shaderManager, spriteGroupManager};
     m_settings = MakeDefaultSettings(0.0f);
     Build(maxParticles, shader, cameraIndex);
 }
@@ -139,11 +127,11 @@ void CParticleSystem::CreateDefault(CMessageManager* messageManager, CMemoryMana
                                     unsigned int cameraIndex)
 {
     Destroy();
-    StoreManagers(messageManager, memoryManager, fileManager, timerManager, shaderManager,
-                  spriteGroupManager);
+    m_managers = {messageManager, memoryManager, fileManager,
+                  timerManager,   shaderManager, spriteGroupManager};
     m_settings = MakeDefaultSettings(DefaultEmissionRate);
     CShaderDescriptor shader;
-    m_shaderManager->CreateShaderDescriptor(&shader, 0u);
+    m_managers.shaderManager->CreateShaderDescriptor(&shader, 0u);
     Build(DefaultCapacity, shader, cameraIndex);
 }
 
@@ -154,10 +142,9 @@ void CParticleSystem::Create(CParticleSystem const& other)
     Destroy();
     if (other.m_free)
         return;
-    StoreManagers(other.m_messageManager, other.m_memoryManager, other.m_fileManager, other.m_timerManager,
-                  other.m_shaderManager, other.m_spriteGroupManager);
+    m_managers = other.m_managers;
     m_settings = other.m_settings;
-    m_spriteGroup = m_spriteGroupManager->AddSpriteGroup(*other.m_spriteGroup);
+    m_spriteGroup = m_managers.spriteGroupManager->AddSpriteGroup(*other.m_spriteGroup);
     m_animationTime = other.m_animationTime;
     m_loop = other.m_loop;
     m_playing = other.m_playing;
@@ -177,8 +164,8 @@ void CParticleSystem::Destroy()
 {
     if (m_free)
         return;
-    if (m_spriteGroupManager && m_spriteGroup)
-        m_spriteGroupManager->RemoveSpriteGroup(m_spriteGroup);
+    if (m_managers.spriteGroupManager && m_spriteGroup)
+        m_managers.spriteGroupManager->RemoveSpriteGroup(m_spriteGroup);
     m_spriteGroup = nullptr;
     m_particles.clear();
     m_particles.shrink_to_fit();
@@ -196,11 +183,11 @@ bool CParticleSystem::Save(char const* path)
         return false;
     try {
         CFile file;
-        file.Open(m_messageManager, m_memoryManager, path, FILE_WRITE_BINARY);
+        file.Open(m_managers.messageManager, m_managers.memoryManager, path, FILE_WRITE_BINARY);
         ParticleSystemFile::Write(file, m_settings);
         file.Close();
     } catch (CFileError const& error) {
-        m_messageManager->WriteError("%s", error.GetText());
+        m_managers.messageManager->WriteError("%s", error.GetText());
         return false;
     }
     CShaderDescriptor const* shader = GetShaderDescriptor();
@@ -209,8 +196,8 @@ bool CParticleSystem::Save(char const* path)
     char shaderPath[CFileManager::NameLength];
     std::snprintf(shaderPath, sizeof(shaderPath), "%s", path);
     CFileManager::ReplaceFileExtension(shaderPath, "srf");
-    return CShaderDescriptor::SaveToFile(m_messageManager, m_memoryManager, m_fileManager, 1, shader,
-                                         shaderPath);
+    return CShaderDescriptor::SaveToFile(m_managers.messageManager, m_managers.memoryManager,
+                                         m_managers.fileManager, 1, shader, shaderPath);
 }
 
 void CParticleSystem::StartAnimation()
@@ -309,7 +296,7 @@ void CParticleSystem::Refresh()
 {
     if (m_free || !IsVisible())
         return;
-    float const elapsed = m_timerManager->GetElapsedTime();
+    float const elapsed = m_managers.timerManager->GetElapsedTime();
     if (m_playing) {
         AdvanceTime(elapsed);
         if (m_playing)

@@ -26,6 +26,18 @@ enum ParticleSystemSourceType : unsigned int
     PSST_BOUNDING_BOX = 1,
 };
 
+// The managers a particle system works with (none owned); its manager hands every system
+// the set it was created with.
+struct SParticleSystemManagers
+{
+    CMessageManager* messageManager = nullptr;
+    CMemoryManager* memoryManager = nullptr;
+    CFileManager* fileManager = nullptr;
+    CTimerManager* timerManager = nullptr;
+    CShaderManager* shaderManager = nullptr;
+    CSpriteGroupManager* spriteGroupManager = nullptr;
+};
+
 // One particle, drawn as one sprite of the system's sprite group.
 struct SParticle
 {
@@ -133,9 +145,6 @@ public:
     static std::uint32_t GetRandomSeed();
 
 private:
-    void StoreManagers(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                       CFileManager* fileManager, CTimerManager* timerManager, CShaderManager* shaderManager,
-                       CSpriteGroupManager* spriteGroupManager);
     void Build(unsigned int capacity, CShaderDescriptor const& shader, unsigned int cameraIndex);
     void AdvanceTime(float elapsed);
     void Emit(float elapsed);
@@ -144,12 +153,7 @@ private:
     void FreeParticle(unsigned int index);
 
     bool m_free = true;
-    CMessageManager* m_messageManager = nullptr;
-    CMemoryManager* m_memoryManager = nullptr;
-    CFileManager* m_fileManager = nullptr;
-    CTimerManager* m_timerManager = nullptr;
-    CShaderManager* m_shaderManager = nullptr;
-    CSpriteGroupManager* m_spriteGroupManager = nullptr;
+    SParticleSystemManagers m_managers;
     ParticleSystemSettings m_settings;
     CSpriteGroup* m_spriteGroup = nullptr;
     float m_animationTime = 0.0f;

@@ -9,14 +9,10 @@ void CParticleSystemManager::Create(CMessageManager* messageManager, CMemoryMana
                                     CShaderManager* shaderManager, CSpriteGroupManager* spriteGroupManager)
 {
     Destroy();
-    m_messageManager = messageManager;
-    m_memoryManager = memoryManager;
-    m_fileManager = fileManager;
-    m_timerManager = timerManager;
-    m_shaderManager = shaderManager;
-    m_spriteGroupManager = spriteGroupManager;
-    if (m_messageManager)
-        m_messageManager->Write("\nParticle System Manager creation...");
+    m_managers = {messageManager, memoryManager, fileManager,
+                  timerManager,   shaderManager, spriteGroupManager};
+    if (m_managers.messageManager)
+        m_managers.messageManager->Write("\nParticle System Manager creation...");
     m_free = false;
 }
 
@@ -24,8 +20,8 @@ void CParticleSystemManager::Destroy()
 {
     if (m_free)
         return;
-    if (m_messageManager)
-        m_messageManager->Write("\nParticle System Manager destroying...");
+    if (m_managers.messageManager)
+        m_managers.messageManager->Write("\nParticle System Manager destroying...");
     m_table.Clear();
     m_free = true;
 }
@@ -63,16 +59,18 @@ CParticleSystem* CParticleSystemManager::AddParticleSystem(CParticleSystem const
 bool CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, char const* fileName,
                                                   unsigned int const& cameraIndex)
 {
-    return system->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_shaderManager,
-                          m_spriteGroupManager, fileName, cameraIndex);
+    return system->Create(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                          m_managers.timerManager, m_managers.shaderManager, m_managers.spriteGroupManager,
+                          fileName, cameraIndex);
 }
 
 void CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, unsigned int const& maxParticles,
                                                   CShaderDescriptor const& shader,
                                                   unsigned int const& cameraIndex)
 {
-    system->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_shaderManager,
-                   m_spriteGroupManager, maxParticles, shader, cameraIndex);
+    system->Create(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                   m_managers.timerManager, m_managers.shaderManager, m_managers.spriteGroupManager,
+                   maxParticles, shader, cameraIndex);
 }
 
 void CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, CParticleSystem const& source)
@@ -83,8 +81,9 @@ void CParticleSystemManager::CreateParticleSystem(CParticleSystem* system, CPart
 void CParticleSystemManager::CreateParticleSystemDefault(CParticleSystem* system,
                                                          unsigned int const& cameraIndex)
 {
-    system->CreateDefault(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, m_shaderManager,
-                          m_spriteGroupManager, cameraIndex);
+    system->CreateDefault(m_managers.messageManager, m_managers.memoryManager, m_managers.fileManager,
+                          m_managers.timerManager, m_managers.shaderManager, m_managers.spriteGroupManager,
+                          cameraIndex);
 }
 
 void CParticleSystemManager::RemoveParticleSystem(CParticleSystem* system)

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "core/SlotTable.h"
 #include "model/ParticleSystem.h"
-#include "model/SlotTable.h"
 
 class CFileManager;
 class CMemoryManager;
@@ -55,11 +55,6 @@ private:
     CParticleSystem* Insert(CParticleSystem* system);
 
     bool m_free = true;
-    CMessageManager* m_messageManager = nullptr;
-    CMemoryManager* m_memoryManager = nullptr;
-    CFileManager* m_fileManager = nullptr;
-    CTimerManager* m_timerManager = nullptr;
-    CShaderManager* m_shaderManager = nullptr;
-    CSpriteGroupManager* m_spriteGroupManager = nullptr;
+    SParticleSystemManagers m_managers;
     TSlotTable<CParticleSystem> m_table;
 };

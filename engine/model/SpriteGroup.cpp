@@ -14,8 +14,8 @@
 
 namespace
 {
-constexpr unsigned int VerticesPerQuad = 4;
-constexpr unsigned int IndicesPerQuad = 6;
+constexpr unsigned int VerticesPerQuad = IndexBuffer::VerticesPerQuad;
+constexpr unsigned int IndicesPerQuad = IndexBuffer::IndicesPerQuad;
 // Below this the angle counts as zero and the corners are not turned.
 constexpr float MinimumAngle = 0.00001f;
 } // namespace
@@ -37,17 +37,20 @@ void CSpriteGroup::Create(CMessageManager* messageManager, CMemoryManager* memor
                           CModelManager* modelManager, unsigned int count, CShaderDescriptor const& shader,
                           unsigned int cameraIndex)
 {
+    Create({messageManager, memoryManager, cameraManager, shaderManager, modelManager}, count, shader,
+           cameraIndex);
+}
+
+void CSpriteGroup::Create(SSpriteGroupManagers const& managers, unsigned int count,
+                          CShaderDescriptor const& shader, unsigned int cameraIndex)
+{
     Destroy();
-    m_messageManager = messageManager;
-    m_memoryManager = memoryManager;
-    m_cameraManager = cameraManager;
-    m_shaderManager = shaderManager;
-    m_modelManager = modelManager;
+    m_managers = managers;
     m_count = count;
     m_cameraIndex = cameraIndex;
 
-    m_model = m_modelManager->AddModel(ModelProperties, 1, VerticesPerQuad * count, 1, cameraIndex);
-    m_model->CreateTriangleSet(0, IndicesPerQuad * count, m_shaderManager->AddShader(shader));
+    m_model = m_managers.modelManager->AddModel(ModelProperties, 1, VerticesPerQuad * count, 1, cameraIndex);
+    m_model->CreateTriangleSet(0, IndicesPerQuad * count, m_managers.shaderManager->AddShader(shader));
     FillStaticGeometry();
 
     m_matrix = CMatrix4x4::GetIdentity();
@@ -74,9 +77,8 @@ void CSpriteGroup::Create(CSpriteGroup const& other)
     CShaderDescriptor const* shader = other.GetShaderDescriptor();
     CShaderDescriptor fallback;
     if (!shader)
-        other.m_shaderManager->CreateShaderDescriptor(&fallback, 0u);
-    Create(other.m_messageManager, other.m_memoryManager, other.m_cameraManager, other.m_shaderManager,
-           other.m_modelManager, other.m_count, shader ? *shader : fallback, other.m_cameraIndex);
+        other.m_managers.shaderManager->CreateShaderDescriptor(&fallback, 0u);
+    Create(other.m_managers, other.m_count, shader ? *shader : fallback, other.m_cameraIndex);
     m_sprites = other.m_sprites;
     m_freeSlots = other.m_freeSlots;
     m_depthSort = other.m_depthSort;
@@ -92,8 +94,8 @@ void CSpriteGroup::Destroy()
 {
     if (m_free)
         return;
-    if (m_modelManager && m_model)
-        m_modelManager->RemoveModel(m_model);
+    if (m_managers.modelManager && m_model)
+        m_managers.modelManager->RemoveModel(m_model);
     m_model = nullptr;
     m_sprites.clear();
     m_sprites.shrink_to_fit();
@@ -109,18 +111,7 @@ void CSpriteGroup::FillStaticGeometry()
     if (!set || m_count == 0)
         return;
     IndexBuffer* indices = set->GetIndexBuffer();
-    std::vector<unsigned int> quadIndices(IndicesPerQuad * m_count);
-    for (unsigned int q = 0; q < m_count; ++q) {
-        unsigned int const first = VerticesPerQuad * q;
-        unsigned int* out = &quadIndices[IndicesPerQuad * q];
-        out[0] = first;
-        out[1] = first + 1;
-        out[2] = first + 2;
-        out[3] = first + 2;
-        out[4] = first + 1;
-        out[5] = first + 3;
-    }
-    indices->CopyIndices(0, IndicesPerQuad * m_count, quadIndices.data());
+    indices->CopyQuadIndices(m_count);
     // Nothing is drawn until a refresh finds sprites in use.
     indices->SetSize(0);
     set->Refresh();
@@ -192,7 +183,7 @@ void CSpriteGroup::Refresh()
 {
     if (m_free || !IsVisible())
         return;
-    CCamera* camera = m_cameraManager->GetCamera(m_cameraIndex);
+    CCamera* camera = m_managers.cameraManager->GetCamera(m_cameraIndex);
     if (!camera)
         return;
     // The camera's right and up axes in world space are the first two rows of its view

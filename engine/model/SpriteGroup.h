@@ -28,6 +28,17 @@ struct SSprite
     CVector4 color{1.0f, 1.0f, 1.0f, 1.0f};
 };
 
+// The managers a sprite group works with (none owned); its manager hands every group the
+// set it was created with.
+struct SSpriteGroupManagers
+{
+    CMessageManager* messageManager = nullptr;
+    CMemoryManager* memoryManager = nullptr;
+    CCameraManager* cameraManager = nullptr;
+    CShaderManager* shaderManager = nullptr;
+    CModelManager* modelManager = nullptr;
+};
+
 // Many camera-facing squares drawn with one shader as one model: a triangle list with
 // room for a fixed number of quads, rebuilt every frame for the sprites in use.
 class CSpriteGroup
@@ -45,6 +56,8 @@ public:
     void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CCameraManager* cameraManager,
                 CShaderManager* shaderManager, CModelManager* modelManager, unsigned int count,
                 CShaderDescriptor const& shader, unsigned int cameraIndex);
+    void Create(SSpriteGroupManagers const& managers, unsigned int count, CShaderDescriptor const& shader,
+                unsigned int cameraIndex);
     // A copy with its own model, the same sprites, free slots and transform.
     void Create(CSpriteGroup const& other);
     // Removes the model from the model manager.
@@ -88,11 +101,7 @@ private:
     void BuildQuads(CVector3 const& right, CVector3 const& up, CVector3 const& direction, float scale);
 
     bool m_free = true;
-    CMessageManager* m_messageManager = nullptr;
-    CMemoryManager* m_memoryManager = nullptr;
-    CCameraManager* m_cameraManager = nullptr;
-    CModelManager* m_modelManager = nullptr;
-    CShaderManager* m_shaderManager = nullptr;
+    SSpriteGroupManagers m_managers;
     std::vector<unsigned int> m_freeSlots;
     unsigned int m_count = 0;
     std::vector<SSprite> m_sprites;

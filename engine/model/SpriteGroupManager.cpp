@@ -10,13 +10,9 @@ void CSpriteGroupManager::Create(CMessageManager* messageManager, CMemoryManager
                                  CModelManager* modelManager)
 {
     Destroy();
-    m_messageManager = messageManager;
-    m_memoryManager = memoryManager;
-    m_cameraManager = cameraManager;
-    m_shaderManager = shaderManager;
-    m_modelManager = modelManager;
-    if (m_messageManager)
-        m_messageManager->Write("\nSprite Group Manager creation...");
+    m_managers = {messageManager, memoryManager, cameraManager, shaderManager, modelManager};
+    if (m_managers.messageManager)
+        m_managers.messageManager->Write("\nSprite Group Manager creation...");
     m_free = false;
 }
 
@@ -24,8 +20,8 @@ void CSpriteGroupManager::Destroy()
 {
     if (m_free)
         return;
-    if (m_messageManager)
-        m_messageManager->Write("\nSprite Group Manager destroying...");
+    if (m_managers.messageManager)
+        m_managers.messageManager->Write("\nSprite Group Manager destroying...");
     m_table.Clear();
     m_free = true;
 }
@@ -53,8 +49,7 @@ CSpriteGroup* CSpriteGroupManager::AddSpriteGroup(CSpriteGroup const& source)
 void CSpriteGroupManager::CreateSpriteGroup(CSpriteGroup* group, unsigned int const& count,
                                             CShaderDescriptor const& shader, unsigned int const& cameraIndex)
 {
-    group->Create(m_messageManager, m_memoryManager, m_cameraManager, m_shaderManager, m_modelManager, count,
-                  shader, cameraIndex);
+    group->Create(m_managers, count, shader, cameraIndex);
 }
 
 void CSpriteGroupManager::CreateSpriteGroup(CSpriteGroup* group, CSpriteGroup const& source)

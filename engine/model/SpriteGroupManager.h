@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "model/SlotTable.h"
+#include "core/SlotTable.h"
 #include "model/SpriteGroup.h"
 
 class CCameraManager;
@@ -49,10 +49,6 @@ private:
     CSpriteGroup* Insert(CSpriteGroup* group);
 
     bool m_free = true;
-    CMessageManager* m_messageManager = nullptr;
-    CMemoryManager* m_memoryManager = nullptr;
-    CCameraManager* m_cameraManager = nullptr;
-    CShaderManager* m_shaderManager = nullptr;
-    CModelManager* m_modelManager = nullptr;
+    SSpriteGroupManagers m_managers;
     TSlotTable<CSpriteGroup> m_table;
 };

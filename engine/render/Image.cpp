@@ -80,6 +80,22 @@ long long Interpolation(long long a, long long b, long long c, long long d, long
     return (((((a - b) * 128 + (t - 128) * (d - c - a + b)) * t + (c - a) * 16384) * t + b * (1ll << 21)) /
             (1ll << 21));
 }
+
+// Where target pixel (x, y) samples the source: the source pixel and the fraction past it,
+// in 1/scale steps.
+struct SSourcePlace
+{
+    long long column, row, fractionX, fractionY;
+};
+
+SSourcePlace PlaceInSource(unsigned int x, unsigned int y, unsigned int targetWidth,
+                           unsigned int targetHeight, unsigned int sourceWidth, unsigned int sourceHeight,
+                           long long scale)
+{
+    long long const fy = MapPosition(y, targetHeight, sourceHeight, scale, true);
+    long long const fx = MapPosition(x, targetWidth, sourceWidth, scale, false);
+    return {fx / scale, fy / scale, fx % scale, fy % scale};
+}
 } // namespace
 
 CImage::CImage(CImage const& other)
@@ -406,20 +422,14 @@ void CImage::ResizeInto(CImage& target, unsigned int method) const
                     value = s(MapPosition(x, w, m_width, 1, false), MapPosition(y, h, m_height, 1, false));
                     break;
                 case IRM_BILINEAR: {
-                    long long const fy = MapPosition(y, h, m_height, 256, true);
-                    long long const fx = MapPosition(x, w, m_width, 256, false);
-                    long long const row = fy / 256, wy = fy % 256;
-                    long long const col = fx / 256, wx = fx % 256;
+                    auto const [col, row, wx, wy] = PlaceInSource(x, y, w, h, m_width, m_height, 256);
                     value = ((s(col + 1, row + 1) * wy + s(col + 1, row) * (256 - wy)) * wx +
                              (s(col, row + 1) * wy + s(col, row) * (256 - wy)) * (256 - wx)) /
                             65536;
                     break;
                 }
                 case IRM_CUBIC: {
-                    long long const fy = MapPosition(y, h, m_height, 128, true);
-                    long long const fx = MapPosition(x, w, m_width, 128, false);
-                    long long const row = fy / 128, ty = fy % 128;
-                    long long const col = fx / 128, tx = fx % 128;
+                    auto const [col, row, tx, ty] = PlaceInSource(x, y, w, h, m_width, m_height, 128);
                     long long across[4];
                     for (int i = 0; i < 4; ++i) {
                         long long const r = row - 1 + i;

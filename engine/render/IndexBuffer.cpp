@@ -76,6 +76,22 @@ void IndexBuffer::CopyIndices(unsigned int start, unsigned int count, unsigned i
         target[i] = static_cast<std::uint16_t>(indices[i] & 0xFFFF);
 }
 
+void IndexBuffer::CopyQuadIndices(unsigned int quadsCount)
+{
+    std::vector<unsigned int> indices(static_cast<std::size_t>(IndicesPerQuad) * quadsCount);
+    for (unsigned int quad = 0; quad < quadsCount; ++quad) {
+        unsigned int const first = VerticesPerQuad * quad;
+        unsigned int* out = &indices[static_cast<std::size_t>(IndicesPerQuad) * quad];
+        out[0] = first;
+        out[1] = first + 1;
+        out[2] = first + 2;
+        out[3] = first + 2;
+        out[4] = first + 1;
+        out[5] = first + 3;
+    }
+    CopyIndices(0, IndicesPerQuad * quadsCount, indices.data());
+}
+
 unsigned int IndexBuffer::GetIndex(unsigned int i) const
 {
     if (m_formatSize == 4)

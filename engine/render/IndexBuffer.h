@@ -33,6 +33,11 @@ public:
 
     // 16-bit buffers keep the low 16 bits of each value.
     void CopyIndices(unsigned int start, unsigned int count, unsigned int const* indices);
+    static constexpr unsigned int VerticesPerQuad = 4;
+    static constexpr unsigned int IndicesPerQuad = 6;
+    // From the start: `quadsCount` quads of four vertices each (corners 0 1 2 3 in a zigzag),
+    // two triangles a quad, 0 1 2 and 2 1 3.
+    void CopyQuadIndices(unsigned int quadsCount);
 
     unsigned int GetIndex(unsigned int i) const;
     void const* Get() const { return m_data.data(); }

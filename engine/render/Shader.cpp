@@ -14,15 +14,10 @@ CShader::~CShader()
     Destroy();
 }
 
-void CShader::Create(CMessageManager* messageManager, CMemoryManager* memoryManager,
-                     CFileManager* fileManager, CConfig* config, CDirect3DSubsystem* direct3DSubsystem,
-                     CLightManager* lightManager, CTextureManager* textureManager,
-                     CShaderDescriptor const& descriptor)
+void CShader::Create(CConfig* config, CDirect3DSubsystem* direct3DSubsystem, CLightManager* lightManager,
+                     CTextureManager* textureManager, CShaderDescriptor const& descriptor)
 {
     Destroy();
-    m_messageManager = messageManager;
-    m_memoryManager = memoryManager;
-    m_fileManager = fileManager;
     m_config = config;
     m_direct3DSubsystem = direct3DSubsystem;
     m_lightManager = lightManager;

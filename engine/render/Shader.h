@@ -7,10 +7,7 @@
 
 class CConfig;
 class CDirect3DSubsystem;
-class CFileManager;
 class CLightManager;
-class CMemoryManager;
-class CMessageManager;
 class CTextureManager;
 
 // The textures of one descriptor stage, one per frame.
@@ -31,8 +28,7 @@ public:
     CShader& operator=(CShader const&) = delete;
 
     // Loads the textures; the shader starts with one user.
-    void Create(CMessageManager* messageManager, CMemoryManager* memoryManager, CFileManager* fileManager,
-                CConfig* config, CDirect3DSubsystem* direct3DSubsystem, CLightManager* lightManager,
+    void Create(CConfig* config, CDirect3DSubsystem* direct3DSubsystem, CLightManager* lightManager,
                 CTextureManager* textureManager, CShaderDescriptor const& descriptor);
     void Destroy();
     bool IsFree() const { return m_free; }
@@ -61,9 +57,6 @@ protected:
 
 private:
     bool m_free = true;
-    CMessageManager* m_messageManager = nullptr;
-    CMemoryManager* m_memoryManager = nullptr;
-    CFileManager* m_fileManager = nullptr;
     CConfig* m_config = nullptr;
     CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
     CLightManager* m_lightManager = nullptr;

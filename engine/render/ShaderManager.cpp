@@ -8,28 +8,6 @@
 namespace
 {
 constexpr char const* ResetLabel = "ShaderManager::ResetD3D";
-
-// Takes the most recently freed index, or the next new one.
-template <typename T>
-unsigned int TakeSlot(std::vector<unsigned int>& freeSlots, std::vector<std::unique_ptr<T>>& slots,
-                      std::unique_ptr<T> object)
-{
-    unsigned int index = 0;
-    if (!freeSlots.empty()) {
-        index = freeSlots.back();
-        freeSlots.pop_back();
-        slots[index] = std::move(object);
-    } else {
-        index = static_cast<unsigned int>(slots.size());
-        slots.push_back(std::move(object));
-    }
-    return index;
-}
-
-void Forget(std::vector<unsigned int>& list, unsigned int index)
-{
-    list.erase(std::find(list.begin(), list.end(), index));
-}
 } // namespace
 
 CShaderManager::~CShaderManager()
@@ -60,12 +38,8 @@ void CShaderManager::Destroy()
     if (m_free)
         return;
     m_messageManager->Write("\nShader Manager destroying...");
-    m_descriptors.clear();
-    m_shaders.clear();
-    m_freeShaders.clear();
-    m_occupiedShaders.clear();
-    m_freeDescriptors.clear();
-    m_occupiedDescriptors.clear();
+    m_descriptors.Clear();
+    m_shaders.Clear();
     m_textureManager.Destroy();
     m_free = true;
 }
@@ -93,28 +67,19 @@ unsigned int CShaderManager::AddShader(CShaderDescriptor const& descriptor)
     if (copy->IsFree())
         copy->Create(m_messageManager, m_memoryManager, m_fileManager, m_timerManager, 0);
 
-    bool shared = false;
-    for (unsigned int occupied : m_occupiedDescriptors) {
-        CShaderDescriptor const& other = *m_descriptors[occupied];
-        if (other.IsEqual(*copy)) {
-            copy->SetShaderIndex(other.GetShaderIndex());
-            m_shaders[other.GetShaderIndex()]->AddUser();
-            shared = true;
-            break;
-        }
-    }
-    if (!shared) {
+    unsigned int equal = 0;
+    if (m_descriptors.Find([&copy](CShaderDescriptor const& other) { return other.IsEqual(*copy); },
+                           &equal)) {
+        unsigned int const shared = m_descriptors.Get(equal)->GetShaderIndex();
+        copy->SetShaderIndex(shared);
+        m_shaders.Get(shared)->AddUser();
+    } else {
         auto shader = std::make_unique<CShader>();
-        shader->Create(m_messageManager, m_memoryManager, m_fileManager, m_config, m_direct3DSubsystem,
-                       m_lightManager, &m_textureManager, *copy);
-        unsigned int const index = TakeSlot(m_freeShaders, m_shaders, std::move(shader));
-        m_occupiedShaders.push_back(index);
-        copy->SetShaderIndex(index);
+        shader->Create(m_config, m_direct3DSubsystem, m_lightManager, &m_textureManager, *copy);
+        copy->SetShaderIndex(m_shaders.Add(std::move(shader)));
     }
 
-    unsigned int const handle = TakeSlot(m_freeDescriptors, m_descriptors, std::move(copy));
-    m_occupiedDescriptors.push_back(handle);
-    return handle;
+    return m_descriptors.Add(std::move(copy));
 }
 
 unsigned int CShaderManager::AddShader(char const* fileName, unsigned int index)
@@ -130,18 +95,12 @@ void CShaderManager::RemoveShader(unsigned int handle)
     if (!descriptor)
         return;
     unsigned int const shaderIndex = descriptor->GetShaderIndex();
-    if (shaderIndex < m_shaders.size() && m_shaders[shaderIndex]) {
-        CShader& shader = *m_shaders[shaderIndex];
-        shader.RemoveUser();
-        if (shader.GetUsersCount() == 0) {
-            m_shaders[shaderIndex].reset();
-            m_freeShaders.push_back(shaderIndex);
-            Forget(m_occupiedShaders, shaderIndex);
-        }
+    if (CShader* shader = m_shaders.Get(shaderIndex)) {
+        shader->RemoveUser();
+        if (shader->GetUsersCount() == 0)
+            m_shaders.RemoveSlot(shaderIndex);
     }
-    m_descriptors[handle].reset();
-    m_freeDescriptors.push_back(handle);
-    Forget(m_occupiedDescriptors, handle);
+    m_descriptors.RemoveSlot(handle);
 }
 
 void CShaderManager::UseShader(unsigned int handle)
@@ -154,15 +113,13 @@ void CShaderManager::UseShader(unsigned int handle)
 
 CShaderDescriptor* CShaderManager::GetShaderDescriptor(unsigned int handle) const
 {
-    return handle < m_descriptors.size() ? m_descriptors[handle].get() : nullptr;
+    return m_descriptors.Get(handle);
 }
 
 CShader* CShaderManager::GetShader(unsigned int handle) const
 {
     CShaderDescriptor const* descriptor = GetShaderDescriptor(handle);
-    if (!descriptor || descriptor->GetShaderIndex() >= m_shaders.size())
-        return nullptr;
-    return m_shaders[descriptor->GetShaderIndex()].get();
+    return descriptor ? m_shaders.Get(descriptor->GetShaderIndex()) : nullptr;
 }
 
 void CShaderManager::CreateShaderDescriptor(CShaderDescriptor* out, CShaderDescriptor const& source) const
@@ -189,6 +146,5 @@ void CShaderManager::Refresh()
 {
     if (m_direct3DSubsystem->WasDeviceLost())
         ResetD3D();
-    for (unsigned int handle : m_occupiedDescriptors)
-        m_descriptors[handle]->Refresh();
+    m_descriptors.ForEach([](CShaderDescriptor* descriptor) { descriptor->Refresh(); });
 }

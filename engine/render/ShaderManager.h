@@ -7,10 +7,7 @@
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
 
-class CConfig;
-class CDirect3DSubsystem;
 class CFileManager;
-class CLightManager;
 class CMemoryManager;
 class CMessageManager;
 class CTimerManager;
@@ -46,16 +43,16 @@ public:
     void CreateShaderDescriptor(CShaderDescriptor* out, unsigned int properties) const;
     void CreateShaderDescriptor(CShaderDescriptor* out, char const* fileName, unsigned int index) const;
 
-    unsigned int GetOccupiedShadersIndicesCount() const
-    {
-        return static_cast<unsigned int>(m_occupiedShaders.size());
-    }
-    unsigned int GetOccupiedShaderIndex(unsigned int i) const { return m_occupiedShaders[i]; }
+    unsigned int GetOccupiedShadersIndicesCount() const { return m_shaders.GetOccupiedCount(); }
+    unsigned int GetOccupiedShaderIndex(unsigned int i) const { return m_shaders.GetOccupiedSlot(i); }
     unsigned int GetOccupiedShadersDescriptorsIndicesCount() const
     {
-        return static_cast<unsigned int>(m_occupiedDescriptors.size());
+        return m_descriptors.GetOccupiedCount();
     }
-    unsigned int GetOccupiedShaderDescriptorIndex(unsigned int i) const { return m_occupiedDescriptors[i]; }
+    unsigned int GetOccupiedShaderDescriptorIndex(unsigned int i) const
+    {
+        return m_descriptors.GetOccupiedSlot(i);
+    }
 
     CTextureManager* GetTextureManager() { return &m_textureManager; }
 
@@ -76,10 +73,6 @@ private:
     CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
     CLightManager* m_lightManager = nullptr;
     CTextureManager m_textureManager;
-    std::vector<unsigned int> m_freeShaders;
-    std::vector<unsigned int> m_occupiedShaders;
-    std::vector<unsigned int> m_freeDescriptors;
-    std::vector<unsigned int> m_occupiedDescriptors;
-    std::vector<std::unique_ptr<CShader>> m_shaders;
-    std::vector<std::unique_ptr<CShaderDescriptor>> m_descriptors;
+    TSlotTable<CShader> m_shaders;
+    TSlotTable<CShaderDescriptor> m_descriptors;
 };

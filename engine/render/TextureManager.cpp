@@ -43,9 +43,7 @@ void CTextureManager::Destroy()
     if (m_free)
         return;
     m_messageManager->Write("\nTexture Manager destroying...");
-    m_textures.clear();
-    m_freeIndices.clear();
-    m_occupiedIndices.clear();
+    m_textures.Clear();
     m_free = true;
 }
 
@@ -128,7 +126,7 @@ unsigned int CTextureManager::AddTexture2D(unsigned int mode, std::string const&
 
     unsigned int index = 0;
     if (IsTextureExists(key, &index)) {
-        m_textures[index]->AddUser();
+        m_textures.Get(index)->AddUser();
         return index;
     }
 
@@ -148,7 +146,7 @@ unsigned int CTextureManager::AddTexture2D(unsigned int mode, std::string const&
 {
     unsigned int index = 0;
     if (IsTextureExists(name, &index)) {
-        m_textures[index]->AddUser();
+        m_textures.Get(index)->AddUser();
         return index;
     }
     auto texture = std::make_unique<CTexture2D>();
@@ -159,17 +157,7 @@ unsigned int CTextureManager::AddTexture2D(unsigned int mode, std::string const&
 
 unsigned int CTextureManager::AddTexture2D(CTexture2D* texture)
 {
-    unsigned int index = 0;
-    if (!m_freeIndices.empty()) {
-        index = m_freeIndices.back();
-        m_freeIndices.pop_back();
-        m_textures[index].reset(texture);
-    } else {
-        index = static_cast<unsigned int>(m_textures.size());
-        m_textures.emplace_back(texture);
-    }
-    m_occupiedIndices.push_back(index);
-    return index;
+    return m_textures.Add(std::unique_ptr<CTexture2D>(texture));
 }
 
 void CTextureManager::RemoveTexture2D(unsigned int index)
@@ -180,31 +168,22 @@ void CTextureManager::RemoveTexture2D(unsigned int index)
     texture->RemoveUser();
     if (texture->GetUsersCount() > 0)
         return;
-    m_textures[index].reset();
-    m_freeIndices.push_back(index);
-    m_occupiedIndices.erase(std::find(m_occupiedIndices.begin(), m_occupiedIndices.end(), index));
+    m_textures.RemoveSlot(index);
 }
 
 CTexture2D* CTextureManager::GetTexture2D(unsigned int index) const
 {
-    return index < m_textures.size() ? m_textures[index].get() : nullptr;
+    return m_textures.Get(index);
 }
 
 bool CTextureManager::IsTextureExists(std::string const& name, unsigned int* index) const
 {
-    for (unsigned int occupied : m_occupiedIndices) {
-        if (m_textures[occupied]->GetName() == name) {
-            *index = occupied;
-            return true;
-        }
-    }
-    return false;
+    return m_textures.Find([&name](CTexture2D const& texture) { return texture.GetName() == name; }, index);
 }
 
 unsigned int CTextureManager::GetUsedMemorySize() const
 {
     unsigned int total = 0;
-    for (unsigned int occupied : m_occupiedIndices)
-        total += m_textures[occupied]->GetUsedMemorySize();
+    m_textures.ForEach([&total](CTexture2D const* texture) { total += texture->GetUsedMemorySize(); });
     return total;
 }

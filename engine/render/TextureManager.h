@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/SlotTable.h"
 #include "render/Texture2D.h"
 
 class CConfig;
@@ -48,11 +49,8 @@ public:
     CTexture2D* GetTexture2D(unsigned int index) const;
 
     unsigned int GetUsedMemorySize() const;
-    unsigned int GetOccupiedTextures2DIndicesCount() const
-    {
-        return static_cast<unsigned int>(m_occupiedIndices.size());
-    }
-    unsigned int GetOccupiedTexture2DIndex(unsigned int i) const { return m_occupiedIndices[i]; }
+    unsigned int GetOccupiedTextures2DIndicesCount() const { return m_textures.GetOccupiedCount(); }
+    unsigned int GetOccupiedTexture2DIndex(unsigned int i) const { return m_textures.GetOccupiedSlot(i); }
 
     void Refresh() {}
 
@@ -78,7 +76,5 @@ private:
     CFileManager* m_fileManager = nullptr;
     CConfig* m_config = nullptr;
     CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
-    std::vector<unsigned int> m_freeIndices;
-    std::vector<unsigned int> m_occupiedIndices;
-    std::vector<std::unique_ptr<CTexture2D>> m_textures;
+    TSlotTable<CTexture2D> m_textures;
 };

@@ -10,6 +10,7 @@
 #include "FishFiles.h"
 #include "FishRandom.h"
 #include "core/Engine.h"
+#include "math/Angles.h"
 #include "math/Matrix4x4.h"
 #include "math/Quaternion.h"
 #include "model/Model.h"
@@ -20,7 +21,6 @@
 
 namespace
 {
-constexpr float Pi = 3.14159265358979f;
 constexpr unsigned int PlacementTries = 512;
 // Vertical steering heads for a target more than this above or below, and levels off nearer.
 constexpr float VerticalReach = 0.1f;
@@ -79,16 +79,16 @@ float SafeAcos(float value)
     if (value > 0.999999f)
         return 0.0f;
     if (value < -0.999999f)
-        return Pi;
+        return math::Pi;
     return std::acos(value);
 }
 
 float WrapAngle(float angle)
 {
-    while (angle > Pi)
-        angle -= 2.0f * Pi;
-    while (angle < -Pi)
-        angle += 2.0f * Pi;
+    while (angle > math::Pi)
+        angle -= 2.0f * math::Pi;
+    while (angle < -math::Pi)
+        angle += 2.0f * math::Pi;
     return angle;
 }
 
@@ -147,6 +147,25 @@ float GetPitch(CVector3 const& v)
 {
     return std::atan2(v.z, HorizontalLength(v));
 }
+
+// The root bone's turn for a heading: yaw about z, pitch about y (negative when climbing).
+struct SHeadingAngles
+{
+    float yaw;
+    float pitch;
+};
+
+SHeadingAngles GetHeadingAngles(CVector3 const& heading)
+{
+    float const horizontal = HorizontalLength(heading);
+    float yaw = horizontal > 0.0f ? SafeAcos(heading.x / horizontal) : 0.0f;
+    if (heading.y <= 0.0f)
+        yaw = -yaw;
+    float pitch = SafeAcos(horizontal);
+    if (heading.z >= 0.0f)
+        pitch = -pitch;
+    return {yaw, pitch};
+}
 } // namespace
 
 CFishGrid* CFish::Grid() const
@@ -192,15 +211,9 @@ void CFish::Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsi
     DrawHeading();
     Place(layer);
     // The root bone starts with the heading's orientation, so the first frame does not bend.
-    float const horizontal = HorizontalLength(m_heading);
-    float yaw = horizontal > 0.0f ? SafeAcos(m_heading.x / horizontal) : 0.0f;
-    if (m_heading.y <= 0.0f)
-        yaw = -yaw;
-    float pitch = SafeAcos(horizontal);
-    if (m_heading.z >= 0.0f)
-        pitch = -pitch;
-    m_bones[0].angleZ = yaw;
-    m_bones[0].angleY = pitch;
+    SHeadingAngles const angles = GetHeadingAngles(m_heading);
+    m_bones[0].angleZ = angles.yaw;
+    m_bones[0].angleY = angles.pitch;
 
     m_targetCell = CFishGrid::NoCell();
     m_previousCell = CFishGrid::NoCell();
@@ -707,17 +720,11 @@ void CFish::BendSpine(float dt)
     // the frame before; the model is placed for that turn.
     m_skinnedTurn = m_appliedTurn;
     skeleton->ResetAllBonesAdditionalPositionAndRotation();
-    float const horizontal = HorizontalLength(m_heading);
-    float yaw = horizontal > 0.0f ? SafeAcos(m_heading.x / horizontal) : 0.0f;
-    if (m_heading.y <= 0.0f)
-        yaw = -yaw;
-    float pitch = SafeAcos(horizontal);
-    if (m_heading.z >= 0.0f)
-        pitch = -pitch;
-    float const yawChange = WrapAngle(m_bones[0].angleZ - yaw);
-    float const pitchChange = m_bones[0].angleY - pitch;
-    m_bones[0].angleZ = yaw;
-    m_bones[0].angleY = pitch;
+    SHeadingAngles const angles = GetHeadingAngles(m_heading);
+    float const yawChange = WrapAngle(m_bones[0].angleZ - angles.yaw);
+    float const pitchChange = m_bones[0].angleY - angles.pitch;
+    m_bones[0].angleZ = angles.yaw;
+    m_bones[0].angleY = angles.pitch;
     float const cruise = m_wantedFactor * m_baseSpeedFactor;
     float const k = cruise > 0.0f ? std::min(1.0f, m_speed / cruise) : 1.0f;
     for (unsigned int i = 1; i < BonesCount; ++i) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "../base/SelfMaskedSprites.h"
 #include "FishFood.h"
 #include "core/Engine.h"
 #include "model/Model.h"
@@ -23,16 +24,7 @@ void CFishFoodSprites::Create(CEngine* engine)
 
 void CFishFoodSprites::CreateGroup()
 {
-    CEngine* engine = m_engine;
-    CShaderDescriptor shader;
-    engine->GetShaderManager()->CreateShaderDescriptor(&shader, 1u);
-    shader.SetBlendingFactor(0, SBF_SRC_ALPHA);
-    shader.SetBlendingFactor(1, SBF_INV_SRC_ALPHA);
-    // The picture is its own opacity map.
-    shader.AddStage(SSF_TEXTURE | SSF_OPACITY_MAP | SSF_MIP_MAPPING, 1, 0.0f, Texture, Texture, SSBT_REPEAT);
-    m_group = engine->GetSpriteGroupManager()->AddSpriteGroup(CFishFood::MaxFlakes, shader, 0u);
-    if (m_group)
-        m_group->GetModel()->AddProperties(MP_TRANSPARENT);
+    m_group = AddSelfMaskedSpriteGroup(m_engine, Texture, CFishFood::MaxFlakes);
 }
 
 void CFishFoodSprites::Destroy()

@@ -1,27 +1,10 @@
 #pragma once
 
-#include <cstdint>
+#include "../base/LcgRandom.h"
 
-// Linear congruential generator of the school: value = (seed >> 16) & 0x7fff after each step.
-class CFishRandom
+// The school's generator.
+class CFishRandom : public CLcgRandom
 {
 public:
-    explicit CFishRandom(std::uint32_t seed = 1) : m_seed(seed) {}
-
-    void SetSeed(std::uint32_t seed) { m_seed = seed; }
-    std::uint32_t GetSeed() const { return m_seed; }
-
-    // Uniform in [0, 1).
-    float Next()
-    {
-        m_seed = m_seed * 1103515245u + 12345u;
-        return static_cast<float>((m_seed >> 16) & 0x7fffu) / 32768.0f;
-    }
-    // centre + (2u − 1) × spread.
-    float Spread(float centre, float spread) { return centre + (2.0f * Next() - 1.0f) * spread; }
-    // a + u × (b − a).
-    float Between(float a, float b) { return a + Next() * (b - a); }
-
-private:
-    std::uint32_t m_seed;
+    using CLcgRandom::CLcgRandom;
 };

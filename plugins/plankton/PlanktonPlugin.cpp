@@ -7,6 +7,7 @@
 #include "LocalDay.h"
 #include "PlanktonGlow.h"
 #include "PluginExports.h"
+#include "SelfMaskedSprites.h"
 #include "core/Engine.h"
 #include "platform/os/Clock.h"
 #include "render/ShaderDescriptor.h"
@@ -28,15 +29,8 @@ void CGamePlanktonPlugin::Create(CEngine* engine, CCamera* /*camera*/)
     std::srand(ticks);
     m_swarm.GetRandom().SetSeed(ticks);
 
-    CShaderDescriptor shader;
-    engine->GetShaderManager()->CreateShaderDescriptor(&shader, 1u);
-    shader.SetBlendingFactor(0, SBF_SRC_ALPHA);
-    shader.SetBlendingFactor(1, SBF_INV_SRC_ALPHA);
-    // The picture is its own opacity map.
-    shader.AddStage(SSF_TEXTURE | SSF_OPACITY_MAP | SSF_MIP_MAPPING, 1, 0.0f, Texture, Texture, SSBT_REPEAT);
-
-    m_spriteGroup = engine->GetSpriteGroupManager()->AddSpriteGroup(CPlanktonSwarm::SpecksCount, shader, 0u);
-    m_spriteGroup->GetModel()->AddProperties(MP_TRANSPARENT | MP_FIXED_DEPTH);
+    m_spriteGroup = AddSelfMaskedSpriteGroup(engine, Texture, CPlanktonSwarm::SpecksCount);
+    m_spriteGroup->GetModel()->AddProperties(MP_FIXED_DEPTH);
     m_spriteGroup->GetModel()->SetDepthValue(-1.0f);
     m_swarm.Populate(m_spriteGroup);
     engine->GetMessageManager()->Write("+Plugin: Plankton");

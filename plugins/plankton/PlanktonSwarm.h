@@ -3,27 +3,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "../base/LcgRandom.h"
 #include "math/Vector.h"
 
 class CSpriteGroup;
 
-// The swarm's own linear congruential generator.
-class CPlanktonRandom
+// The swarm's own generator.
+class CPlanktonRandom : public CLcgRandom
 {
 public:
-    explicit CPlanktonRandom(std::uint32_t seed = 1) : m_seed(seed) {}
-
-    void SetSeed(std::uint32_t seed) { m_seed = seed; }
-    std::uint32_t GetSeed() const { return m_seed; }
-    // A value in [0, 1) with 15 bits.
-    float Next()
-    {
-        m_seed = m_seed * 1103515245u + 12345u;
-        return static_cast<float>((m_seed >> 16) & 0x7fffu) / 32768.0f;
-    }
-
-private:
-    std::uint32_t m_seed;
+    using CLcgRandom::CLcgRandom;
 };
 
 // Specks of plankton on a layered grid of homes over the whole volume, whose bottom lies above

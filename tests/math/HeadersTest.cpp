@@ -1,6 +1,7 @@
 #include "math/MathTypes.h"
 #include "platform/gl/D3DMatrix.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <type_traits>
 
@@ -16,4 +17,19 @@ TEST(MathLayout, ValueTypesAreTriviallyCopyableAndPacked)
     EXPECT_EQ(sizeof(CMatrix4x4), 16 * sizeof(float));
     EXPECT_EQ(sizeof(CQuaternion), 4 * sizeof(float));
     EXPECT_EQ(sizeof(D3DMATRIX), 16 * sizeof(float));
+}
+
+TEST(MathLayout, VectorComponentsLieInFileOrder)
+{
+    float stored[4] = {};
+    CVector4 const v(1.0f, 2.0f, 3.0f, 4.0f);
+    std::memcpy(stored, &v, sizeof v);
+    EXPECT_EQ(stored[0], 1.0f);
+    EXPECT_EQ(stored[1], 2.0f);
+    EXPECT_EQ(stored[2], 3.0f);
+    EXPECT_EQ(stored[3], 4.0f);
+    int indices[3] = {};
+    vec3i const cell(7, 8, 9);
+    std::memcpy(indices, &cell, sizeof cell);
+    EXPECT_EQ(indices[2], 9);
 }

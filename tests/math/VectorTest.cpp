@@ -122,6 +122,9 @@ TEST(Vector, ComponentAccess)
     float const values[4] = {1, 2, 3, 4};
     CVector3 v(values);
     EXPECT_EQ(v.Get(2), 3.0f);
+    // Indices outside the vector read the last component.
+    EXPECT_EQ(v.Get(5), 3.0f);
+    EXPECT_EQ(v.Get(-1), 3.0f);
     v.Set(1u, 7.0f);
     EXPECT_EQ(v.y, 7.0f);
     EXPECT_EQ(v.Get(), &v.x);

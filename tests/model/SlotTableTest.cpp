@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
-#include "model/SlotTable.h"
+#include "core/SlotTable.h"
 
 namespace
 {
@@ -66,4 +67,28 @@ TEST(SlotTable, UnknownObjectsAreLeftAloneAndClearDeletesTheRest)
     }
     // The table deletes what it still holds when it goes.
     EXPECT_EQ(deletions, 3);
+}
+
+TEST(SlotTable, FindGivesTheFirstMatchInAddingOrderAndItsSlotCanBeFreed)
+{
+    int deletions = 0;
+    TSlotTable<SCounted> table;
+    table.Add(std::make_unique<SCounted>(&deletions));
+    unsigned int const second = table.Add(std::make_unique<SCounted>(&deletions));
+    table.RemoveSlot(0);
+    unsigned int const reused = table.Add(std::make_unique<SCounted>(&deletions));
+    EXPECT_EQ(reused, 0u);
+
+    unsigned int found = 99;
+    EXPECT_TRUE(table.Find([](SCounted const&) { return true; }, &found));
+    EXPECT_EQ(found, second);
+    SCounted const* latest = table.Get(reused);
+    EXPECT_TRUE(table.Find([latest](SCounted const& held) { return &held == latest; }, &found));
+    EXPECT_EQ(found, reused);
+    EXPECT_FALSE(table.Find([](SCounted const&) { return false; }, &found));
+    EXPECT_EQ(found, reused);
+
+    table.RemoveSlot(second);
+    EXPECT_EQ(deletions, 2);
+    EXPECT_EQ(OccupiedSlots(table), (std::vector<unsigned int>{0}));
 }

@@ -49,6 +49,7 @@ std::string Format(char const* format, int a, int b = 0)
 }
 
 constexpr float StarfishAnimationSpeed = 1.5f;
+constexpr int BlendedTextureQuality = 92;
 // The models are built at about 1.5 units long; the school shows them a third larger.
 constexpr float FishSizeDivisor = 0.75f;
 
@@ -148,13 +149,8 @@ void CContentBuilder::BuildStarfish()
     Write("Data/Models/star_shadow.otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(min, max, 1)));
 
     Write("Data/Textures/star.jpg", CJpegWriter::Write(CTexturePainter::Starfish(), 92));
-    Write("Data/Textures/star_shadow.jpg", CJpegWriter::Write(CTexturePainter::StarShadowColour(), 92));
-    SPicture alpha = CTexturePainter::StarShadowAlpha();
-    SPicture grey(alpha.width, alpha.height, 1);
-    for (std::size_t i = 0; i < grey.pixels.size(); ++i) {
-        grey.pixels[i] = alpha.pixels[i * 3];
-    }
-    Write("Data/Textures/star_shadow_alfa.jpg", CJpegWriter::Write(grey, 92));
+    WriteBlendedTexture("star_shadow", CTexturePainter::StarShadowColour(),
+                        CTexturePainter::StarShadowAlpha());
 }
 
 void CContentBuilder::BuildPictures()
@@ -206,13 +202,7 @@ void CContentBuilder::BuildParticleSystem()
     Write("Data/Particle Systems/bubbles.psf", CParticleSystemWriter::Write(settings));
     Write("Data/Particle Systems/bubbles.srf",
           CShaderFileWriter::Write({SShaderRecord::MakeBlended("bubble.jpg", "bubble_alfa.jpg")}));
-    Write("Data/Textures/bubble.jpg", CJpegWriter::Write(CTexturePainter::BubbleColour(), 92));
-    SPicture alpha = CTexturePainter::BubbleAlpha();
-    SPicture grey(alpha.width, alpha.height, 1);
-    for (std::size_t i = 0; i < grey.pixels.size(); ++i) {
-        grey.pixels[i] = alpha.pixels[i * 3];
-    }
-    Write("Data/Textures/bubble_alfa.jpg", CJpegWriter::Write(grey, 92));
+    WriteBlendedTexture("bubble", CTexturePainter::BubbleColour(), CTexturePainter::BubbleAlpha());
 }
 
 void CContentBuilder::BuildFishPacks()
@@ -302,6 +292,18 @@ void CContentBuilder::BuildConfiguration()
     }
     // The engine keeps its configuration file in the data folder.
     Write("Data/Coralume.ini", std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+void CContentBuilder::WriteBlendedTexture(std::string const& name, SPicture const& colour,
+                                          SPicture const& alpha)
+{
+    Write("Data/Textures/" + name + ".jpg", CJpegWriter::Write(colour, BlendedTextureQuality));
+    // The opacity map is grey: the alpha picture's first channel.
+    SPicture grey(alpha.width, alpha.height, 1);
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i) {
+        grey.pixels[i] = alpha.pixels[i * alpha.channels];
+    }
+    Write("Data/Textures/" + name + "_alfa.jpg", CJpegWriter::Write(grey, BlendedTextureQuality));
 }
 
 void CContentBuilder::WriteSceneryModel(std::string const& name, SModelData const& model,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModelWriter.h"
+#include "Picture.h"
 #include "ShaderFileWriter.h"
 
 #include <cstdint>
@@ -41,6 +42,8 @@ private:
     void BuildParticleSystem();
     void BuildTank();
     void BuildSettingsPictures();
+    // Data/Textures/<name>.jpg and its opacity map <name>_alfa.jpg.
+    void WriteBlendedTexture(std::string const& name, SPicture const& colour, SPicture const& alpha);
     void WriteSceneryModel(std::string const& name, SModelData const& model,
                            std::vector<SShaderRecord> const& shaders);
     void BuildFishPacks();

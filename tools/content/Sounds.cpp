@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace content
 {
@@ -47,6 +48,23 @@ void Normalize(std::vector<float>* samples, float peak)
     }
 }
 
+// One decaying chirp of a sound: AddChirp's arguments.
+struct SChirp
+{
+    float start, duration, from, to, gain, decay;
+};
+
+// `seconds` of the chirps added up, normalised to `peak`.
+std::vector<float> ChirpSound(float seconds, std::initializer_list<SChirp> chirps, float peak)
+{
+    std::vector<float> samples = Silence(seconds);
+    for (SChirp const& c : chirps) {
+        AddChirp(&samples, c.start, c.duration, c.from, c.to, c.gain, c.decay);
+    }
+    Normalize(&samples, peak);
+    return samples;
+}
+
 } // namespace
 
 std::vector<float> CSoundSynthesizer::KeyClick()
@@ -64,28 +82,22 @@ std::vector<float> CSoundSynthesizer::KeyClick()
 
 std::vector<float> CSoundSynthesizer::ButtonPress()
 {
-    std::vector<float> samples = Silence(0.16f);
-    AddChirp(&samples, 0.0f, 0.15f, 720.0f, 360.0f, 0.8f, 28.0f);
-    AddChirp(&samples, 0.0f, 0.1f, 1440.0f, 720.0f, 0.25f, 45.0f);
-    Normalize(&samples, 0.7f);
-    return samples;
+    return ChirpSound(
+        0.16f, {{0.0f, 0.15f, 720.0f, 360.0f, 0.8f, 28.0f}, {0.0f, 0.1f, 1440.0f, 720.0f, 0.25f, 45.0f}},
+        0.7f);
 }
 
 std::vector<float> CSoundSynthesizer::ButtonOver()
 {
-    std::vector<float> samples = Silence(0.06f);
-    AddChirp(&samples, 0.0f, 0.05f, 3200.0f, 3600.0f, 0.4f, 90.0f);
-    Normalize(&samples, 0.35f);
-    return samples;
+    return ChirpSound(0.06f, {{0.0f, 0.05f, 3200.0f, 3600.0f, 0.4f, 90.0f}}, 0.35f);
 }
 
 std::vector<float> CSoundSynthesizer::CheckBox()
 {
-    std::vector<float> samples = Silence(0.1f);
-    AddChirp(&samples, 0.0f, 0.03f, 1800.0f, 1500.0f, 0.6f, 150.0f);
-    AddChirp(&samples, 0.045f, 0.04f, 2300.0f, 2000.0f, 0.6f, 150.0f);
-    Normalize(&samples, 0.55f);
-    return samples;
+    return ChirpSound(
+        0.1f,
+        {{0.0f, 0.03f, 1800.0f, 1500.0f, 0.6f, 150.0f}, {0.045f, 0.04f, 2300.0f, 2000.0f, 0.6f, 150.0f}},
+        0.55f);
 }
 
 std::vector<float> CSoundSynthesizer::Bubbles(float seconds)

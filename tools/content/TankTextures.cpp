@@ -56,6 +56,22 @@ float PeriodicFractal(float u, float v, int basePeriod, int octaves, std::uint32
     return sum / total;
 }
 
+// A blade or leaf: u across it, v from the tip (row 0) to the root. Each pixel is
+// `shade(x, along, across, colour)`, with `along` 0 at the tip and 1 at the root, `across`
+// 0 on the middle line and 1 at the edges, and `colour` the tip-to-root colour of its row.
+template <class Shade>
+void PaintBlade(SPicture& picture, SColour const& tip, SColour const& root, Shade shade)
+{
+    for (unsigned int y = 0; y < picture.height; ++y) {
+        float const along = static_cast<float>(y) / (picture.height - 1);
+        SColour const colour = Lerp(tip, root, along);
+        for (unsigned int x = 0; x < picture.width; ++x) {
+            float const across = std::fabs(static_cast<float>(x) / (picture.width - 1) * 2.0f - 1.0f);
+            Put(picture, x, y, shade(x, along, across, colour));
+        }
+    }
+}
+
 } // namespace
 
 SPicture CTankTexturePainter::Backdrop()
@@ -167,42 +183,28 @@ SPicture CTankTexturePainter::Rock()
 
 SPicture CTankTexturePainter::Grass()
 {
-    // u across the blade, v from the tip (row 0) to the root.
     SPicture picture(32, 128, 3);
-    SColour const root{0.10f, 0.32f, 0.12f};
-    SColour const tip{0.46f, 0.78f, 0.30f};
-    for (unsigned int y = 0; y < picture.height; ++y) {
-        float const along = static_cast<float>(y) / (picture.height - 1);
-        SColour const colour = Lerp(tip, root, along);
-        for (unsigned int x = 0; x < picture.width; ++x) {
-            float const across = std::fabs(static_cast<float>(x) / (picture.width - 1) * 2.0f - 1.0f);
-            float const vein = across < 0.12f ? 0.12f : 0.0f;
-            float const edge = 1.0f - 0.25f * across * across;
-            float const streak =
-                (PeriodicValue(static_cast<float>(x) * 0.4f, along * 6.0f, 13, 77u) - 0.5f) * 0.1f;
-            Put(picture, x, y,
-                {colour.r * edge + vein + streak, colour.g * edge + vein + streak,
-                 colour.b * edge + vein * 0.5f});
-        }
-    }
+    PaintBlade(picture, {0.46f, 0.78f, 0.30f}, {0.10f, 0.32f, 0.12f},
+               [](unsigned int x, float along, float across, SColour const& colour) -> SColour {
+                   float const vein = across < 0.12f ? 0.12f : 0.0f;
+                   float const edge = 1.0f - 0.25f * across * across;
+                   float const streak =
+                       (PeriodicValue(static_cast<float>(x) * 0.4f, along * 6.0f, 13, 77u) - 0.5f) * 0.1f;
+                   return {colour.r * edge + vein + streak, colour.g * edge + vein + streak,
+                           colour.b * edge + vein * 0.5f};
+               });
     return picture;
 }
 
 SPicture CTankTexturePainter::Bush()
 {
     SPicture picture(64, 64, 3);
-    SColour const root{0.36f, 0.10f, 0.12f};
-    SColour const tip{0.92f, 0.42f, 0.30f};
-    for (unsigned int y = 0; y < picture.height; ++y) {
-        float const along = static_cast<float>(y) / (picture.height - 1);
-        SColour const colour = Lerp(tip, root, along);
-        for (unsigned int x = 0; x < picture.width; ++x) {
-            float const across = std::fabs(static_cast<float>(x) / (picture.width - 1) * 2.0f - 1.0f);
-            float const rib = 0.5f + 0.5f * std::cos(across * math::Pi * 5.0f);
-            float const shade = 0.85f + 0.15f * rib - 0.2f * across * across;
-            Put(picture, x, y, {colour.r * shade, colour.g * shade, colour.b * shade});
-        }
-    }
+    PaintBlade(picture, {0.92f, 0.42f, 0.30f}, {0.36f, 0.10f, 0.12f},
+               [](unsigned int, float, float across, SColour const& colour) -> SColour {
+                   float const rib = 0.5f + 0.5f * std::cos(across * math::Pi * 5.0f);
+                   float const shade = 0.85f + 0.15f * rib - 0.2f * across * across;
+                   return {colour.r * shade, colour.g * shade, colour.b * shade};
+               });
     return picture;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "math/VectorFwd.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class CVector3;
-class CVector4;
 class CQuaternion;
 
 namespace content

@@ -19,6 +19,24 @@ constexpr double AxisUnitsPerNotch = 10.0;
 constexpr int MouseButtonCount = 8;
 // xkbcommon key codes are evdev codes offset by the X11 minimum key code.
 constexpr std::uint32_t XkbKeycodeOffset = 8;
+
+// Keeps a seat device bound while the seat offers it: bound and listened to when it
+// appears, released when it goes. True when this call released it.
+template <class Device, class Listener>
+bool FollowSeatDevice(bool offered, Device*& device, wl_seat* seat, Device* (*bind)(wl_seat*),
+                      int (*listen)(Device*, Listener const*, void*), void (*release)(Device*),
+                      Listener const& listener, void* data)
+{
+    if (offered && !device) {
+        device = bind(seat);
+        listen(device, &listener, data);
+    } else if (!offered && device) {
+        release(device);
+        device = nullptr;
+        return true;
+    }
+    return false;
+}
 } // namespace
 
 WaylandInput::WaylandInput(wl_seat* seat) : m_seat(seat)
@@ -42,41 +60,32 @@ WaylandInput::~WaylandInput()
 
 void WaylandInput::UpdateCapabilities(std::uint32_t capabilities)
 {
-    bool wantKeyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
-    bool wantPointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
-    if (wantKeyboard && !m_keyboard) {
-        static wl_keyboard_listener const listener = {
-            .keymap = OnKeymap,
-            .enter = OnKeyboardEnter,
-            .leave = OnKeyboardLeave,
-            .key = OnKey,
-            .modifiers = OnModifiers,
-            .repeat_info = OnRepeatInfo,
-        };
-        m_keyboard = wl_seat_get_keyboard(m_seat);
-        wl_keyboard_add_listener(m_keyboard, &listener, this);
-    } else if (!wantKeyboard && m_keyboard) {
-        wl_keyboard_release(m_keyboard);
-        m_keyboard = nullptr;
-    }
-    if (wantPointer && !m_pointer) {
-        static wl_pointer_listener const listener = {
-            .enter = OnPointerEnter,
-            .leave = OnPointerLeave,
-            .motion = OnPointerMotion,
-            .button = OnPointerButton,
-            .axis = OnPointerAxis,
-            .frame = OnPointerFrame,
-            .axis_source = OnPointerAxisSource,
-            .axis_stop = OnPointerAxisStop,
-            .axis_discrete = OnPointerAxisDiscrete,
-            .axis_value120 = nullptr,
-        };
-        m_pointer = wl_seat_get_pointer(m_seat);
-        wl_pointer_add_listener(m_pointer, &listener, this);
-    } else if (!wantPointer && m_pointer) {
-        wl_pointer_release(m_pointer);
-        m_pointer = nullptr;
+    static wl_keyboard_listener const keyboardListener = {
+        .keymap = OnKeymap,
+        .enter = OnKeyboardEnter,
+        .leave = OnKeyboardLeave,
+        .key = OnKey,
+        .modifiers = OnModifiers,
+        .repeat_info = OnRepeatInfo,
+    };
+    static wl_pointer_listener const pointerListener = {
+        .enter = OnPointerEnter,
+        .leave = OnPointerLeave,
+        .motion = OnPointerMotion,
+        .button = OnPointerButton,
+        .axis = OnPointerAxis,
+        .frame = OnPointerFrame,
+        .axis_source = OnPointerAxisSource,
+        .axis_stop = OnPointerAxisStop,
+        .axis_discrete = OnPointerAxisDiscrete,
+        .axis_value120 = nullptr,
+    };
+    FollowSeatDevice((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0, m_keyboard, m_seat,
+                     wl_seat_get_keyboard, wl_keyboard_add_listener, wl_keyboard_release, keyboardListener,
+                     this);
+    if (FollowSeatDevice((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0, m_pointer, m_seat,
+                         wl_seat_get_pointer, wl_pointer_add_listener, wl_pointer_release, pointerListener,
+                         this)) {
         m_pointerSurface = nullptr;
     }
 }
