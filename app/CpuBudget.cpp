@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace
 {
 constexpr double PerCent = 100.0;
 // Scales within this many steps of a whole step count as on it.
 constexpr double StepTolerance = 1e-3;
+constexpr std::size_t RateTextLength = 32;
 } // namespace
 
 void CCpuBudget::SetBudget(int percent)
@@ -20,6 +22,8 @@ void CCpuBudget::SetBudget(int percent)
     m_percent = percent;
     m_framesPerSecond = 0;
     m_renderScale = 1.0f;
+    m_scalingPays = true;
+    m_frameCostBefore = 0.0;
     m_samples.clear();
 }
 
@@ -63,20 +67,36 @@ void CCpuBudget::Decide(SSample const& now, int ceiling)
     double const budget = m_percent / PerCent;
     double const drawn = double(frames) / seconds;
     double const aim = budget * Headroom / used;
-    int const affordable = int(std::floor(drawn * aim));
+    double frameCost = used / drawn;
+    float scale = m_renderScale;
+    bool undone = false;
+    if (m_frameCostBefore > 0.0) {
+        // The first measure since the scale was lowered.
+        if (frameCost > m_frameCostBefore * (1.0 - LeastScaleSaving)) {
+            scale = m_scaleBefore;
+            frameCost = m_frameCostBefore;
+            m_scalingPays = false;
+            undone = true;
+        }
+        m_frameCostBefore = 0.0;
+    }
+    double const overBudget = used / budget;
+    int const affordable = int(std::floor(budget * Headroom / frameCost));
     int const highest = ceiling > 0 ? ceiling : UnlimitedFramesPerSecond;
     int chosen = m_framesPerSecond > 0 ? m_framesPerSecond : highest;
-    float scale = m_renderScale;
-    if (used > budget) {
-        if (scale > LowestRenderScale)
+    if (undone || overBudget > 1.0) {
+        if (!undone && m_scalingPays && scale > LowestRenderScale) {
+            m_scaleBefore = scale;
+            m_frameCostBefore = frameCost;
             scale = std::min(ScaleFor(aim), scale - RenderScaleStep);
-        else
+        } else {
             chosen = std::min(chosen, affordable);
-    } else if (used < budget * RoomBelow) {
+        }
+    } else if (overBudget < RoomBelow) {
         if (m_framesPerSecond > 0) {
             int const rise = std::max(1, int(m_framesPerSecond * LargestRise));
             chosen = std::max(chosen, std::min(affordable, m_framesPerSecond + rise));
-        } else if (scale < 1.0f) {
+        } else if (scale < 1.0f && m_scalingPays) {
             scale = std::min(ScaleFor(aim), scale + LargestRenderScaleRise);
         }
     }
@@ -91,12 +111,13 @@ void CCpuBudget::Decide(SSample const& now, int ceiling)
     m_samples.clear();
     if (m_messages == nullptr)
         return;
+    char rate[RateTextLength];
     if (next > 0)
-        m_messages->Write("CPU budget %d %%: render scale %.2f, %d frames per second (used %.0f %% at %.1f "
-                          "frames per second over %.0f s)",
-                          m_percent, double(scale), next, used * PerCent, drawn, seconds);
+        std::snprintf(rate, sizeof(rate), "%d frames per second", next);
     else
-        m_messages->Write("CPU budget %d %%: render scale %.2f, no frame limit needed (used %.0f %% at %.1f "
-                          "frames per second over %.0f s)",
-                          m_percent, double(scale), used * PerCent, drawn, seconds);
+        std::snprintf(rate, sizeof(rate), "no frame limit needed");
+    m_messages->Write(
+        "CPU budget %d %%: render scale %.2f%s, %s (used %.0f %% at %.1f frames per second over %.0f s)",
+        m_percent, double(scale), undone ? " (drawing smaller saved nothing)" : "", rate, used * PerCent,
+        drawn, seconds);
 }

@@ -28,9 +28,11 @@ protected:
 
     double FrameCost(double fullSize) const
     {
-        double const scale = m_budget.GetRenderScale();
+        double const scale = m_costFollowsScale ? m_budget.GetRenderScale() : 1.0;
         return fullSize * scale * scale;
     }
+
+    bool m_costFollowsScale = true;
 
     CCpuBudget m_budget;
     double m_now = 0.0;
@@ -77,4 +79,20 @@ TEST_F(CpuBudgetTest, ScaleFallsBeforeTheRateAndComesBackAfterIt)
     Run(CCpuBudget::WindowSeconds, CheapFrame);
     EXPECT_FLOAT_EQ(m_budget.GetRenderScale(), 1.0f);
     EXPECT_EQ(m_budget.GetFramesPerSecond(), 0);
+}
+
+TEST_F(CpuBudgetTest, ScaleThatSavesNothingIsUndoneAndTheRateFallsInstead)
+{
+    constexpr double DearFrame = 0.020;
+    m_costFollowsScale = false; // stretching the smaller frame costs what drawing it saves
+    m_budget.SetBudget(BudgetPercent);
+
+    Run(CCpuBudget::DecisionInterval * 3, DearFrame);
+    EXPECT_FLOAT_EQ(m_budget.GetRenderScale(), 1.0f);
+    int const lowered = m_budget.GetFramesPerSecond();
+    EXPECT_GT(lowered, 0);
+    EXPECT_LE(lowered * DearFrame, BudgetPercent / 100.0);
+    Run(CCpuBudget::WindowSeconds, DearFrame);
+    EXPECT_FLOAT_EQ(m_budget.GetRenderScale(), 1.0f) << "not tried again";
+    EXPECT_EQ(m_budget.GetFramesPerSecond(), lowered);
 }
