@@ -83,6 +83,10 @@ void CDirect3DSubsystem::SetRenderScale(float scale)
         m_messageManager->Write("Render scale %.2f: not available, frames drawn at full size", scale);
         return;
     }
+    if (scale >= 1.0f) {
+        m_messageManager->Write("Render scale 1.00: frames drawn at full size");
+        return;
+    }
     m_messageManager->Write("Render scale %.2f: frames drawn at %ux%u and stretched to %ux%u", scale,
                             ScaledLength(m_presentParameters.BackBufferWidth, scale),
                             ScaledLength(m_presentParameters.BackBufferHeight, scale),
