@@ -23,6 +23,7 @@
 #include "render/ShaderDescriptor.h"
 #include "render/TextureManager.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -337,6 +338,7 @@ void CAquariumApp::RegisterVariables()
     config->CreateCommand("v_max_fps", CCT_INT, false, true, &m_maxFramesPerSecond,
                           CFrameRateCap::DefaultFramesPerSecondText);
     config->CreateCommand("r_keep_background", CCT_BOOL, false, true, &m_keepBackground, "1");
+    config->CreateCommand("r_render_scale", CCT_FLOAT, false, true, &m_renderScale, "1.0");
     config->CreateCommand("g_monitor_layout", CCT_STRING, false, true, m_monitorLayout, "auto");
     config->CreateCommand("g_monitors", CCT_STRING, false, true, m_monitors, "");
     config->CreateCommand("g_desktop_layer", CCT_STRING, false, true, m_desktopLayer, "background");
@@ -440,6 +442,7 @@ void CAquariumApp::DrainKeyStates()
 
 void CAquariumApp::Frame()
 {
+    m_engine.GetDirect3DSubsystem()->SetRenderScale(ChooseRenderScale());
     m_engine.BeginFrame();
     if (m_engine.IsStopped()) {
         // Minimised: nothing to draw until restored; the loop need not spin.
@@ -483,6 +486,13 @@ int CAquariumApp::ChooseFramesPerSecond()
     if (m_sceneSettled)
         lower(m_cpuBudget.Update(ReadSteadySeconds(), platform::GetProcessCpuSeconds(), rate));
     return rate;
+}
+
+float CAquariumApp::ChooseRenderScale() const
+{
+    if (m_runMode != RUN_WALLPAPER)
+        return m_renderScale;
+    return std::min(m_renderScale, m_cpuBudget.GetRenderScale());
 }
 
 void CAquariumApp::FollowPower()

@@ -82,6 +82,8 @@ private:
     void FollowPower();
     // The frame rate ceiling from the setting, power saving and the processor budget.
     int ChooseFramesPerSecond();
+    // The render scale from the setting, lowered further by the wallpaper's processor budget.
+    float ChooseRenderScale() const;
     // The monitor layout and the monitors as configured, to the camera manager when they change.
     void ApplyMonitorSettings();
     // The wallpaper's layer as configured, to the window system when it changes.
@@ -112,6 +114,7 @@ private:
     bool m_sceneSettled = false;
     platform::MemoryPhases m_memoryPhases;
     bool m_keepBackground = true;          // "r_keep_background"
+    float m_renderScale = 1.0f;            // "r_render_scale": part of the window's size drawn
     char m_monitorLayout[PathLength] = {}; // "g_monitor_layout": "auto", "each" or "span"
     char m_monitors[PathLength] =
         {}; // "g_monitors": "800x600+0+0,1280x720+800+0"; empty: ask the window system

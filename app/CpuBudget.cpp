@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace
 {
 constexpr double PerCent = 100.0;
-}
+// Scales within this many steps of a whole step count as on it.
+constexpr double StepTolerance = 1e-3;
+constexpr std::size_t RateTextLength = 32;
+} // namespace
 
 void CCpuBudget::SetBudget(int percent)
 {
@@ -17,6 +21,9 @@ void CCpuBudget::SetBudget(int percent)
         return;
     m_percent = percent;
     m_framesPerSecond = 0;
+    m_renderScale = 1.0f;
+    m_scalingPays = true;
+    m_frameCostBefore = 0.0;
     m_samples.clear();
 }
 
@@ -40,6 +47,13 @@ int CCpuBudget::Update(double now, double cpuSeconds, int ceiling)
     return m_framesPerSecond;
 }
 
+float CCpuBudget::ScaleFor(double ratio) const
+{
+    double const wanted = m_renderScale * std::sqrt(ratio);
+    // Rounded down, to stay under the budget.
+    return float(std::floor(wanted / RenderScaleStep + StepTolerance)) * RenderScaleStep;
+}
+
 void CCpuBudget::Decide(SSample const& now, int ceiling)
 {
     SSample const& first = m_samples.front();
@@ -52,30 +66,58 @@ void CCpuBudget::Decide(SSample const& now, int ceiling)
     // next decisions make up for that).
     double const budget = m_percent / PerCent;
     double const drawn = double(frames) / seconds;
-    int const affordable = int(std::floor(drawn * budget * Headroom / used));
+    double const aim = budget * Headroom / used;
+    double frameCost = used / drawn;
+    float scale = m_renderScale;
+    bool undone = false;
+    if (m_frameCostBefore > 0.0) {
+        // The first measure since the scale was lowered.
+        if (frameCost > m_frameCostBefore * (1.0 - LeastScaleSaving)) {
+            scale = m_scaleBefore;
+            frameCost = m_frameCostBefore;
+            m_scalingPays = false;
+            undone = true;
+        }
+        m_frameCostBefore = 0.0;
+    }
+    double const overBudget = used / budget;
+    int const affordable = int(std::floor(budget * Headroom / frameCost));
     int const highest = ceiling > 0 ? ceiling : UnlimitedFramesPerSecond;
     int chosen = m_framesPerSecond > 0 ? m_framesPerSecond : highest;
-    if (used > budget) {
-        chosen = std::min(chosen, affordable);
-    } else if (used < budget * RoomBelow && m_framesPerSecond > 0) {
-        int const rise = std::max(1, int(m_framesPerSecond * LargestRise));
-        chosen = std::max(chosen, std::min(affordable, m_framesPerSecond + rise));
+    if (undone || overBudget > 1.0) {
+        if (!undone && m_scalingPays && scale > LowestRenderScale) {
+            m_scaleBefore = scale;
+            m_frameCostBefore = frameCost;
+            scale = std::min(ScaleFor(aim), scale - RenderScaleStep);
+        } else {
+            chosen = std::min(chosen, affordable);
+        }
+    } else if (overBudget < RoomBelow) {
+        if (m_framesPerSecond > 0) {
+            int const rise = std::max(1, int(m_framesPerSecond * LargestRise));
+            chosen = std::max(chosen, std::min(affordable, m_framesPerSecond + rise));
+        } else if (scale < 1.0f && m_scalingPays) {
+            scale = std::min(ScaleFor(aim), scale + LargestRenderScaleRise);
+        }
     }
+    scale = std::clamp(scale, LowestRenderScale, 1.0f);
     chosen = std::clamp(chosen, LowestFramesPerSecond, highest);
     int const next = chosen >= highest ? 0 : chosen;
-    if (next == m_framesPerSecond)
+    if (next == m_framesPerSecond && scale == m_renderScale)
         return;
     m_framesPerSecond = next;
-    // The minute measured so far was at the old rate.
+    m_renderScale = scale;
+    // The minute measured so far was at the old rate and scale.
     m_samples.clear();
     if (m_messages == nullptr)
         return;
+    char rate[RateTextLength];
     if (next > 0)
-        m_messages->Write(
-            "CPU budget %d %%: %d frames per second (used %.0f %% at %.1f frames per second over %.0f s)",
-            m_percent, next, used * PerCent, drawn, seconds);
+        std::snprintf(rate, sizeof(rate), "%d frames per second", next);
     else
-        m_messages->Write(
-            "CPU budget %d %%: no limit needed (used %.0f %% at %.1f frames per second over %.0f s)",
-            m_percent, used * PerCent, drawn, seconds);
+        std::snprintf(rate, sizeof(rate), "no frame limit needed");
+    m_messages->Write(
+        "CPU budget %d %%: render scale %.2f%s, %s (used %.0f %% at %.1f frames per second over %.0f s)",
+        m_percent, double(scale), undone ? " (drawing smaller saved nothing)" : "", rate, used * PerCent,
+        drawn, seconds);
 }

@@ -114,6 +114,9 @@ int main(int argc, char** argv)
             start = end + 1;
         }
     }
+    // The program hands its render scale to the device before each frame; the loop below does
+    // not run the program's frame, so it is handed over once here.
+    engine->GetDirect3DSubsystem()->SetRenderScale(engine->GetConfig()->GetValueAsFloat("r_render_scale"));
     bool const traceAllocations = std::getenv("BENCH_TRACE_ALLOCATIONS") != nullptr;
     SFrameTimes total;
     long restoredFrames = 0;
@@ -152,12 +155,13 @@ int main(int argc, char** argv)
     std::size_t const residentAtEnd = bench::GetResidentKilobytes();
     unsigned int const drawnModels = models->GetDrawListSize();
     unsigned int const triangles = models->GetVisibleTrianglesCount();
+    float const renderScale = engine->GetDirect3DSubsystem()->GetRenderScale();
     application.Shutdown();
 
     double const n = double(frames > 0 ? frames : 1);
     double const mainThread = total.engineFrame + total.plugins + total.present;
-    std::printf("screen %ux%u, %ld frames (after %ld warm-up frames)\n", screen.BackBufferWidth,
-                screen.BackBufferHeight, frames, warmUp);
+    std::printf("screen %ux%u, %ld frames (after %ld warm-up frames), render scale %.2f\n",
+                screen.BackBufferWidth, screen.BackBufferHeight, frames, warmUp, double(renderScale));
     std::printf("frames per second        %8.1f\n", n / total.wall);
     std::printf("wall time per frame      %8.2f ms\n", 1000.0 * total.wall / n);
     std::printf("main-thread CPU / frame  %8.2f ms\n", 1000.0 * mainThread / n);

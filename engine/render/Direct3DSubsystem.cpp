@@ -15,6 +15,11 @@ constexpr char const* ChangeVideoModeCommand = "change_video_mode";
 constexpr char const* FallbackVideoMode = "640x480x16";
 constexpr float TextureMatrixTolerance = 0.00001f;
 
+unsigned int ScaledLength(unsigned int length, float scale)
+{
+    return std::max(1u, static_cast<unsigned int>(std::lround(float(length) * scale)));
+}
+
 } // namespace
 
 CDirect3DSubsystem::~CDirect3DSubsystem()
@@ -66,6 +71,28 @@ void CDirect3DSubsystem::Create(CMessageManager* messageManager, CMemoryManager*
     m_messageManager->Write(" ");
 }
 
+void CDirect3DSubsystem::SetRenderScale(float scale)
+{
+    scale = std::clamp(scale, LowestRenderScale, 1.0f);
+    if (scale == m_requestedRenderScale || !m_device)
+        return;
+    m_requestedRenderScale = scale;
+    bool const drawn = SUCCEEDED(m_device->SetRenderScale(scale));
+    m_renderScale = drawn ? scale : 1.0f;
+    if (!drawn) {
+        m_messageManager->Write("Render scale %.2f: not available, frames drawn at full size", scale);
+        return;
+    }
+    if (scale >= 1.0f) {
+        m_messageManager->Write("Render scale 1.00: frames drawn at full size");
+        return;
+    }
+    m_messageManager->Write("Render scale %.2f: frames drawn at %ux%u and stretched to %ux%u", scale,
+                            ScaledLength(m_presentParameters.BackBufferWidth, scale),
+                            ScaledLength(m_presentParameters.BackBufferHeight, scale),
+                            m_presentParameters.BackBufferWidth, m_presentParameters.BackBufferHeight);
+}
+
 void CDirect3DSubsystem::Destroy()
 {
     if (m_free) {
@@ -81,6 +108,7 @@ void CDirect3DSubsystem::Destroy()
     m_textureMatrices.clear();
     m_adapters.clear();
     m_currentAdapter = 0;
+    m_renderScale = m_requestedRenderScale = 1.0f;
     m_messageManager->Write("...Releasing device...");
     if (m_device) {
         m_device->Release();

@@ -71,6 +71,14 @@ public:
     unsigned int GetMaxTextureAnisotropy() const { return m_maxTextureAnisotropy; }
     D3DPRESENT_PARAMETERS const& GetPresentParameters() const { return m_presentParameters; }
 
+    // The smallest part of the window's size frames are drawn at.
+    static constexpr float LowestRenderScale = 0.25f;
+    // Draws frames at `scale` of the window's size (clamped to LowestRenderScale..1) and
+    // stretches them over it; the log says what the device drew at when that changes.
+    void SetRenderScale(float scale);
+    // The scale the device draws at (1 where it cannot draw smaller).
+    float GetRenderScale() const { return m_renderScale; }
+
     void SetAlphaBlend(unsigned int value);
     void SetSrcBlend(unsigned int value);
     void SetDstBlend(unsigned int value);
@@ -154,4 +162,6 @@ private:
     // The device starts writing depth.
     unsigned int m_zWriteEnable = 1;
     unsigned int m_cullMode = 0;
+    float m_renderScale = 1.0f;
+    float m_requestedRenderScale = 1.0f;
 };

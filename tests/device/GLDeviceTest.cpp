@@ -768,3 +768,10 @@ TEST_F(MultisampledGLDeviceTest, MultisampledEdgesAreSmoothedWithGreys)
     EXPECT_EQ(platform::GetWindowSamples(window), Samples);
     EXPECT_GE(CountGreyPixelsAlongASlantedEdge(), LeastGreyPixels);
 }
+
+TEST_F(MultisampledGLDeviceTest, AskedToDrawSmallerItDrawsAtFullSizeAndStillSmoothsEdges)
+{
+    constexpr int LeastGreyPixels = 30;
+    EXPECT_EQ(device->SetRenderScale(0.5f), D3DERR_NOTAVAILABLE);
+    EXPECT_GE(CountGreyPixelsAlongASlantedEdge(), LeastGreyPixels);
+}

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "ModelFixture.h"
 #include "ModelSamples.h"
@@ -168,5 +171,68 @@ TEST_F(ModelRenderTest, FramesFromTheKeptBackgroundMatchFreshOnes)
     EXPECT_TRUE(Models()->WasBackgroundRestored());
     EXPECT_EQ(At({0.0f, 2.5f, -1.0f}).Brightness(), 0);
     EXPECT_TRUE(isWall(At({0.0f, -2.0f, -1.0f})));
+}
+
+// The kept wall and box, and a box in front, drawn at half the window's size and stretched over it: the
+// frames, fresh and from the kept copy, cover the whole window and look like full-size ones once both are
+// blurred; the log says what was drawn.
+TEST_F(ModelRenderTest, HalfScaleFramesCoverTheWindowAndMatchFullScaleOnesSoftened)
+{
+    // Blocks of this many pixels each way are averaged; their channels may differ this much.
+    constexpr int Block = 8;
+    constexpr int MostBlockDifference = 40;
+    constexpr double MostMeanDifference = 1.0;
+    AddWhiteLightOnly({0.3f, -0.2f, -1.0f});
+    CShaderDescriptor const shader = MakeShader();
+    CModel* wall = Models()->AddModelBox(shader, {-9.0f, -7.0f, -2.0f}, {9.0f, 7.0f, -1.0f}, 0);
+    wall->AddProperties(MP_BACKGROUND);
+    CMatrix4x4 const turn = CMatrix4x4::GetRotationY(0.8f) * CMatrix4x4::GetRotationX(0.4f);
+    CModel* low = Models()->AddModelBox(shader, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}, 0);
+    low->SetMatrix(CMatrix4x4::GetTranslation({-2.0f, -1.5f, 1.0f}) * turn);
+    CModel* corner = Models()->AddModelBox(shader, {-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}, 0);
+    corner->SetMatrix(CMatrix4x4::GetTranslation({4.5f, 3.2f, 0.0f}) * turn);
+    corner->AddProperties(MP_BACKGROUND);
+    Render();
+    Models()->SetBackgroundKeeping(true);
+    Models()->ReadyBackgroundKeeping();
+    auto const renderTwice = [this] {
+        Render(); // into a fresh copy
+        Render();
+        EXPECT_TRUE(Models()->WasBackgroundRestored());
+        return frame;
+    };
+    std::vector<std::uint32_t> const full = renderTwice();
+    Direct3D()->SetRenderScale(0.5f);
+    EXPECT_TRUE(
+        HasMessage(MT_MESSAGE, "Render scale 0.50: frames drawn at 320x240 and stretched to 640x480"));
+    EXPECT_FLOAT_EQ(Direct3D()->GetRenderScale(), 0.5f);
+    std::vector<std::uint32_t> const half = renderTwice();
+    ASSERT_EQ(full.size(), std::size_t(640) * 480);
+    ASSERT_EQ(half.size(), full.size());
+    EXPECT_NE(half, full) << "the smaller frame is softer";
+
+    auto const blockMean = [this](std::vector<std::uint32_t> const& pixels, int bx, int by, int shift) {
+        int sum = 0;
+        for (int y = by * Block; y < (by + 1) * Block; ++y)
+            for (int x = bx * Block; x < (bx + 1) * Block; ++x)
+                sum += int((pixels[std::size_t(y) * width + x] >> shift) & 0xFF);
+        return sum / (Block * Block);
+    };
+    int largest = 0;
+    double total = 0.0;
+    int count = 0;
+    for (int by = 0; by < int(height) / Block; ++by) {
+        for (int bx = 0; bx < int(width) / Block; ++bx) {
+            for (int shift : {0, 8, 16}) {
+                int const difference =
+                    std::abs(blockMean(full, bx, by, shift) - blockMean(half, bx, by, shift));
+                largest = std::max(largest, difference);
+                total += difference;
+                ++count;
+            }
+        }
+    }
+    EXPECT_LE(largest, MostBlockDifference);
+    EXPECT_LE(total / count, MostMeanDifference);
 }
 } // namespace

@@ -273,6 +273,11 @@ HRESULT FakeDirect3DDevice8::ReleaseKeptBackBuffer()
     return Record("ReleaseKeptBackBuffer", "");
 }
 
+HRESULT FakeDirect3DDevice8::SetRenderScale(float scale)
+{
+    return Record("SetRenderScale", std::to_string(scale));
+}
+
 HRESULT FakeDirect3DDevice8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                            D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture)
 {

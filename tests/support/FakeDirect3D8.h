@@ -102,6 +102,7 @@ public:
     HRESULT BeginBackBufferTrial() override;
     HRESULT RestoreBackBuffer() override;
     HRESULT ReleaseKeptBackBuffer() override;
+    HRESULT SetRenderScale(float scale) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** texture) override;
     HRESULT BeginScene() override;

@@ -605,6 +605,12 @@ public:
     virtual HRESULT BeginBackBufferTrial() = 0;
     virtual HRESULT RestoreBackBuffer() = 0;
     virtual HRESULT ReleaseKeptBackBuffer() = 0;
+    // Draws frames at `scale` (above 0, at most 1) of the back buffer's size and stretches
+    // them over it with linear filtering when they are presented; 1 draws at full size. Takes
+    // effect at once outside a scene, else from the next frame; a kept copy of another size
+    // is not restored. D3DERR_NOTAVAILABLE, and frames at full size, where the device cannot
+    // draw smaller.
+    virtual HRESULT SetRenderScale(float scale) = 0;
 
     virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                   D3DPOOL pool, IDirect3DTexture8** texture) = 0;

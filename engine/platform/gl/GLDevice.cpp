@@ -53,6 +53,7 @@ GLDirect3DDevice8::~GLDirect3DDevice8()
                 glDeleteTextures(1, &m_presentedFrame);
             }
             m_keptBackBuffer.Release();
+            m_scaledFrame.Release();
         }
         m_context->Release();
     }
@@ -90,6 +91,7 @@ HRESULT GLDirect3DDevice8::Reset(D3DPRESENT_PARAMETERS* parameters)
     m_parameters.hDeviceWindow = m_context->GetWindow();
     SetDrawingTurned(false);
     m_keptBackBuffer.Release();
+    BindFrameTarget();
     ApplyPresentParameters();
     return D3D_OK;
 }
@@ -99,11 +101,16 @@ HRESULT GLDirect3DDevice8::Present(RECT const*, RECT const*, HWND, void const*)
     if (!m_context->MakeCurrent()) {
         return D3DERR_DEVICELOST;
     }
+    if (m_frameScaled && !m_scaledFrame.StretchIntoWindow(GetDrawableSize())) {
+        // Frames go straight into the window from now on.
+        m_renderScale = 1.0f;
+    }
     if (m_keepEveryFrame || m_keepNextFrame) {
         KeepPresentedFrame();
     }
     m_keepNextFrame = false;
     m_context->SwapBuffers();
+    BindFrameTarget();
     return D3D_OK;
 }
 
@@ -121,6 +128,7 @@ HRESULT GLDirect3DDevice8::BeginScene()
     int height = 0;
     m_context->GetDrawableSize(&width, &height);
     if (width != m_viewportDrawableWidth || height != m_viewportDrawableHeight) {
+        BindFrameTarget();
         ApplyViewport();
     }
     return D3D_OK;
@@ -210,8 +218,10 @@ void GLDirect3DDevice8::QueryLimits()
     m_vertexArrays.SetBgraColors(m_bgraColors);
     m_bufferObjects = extensions && std::strstr(extensions, "GL_ARB_map_buffer_range");
     char const* version = reinterpret_cast<char const*>(glGetString(GL_VERSION));
-    m_keptBackBuffer.SetAvailable((version && std::atoi(version) >= 3) ||
-                                  (extensions && std::strstr(extensions, "GL_ARB_framebuffer_object")));
+    bool const framebufferObjects = (version && std::atoi(version) >= 3) ||
+                                    (extensions && std::strstr(extensions, "GL_ARB_framebuffer_object"));
+    m_keptBackBuffer.SetAvailable(framebufferObjects);
+    m_scaledFrame.SetAvailable(framebufferObjects);
     char const* renderer = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
     m_softwareRasteriser = renderer && (std::strstr(renderer, "llvmpipe") ||
                                         std::strstr(renderer, "softpipe") || std::strstr(renderer, "swrast"));
@@ -300,9 +310,7 @@ void GLDirect3DDevice8::ApplyPresentParameters()
 
 void GLDirect3DDevice8::GetDrawableScale(float* scaleX, float* scaleY, int* drawableHeight) const
 {
-    int width = 0;
-    int height = 0;
-    m_context->GetDrawableSize(&width, &height);
+    auto const [width, height] = GetTargetSize();
     *scaleX = m_parameters.BackBufferWidth ? float(width) / float(m_parameters.BackBufferWidth) : 1.0f;
     *scaleY = m_parameters.BackBufferHeight ? float(height) / float(m_parameters.BackBufferHeight) : 1.0f;
     *drawableHeight = height;

@@ -3,6 +3,7 @@
 #include "platform/gl/Direct3D8.h"
 #include "platform/gl/GLBuffer.h"
 #include "platform/gl/GLKeptBackBuffer.h"
+#include "platform/gl/GLScaledFrame.h"
 #include "platform/gl/GLTexture.h"
 #include "platform/gl/GLVertexArrays.h"
 #include "platform/gl/OpenGL.h"
@@ -14,8 +15,8 @@
 
 // The device on OpenGL fixed function: it draws through a context made on its window.
 // Its calls are defined by concern: GLDevice.cpp (creation, caps, scenes, presenting),
-// GLDeviceFrames.cpp (kept frames and back buffers), GLDeviceStates.cpp (transforms, viewport,
-// lights, render states), GLDeviceTextures.cpp and GLDeviceDrawing.cpp (buffers and draws).
+// GLDeviceFrames.cpp (kept frames, back buffers and the scaled frame), GLDeviceStates.cpp (transforms,
+// viewport, lights, render states), GLDeviceTextures.cpp and GLDeviceDrawing.cpp (buffers and draws).
 namespace platform
 {
 constexpr unsigned int MaxStages = 8;
@@ -44,6 +45,7 @@ public:
     HRESULT PrepareBackBufferKeeping() override;
     HRESULT RestoreBackBuffer() override;
     HRESULT ReleaseKeptBackBuffer() override;
+    HRESULT SetRenderScale(float scale) override;
     HRESULT GetFrontBuffer(void* pixels, UINT pitch) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** texture) override;
@@ -80,6 +82,10 @@ public:
 
 private:
     std::array<int, 2> GetDrawableSize() const;
+    // The size drawn: the drawable's, or the scaled frame's while frames are drawn smaller.
+    std::array<int, 2> GetTargetSize() const;
+    // Binds the frame drawn next: the scaled frame (fitted to the drawable) or the window.
+    void BindFrameTarget();
 
     // Drawing into the kept copy, which is stored upside down to the window: the picture, the
     // viewport and scissor rectangles are turned over and front faces wind the other way.
@@ -151,8 +157,13 @@ private:
     GLVertexArrays m_vertexArrays;
     GLuint m_presentedFrame = 0;
     GLKeptBackBuffer m_keptBackBuffer;
+    GLScaledFrame m_scaledFrame;
+    float m_renderScale = 1.0f;
+    bool m_frameScaled = false;
+    std::array<int, 2> m_scaledSize = {0, 0};
     bool m_drawingTurned = false;
     bool m_softwareRasteriser = false;
+    std::array<int, 2> m_viewportPixels = {1, 1}; // the viewport's size in the target drawn
     int m_viewportDrawableWidth = 0;
     int m_viewportDrawableHeight = 0;
     UINT m_presentedWidth = 0;

@@ -42,9 +42,9 @@ HRESULT GLDirect3DDevice8::KeepNextFrame()
 HRESULT GLDirect3DDevice8::BeginBackBufferKeeping(BOOL overKeptCopy)
 {
     return OnKeptBackBuffer([this, overKeptCopy] {
-        if (!m_keptBackBuffer.Begin(GetDrawableSize(), overKeptCopy != 0))
+        if (!m_keptBackBuffer.Begin(GetTargetSize(), overKeptCopy != 0))
             return false;
-        SetDrawingTurned(true);
+        SetDrawingTurned(m_keptBackBuffer.IsDrawnTurned());
         return true;
     });
 }
@@ -54,7 +54,7 @@ HRESULT GLDirect3DDevice8::BeginBackBufferTrial()
     return OnKeptBackBuffer([this] {
         if (!m_keptBackBuffer.BeginTrial())
             return false;
-        SetDrawingTurned(true);
+        SetDrawingTurned(m_keptBackBuffer.IsDrawnTurned());
         return true;
     });
 }
@@ -76,7 +76,7 @@ HRESULT GLDirect3DDevice8::RestoreBackBuffer()
 {
     return OnKeptBackBuffer([this] {
         SetDrawingTurned(false);
-        return m_keptBackBuffer.Restore(GetDrawableSize());
+        return m_keptBackBuffer.Restore(GetTargetSize());
     });
 }
 
@@ -87,6 +87,48 @@ HRESULT GLDirect3DDevice8::ReleaseKeptBackBuffer()
         m_keptBackBuffer.Release();
         return true;
     });
+}
+
+HRESULT GLDirect3DDevice8::SetRenderScale(float scale)
+{
+    if (!(scale > 0.0f && scale <= 1.0f)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!m_context->MakeCurrent()) {
+        return D3DERR_DEVICELOST;
+    }
+    m_renderScale = scale;
+    if (!m_inScene) {
+        BindFrameTarget();
+    }
+    return scale < 1.0f && !m_frameScaled ? D3DERR_NOTAVAILABLE : D3D_OK;
+}
+
+std::array<int, 2> GLDirect3DDevice8::GetTargetSize() const
+{
+    return m_frameScaled ? m_scaledSize : GetDrawableSize();
+}
+
+void GLDirect3DDevice8::BindFrameTarget()
+{
+    std::array<int, 2> const drawable = GetDrawableSize();
+    std::array<int, 2> const scaled = GLScaledFrame::GetScaledSize(drawable, m_renderScale);
+    bool const wanted = m_renderScale < 1.0f && scaled != drawable;
+    bool const scaledBefore = m_frameScaled;
+    std::array<int, 2> const sizeBefore = m_scaledSize;
+    m_frameScaled = wanted && m_scaledFrame.Bind(scaled);
+    if (!m_frameScaled) {
+        m_scaledFrame.Release();
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    m_scaledSize = m_frameScaled ? scaled : std::array<int, 2>{0, 0};
+    m_keptBackBuffer.SetTarget(m_frameScaled ? m_scaledFrame.GetFramebuffer() : 0);
+    if (m_frameScaled != scaledBefore || m_scaledSize != sizeBefore) {
+        // A copy kept for the other target is stored the other way up or at another size.
+        m_keptBackBuffer.Release();
+        SetDrawingTurned(false);
+        ApplyViewport();
+    }
 }
 
 HRESULT GLDirect3DDevice8::GetFrontBuffer(void* pixels, UINT pitch)

@@ -183,6 +183,7 @@ void GLDirect3DDevice8::ApplyViewport()
     int top = int(std::lround(m_viewport.Y * scaleY));
     int bottom = int(std::lround((m_viewport.Y + m_viewport.Height) * scaleY));
     glViewport(left, m_drawingTurned ? top : drawableHeight - bottom, right - left, bottom - top);
+    m_viewportPixels = {std::max(right - left, 1), std::max(bottom - top, 1)};
     m_context->GetDrawableSize(&m_viewportDrawableWidth, &m_viewportDrawableHeight);
     glDepthRange(m_viewport.MinZ, m_viewport.MaxZ);
     m_projectionDirty = true;
@@ -345,12 +346,13 @@ void GLDirect3DDevice8::ApplyLights()
 void GLDirect3DDevice8::ApplyProjection()
 {
     // Device clip space has z in 0..w and pixel centres on integers; GL has -w..w and
-    // centres on halves: z' = 2z - w, and a half-pixel shift right and down.
+    // centres on halves: z' = 2z - w, and a half-pixel shift right and down (pixels of the
+    // target drawn, which may be smaller than the back buffer).
     D3DMATRIX adjust = Identity();
     adjust._33 = 2.0f;
     adjust._43 = -1.0f;
-    adjust._41 = 1.0f / float(m_viewport.Width);
-    adjust._42 = -1.0f / float(m_viewport.Height);
+    adjust._41 = 1.0f / float(m_viewportPixels[0]);
+    adjust._42 = -1.0f / float(m_viewportPixels[1]);
     D3DMATRIX projection = Multiply(m_projection, adjust);
     if (m_drawingTurned) {
         projection._12 = -projection._12;
