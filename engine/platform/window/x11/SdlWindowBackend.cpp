@@ -653,8 +653,16 @@ public:
         SDL_SetRelativeMouseMode(relative ? SDL_TRUE : SDL_FALSE);
     }
 
-    // SDL's events first; once none waits, what the watch saw.
-    bool PumpOneEvent() override { return PumpOneSdlEvent() || m_watch.Poll(); }
+    // Once no SDL event waits, what the watch saw is taken in passing: window state, which wakes
+    // no loop that waits for input.
+    bool PumpOneEvent() override
+    {
+        if (PumpOneSdlEvent()) {
+            return true;
+        }
+        m_watch.Poll();
+        return false;
+    }
 
     bool WaitForEvent(std::uint32_t timeoutMilliseconds) override
     {

@@ -95,12 +95,11 @@ void X11Watch::Close()
     }
 }
 
-bool X11Watch::Poll()
+void X11Watch::Poll()
 {
     if (m_display == nullptr) {
-        return false;
+        return;
     }
-    m_reportedAny = false;
     X11Library const& xlib = GetX11Library();
     while (xlib.pending(m_display) > 0) {
         XEvent event{};
@@ -112,9 +111,8 @@ bool X11Watch::Poll()
     }
     if (m_monitors != nullptr && m_monitors->Poll()) {
         m_reports.MonitorsChanged(m_desktopWindow);
-        m_reportedAny = true;
     }
-    return ReportCovers() || m_reportedAny;
+    ReportCovers();
 }
 
 void X11Watch::Apply(XEvent const& event)
@@ -129,7 +127,6 @@ void X11Watch::Apply(XEvent const& event)
                     watched.width = width;
                     watched.height = height;
                     m_reports.Resized(watched.window, width, height);
-                    m_reportedAny = true;
                 }
             }
             break;
@@ -152,7 +149,6 @@ void X11Watch::Apply(XEvent const& event)
             if (event.xdestroywindow.window == watched.id && !watched.destroyed) {
                 watched.destroyed = true;
                 m_reports.Destroyed(watched.window);
-                m_reportedAny = true;
             }
             break;
         default:
@@ -184,18 +180,15 @@ WindowCover X11Watch::FindCover(Watched const& watched) const
     return watched.obscured ? WindowCover::Obscured : WindowCover::Uncovered;
 }
 
-bool X11Watch::ReportCovers()
+void X11Watch::ReportCovers()
 {
-    bool reported = false;
     for (Watched& watched : m_windows) {
         WindowCover const cover = FindCover(watched);
         if (cover != watched.reported) {
             watched.reported = cover;
             m_reports.Covered(watched.window, cover);
-            reported = true;
         }
     }
-    return reported;
 }
 
 std::vector<MonitorRect> X11Watch::GetMonitors() const

@@ -51,8 +51,8 @@ public:
     bool Watch(HWND window, unsigned long nativeId, bool desktop);
     void Forget(HWND window);
 
-    // Reads the events that arrived and asks what is due; true when it reported a change.
-    bool Poll();
+    // Reads the events that arrived and asks what is due; reports what changed.
+    void Poll();
 
     // The connection; null while nothing is watched.
     Display* GetDisplay() const { return m_display; }
@@ -78,7 +78,7 @@ private:
 
     void Apply(_XEvent const& event);
     WindowCover FindCover(Watched const& watched) const;
-    bool ReportCovers();
+    void ReportCovers();
     void CheckDesktop();
     bool IsDesktop(Watched const& watched) const { return watched.window == m_desktopWindow; }
     void Close();
@@ -91,6 +91,5 @@ private:
     std::unique_ptr<X11MonitorWatch> m_monitors;
     WindowCover m_desktopCover = WindowCover::Uncovered;
     std::chrono::steady_clock::time_point m_nextDesktopCheck;
-    bool m_reportedAny = false;
 };
 } // namespace platform
