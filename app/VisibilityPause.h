@@ -2,28 +2,23 @@
 
 #include "RunMode.h"
 #include "platform/window/WindowHandle.h"
-#include "platform/window/x11/DesktopVisibility.h"
-#include "platform/window/x11/WindowVisibilityWatch.h"
-
-#include <memory>
 
 class CMessageManager;
 class CSoundManager;
 class CTimerManager;
 
-// Stops drawing what nobody can see: the wallpaper while the whole desktop is covered, blanked
-// or under a screen saver, or while its own window is unmapped or fully covered (another
-// program's desktop icons over it are reported once, with what to do); the screen saver, preview and hack
-// while their window is unmapped or fully covered; any of them while the compositor shows nothing of its
-// window (Wayland: its frame events stop). The frame clock stands still meanwhile, so the scene resumes where
-// it was, and the sound device stops mixing.
+// Stops drawing what nobody can see, as the window back end reports it (NativeWindow.h's window
+// cover): the wallpaper while the whole desktop is covered, blanked or under a screen saver, or
+// while its own window is unmapped or fully covered (another program's desktop icons over it are
+// reported once, with what to do); the screen saver, preview and hack while their window is
+// unmapped or fully covered; any of them while the compositor shows nothing of its window
+// (Wayland: its frame events stop). The frame clock stands still meanwhile, so the scene resumes
+// where it was, and the sound device stops mixing.
 class CVisibilityPause
 {
 public:
-    // Seconds between questions about the desktop.
-    static constexpr double DesktopPollInterval = 0.25;
-    // Milliseconds slept per loop pass while nothing is drawn (with the poll interval it keeps
-    // the resumption under half a second).
+    // Milliseconds slept per loop pass while nothing is drawn (with the back end's quarter-second
+    // desktop check it keeps the resumption under half a second).
     static constexpr unsigned int PausedSleep = 200;
 
     // Shown once when another program's desktop window hides the wallpaper.
@@ -43,19 +38,14 @@ public:
 
 private:
     bool IsSeen();
-    bool IsDesktopSeen();
     void SetPaused(bool paused);
 
     ERunMode m_runMode = RUN_SETTINGS;
     CTimerManager* m_timers = nullptr;
     CSoundManager* m_sound = nullptr;
     CMessageManager* m_messages = nullptr;
-    std::unique_ptr<platform::DesktopVisibility> m_desktop;
-    platform::WindowVisibilityWatch m_window;
     HWND m_drawnWindow = nullptr;
     bool m_paused = false;
     bool m_held = false;
-    bool m_desktopSeen = true;
     bool m_iconDesktopReported = false;
-    double m_nextDesktopPoll = 0.0;
 };

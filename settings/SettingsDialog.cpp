@@ -28,6 +28,9 @@ constexpr float ComboHeight = 24.0f;
 constexpr float LeftColumn = 30.0f;
 constexpr float WidgetColumn = 200.0f;
 constexpr float RightColumn = 420.0f;
+// The wallpaper layer's box, right of its label in the right column.
+constexpr float DesktopLayerColumn = 620.0f;
+constexpr float DesktopLayerWidth = 140.0f;
 constexpr float SliderWidth = 120.0f;
 constexpr float SlotWidth = 250.0f;
 constexpr float PictureGap = 6.0f;
@@ -200,6 +203,12 @@ void CSettingsDialog::Create(CEngine* engine, SSettingsLook const& look, SSettin
     m_autostart =
         AddCheckBox(RightColumn, Height - 70.0f - RowHeight * 12.0f, "Start the live wallpaper when I log in",
                     m_autostartEnabled, settings_help::Autostart);
+    m_desktopLayer = AddComboBox(DesktopLayerColumn, Height - 70.0f - RowHeight * 13.0f, DesktopLayerWidth,
+                                 "Wallpaper layer (Wayland)", settings_help::DesktopLayer, RightColumn);
+    CGUIComboBox* layers = m_gui->GetComboBox(m_desktopLayer);
+    for (char const* name : DesktopLayerNames)
+        layers->AddItem(name);
+    layers->SetSelection(settings.desktopLayer == DesktopLayers[1] ? 1 : 0);
     m_saveButton = AddButton(Width - 280.0f, 24.0f, "Save", settings_help::Save, m_gui->GetWindow(m_panel));
     m_cancelButton =
         AddButton(Width - 150.0f, 24.0f, "Cancel", settings_help::Cancel, m_gui->GetWindow(m_panel));
@@ -273,12 +282,13 @@ unsigned int CSettingsDialog::AddCheckBox(float x, float y, char const* label, b
     return id;
 }
 
-unsigned int CSettingsDialog::AddComboBox(float x, float y, float width, char const* label, char const* help)
+unsigned int CSettingsDialog::AddComboBox(float x, float y, float width, char const* label, char const* help,
+                                          float labelX)
 {
     unsigned int const id = m_gui->AddComboBox(GWP_SHOWN, CVector2(x, y), CVector2(width, ComboHeight),
                                                m_look.comboBox, m_look.list, m_gui->GetWindow(m_panel),
                                                m_look.fontId, TextColour(), OverSound, PressSound);
-    m_labels.push_back({LeftColumn, y + 4.0f, label});
+    m_labels.push_back({labelX >= 0.0f ? labelX : LeftColumn, y + 4.0f, label});
     m_widgets.push_back(id);
     m_help.push_back(help);
     return id;
@@ -379,6 +389,8 @@ SSavedSettings CSettingsDialog::GetSettings() const
     settings.monitorLayout = MonitorLayouts[layout > 0 ? layout : 0];
     int const dayMode = m_gui->GetComboBox(m_dayMode)->GetSelectedItemIndex();
     settings.dayMode = DayModes[dayMode > 0 ? dayMode : 0];
+    settings.desktopLayer =
+        DesktopLayers[m_gui->GetComboBox(m_desktopLayer)->GetSelectedItemIndex() == 1 ? 1 : 0];
     settings.volume = static_cast<float>(m_gui->GetSlider(m_volume)->GetTick()) / (VolumeTicks - 1);
     settings.wallpaperPriority = static_cast<int>(m_gui->GetSlider(m_priority)->GetTick());
     int const saving = m_gui->GetComboBox(m_powerSaving)->GetSelectedItemIndex();

@@ -70,6 +70,9 @@ public:
     static constexpr char const* MonitorLayoutNames[] = {"Automatic", "A tank on each", "One across all"};
     // What the wallpaper does on battery, as saved and as the dialog names it.
     static constexpr char const* PowerSavingModes[] = {"pause", "slow", "off"};
+    // The wallpaper's layers as saved, and as the dialog names them.
+    static constexpr char const* DesktopLayers[] = {"background", "bottom"};
+    static constexpr char const* DesktopLayerNames[] = {"Background", "Bottom"};
     static constexpr char const* PowerSavingNames[] = {"Pause", "15 frames a second", "Unchanged"};
     // The CPU budget slider's step in per cent; its first tick is no budget.
     static constexpr int CpuBudgetStep = 10;
@@ -141,6 +144,7 @@ public:
     unsigned int GetPrioritySliderId() const { return m_priority; }
     unsigned int GetWallpaperBubblesCheckBoxId() const { return m_wallpaperBubbles; }
     unsigned int GetPowerSavingComboBoxId() const { return m_powerSaving; }
+    unsigned int GetDesktopLayerComboBoxId() const { return m_desktopLayer; }
     unsigned int GetCpuBudgetSliderId() const { return m_cpuBudget; }
     unsigned int GetSlotComboBoxId(unsigned int slot) const { return m_slots[slot]; }
     // The window beside a slot that shows its fish's portrait.
@@ -155,7 +159,9 @@ private:
     };
 
     unsigned int AddCheckBox(float x, float y, char const* label, bool checked, char const* help);
-    unsigned int AddComboBox(float x, float y, float width, char const* label, char const* help);
+    // The label stands at `labelX` (the left column unless given).
+    unsigned int AddComboBox(float x, float y, float width, char const* label, char const* help,
+                             float labelX = -1.0f);
     unsigned int AddSlider(float x, float y, char const* label, unsigned int ticks, unsigned int tick,
                            char const* help);
     unsigned int AddButton(float x, float y, char const* label, char const* help, CGUIWindow* parent);
@@ -194,6 +200,7 @@ private:
     unsigned int m_saveButton = 0, m_cancelButton = 0;
     unsigned int m_bubbles = 0, m_debug = 0, m_cursor = 0, m_unique = 0;
     unsigned int m_autostart = 0;
+    unsigned int m_desktopLayer = 0;
     bool m_autostartEnabled = false; // as the autostart folders held it
     unsigned int m_exitMode = 0, m_videoMode = 0, m_monitorLayout = 0, m_dayMode = 0;
     unsigned int m_volume = 0, m_priority = 0;

@@ -108,6 +108,9 @@ SSavedSettings SSavedSettings::Read(CSettingsFile const& file)
     settings.dayMode = file.GetValue("g_day_mode", "clock");
     if (settings.dayMode != "day" && settings.dayMode != "night")
         settings.dayMode = "clock";
+    settings.desktopLayer = file.GetValue("g_desktop_layer", "background");
+    if (settings.desktopLayer != "bottom")
+        settings.desktopLayer = "background";
     settings.volume =
         std::clamp(static_cast<float>(std::atof(file.GetValue("s_sound_volume", "1.0").c_str())), 0.0f, 1.0f);
     return settings;
@@ -126,5 +129,6 @@ void SSavedSettings::Write(CSettingsFile* file) const
     file->SetValue("v_mode", videoMode);
     file->SetValue("g_monitor_layout", monitorLayout);
     file->SetValue("g_day_mode", dayMode);
+    file->SetValue("g_desktop_layer", desktopLayer);
     file->SetValue("s_sound_volume", FormatFloat(volume));
 }

@@ -45,8 +45,9 @@ struct SSavedSettings
     std::string powerSaving = "slow"; // the wallpaper on battery: "pause", "slow" or "off"
     int cpuBudget = 0;                // the wallpaper's per cent of one core; 0: no budget
     std::string videoMode = "desktop";
-    std::string monitorLayout = "auto"; // "auto", "each" or "span"
-    std::string dayMode = "clock";      // "clock", "day" or "night"
+    std::string monitorLayout = "auto";      // "auto", "each" or "span"
+    std::string dayMode = "clock";           // "clock", "day" or "night"
+    std::string desktopLayer = "background"; // the Wayland wallpaper's layer: "background" or "bottom"
     float volume = 1.0f;
 
     // Values out of range are brought into it.

@@ -31,6 +31,8 @@ constexpr char const* Debug = "Fly the camera with keys and mouse; shows frame s
 constexpr char const* Pack = "Random fish may come from this pack.";
 constexpr char const* Slot = "The fish in this place: a chosen one, a random one or none.";
 constexpr char const* Unique = "Random places never pick a fish that is already in the tank.";
+constexpr char const* DesktopLayer =
+    "Wayland: Bottom where the desktop's own background hides the live wallpaper (KDE Plasma).";
 constexpr char const* Autostart = "Runs the aquarium as your desktop wallpaper after each login.";
 constexpr char const* Save = "Saves the settings and closes (Enter).";
 constexpr char const* Cancel = "Closes without saving (Escape).";

@@ -67,7 +67,6 @@ void CWindow::Create(CMessageManager* messageManager, CMemoryManager* memoryMana
         int outerWidth = 0;
         int outerHeight = 0;
         m_handle = m_parent;
-        WatchHostWindow();
         platform::GetWindowRectangle(m_parent, &left, &top, &outerWidth, &outerHeight);
         m_width = static_cast<unsigned int>(std::max(outerWidth, 0));
         m_height = static_cast<unsigned int>(std::max(outerHeight, 0));
@@ -134,7 +133,6 @@ void CWindow::Destroy()
     m_messageManager->Write("...Releasing device context...");
     m_deviceContext = nullptr;
     m_messageManager->Write("...Releasing window...");
-    m_hostWatch.Stop();
     platform::RemoveWindowProcedure(m_handle);
     if (m_handle != m_parent) {
         platform::DestroyNativeWindow(m_handle);
@@ -176,28 +174,10 @@ void CWindow::SetMode(unsigned long width, unsigned long height, bool fullscreen
     }
 }
 
-void CWindow::WatchHostWindow()
-{
-    unsigned long const id = platform::GetNativeWindowId(m_parent);
-    if (m_hostWatch.Start(id)) {
-        platform::SetForeignWindowSize(m_parent, m_hostWatch.GetWidth(), m_hostWatch.GetHeight());
-    }
-}
-
 void CWindow::FollowHostWindow()
 {
-    if (!m_hostWatch.IsWatching() && platform::GetNativeWindowId(m_parent) == 0) {
-        // A parent without a native id (the Wayland desktop) tells its size itself.
-        unsigned int width = 0;
-        unsigned int height = 0;
-        if (platform::GetWindowClientSize(m_parent, &width, &height) && width != 0 && height != 0) {
-            m_width = width;
-            m_height = height;
-        }
-        return;
-    }
-    m_hostWatch.Poll();
-    if (m_hostWatch.IsDestroyed()) {
+    // The back end follows the host window (its owner may resize or destroy it).
+    if (platform::IsWindowDestroyed(m_parent)) {
         if (!m_hostDestroyed) {
             m_hostDestroyed = true;
             m_messageManager->Write("The host window was closed");
@@ -206,12 +186,11 @@ void CWindow::FollowHostWindow()
         }
         return;
     }
-    unsigned int const width = m_hostWatch.GetWidth();
-    unsigned int const height = m_hostWatch.GetHeight();
-    if (width != 0 && height != 0 && (width != m_width || height != m_height)) {
+    unsigned int width = 0;
+    unsigned int height = 0;
+    if (platform::GetWindowClientSize(m_parent, &width, &height) && width != 0 && height != 0) {
         m_width = width;
         m_height = height;
-        platform::SetForeignWindowSize(m_parent, width, height);
     }
 }
 

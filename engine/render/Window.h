@@ -3,7 +3,6 @@
 #include "platform/window/Display.h"
 #include "platform/window/NativeWindow.h"
 #include "platform/window/WindowHandle.h"
-#include "platform/window/x11/HostWindowWatch.h"
 
 #include <cstdint>
 
@@ -65,7 +64,6 @@ protected:
 private:
     long HandleMessage(HWND window, unsigned int message, unsigned int wParam, long lParam);
     long HandleSystemCommand(HWND window, unsigned int message, unsigned int wParam, long lParam);
-    void WatchHostWindow();
     void FollowHostWindow();
 
     static CWindow* s_window;
@@ -82,7 +80,6 @@ private:
     HINSTANCE m_instance = nullptr;
     platform::HDC m_deviceContext = nullptr;
     platform::GammaRamp m_savedGammaRamp;
-    platform::HostWindowWatch m_hostWatch;
     bool m_hostDestroyed = false;
     // The window had the keyboard focus since it was created or restored (focus arrives
     // asynchronously, so a window that never had it is not taken to have lost it).

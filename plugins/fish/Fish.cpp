@@ -200,9 +200,7 @@ void CFish::Create(CEngine* engine, CFishArea* area, SFishFile const& file, unsi
     m_approaching = false;
 
     CreateModel(file);
-    m_route.Create(
-        area->GetMin(), area->GetMax(),
-        CVector3(m_length * 0.5f + RouteRoom, m_length * 0.5f + RouteRoom, m_height * 0.5f + RouteRoom));
+    CreateRoute();
     m_influence = SInfluence();
     m_bank = 0.0f;
     m_appliedTurn = CQuaternion::GetZero();
@@ -385,6 +383,24 @@ void CFish::Nudge(CVector3 const& offset)
         m_position[axis] = ClampInto(m_position[axis], m_area->GetMin()[axis] + reach[axis],
                                      m_area->GetMax()[axis] - reach[axis]);
     PlaceBody();
+}
+
+void CFish::FitArea()
+{
+    // The cells held belonged to the grid that went.
+    m_previousCell = CFishGrid::NoCell();
+    m_targetCell = CFishGrid::NoCell();
+    Nudge(CVector3(0.0f, 0.0f, 0.0f));
+    m_occupiedCell = Grid()->GetCellOfPosition(m_position);
+    Grid()->Occupy(m_occupiedCell, m_height);
+    CreateRoute();
+}
+
+void CFish::CreateRoute()
+{
+    m_route.Create(
+        m_area->GetMin(), m_area->GetMax(),
+        CVector3(m_length * 0.5f + RouteRoom, m_length * 0.5f + RouteRoom, m_height * 0.5f + RouteRoom));
 }
 
 float CFish::GetTailBeatRate() const

@@ -74,6 +74,9 @@ public:
     void Follow(CFish const& leader, float now);
     // Moves the body by `offset` (kept inside the area) and places the model there.
     void Nudge(CVector3 const& offset);
+    // The area took a new shape and grid: the body is kept inside, holds the cell it is in and
+    // plans its way anew.
+    void FitArea();
     // Tail beats per second: rises with the speed in body lengths, faster for slender species.
     float GetTailBeatRate() const;
     // Roll into the current turn (radians, positive rolls the left flank up).
@@ -182,6 +185,8 @@ private:
     void ChangeSpeedPattern(float now, float dt);
 
     bool IsCell(vec3i const& cell) const { return !CFishGrid::IsNoCell(cell); }
+    // The route over the whole area, kept a body's room from its faces.
+    void CreateRoute();
     CFishGrid* Grid() const;
     float GetTargetAngle(CVector3 const& heading) const;
     float GetTargetPitchDifference(CVector3 const& heading) const;

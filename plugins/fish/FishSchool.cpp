@@ -96,9 +96,8 @@ void CFishSchool::CreateAreas()
     if (count == 0) {
         m_engine->GetMessageManager()->WriteError("Can't find fish areas");
         m_areas.push_back(std::make_unique<CFishArea>());
-        m_areas.back()->Create(m_engine, this, DefaultAreaMin, DefaultAreaMax);
     }
-    float const stretch = GetSidewaysStretch(m_engine->GetCameraManager());
+    m_areaCorners.clear();
     char name[64];
     for (int i = 0; i < std::min(count, MaxAreas); ++i) {
         CVector3 corners[2];
@@ -115,13 +114,36 @@ void CFishSchool::CreateAreas()
             if (corners[0][axis] > corners[1][axis])
                 std::swap(corners[0][axis], corners[1][axis]);
         }
-        corners[0].x *= stretch;
-        corners[1].x *= stretch;
+        m_areaCorners.push_back({corners[0], corners[1]});
         m_areas.push_back(std::make_unique<CFishArea>());
-        m_areas.back()->Create(m_engine, this, corners[0], corners[1]);
     }
+    if (count == 0)
+        m_areaCorners.push_back({DefaultAreaMin, DefaultAreaMax});
     m_areaFishesCount.assign(m_areas.size(), 0);
+    ShapeAreas(GetSidewaysStretch(m_engine->GetCameraManager()));
+}
+
+void CFishSchool::ShapeAreas(float stretch)
+{
+    m_areasStretch = stretch;
+    for (std::size_t i = 0; i < m_areas.size(); ++i) {
+        CVector3 min = m_areaCorners[i].first;
+        CVector3 max = m_areaCorners[i].second;
+        min.x *= stretch;
+        max.x *= stretch;
+        m_areas[i]->Create(m_engine, this, min, max);
+    }
     AddObstacles();
+}
+
+void CFishSchool::FollowViews()
+{
+    float const stretch = GetSidewaysStretch(m_engine->GetCameraManager());
+    if (std::abs(stretch - m_areasStretch) <= StretchTolerance * m_areasStretch)
+        return;
+    ShapeAreas(stretch);
+    for (unsigned int i = 0; i < m_fishesCount; ++i)
+        m_fishes[i].FitArea();
 }
 
 void CFishSchool::AddObstacles()
@@ -296,6 +318,7 @@ void CFishSchool::Destroy()
     m_fishesCount = 0;
     m_publishedCount = 0;
     m_areas.clear();
+    m_areaCorners.clear();
     m_areaFishesCount.clear();
     m_packs.clear();
     m_engine = nullptr;
@@ -307,6 +330,7 @@ void CFishSchool::Refresh(float now, float dt)
 {
     if (m_shutDown)
         return;
+    FollowViews();
     for (auto& area : m_areas)
         area->Refresh();
     StartleUnderMouse(now);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Fish.h"
@@ -29,6 +30,8 @@ public:
     static constexpr float ButtonStartle = 4.0f;
     // How far the school's time runs before its origin moves forward by as much.
     static constexpr double TimeOriginStep = 4096.0;
+    // Relative change of the widest view's aspect that reshapes the areas.
+    static constexpr float StretchTolerance = 1e-3f;
 
     CFishSchool() = default;
     ~CFishSchool() { Destroy(); }
@@ -70,6 +73,11 @@ private:
     // read), else the installed one.
     std::string ChooseSelectionFile() const;
     void CreateAreas();
+    // The configured areas, `stretch` times as wide (their obstacles added anew).
+    void ShapeAreas(float stretch);
+    // Monitors that came, went or changed the widest view reshape the areas, and the fish fit
+    // into them; nothing is done (nor allocated) while the views stay.
+    void FollowViews();
     // Decor boxes from "g_fish_obstacles_count" and "g_fish_obstacle_%d_min_x" ... "_max_z".
     void AddObstacles();
     void FindPacks();
@@ -85,6 +93,9 @@ private:
     CEngine* m_engine = nullptr;
     CCamera* m_camera = nullptr;
     std::vector<std::unique_ptr<CFishArea>> m_areas;
+    // Each area's corners as configured, before the sideways stretch.
+    std::vector<std::pair<CVector3, CVector3>> m_areaCorners;
+    float m_areasStretch = 1.0f;
     std::vector<unsigned int> m_areaFishesCount;
     unsigned int m_fishesCount = 0;
     std::unique_ptr<CFish[]> m_fishes;

@@ -110,6 +110,37 @@ TEST_F(FishSchoolTest, AreasWidenWithTheWidestView)
     cameras->SetMonitorLayout(EMonitorLayout::Automatic);
 }
 
+TEST_F(FishSchoolTest, AreasFollowMonitorsThatChangeWhileTheSchoolSwims)
+{
+    CCameraManager* cameras = engine.GetCameraManager();
+    int const width = int(engine.GetWindow()->GetWidth());
+    int const height = int(engine.GetWindow()->GetHeight());
+    cameras->SetMonitorLayout(EMonitorLayout::Each);
+    cameras->Refresh();
+    SetAreas({{{-10.5f, -8.0f, -1.0f}, {10.5f, 0.0f, 6.0f}}});
+    school.Create(&engine, camera, 4321, 0.0f);
+    float const startMax = school.GetArea(0)->GetMax().x;
+
+    // Two monitors stacked: each view twice the window's aspect.
+    cameras->SetMonitorRects({{0, 0, width, height / 2}, {0, height / 2, width, height / 2}});
+    cameras->Refresh();
+    school.Refresh(0.1f, 0.016f);
+    EXPECT_NEAR(school.GetArea(0)->GetMax().x, 2.0f * startMax, 0.05f * startMax);
+
+    cameras->SetMonitorRects({});
+    cameras->Refresh();
+    school.Refresh(0.2f, 0.016f);
+    EXPECT_NEAR(school.GetArea(0)->GetMax().x, startMax, Tolerance);
+    // Every fish swims on inside the narrowed area, holding a cell of its new grid.
+    for (unsigned int i = 0; i < school.GetFishesCount(); ++i) {
+        CFish const* fish = school.GetFish(i);
+        EXPECT_LE(fish->GetPosition().x, startMax);
+        EXPECT_GE(fish->GetPosition().x, -startMax);
+        EXPECT_TRUE(fish->GetArea()->GetGrid()->IsInside(fish->GetOccupiedCell()));
+    }
+    cameras->SetMonitorLayout(EMonitorLayout::Automatic);
+}
+
 TEST_F(FishSchoolTest, NeighbourWeightsFollowTheHeading)
 {
     CFish* fish = CreateLoneFish();

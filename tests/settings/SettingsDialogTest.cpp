@@ -140,6 +140,7 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
     Choose(dialog.GetExitModeComboBoxId(), 3);
     Click(CentreOf(dialog.GetWallpaperBubblesCheckBoxId()));
     Choose(dialog.GetPowerSavingComboBoxId(), 0);
+    Choose(dialog.GetDesktopLayerComboBoxId(), 1);
     gui->GetSlider(dialog.GetCpuBudgetSliderId())->SetTick(3);
     // The last slot: the pack's fourth fish.
     Choose(dialog.GetSlotComboBoxId(SFishSelection::SlotsCount - 1), 5);
@@ -160,6 +161,7 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
     EXPECT_EQ(settings.wallpaperPriority, 9);
     EXPECT_TRUE(settings.wallpaperBubblesSound);
     EXPECT_EQ(settings.powerSaving, "pause");
+    EXPECT_EQ(file.GetValue("g_desktop_layer", ""), "bottom");
     EXPECT_EQ(settings.cpuBudget, 30);
     EXPECT_EQ(file.GetValue("g_fish_areas_count", ""), "2");
     SFishSelection const selection = SFishSelection::Read(paths.fishSelectionFile, 1);
@@ -176,6 +178,7 @@ TEST_F(SettingsDialogTest, ClicksChangeTheSettingsAndSaveWritesThemForTheNextRun
     EXPECT_EQ(
         gui->GetComboBox(dialog.GetSlotComboBoxId(SFishSelection::SlotsCount - 1))->GetSelectedItemIndex(),
         5);
+    EXPECT_EQ(gui->GetComboBox(dialog.GetDesktopLayerComboBoxId())->GetSelectedItemIndex(), 1);
 }
 
 TEST_F(SettingsDialogTest, TheAutostartCheckBoxWritesAndRemovesTheEntryOnSave)

@@ -3,7 +3,7 @@
 #include "support/PrivateScreen.h"
 
 #include "platform/window/x11/DesktopVisibility.h"
-#include "platform/window/x11/WindowVisibilityWatch.h"
+#include "platform/window/x11/X11Watch.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/dpms.h>
@@ -13,14 +13,14 @@
 
 namespace
 {
-using platform::DesktopCover;
+using DesktopCover = platform::WindowCover;
 
 class DesktopVisibilityTest : public CPrivateScreenFixture
 {};
 
 TEST_F(DesktopVisibilityTest, AWindowOverTheWholeScreenHidesTheDesktopUntilItGoes)
 {
-    platform::DesktopVisibility desktop;
+    platform::DesktopVisibility desktop(display);
     ASSERT_TRUE(desktop.IsConnected());
     Window const small = MapWindow(0, 0, Width / 2, Height);
     EXPECT_EQ(desktop.FindCover(), DesktopCover::Uncovered);
@@ -34,7 +34,7 @@ TEST_F(DesktopVisibilityTest, AWindowOverTheWholeScreenHidesTheDesktopUntilItGoe
 
 TEST_F(DesktopVisibilityTest, AnotherProgramsDesktopWindowHidesTheDesktopButTheWallpapersOwnDoesNot)
 {
-    platform::DesktopVisibility desktop;
+    platform::DesktopVisibility desktop(display);
     Window const icons = MapWindow(0, 0, Width, Height);
     Atom const desktopType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
     XChangeProperty(display, icons, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
@@ -47,7 +47,7 @@ TEST_F(DesktopVisibilityTest, AnotherProgramsDesktopWindowHidesTheDesktopButTheW
 
 TEST_F(DesktopVisibilityTest, AWindowInFullScreenStateCoversTheMonitorItsCentreIsOn)
 {
-    platform::DesktopVisibility desktop;
+    platform::DesktopVisibility desktop(display);
     Window const window = MapWindow(10, 10, Width / 2, Height / 2);
     Atom const state = XInternAtom(display, "_NET_WM_STATE", False);
     Atom const fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
@@ -59,7 +59,7 @@ TEST_F(DesktopVisibilityTest, AWindowInFullScreenStateCoversTheMonitorItsCentreI
 
 TEST_F(DesktopVisibilityTest, AnActiveScreenSaverHidesTheDesktop)
 {
-    platform::DesktopVisibility desktop;
+    platform::DesktopVisibility desktop(display);
     XForceScreenSaver(display, ScreenSaverActive);
     XSync(display, False);
     EXPECT_EQ(desktop.FindCover(), DesktopCover::ScreenSaver);
@@ -70,7 +70,7 @@ TEST_F(DesktopVisibilityTest, AnActiveScreenSaverHidesTheDesktop)
 
 TEST_F(DesktopVisibilityTest, AScreenSaverDaemonsBlankStatusHidesTheDesktop)
 {
-    platform::DesktopVisibility desktop;
+    platform::DesktopVisibility desktop(display);
     Atom const status = XInternAtom(display, "_SCREENSAVER_STATUS", False);
     long values[3] = {static_cast<long>(XInternAtom(display, "BLANK", False)), 0, 0};
     XChangeProperty(display, root, status, XA_INTEGER, 32, PropModeReplace,
@@ -90,7 +90,7 @@ TEST_F(DesktopVisibilityTest, ABlankedDisplayHidesTheDesktop)
     int error = 0;
     if (!DPMSQueryExtension(display, &event, &error) || !DPMSCapable(display))
         GTEST_SKIP() << "the test server has no power saving";
-    platform::DesktopVisibility desktop;
+    platform::DesktopVisibility desktop(display);
     DPMSEnable(display);
     DPMSForceLevel(display, DPMSModeOff);
     XSync(display, False);
@@ -100,40 +100,101 @@ TEST_F(DesktopVisibilityTest, ABlankedDisplayHidesTheDesktop)
     EXPECT_EQ(desktop.FindCover(), DesktopCover::Uncovered);
 }
 
-class WindowVisibilityWatchTest : public CPrivateScreenFixture
+// What the watch reported last.
+class CRecordedReports : public platform::X11WatchReports
+{
+public:
+    void Resized(HWND, unsigned int newWidth, unsigned int newHeight) override
+    {
+        width = newWidth;
+        height = newHeight;
+    }
+    void Destroyed(HWND) override { destroyed = true; }
+    void Covered(HWND, platform::WindowCover newCover) override { cover = newCover; }
+    void MonitorsChanged(HWND) override {}
+
+    unsigned int width = 0;
+    unsigned int height = 0;
+    bool destroyed = false;
+    platform::WindowCover cover = platform::WindowCover::Uncovered;
+};
+
+class X11WatchTest : public CPrivateScreenFixture
 {
 protected:
+    // The watch's connection goes before the server does.
+    void TearDown() override
+    {
+        watch.Forget(handle);
+        CPrivateScreenFixture::TearDown();
+    }
+
     // Waits for the server's notices to arrive (they come on the watch's own connection).
-    bool ShownAfterEvents(platform::WindowVisibilityWatch& watch)
+    platform::WindowCover CoverAfterEvents()
     {
         XSync(display, False);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        return watch.IsShown();
+        watch.Poll();
+        return reports.cover;
     }
+
+    // The watch only passes the handle back; any distinct address stands for a window.
+    HWND const handle = reinterpret_cast<HWND>(&reports);
+    CRecordedReports reports;
+    platform::X11Watch watch{reports};
 };
 
-TEST_F(WindowVisibilityWatchTest, ACoveredOrUnmappedWindowIsNotShownUntilItShowsAgain)
+TEST_F(X11WatchTest, ACoveredOrUnmappedWindowIsNotShownUntilItShowsAgain)
 {
     Window const window = MapWindow(100, 100, 200, 150);
-    platform::WindowVisibilityWatch watch;
-    ASSERT_TRUE(watch.Watch(window));
-    EXPECT_TRUE(ShownAfterEvents(watch));
+    ASSERT_TRUE(watch.Watch(handle, window, false));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Uncovered);
 
     Window const cover = MapWindow(50, 50, 400, 300);
-    EXPECT_FALSE(ShownAfterEvents(watch));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Obscured);
     XUnmapWindow(display, cover);
-    EXPECT_TRUE(ShownAfterEvents(watch));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Uncovered);
 
     XUnmapWindow(display, window);
-    EXPECT_FALSE(ShownAfterEvents(watch));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Hidden);
     XMapWindow(display, window);
-    EXPECT_TRUE(ShownAfterEvents(watch));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Uncovered);
 }
 
-TEST_F(WindowVisibilityWatchTest, AWindowThatDoesNotExistIsNotWatched)
+TEST_F(X11WatchTest, AWindowThatDoesNotExistIsNotWatched)
 {
-    platform::WindowVisibilityWatch watch;
-    EXPECT_FALSE(watch.Watch(0x7fffff));
-    EXPECT_TRUE(watch.IsShown());
+    EXPECT_FALSE(watch.Watch(handle, 0x7fffff, false));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Uncovered);
+    EXPECT_EQ(watch.GetDisplay(), nullptr);
+}
+
+TEST_F(X11WatchTest, AnotherProgramResizingOrDestroyingTheWindowIsReported)
+{
+    Window const host = MapWindow(0, 0, 200, 150);
+    ASSERT_TRUE(watch.Watch(handle, host, false));
+    EXPECT_EQ(reports.width, 200u);
+    XResizeWindow(display, host, 320, 240);
+    CoverAfterEvents();
+    EXPECT_EQ(reports.width, 320u);
+    EXPECT_EQ(reports.height, 240u);
+    XDestroyWindow(display, host);
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Hidden);
+    EXPECT_TRUE(reports.destroyed);
+}
+
+TEST_F(X11WatchTest, AnIconDesktopOverTheWallpapersWindowIsReportedAsSuch)
+{
+    Atom const desktopType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    auto const mapDesktopWindow = [&] {
+        Window const window = MapWindow(0, 0, Width, Height);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char const*>(&desktopType), 1);
+        return window;
+    };
+    ASSERT_TRUE(watch.Watch(handle, mapDesktopWindow(), true));
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::Uncovered);
+    mapDesktopWindow();
+    std::this_thread::sleep_for(platform::X11Watch::DesktopCheckInterval);
+    EXPECT_EQ(CoverAfterEvents(), DesktopCover::IconDesktop);
 }
 } // namespace

@@ -399,6 +399,42 @@ void OnRestored(HWND window)
     SendWindowMessage(window, WM_SYSCOMMAND, SC_RESTORE, 0);
 }
 
+void OnResized(HWND window, unsigned int width, unsigned int height)
+{
+    if (window != nullptr) {
+        window->SetForeignSize(width, height);
+    }
+}
+
+void OnDestroyed(HWND window)
+{
+    if (window != nullptr) {
+        window->NoteDestroyed();
+        window->NoteCover(WindowCover::Hidden);
+    }
+}
+
+void OnShown(HWND window)
+{
+    if (window != nullptr) {
+        window->NoteCover(WindowCover::Uncovered);
+    }
+}
+
+void OnHidden(HWND window, WindowCover cover)
+{
+    if (window != nullptr) {
+        window->NoteCover(cover);
+    }
+}
+
+void OnMonitorsChanged(HWND window)
+{
+    if (window != nullptr) {
+        window->NoteMonitorsChanged();
+    }
+}
+
 void OnClose(HWND window)
 {
     SendWindowMessage(window, WM_CLOSE, 0, 0);

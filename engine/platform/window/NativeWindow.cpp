@@ -60,13 +60,6 @@ void DestroyNativeWindow(HWND window)
     }
 }
 
-void SetForeignWindowSize(HWND window, unsigned int width, unsigned int height)
-{
-    if (IsForeignWindow(window)) {
-        window->SetForeignSize(width, height);
-    }
-}
-
 void GetDrawableSize(HWND window, int* width, int* height)
 {
     if (window != nullptr) {
@@ -173,9 +166,14 @@ bool IsWindowFullScreen(HWND window)
     return window != nullptr && window->IsFullScreen();
 }
 
-bool IsWindowShownByCompositor(HWND window)
+WindowCover GetWindowCover(HWND window)
 {
-    return window == nullptr || window->IsShownByCompositor();
+    return window != nullptr ? window->GetCover() : WindowCover::Uncovered;
+}
+
+bool IsWindowDestroyed(HWND window)
+{
+    return window != nullptr && window->IsDestroyed();
 }
 
 bool HasKeyboardFocus(HWND window)

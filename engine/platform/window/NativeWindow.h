@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/window/WindowCover.h"
 #include "platform/window/WindowHandle.h"
 
 // Windows of the active window system's back end (WindowBackend.h). Every window can be
@@ -39,8 +40,6 @@ unsigned long GetNativeWindowId(HWND window);
 // Releases the window; a foreign window itself stays, only the wrapper goes.
 void DestroyNativeWindow(HWND window);
 
-// The size a foreign window has now, as its watcher saw it (its owner may resize it).
-void SetForeignWindowSize(HWND window, unsigned int width, unsigned int height);
 // Size of the window's drawing surface in pixels.
 void GetDrawableSize(HWND window, int* width, int* height);
 // Samples per pixel of the window's drawing surface as made (0: not multisampled).
@@ -66,8 +65,11 @@ void MinimizeNativeWindow(HWND window);
 void RestoreNativeWindow(HWND window);
 bool IsWindowMinimized(HWND window);
 bool IsWindowFullScreen(HWND window);
-// False while the compositor shows nothing of the window (where it can tell).
-bool IsWindowShownByCompositor(HWND window);
+// Why nothing of the window is seen, as the back end last reported it (Uncovered while some of
+// it shows, or where the back end cannot tell).
+WindowCover GetWindowCover(HWND window);
+// True once the window system reported the window gone (another program destroyed it).
+bool IsWindowDestroyed(HWND window);
 
 // Keyboard focus as last reported by the event pump (or the window system before any event).
 bool HasKeyboardFocus(HWND window);

@@ -4,6 +4,7 @@
 #include "platform/window/GLContext.h"
 #include "platform/window/MonitorRect.h"
 #include "platform/window/NativeWindow.h"
+#include "platform/window/WindowCover.h"
 #include "platform/window/WindowHandle.h"
 #include "platform/window/WindowSystem.h"
 
@@ -34,7 +35,7 @@ public:
     virtual bool IsForeign() const = 0;
     // The window system's own id (X11 window); 0 where there is none.
     virtual unsigned long GetNativeId() const = 0;
-    // The size a foreign window's watcher saw; ignored for own windows.
+    // The size a foreign window has now, as its back end saw it; ignored for own windows.
     virtual void SetForeignSize(unsigned int width, unsigned int height) = 0;
     virtual void GetDrawableSize(int* width, int* height) const = 0;
     virtual void SetStyle(NativeWindowStyle style, int left, int top, unsigned int width,
@@ -53,9 +54,6 @@ public:
     virtual void Restore() = 0;
     virtual bool IsMinimized() const = 0;
     virtual bool IsFullScreen() const = 0;
-    // False while the window system shows nothing of what is drawn; back ends that cannot
-    // tell say true (others watch visibility their own way).
-    virtual bool IsShownByCompositor() const { return true; }
     // The monitors the window covers, in its drawable's pixels; the whole drawable where the
     // back end knows no better.
     virtual std::vector<MonitorRect> GetMonitorRects() const
@@ -65,8 +63,6 @@ public:
         GetDrawableSize(&width, &height);
         return {MonitorRect{0, 0, width, height}};
     }
-    // Grows by one whenever the monitors the window covers change (plugged in, removed, moved).
-    virtual unsigned int GetMonitorsChangeCount() const { return 0; }
     // Keyboard focus as the window system tells it (before any focus event came).
     virtual bool HasSystemFocus() const = 0;
     virtual bool GetCursorPosition(int* x, int* y) const = 0;
@@ -88,6 +84,19 @@ public:
     unsigned int GetSamples() const { return m_samples; }
     void SetSamples(unsigned int samples) { m_samples = samples; }
 
+    // What the back end last reported of the window (WindowEvents.h; EventPump.cpp keeps it).
+    WindowCover GetCover() const { return m_cover; }
+    void NoteCover(WindowCover cover) { m_cover = cover; }
+    bool IsDestroyed() const { return m_destroyed; }
+    void NoteDestroyed() { m_destroyed = true; }
+    // Grows by one whenever the monitors the window covers change.
+    unsigned int GetMonitorsChangeCount() const { return m_monitorsChangeCount; }
+    void NoteMonitorsChanged()
+    {
+        ++m_monitorsChangeCount;
+        MonitorsChanged();
+    }
+
     // Focus as the latest focus event reported it (EventPump.cpp keeps it).
     bool IsFocusTracked() const { return m_focusTracked; }
     bool IsFocused() const { return m_focused; }
@@ -97,8 +106,15 @@ public:
         m_focused = focused;
     }
 
+protected:
+    // Called when the monitors changed, before anyone asks for them again.
+    virtual void MonitorsChanged() {}
+
 private:
     WindowBackend& m_backend;
+    WindowCover m_cover = WindowCover::Uncovered;
+    bool m_destroyed = false;
+    unsigned int m_monitorsChangeCount = 0;
     bool m_focusTracked = false;
     bool m_focused = false;
     unsigned int m_samples = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/window/WindowCover.h"
 #include "platform/window/WindowHandle.h"
 
 #include <cstddef>
@@ -38,6 +39,16 @@ void OnWheel(int notches);
 void OnFocus(HWND window, bool focused);
 void OnMinimized(HWND window);
 void OnRestored(HWND window);
+// The window's client area has a new size (a window of another program resized by its owner).
+void OnResized(HWND window, unsigned int width, unsigned int height);
+// The window is gone (a window of another program destroyed by its owner).
+void OnDestroyed(HWND window);
+// The window system shows some of the window again.
+void OnShown(HWND window);
+// The window system shows nothing of the window now, for the reason `cover` gives.
+void OnHidden(HWND window, WindowCover cover);
+// The monitors the window covers changed (plugged in, removed, moved).
+void OnMonitorsChanged(HWND window);
 // The user asked to close the window.
 void OnClose(HWND window);
 // Termination request (the last window closed, or a signal): every window hears it.

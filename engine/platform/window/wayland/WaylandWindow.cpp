@@ -1,5 +1,6 @@
 #include "platform/window/wayland/WaylandWindow.h"
 
+#include "platform/window/WindowEvents.h"
 #include "platform/window/wayland/WaylandGLContext.h"
 
 #include <algorithm>
@@ -148,7 +149,7 @@ bool WaylandWindow::Update()
 void WaylandWindow::ArrangeSurfaces()
 {
     m_arrangedGeneration = m_generation;
-    ++m_monitorsChangeCount;
+    OnMonitorsChanged(this);
     std::vector<WaylandSurface*> surfaces;
     GetDrawingSurfaces(surfaces);
     std::vector<AtlasOutput> outputs;

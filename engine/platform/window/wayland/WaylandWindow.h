@@ -67,7 +67,6 @@ public:
     void SetForeignSize(unsigned int, unsigned int) override {}
     void GetDrawableSize(int* width, int* height) const override;
     std::vector<MonitorRect> GetMonitorRects() const override;
-    unsigned int GetMonitorsChangeCount() const override { return m_monitorsChangeCount; }
     void SetStyle(NativeWindowStyle style, int left, int top, unsigned int width,
                   unsigned int height) override;
     void SetTopmost(bool) override {}
@@ -82,7 +81,7 @@ public:
     bool IsMinimized() const override { return false; }
     bool IsFullScreen() const override { return m_kind != WaylandWindowKind::Windowed; }
     // Shown while any of its drawing surfaces is.
-    bool IsShownByCompositor() const override;
+    bool IsShownByCompositor() const;
     bool HasSystemFocus() const override { return m_systemFocus; }
     bool GetCursorPosition(int* x, int* y) const override;
     void SetCursorPosition(int, int) override {}
@@ -123,6 +122,5 @@ private:
     OutputAtlas m_atlas;
     std::vector<WaylandSurface*> m_atlasSurfaces;
     unsigned int m_arrangedGeneration = ~0u;
-    unsigned int m_monitorsChangeCount = 0;
 };
 } // namespace platform::wayland

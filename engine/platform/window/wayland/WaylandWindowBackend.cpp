@@ -174,6 +174,7 @@ public:
         // index (one skipped by such a removal is updated on the next pass).
         for (std::size_t i = 0; i < m_windows.size(); ++i) {
             WaylandWindow* window = m_windows[i];
+            ReportShown(*window);
             if (window->Update()) {
                 OnClose(window);
             }
@@ -247,6 +248,19 @@ public:
     }
 
 private:
+    // Frame events that stopped coming (or came again) are reported as the window hidden (shown).
+    static void ReportShown(WaylandWindow& window)
+    {
+        bool const shown = window.IsShownByCompositor();
+        if (shown != (window.GetCover() == WindowCover::Uncovered)) {
+            if (shown) {
+                OnShown(&window);
+            } else {
+                OnHidden(&window, WindowCover::Hidden);
+            }
+        }
+    }
+
     HWND Track(WaylandWindow* window)
     {
         m_windows.push_back(window);

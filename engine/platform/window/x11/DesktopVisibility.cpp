@@ -1,5 +1,6 @@
 #include "platform/window/x11/DesktopVisibility.h"
 
+#include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
 #include "platform/window/x11/X11Monitors.h"
 
@@ -17,43 +18,15 @@ namespace platform
 namespace
 {
 constexpr long LongestPropertyRead = 4096;
-
-// Windows may vanish between listing and asking; the errors that causes are expected.
-int IgnoreError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
-class ErrorsIgnored
-{
-public:
-    explicit ErrorsIgnored(Display* display)
-        : m_display(display), m_previous(GetX11Library().setErrorHandler(&IgnoreError))
-    {}
-    ~ErrorsIgnored()
-    {
-        GetX11Library().sync(m_display, False);
-        GetX11Library().setErrorHandler(m_previous);
-    }
-    ErrorsIgnored(ErrorsIgnored const&) = delete;
-    ErrorsIgnored& operator=(ErrorsIgnored const&) = delete;
-
-private:
-    Display* m_display;
-    XErrorHandler m_previous;
-};
 } // namespace
 
-DesktopVisibility::DesktopVisibility()
+DesktopVisibility::DesktopVisibility(Display* display)
 {
     X11Library const& watch = GetX11Library();
-    if (!watch.CanWatch()) {
+    if (display == nullptr || !watch.CanWatch()) {
         return;
     }
-    m_display = OpenX11Display();
-    if (m_display == nullptr) {
-        return;
-    }
+    m_display = display;
     m_root = GetX11Library().defaultRootWindow(m_display);
     int eventBase = 0;
     int errorBase = 0;
@@ -71,37 +44,31 @@ DesktopVisibility::DesktopVisibility()
     m_screenSaverStatus = Intern("_SCREENSAVER_STATUS");
 }
 
-DesktopVisibility::~DesktopVisibility()
-{
-    if (m_display != nullptr) {
-        GetX11Library().closeDisplay(m_display);
-    }
-}
-
 unsigned long DesktopVisibility::Intern(char const* name)
 {
     return GetX11Library().internAtom(m_display, name, False);
 }
 
-DesktopCover DesktopVisibility::FindCover()
+WindowCover DesktopVisibility::FindCover()
 {
     if (m_display == nullptr) {
-        return DesktopCover::Uncovered;
+        return WindowCover::Uncovered;
     }
-    ErrorsIgnored const guard(m_display);
+    // Windows may vanish between listing and asking; the errors that causes are expected.
+    X11ErrorTrap const trap(m_display);
     if (IsPowerSaving()) {
-        return DesktopCover::PowerSaving;
+        return WindowCover::PowerSaving;
     }
     if (IsScreenSaverActive()) {
-        return DesktopCover::ScreenSaver;
+        return WindowCover::ScreenSaver;
     }
     if (AreMonitorsCovered([&](Window window) { return !IsDesktopWindow(window); })) {
-        return DesktopCover::Windows;
+        return WindowCover::Windows;
     }
     if (AreMonitorsCovered([&](Window window) { return window != m_ownWindow && IsDesktopWindow(window); })) {
-        return DesktopCover::IconDesktop;
+        return WindowCover::IconDesktop;
     }
-    return DesktopCover::Uncovered;
+    return WindowCover::Uncovered;
 }
 
 bool DesktopVisibility::IsPowerSaving()

@@ -1,29 +1,20 @@
 #pragma once
 
 #include "platform/window/MonitorRect.h"
+#include "platform/window/WindowCover.h"
 
 #include <vector>
 
 struct _XDisplay;
 
-// Whether any of the desktop (the root window's picture, where the wallpaper draws) can be seen.
-// Asks the X server over a connection of its own each time it is asked.
+// Whether any of the desktop (where the wallpaper draws) can be seen, asked of the X server over
+// a connection the caller keeps open each time it is asked.
 namespace platform
 {
-enum class DesktopCover
-{
-    Uncovered,   // some of the desktop shows
-    PowerSaving, // the display is blanked by power saving
-    ScreenSaver, // a screen saver runs
-    Windows,     // full-screen or maximised windows cover every monitor
-    IconDesktop, // another program's desktop window (a file manager's icons) covers every monitor
-};
-
 class DesktopVisibility
 {
 public:
-    DesktopVisibility();
-    ~DesktopVisibility();
+    explicit DesktopVisibility(_XDisplay* display);
     DesktopVisibility(DesktopVisibility const&) = delete;
     DesktopVisibility& operator=(DesktopVisibility const&) = delete;
 
@@ -31,8 +22,9 @@ public:
     bool IsConnected() const { return m_display != nullptr; }
     // The wallpaper's own desktop window, which never counts as hiding the desktop.
     void SetOwnWindow(unsigned long nativeWindowId) { m_ownWindow = nativeWindowId; }
-    // What hides the whole desktop now (Uncovered when nothing does).
-    DesktopCover FindCover();
+    // What hides the whole desktop now (Uncovered when nothing does; Windows, IconDesktop,
+    // PowerSaving or ScreenSaver otherwise).
+    WindowCover FindCover();
 
 private:
     bool IsPowerSaving();

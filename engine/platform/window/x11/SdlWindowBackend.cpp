@@ -1,6 +1,6 @@
 #include "platform/window/x11/SdlWindowBackend.h"
 
-#include "platform/window/x11/HostWindowWatch.h"
+#include "platform/window/WindowEvents.h"
 #include "platform/window/x11/RandRGamma.h"
 #include "platform/window/x11/SdlEvents.h"
 #include "platform/window/x11/SdlGLContext.h"
@@ -9,9 +9,8 @@
 #include "platform/window/x11/X11DesktopWindow.h"
 #include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
-#include "platform/window/x11/X11MonitorWatch.h"
 #include "platform/window/x11/X11Monitors.h"
-#include "platform/window/x11/X11PointerPlace.h"
+#include "platform/window/x11/X11Watch.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -47,11 +46,6 @@ bool IsInvisibleVideoDriver()
     return invisible && (requested == nullptr || std::strstr(requested, driver) == nullptr);
 }
 
-int IgnoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 // False for an id that names no window, which would otherwise end the process with BadWindow.
 bool ForeignWindowExists(unsigned long nativeWindowId)
 {
@@ -60,17 +54,19 @@ bool ForeignWindowExists(unsigned long nativeWindowId)
         return false;
     }
     X11Library const& xlib = GetX11Library();
-    XErrorHandler const previous = xlib.setErrorHandler(IgnoreXError);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    Status const found = xlib.queryTree(display, nativeWindowId, &root, &parent, &children, &count);
-    if (children != nullptr) {
-        xlib.free(children);
+    Status found = 0;
+    {
+        X11ErrorTrap const trap(display);
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        found = xlib.queryTree(display, nativeWindowId, &root, &parent, &children, &count);
+        if (children != nullptr) {
+            xlib.free(children);
+        }
     }
     xlib.closeDisplay(display);
-    xlib.setErrorHandler(previous);
     return found != 0;
 }
 
@@ -83,43 +79,6 @@ DisplayMode ToDisplayMode(SDL_DisplayMode const& mode)
     result.formatBits = SDL_BITSPERPIXEL(mode.format);
     result.bitsPerPixel = result.formatBits >= 24 ? 32 : result.formatBits >= 15 ? 16 : result.formatBits;
     return result;
-}
-
-// Where an X window lies on the root, in root pixels; empty when it cannot be told.
-MonitorRect FindRootArea(Display* display, unsigned long window)
-{
-    X11Library const& xlib = GetX11Library();
-    X11Library const& watch = GetX11Library();
-    X11ErrorTrap const trap(display);
-    XWindowAttributes attributes{};
-    int left = 0;
-    int top = 0;
-    Window child = 0;
-    if (xlib.getWindowAttributes(display, window, &attributes) == 0 ||
-        !watch.translateCoordinates(display, window, xlib.defaultRootWindow(display), 0, 0, &left, &top,
-                                    &child)) {
-        return {};
-    }
-    return {left, top, attributes.width, attributes.height};
-}
-
-// The monitors' parts of an X window, in the window's pixels; empty when they cannot be told.
-std::vector<MonitorRect> ReadWindowMonitors(unsigned long window)
-{
-    std::vector<MonitorRect> monitors;
-    if (window == 0 || !GetX11Library().CanWatch()) {
-        return monitors;
-    }
-    Display* display = OpenX11Display();
-    if (display == nullptr) {
-        return monitors;
-    }
-    MonitorRect const area = FindRootArea(display, window);
-    if (area.width > 0 && area.height > 0) {
-        monitors = ClipMonitorsTo(ReadX11Monitors(display), area);
-    }
-    GetX11Library().closeDisplay(display);
-    return monitors;
 }
 
 bool IsX11Driver()
@@ -195,14 +154,16 @@ bool CoversDesktopByItself(std::vector<MonitorRect> const& monitors)
 class SdlWindow : public BackendWindow
 {
 public:
-    SdlWindow(WindowBackend& backend, SDL_Window* window) : BackendWindow(backend), m_window(window)
+    SdlWindow(WindowBackend& backend, X11Watch& watch, SDL_Window* window)
+        : BackendWindow(backend), m_window(window), m_watch(watch)
     {
         SDL_SetWindowData(m_window, HandleDataName, this);
     }
 
     // Wraps the wallpaper's own desktop window, which lives as long as this wrapper.
-    SdlWindow(WindowBackend& backend, SDL_Window* window, std::unique_ptr<X11DesktopWindow> desktop)
-        : SdlWindow(backend, window)
+    SdlWindow(WindowBackend& backend, X11Watch& watch, SDL_Window* window,
+              std::unique_ptr<X11DesktopWindow> desktop)
+        : SdlWindow(backend, watch, window)
     {
         m_desktop = std::move(desktop);
     }
@@ -215,18 +176,8 @@ public:
 
     SDL_Window* GetSdlWindow() const { return m_window; }
 
-    // Monitors plugged in, removed or moved are followed from then on.
-    void WatchMonitors() { m_monitorWatch = X11MonitorWatch::Open(); }
-
     void Presented()
     {
-        if (m_monitorWatch != nullptr && m_monitorWatch->Poll()) {
-            m_monitorsWidth = -1;
-            ++m_monitorsChangeCount;
-            if (m_desktop != nullptr) {
-                m_desktop->Cover(GetBoundingRect(m_monitorWatch->GetMonitors()));
-            }
-        }
         if (m_desktop != nullptr) {
             m_desktop->Presented();
         }
@@ -480,10 +431,7 @@ public:
         if (!IsX11Driver()) {
             return true;
         }
-        if (m_pointerPlace == nullptr) {
-            m_pointerPlace = X11PointerPlace::Open();
-        }
-        return m_pointerPlace == nullptr || m_pointerPlace->IsOver(GetNativeId());
+        return m_watch.IsPointerOnTop(GetNativeId());
     }
 
     bool GetGammaRamp(GammaRamp* ramp) override
@@ -516,15 +464,13 @@ public:
         if (width != m_monitorsWidth || height != m_monitorsHeight) {
             m_monitorsWidth = width;
             m_monitorsHeight = height;
-            m_monitors = IsX11Driver() ? ReadWindowMonitors(GetNativeId()) : std::vector<MonitorRect>{};
+            m_monitors = m_watch.ReadWindowMonitors(GetNativeId());
         }
         if (m_monitors.empty()) {
             return BackendWindow::GetMonitorRects();
         }
         return m_monitors;
     }
-
-    unsigned int GetMonitorsChangeCount() const override { return m_monitorsChangeCount; }
 
     bool CanDrawWithGL() const override { return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_OPENGL) != 0; }
 
@@ -536,8 +482,19 @@ public:
         return CreateSdlGLContext(this, m_window, attributes);
     }
 
+protected:
+    void MonitorsChanged() override
+    {
+        m_monitorsWidth = -1;
+        if (m_desktop != nullptr) {
+            m_desktop->Cover(GetBoundingRect(m_watch.GetMonitors()));
+        }
+    }
+
 private:
     SDL_Window* m_window;
+    // The back end's watch, which follows this window too.
+    X11Watch& m_watch;
     // Size of a foreign window as its watcher last saw it (SDL hears nothing of those windows).
     bool m_foreignSizeKnown = false;
     int m_foreignWidth = 0;
@@ -555,10 +512,26 @@ private:
     mutable std::vector<MonitorRect> m_monitors;
     mutable int m_monitorsWidth = -1;
     mutable int m_monitorsHeight = -1;
-    std::unique_ptr<X11MonitorWatch> m_monitorWatch;
-    // Opened the first time the pointer's place is asked for.
-    mutable std::unique_ptr<X11PointerPlace> m_pointerPlace;
-    unsigned int m_monitorsChangeCount = 0;
+};
+
+// What the watch sees, passed on as the window system's reports.
+class WatchReports : public X11WatchReports
+{
+public:
+    void Resized(HWND window, unsigned int width, unsigned int height) override
+    {
+        OnResized(window, width, height);
+    }
+    void Destroyed(HWND window) override { OnDestroyed(window); }
+    void Covered(HWND window, WindowCover cover) override
+    {
+        if (cover == WindowCover::Uncovered) {
+            OnShown(window);
+        } else {
+            OnHidden(window, cover);
+        }
+    }
+    void MonitorsChanged(HWND window) override { OnMonitorsChanged(window); }
 };
 
 class SdlWindowBackend : public WindowBackend
@@ -639,22 +612,17 @@ public:
         }
         SetSdlMultisampling(0);
         if (window != nullptr) {
-            auto* const wrapped = new SdlWindow(*this, window);
+            auto* const wrapped = new SdlWindow(*this, m_watch, window);
             wrapped->SetCoversDesktop(coversDesktop);
             wrapped->SetSamples(samples);
-            return wrapped;
+            return Watch(wrapped, false);
         }
         return nullptr;
     }
 
     HWND AttachForeignWindow(unsigned long nativeWindowId) override
     {
-        if (nativeWindowId == 0 || !InitializeVideo() || !ForeignWindowExists(nativeWindowId)) {
-            return nullptr;
-        }
-        SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-        return Wrap(
-            SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(nativeWindowId))));
+        return AttachForeign(nativeWindowId, false);
     }
 
     HWND AttachDesktopWindow() override
@@ -668,9 +636,7 @@ public:
                 SDL_Window* window =
                     SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(id)));
                 if (window != nullptr) {
-                    auto* const wrapped = new SdlWindow(*this, window, std::move(desktop));
-                    wrapped->WatchMonitors();
-                    return wrapped;
+                    return Watch(new SdlWindow(*this, m_watch, window, std::move(desktop)), true);
                 }
             }
         }
@@ -681,15 +647,18 @@ public:
         X11Library const& xlib = GetX11Library();
         unsigned long const root = xlib.defaultRootWindow(display);
         xlib.closeDisplay(display);
-        HWND const window = AttachForeignWindow(root);
+        HWND const window = AttachForeign(root, true);
         if (window != nullptr) {
-            static_cast<SdlWindow*>(window)->WatchMonitors();
             static_cast<SdlWindow*>(window)->WatchForWindowManager();
         }
         return window;
     }
 
-    void DestroyWindow(HWND window) override { delete window; }
+    void DestroyWindow(HWND window) override
+    {
+        m_watch.Forget(window);
+        delete window;
+    }
 
     bool OpenInput() override { return SDL_InitSubSystem(SDL_INIT_EVENTS) == 0; }
 
@@ -709,7 +678,16 @@ public:
         SDL_SetRelativeMouseMode(relative ? SDL_TRUE : SDL_FALSE);
     }
 
-    bool PumpOneEvent() override { return PumpOneSdlEvent(); }
+    // Once no SDL event waits, what the watch saw is taken in passing: window state, which wakes
+    // no loop that waits for input.
+    bool PumpOneEvent() override
+    {
+        if (PumpOneSdlEvent()) {
+            return true;
+        }
+        m_watch.Poll();
+        return false;
+    }
 
     bool WaitForEvent(std::uint32_t timeoutMilliseconds) override
     {
@@ -776,7 +754,28 @@ public:
     }
 
 private:
-    HWND Wrap(SDL_Window* window) { return window != nullptr ? new SdlWindow(*this, window) : nullptr; }
+    HWND AttachForeign(unsigned long nativeWindowId, bool desktop)
+    {
+        if (nativeWindowId == 0 || !InitializeVideo() || !ForeignWindowExists(nativeWindowId)) {
+            return nullptr;
+        }
+        SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+        SDL_Window* window =
+            SDL_CreateWindowFrom(reinterpret_cast<void const*>(static_cast<std::uintptr_t>(nativeWindowId)));
+        return window != nullptr ? Watch(new SdlWindow(*this, m_watch, window), desktop) : nullptr;
+    }
+
+    // Windows on an X display are followed from now on: size, destruction, visibility.
+    SdlWindow* Watch(SdlWindow* window, bool desktop)
+    {
+        if (IsX11Driver()) {
+            m_watch.Watch(window, window->GetNativeId(), desktop);
+        }
+        return window;
+    }
+
+    WatchReports m_reports;
+    X11Watch m_watch{m_reports};
 };
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "platform/window/x11/WindowManagerCheck.h"
 
+#include "platform/window/x11/X11ErrorTrap.h"
 #include "platform/window/x11/X11Library.h"
 
 #include <X11/Xatom.h>
@@ -8,11 +9,6 @@ namespace platform
 {
 namespace
 {
-int IgnoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 // The window `property` (a single window id) of `window` names; 0 when it names none.
 Window ReadWindowProperty(Display* display, Window window, Atom property)
 {
@@ -67,16 +63,16 @@ bool IsWindowManagerRunning()
         return false;
     }
     X11Library const& xlib = GetX11Library();
-    // A check window left behind by a manager that has gone away answers with BadWindow.
-    XErrorHandler const previous = xlib.setErrorHandler(IgnoreXError);
     bool running = false;
-    Atom const check = watch.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check != None) {
-        Window const named = ReadWindowProperty(display, xlib.defaultRootWindow(display), check);
-        running = named != 0 && ReadWindowProperty(display, named, check) == named;
+    {
+        // A check window left behind by a manager that has gone away answers with BadWindow.
+        X11ErrorTrap const trap(display);
+        Atom const check = watch.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+        if (check != None) {
+            Window const named = ReadWindowProperty(display, xlib.defaultRootWindow(display), check);
+            running = named != 0 && ReadWindowProperty(display, named, check) == named;
+        }
     }
-    xlib.sync(display, False);
-    xlib.setErrorHandler(previous);
     xlib.closeDisplay(display);
     return running;
 }

@@ -22,4 +22,12 @@ X11ErrorTrap::~X11ErrorTrap()
     xlib.sync(m_display, False);
     xlib.setErrorHandler(reinterpret_cast<XErrorHandler>(m_previous));
 }
+
+void InstallX11ErrorHandler()
+{
+    X11Library const& xlib = GetX11Library();
+    if (xlib.setErrorHandler != nullptr) {
+        xlib.setErrorHandler(&IgnoreError);
+    }
+}
 } // namespace platform

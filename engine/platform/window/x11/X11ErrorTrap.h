@@ -19,4 +19,8 @@ private:
     Display* m_display;
     void* m_previous;
 };
+
+// Installs the process's X error handler: an error outside any trap (a request of the window
+// library on a window another program has just destroyed, say) never ends the process.
+void InstallX11ErrorHandler();
 } // namespace platform

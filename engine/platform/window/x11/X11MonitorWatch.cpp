@@ -18,27 +18,10 @@ bool SameMonitors(std::vector<MonitorRect> const& a, std::vector<MonitorRect> co
 }
 } // namespace
 
-std::unique_ptr<X11MonitorWatch> X11MonitorWatch::Open()
-{
-    if (!GetX11Library().CanWatch()) {
-        return nullptr;
-    }
-    Display* display = OpenX11Display();
-    if (display == nullptr) {
-        return nullptr;
-    }
-    return std::unique_ptr<X11MonitorWatch>(new X11MonitorWatch(display));
-}
-
 X11MonitorWatch::X11MonitorWatch(Display* display)
     : m_display(display), m_monitors(ReadX11Monitors(display)),
       m_nextCheck(std::chrono::steady_clock::now() + CheckInterval)
 {}
-
-X11MonitorWatch::~X11MonitorWatch()
-{
-    GetX11Library().closeDisplay(m_display);
-}
 
 bool X11MonitorWatch::Poll()
 {

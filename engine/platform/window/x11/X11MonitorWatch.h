@@ -3,14 +3,13 @@
 #include "platform/window/MonitorRect.h"
 
 #include <chrono>
-#include <memory>
 #include <vector>
 
 // Xlib's own declaration; its header (and its macros) stay out of the engine's headers.
 typedef struct _XDisplay Display;
 
 // Notices monitors coming, going or moving on the X screen by reading their list now and then
-// on a connection of its own: a monitor only described to RandR sends no event at all.
+// over a connection the caller keeps open: a monitor only described to RandR sends no event.
 namespace platform
 {
 class X11MonitorWatch
@@ -19,9 +18,7 @@ public:
     // Time between two readings of the monitor list.
     static constexpr std::chrono::milliseconds CheckInterval{1000};
 
-    // Null without a display or the calls it needs.
-    static std::unique_ptr<X11MonitorWatch> Open();
-    ~X11MonitorWatch();
+    explicit X11MonitorWatch(Display* display);
     X11MonitorWatch(X11MonitorWatch const&) = delete;
     X11MonitorWatch& operator=(X11MonitorWatch const&) = delete;
 
@@ -32,8 +29,6 @@ public:
     std::vector<MonitorRect> const& GetMonitors() const { return m_monitors; }
 
 private:
-    explicit X11MonitorWatch(Display* display);
-
     Display* m_display;
     std::vector<MonitorRect> m_monitors;
     std::vector<MonitorRect> m_reading; // the latest reading, kept for its storage

@@ -11,27 +11,16 @@ namespace
 constexpr int MaxWindowDepth = 64;
 } // namespace
 
-std::unique_ptr<X11PointerPlace> X11PointerPlace::Open()
-{
-    X11Library const& xlib = GetX11Library();
-    if (!xlib.IsUsable() || xlib.queryPointer == nullptr) {
-        return nullptr;
-    }
-    Display* display = OpenX11Display();
-    if (display == nullptr) {
-        return nullptr;
-    }
-    return std::unique_ptr<X11PointerPlace>(new X11PointerPlace(display, xlib.defaultRootWindow(display)));
-}
-
-X11PointerPlace::~X11PointerPlace()
-{
-    GetX11Library().closeDisplay(m_display);
-}
+X11PointerPlace::X11PointerPlace(Display* display)
+    : m_display(display), m_root(display != nullptr ? GetX11Library().defaultRootWindow(display) : 0)
+{}
 
 bool X11PointerPlace::IsOver(unsigned long window) const
 {
     X11Library const& xlib = GetX11Library();
+    if (m_display == nullptr || xlib.queryPointer == nullptr) {
+        return true;
+    }
     X11ErrorTrap const trap(m_display);
     Window root = 0;
     Window child = 0;
