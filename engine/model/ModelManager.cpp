@@ -8,6 +8,7 @@
 #include "platform/os/Clock.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
+#include "render/LightManager.h"
 #include "render/ShaderDescriptor.h"
 #include "render/ShaderManager.h"
 #include "render/VertexBuffer.h"
@@ -222,8 +223,9 @@ void CModelManager::BeginFrame()
     std::size_t const background =
         m_keptBackground.Prepare(m_drawList, m_lightManager, m_direct3DSubsystem->GetConfig());
     m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
-    // Only animated stages changed (the sand's caustics): the models they belong to are drawn
-    // again over the kept copy. Otherwise a fresh background goes straight into the copy.
+    // Only animated stages, texture placement or the light pattern changed (the caustics): the
+    // models they belong to are drawn again over the kept copy. Otherwise a fresh background
+    // goes straight into the copy.
     // Either way the copy then starts the frame.
     bool const repainting = !m_backgroundRestored && m_keptBackground.CanRepaint() &&
                             SUCCEEDED(device->BeginBackBufferKeeping(OverKeptCopy));
@@ -251,6 +253,9 @@ void CModelManager::BeginFrame()
         }
     }
     m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    // What is drawn outside the models (the console, the overlay) receives no light pattern.
+    if (m_lightManager)
+        m_lightManager->GetPattern().Receive(false, false);
     m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
 }
 
@@ -268,6 +273,8 @@ void CModelManager::DrawViews(IDirect3DDevice8* device)
     }
     m_cameraManager->EndViews();
     m_direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    if (m_lightManager)
+        m_lightManager->GetPattern().Receive(false, false);
 }
 
 void CModelManager::Clear(IDirect3DDevice8* device)

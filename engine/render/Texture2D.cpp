@@ -82,10 +82,18 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
         m_messageManager->WriteFatalError("Direct3D Subsystem (%s): %s", CreateLabel,
                                           GetDirect3DErrorName(E_FAIL));
 
+    m_usedMemory = CopyLevels(*current, mipMapping);
+}
+
+unsigned int CTexture2D::CopyLevels(CImage const& image, bool mipMapping)
+{
+    unsigned int used = 0;
+    CImage level;
+    CImage const* current = &image;
     unsigned int const levels = m_texture->GetLevelCount();
     for (unsigned int index = 0; index < levels; ++index) {
         CopyLevel(index, *current);
-        m_usedMemory += current->GetBPP() / 8 * current->GetWidth() * current->GetHeight();
+        used += current->GetBPP() / 8 * current->GetWidth() * current->GetHeight();
         if (!mipMapping || (current->GetWidth() == 1 && current->GetHeight() == 1))
             break;
         CImage reduced;
@@ -93,9 +101,23 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
                         IRM_BOX, &reduced);
         level.Swap(reduced);
         current = &level;
-        if (settings->r_show_mip_maps)
+        if (m_config->GetMainSettings()->r_show_mip_maps)
             level.FillWithColor(CColor(CVector4(1.0f, 0.0f, 0.0f, 1.0f)));
     }
+    return used;
+}
+
+bool CTexture2D::Update(CImage const& image)
+{
+    if (m_free || !m_texture)
+        return false;
+    D3DSURFACE_DESC description = {};
+    if (FAILED(m_texture->GetLevelDesc(0, &description)) || image.IsFree() ||
+        image.GetWidth() != description.Width || image.GetHeight() != description.Height ||
+        (image.GetBPP() != 24 && image.GetBPP() != 32))
+        return false;
+    CopyLevels(image, m_texture->GetLevelCount() > 1);
+    return true;
 }
 
 void CTexture2D::CopyLevel(unsigned int level, CImage const& image)
@@ -138,7 +160,7 @@ void CTexture2D::Destroy()
     m_free = true;
 }
 
-void CTexture2D::Enable(unsigned int unit)
+void CTexture2D::Enable(unsigned int unit) const
 {
     m_direct3DSubsystem->SetTexture(unit, m_texture);
 }
