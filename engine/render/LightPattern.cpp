@@ -68,9 +68,13 @@ unsigned int CLightPattern::Apply(CDirect3DSubsystem* direct3D, unsigned int fir
         if (layer.stillOnly && !m_still)
             continue;
         layer.texture->Enable(unit);
-        direct3D->SetTextureMagFilter(unit, D3DTEXF_LINEAR);
-        direct3D->SetTextureMinFilter(unit, D3DTEXF_LINEAR);
-        direct3D->SetTextureMipFilter(unit, D3DTEXF_POINT);
+        // Moving models are drawn every frame: there the nearest texel, without mip levels, costs
+        // a software rasteriser far less and is not seen on a moving body. The still background
+        // is drawn rarely and shows the pattern over wide surfaces: smoothly filtered.
+        unsigned int const filter = m_still ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+        direct3D->SetTextureMagFilter(unit, filter);
+        direct3D->SetTextureMinFilter(unit, filter);
+        direct3D->SetTextureMipFilter(unit, m_still ? D3DTEXF_POINT : D3DTEXF_NONE);
         direct3D->SetTextureAdressU(unit, D3DTADDRESS_WRAP);
         direct3D->SetTextureAdressV(unit, D3DTADDRESS_WRAP);
         direct3D->SetTextureColorOperation(unit, D3DTOP_MODULATE2X);

@@ -20,7 +20,9 @@ class CTankCaustics
 public:
     static constexpr char const* FrameFormat = "caustic%02u.jpg";
     static constexpr unsigned int FramesCount = tank::CausticFrames;
-    static constexpr float UpdatesPerSecond = 10.0f;
+    // Each writing draws the lit part of the kept background again: on the software rasteriser
+    // that is what the caustics cost, so the light moves in small steps, four a second.
+    static constexpr float UpdatesPerSecond = 4.0f;
 
     struct SLayerPlan
     {
@@ -32,8 +34,8 @@ public:
         bool stillOnly;        // on the background only (see CLightPattern)
     };
     static constexpr std::array<SLayerPlan, 2> Layers{{
-        {5.5f, 0.0f, 1.6f, 0.06f, 0.025f, 1.2f, false},
-        {8.7f, 0.65f, -1.1f, -0.045f, 0.035f, 0.7f, true},
+        {5.5f, 0.0f, 1.0f, 0.06f, 0.025f, 1.2f, false},
+        {8.7f, 0.65f, -0.7f, -0.045f, 0.035f, 0.7f, true},
     }};
 
     CTankCaustics() = default;

@@ -12,9 +12,10 @@ class CTankLightShafts
 public:
     // Sway in picture widths: two slow waves of these sizes and periods (seconds).
     static constexpr float Sway[2] = {0.035f, 0.015f};
-    static constexpr float SwayPeriod[2] = {41.0f, 17.0f};
-    // Smallest step the picture takes: a quarter of a texel of the backdrop's picture.
-    static constexpr float Step = 1.0f / 512.0f;
+    static constexpr float SwayPeriod[2] = {61.0f, 23.0f};
+    // Smallest step the picture takes: half a texel of the backdrop's picture, a few pixels of
+    // soft light. Each step draws the backdrop again.
+    static constexpr float Step = 1.0f / 256.0f;
 
     // The first stage of the backdrop's first triangle set; nothing moves without one.
     void Create(CModel* backdrop);
