@@ -116,7 +116,41 @@ bool CTexture2D::Update(CImage const& image)
         image.GetWidth() != description.Width || image.GetHeight() != description.Height ||
         (image.GetBPP() != 24 && image.GetBPP() != 32))
         return false;
-    CopyLevels(image, m_texture->GetLevelCount() > 1);
+    CopyLevel(0, image);
+    // Each smaller level is the mean of 2 x 2 texels of the one before, read back from the
+    // texture: nothing is allocated for a picture that changes every few frames.
+    for (unsigned int level = 1; level < m_texture->GetLevelCount(); ++level) {
+        D3DSURFACE_DESC larger = {}, smaller = {};
+        m_texture->GetLevelDesc(level - 1, &larger);
+        m_texture->GetLevelDesc(level, &smaller);
+        D3DLOCKED_RECT source = {}, target = {};
+        if (FAILED(m_texture->LockRect(level - 1, &source, nullptr, D3DLOCK_READONLY)))
+            return false;
+        if (FAILED(m_texture->LockRect(level, &target, nullptr, D3DLOCK_DISCARD))) {
+            m_texture->UnlockRect(level - 1);
+            return false;
+        }
+        for (unsigned int y = 0; y < smaller.Height; ++y) {
+            unsigned int const y0 = std::min(2 * y, larger.Height - 1),
+                               y1 = std::min(2 * y + 1, larger.Height - 1);
+            auto const* row0 =
+                static_cast<unsigned char const*>(source.pBits) + static_cast<long long>(y0) * source.Pitch;
+            auto const* row1 =
+                static_cast<unsigned char const*>(source.pBits) + static_cast<long long>(y1) * source.Pitch;
+            auto* out = static_cast<unsigned char*>(target.pBits) + static_cast<long long>(y) * target.Pitch;
+            for (unsigned int x = 0; x < smaller.Width; ++x) {
+                unsigned int const x0 = std::min(2 * x, larger.Width - 1) * 4,
+                                   x1 = std::min(2 * x + 1, larger.Width - 1) * 4;
+                for (unsigned int channel = 0; channel < 4; ++channel)
+                    out[4 * x + channel] =
+                        static_cast<unsigned char>((row0[x0 + channel] + row0[x1 + channel] +
+                                                    row1[x0 + channel] + row1[x1 + channel] + 2) /
+                                                   4);
+            }
+        }
+        m_texture->UnlockRect(level);
+        m_texture->UnlockRect(level - 1);
+    }
     return true;
 }
 
