@@ -34,8 +34,8 @@ public:
         bool stillOnly;        // on the background only (see CLightPattern)
     };
     static constexpr std::array<SLayerPlan, 2> Layers{{
-        {5.5f, 0.0f, 1.0f, 0.06f, 0.025f, 1.2f, false},
-        {8.7f, 0.65f, -0.7f, -0.045f, 0.035f, 0.7f, true},
+        {5.5f, 0.0f, 1.0f, 0.06f, 0.025f, 1.0f, false},
+        {8.7f, 0.65f, -0.7f, -0.045f, 0.035f, 0.6f, true},
     }};
 
     CTankCaustics() = default;
