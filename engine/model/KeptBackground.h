@@ -11,8 +11,8 @@ class CModel;
 // back buffer the device keeps; the frames after start from that copy instead of a clear and
 // draw only the other models, for as long as nothing that shapes the background changes: its
 // models and their matrices, the frames and texture placement of their shaders, the light
-// pattern on lit ones, their cameras, the lights and the render settings. Animated or skinned models never
-// count as background.
+// pattern on lit ones, their cameras, the lights and the render settings. Animated or skinned
+// models never count as background.
 class CKeptBackground
 {
 public:
