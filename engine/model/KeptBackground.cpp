@@ -40,7 +40,8 @@ private:
     std::uint64_t m_value = 0xCBF29CE484222325ull;
 };
 
-// The frames of animated stages go into `frames`, the rest into `fingerprint`.
+// The frames of animated stages and the placement of textures go into `frames`, the rest into
+// `fingerprint`.
 void AddShader(CFingerprint& fingerprint, CFingerprint& frames, CShaderDescriptor const* shader)
 {
     fingerprint.Add(shader);
@@ -50,12 +51,17 @@ void AddShader(CFingerprint& fingerprint, CFingerprint& frames, CShaderDescripto
         SShaderDescriptorStage const& stage = *shader->GetStage(i);
         fingerprint.Add(stage.flags);
         frames.Add(stage.IsAnimated() ? std::floor(stage.time) : 0.0f);
-        fingerprint.Add(std::array<float, 4>{stage.scaleU, stage.scaleV, stage.offsetU, stage.offsetV});
+        frames.Add(std::array<float, 4>{stage.scaleU, stage.scaleV, stage.offsetU, stage.offsetV});
     }
 }
 
-void AddModel(CFingerprint& fingerprint, CFingerprint& frames, CModel const* model)
+void AddModel(CFingerprint& fingerprint, CFingerprint& frames, CModel const* model,
+              CLightManager const* lights)
 {
+    // A lit model shows the light pattern of the moment.
+    bool const patterned =
+        lights && (model->GetProperties() & MP_LIGHTING) && lights->GetPattern().IsActive();
+    frames.Add(patterned ? lights->GetPattern().GetGeneration() : std::uint64_t{0});
     fingerprint.Add(model);
     fingerprint.Add(model->GetProperties());
     fingerprint.Add(model->GetMatrix());
@@ -132,7 +138,7 @@ std::size_t CKeptBackground::Prepare(std::vector<CModel*> const& drawList, CLigh
     m_blended.assign(count, false);
     for (std::size_t i = 0; i < count; ++i) {
         CFingerprint frames;
-        AddModel(shape, frames, drawList[i]);
+        AddModel(shape, frames, drawList[i], lights);
         m_frames[i] = frames.Get();
         m_blended[i] = IsBlended(drawList[i]);
     }

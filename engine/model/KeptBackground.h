@@ -10,8 +10,9 @@ class CModel;
 // Opaque models that stand still (marked MP_BACKGROUND) are drawn first, into a copy of the
 // back buffer the device keeps; the frames after start from that copy instead of a clear and
 // draw only the other models, for as long as nothing that shapes the background changes: its
-// models and their matrices, the frames and texture placement of their shaders, their cameras,
-// the lights and the render settings. Animated or skinned models never count as background.
+// models and their matrices, the frames and texture placement of their shaders, the light
+// pattern on lit ones, their cameras, the lights and the render settings. Animated or skinned
+// models never count as background.
 class CKeptBackground
 {
 public:
@@ -30,7 +31,8 @@ public:
     // True when the kept copy shows this frame's background.
     bool IsCurrent() const;
     // True when the kept copy differs from this frame's background only in the frames of
-    // animated stages: the models whose frames changed can be drawn again over it.
+    // animated stages, the placement of textures or the light pattern: the models these changed
+    // for can be drawn again over it.
     bool CanRepaint() const;
     // A model whose frames changed is drawn again, and so is every blended model after it,
     // which blends over what lies under it.
@@ -46,7 +48,8 @@ public:
 private:
     bool m_enabled = false;
     bool m_hasCopy = false;
-    // Everything but the frames of animated stages, and those frames model by model.
+    // Everything but what may be repainted (animated frames, texture placement, the light
+    // pattern), and that model by model.
     std::uint64_t m_shape = 0;
     std::uint64_t m_keptShape = 0;
     std::vector<std::uint64_t> m_frames;

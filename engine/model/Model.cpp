@@ -861,7 +861,7 @@ void CModel::Draw()
     if (m_camera)
         m_managers.cameraManager->ApplyCamera(m_camera, (m_properties & MP_Z_BIASED) != 0);
     bool const lighting = (m_properties & MP_LIGHTING) != 0;
-    m_managers.lightManager->Enable(lighting);
+    m_managers.lightManager->Enable(lighting, (m_properties & MP_BACKGROUND) != 0);
     direct3D->SetNormalizeNormals(lighting ? 1 : 0);
     CMatrix4x4 world = m_matrix;
     world.Transpose();

@@ -8,6 +8,7 @@
 #include "platform/os/Clock.h"
 #include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
+#include "render/LightManager.h"
 #include "render/ShaderDescriptor.h"
 #include "render/ShaderManager.h"
 #include "render/VertexBuffer.h"
@@ -221,8 +222,9 @@ void CModelManager::BeginFrame()
     std::size_t const background = m_keptBackground.Prepare(m_drawList, m_managers.lightManager,
                                                             m_managers.direct3DSubsystem->GetConfig());
     m_backgroundRestored = m_keptBackground.IsCurrent() && SUCCEEDED(device->RestoreBackBuffer());
-    // Only animated stages changed (the sand's caustics): the models they belong to are drawn
-    // again over the kept copy. Otherwise a fresh background goes straight into the copy.
+    // Only animated stages, texture placement or the light pattern changed (the caustics): the
+    // models they belong to are drawn again over the kept copy. Otherwise a fresh background
+    // goes straight into the copy.
     // Either way the copy then starts the frame.
     bool const repainting = !m_backgroundRestored && m_keptBackground.CanRepaint() &&
                             SUCCEEDED(device->BeginBackBufferKeeping(OverKeptCopy));
@@ -250,6 +252,9 @@ void CModelManager::BeginFrame()
         }
     }
     m_managers.direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    // What is drawn outside the models (the console, the overlay) receives no light pattern.
+    if (m_managers.lightManager)
+        m_managers.lightManager->GetPattern().Receive(false, false);
     m_lastDrawSeconds = platform::GetThreadCpuSeconds() - refreshed;
 }
 
@@ -267,6 +272,8 @@ void CModelManager::DrawViews(IDirect3DDevice8* device)
     }
     m_managers.cameraManager->EndViews();
     m_managers.direct3DSubsystem->Check(FrameLabel, device->EndScene());
+    if (m_managers.lightManager)
+        m_managers.lightManager->GetPattern().Receive(false, false);
 }
 
 void CModelManager::Clear(IDirect3DDevice8* device)

@@ -55,6 +55,11 @@ void CDirect3DSubsystem::Create(CMessageManager* messageManager, CMemoryManager*
     m_addressU.assign(m_maxTextureUnits, 0);
     m_addressV.assign(m_maxTextureUnits, 0);
     m_textureMatrices.assign(m_maxTextureUnits, {0.0f, 0.0f, 0.0f, 0.0f});
+    m_textureTransforms.assign(m_maxTextureUnits, D3DMATRIX{});
+    m_textureTransformSent.assign(m_maxTextureUnits, false);
+    // As the shader manager sets every unit when the device is made or reset.
+    m_colorOperations.assign(m_maxTextureUnits, D3DTOP_MODULATE);
+    m_coordinateIndices.assign(m_maxTextureUnits, 0);
 
     m_material = {};
     m_material.Diffuse = {0.6f, 0.6f, 0.6f, 1.0f};
@@ -106,6 +111,10 @@ void CDirect3DSubsystem::Destroy()
     m_addressU.clear();
     m_addressV.clear();
     m_textureMatrices.clear();
+    m_textureTransforms.clear();
+    m_textureTransformSent.clear();
+    m_colorOperations.clear();
+    m_coordinateIndices.clear();
     m_adapters.clear();
     m_currentAdapter = 0;
     m_renderScale = m_requestedRenderScale = 1.0f;
@@ -679,10 +688,11 @@ void CDirect3DSubsystem::SetTextureMatrix(unsigned int stage, float scaleU, floa
         for (int i = 0; i < 4; ++i) {
             same = same && std::fabs(stored[i] - values[i]) <= TextureMatrixTolerance;
         }
-        if (!m_forceStates && same) {
+        if (!m_forceStates && same && !m_textureTransformSent[stage]) {
             return;
         }
         stored = values;
+        m_textureTransformSent[stage] = false;
     }
     D3DMATRIX matrix = {};
     matrix._11 = scaleU;
@@ -693,6 +703,32 @@ void CDirect3DSubsystem::SetTextureMatrix(unsigned int stage, float scaleU, floa
     matrix._44 = 1.0f;
     Check("Direct3DSubsystem::SetTextureMatrix",
           m_device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &matrix));
+}
+
+void CDirect3DSubsystem::SetTextureTransform(unsigned int stage, D3DMATRIX const& matrix)
+{
+    if (stage < m_textureTransforms.size()) {
+        if (!m_forceStates && m_textureTransformSent[stage] &&
+            std::memcmp(&m_textureTransforms[stage], &matrix, sizeof matrix) == 0) {
+            return;
+        }
+        m_textureTransforms[stage] = matrix;
+        m_textureTransformSent[stage] = true;
+    }
+    Check("Direct3DSubsystem::SetTextureTransform",
+          m_device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &matrix));
+}
+
+void CDirect3DSubsystem::SetTextureColorOperation(unsigned int stage, unsigned int value)
+{
+    SetCachedStageState("Direct3DSubsystem::SetTextureColorOperation", D3DTSS_COLOROP, m_colorOperations,
+                        stage, value);
+}
+
+void CDirect3DSubsystem::SetTextureCoordinateIndex(unsigned int stage, unsigned int value)
+{
+    SetCachedStageState("Direct3DSubsystem::SetTextureCoordinateIndex", D3DTSS_TEXCOORDINDEX,
+                        m_coordinateIndices, stage, value);
 }
 
 void CDirect3DSubsystem::SetMatrial(D3DMATERIAL8 const*)

@@ -95,6 +95,11 @@ public:
     void SetTextureAdressU(unsigned int stage, unsigned int value);
     void SetTextureAdressV(unsigned int stage, unsigned int value);
     void SetTextureMatrix(unsigned int stage, float scaleU, float scaleV, float offsetU, float offsetV);
+    // A whole texture matrix, for coordinates the device makes (SetTextureMatrix's scale and
+    // offset are sent again after it).
+    void SetTextureTransform(unsigned int stage, D3DMATRIX const& matrix);
+    void SetTextureColorOperation(unsigned int stage, unsigned int value);
+    void SetTextureCoordinateIndex(unsigned int stage, unsigned int value);
 
     // Sends the stored default material while states are forced; the argument is not used.
     void SetMatrial(D3DMATERIAL8 const* material);
@@ -156,6 +161,11 @@ private:
     std::vector<unsigned int> m_addressU;
     std::vector<unsigned int> m_addressV;
     std::vector<std::array<float, 4>> m_textureMatrices;
+    // By stage: the whole matrix last sent, while it stands.
+    std::vector<D3DMATRIX> m_textureTransforms;
+    std::vector<bool> m_textureTransformSent;
+    std::vector<unsigned int> m_colorOperations;
+    std::vector<unsigned int> m_coordinateIndices;
     unsigned int m_lighting = 0;
     unsigned int m_normalizeNormals = 0;
     unsigned int m_zEnable = 0;

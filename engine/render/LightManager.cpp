@@ -40,6 +40,7 @@ void CLightManager::Destroy()
         return;
     for (CLight& light : m_lights)
         light.Destroy();
+    m_pattern.Clear();
     m_messageManager->Write("...Destroying light manager\n");
     m_free = true;
 }
@@ -78,9 +79,10 @@ unsigned int CLightManager::GetLightsCount() const
     return count;
 }
 
-void CLightManager::Enable(bool enable)
+void CLightManager::Enable(bool enable, bool still)
 {
     m_direct3DSubsystem->SetLighting(enable ? 1 : 0);
+    m_pattern.Receive(enable, still);
 }
 
 void CLightManager::ResetD3D()

@@ -4,6 +4,7 @@
 
 #include "math/Vector.h"
 #include "render/Light.h"
+#include "render/LightPattern.h"
 
 class CDirect3DSubsystem;
 class CMemoryManager;
@@ -39,8 +40,11 @@ public:
     // 0xFF000000 | r·255 << 16 | g·255 << 8 | b·255, each product truncated.
     static std::uint32_t PackAmbient(CVector3 const& color);
 
-    // Switches device lighting on or off.
-    void Enable(bool enable);
+    // Switches device lighting on or off for the draws that follow; a lit model receives the
+    // light pattern, its still-only layers too when `still`.
+    void Enable(bool enable, bool still = false);
+    CLightPattern& GetPattern() { return m_pattern; }
+    CLightPattern const& GetPattern() const { return m_pattern; }
     void Refresh();
 
 protected:
@@ -53,4 +57,5 @@ private:
     CDirect3DSubsystem* m_direct3DSubsystem = nullptr;
     CLight m_lights[MaxLights];
     CVector3 m_globalAmbient{0.0f, 0.0f, 0.0f};
+    CLightPattern m_pattern;
 };

@@ -6,6 +6,7 @@
 #include "core/FileManager.h"
 #include "core/Format.h"
 #include "render/Direct3DSubsystem.h"
+#include "render/LightManager.h"
 #include "render/Texture2D.h"
 #include "render/TextureManager.h"
 
@@ -176,8 +177,12 @@ void CShader::Use(CShaderDescriptor const& descriptor)
         d3d->SetTextureAdressU(unit, ConvertBorderTypeToD3D(stage.borderU));
         d3d->SetTextureAdressV(unit, ConvertBorderTypeToD3D(stage.borderV));
         d3d->SetTextureMatrix(unit, stage.scaleU, stage.scaleV, stage.offsetU, stage.offsetV);
+        d3d->SetTextureColorOperation(unit, D3DTOP_MODULATE);
+        d3d->SetTextureCoordinateIndex(unit, 0);
         ++unit;
     }
+    if (m_lightManager)
+        unit = m_lightManager->GetPattern().Apply(d3d, unit, units);
     for (; unit < units; ++unit)
         d3d->SetTexture(unit, nullptr);
 }

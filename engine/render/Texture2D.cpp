@@ -82,10 +82,18 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
         m_messageManager->WriteFatalError("Direct3D Subsystem (%s): %s", CreateLabel,
                                           GetDirect3DErrorName(E_FAIL));
 
+    m_usedMemory = CopyLevels(*current, mipMapping);
+}
+
+unsigned int CTexture2D::CopyLevels(CImage const& image, bool mipMapping)
+{
+    unsigned int used = 0;
+    CImage level;
+    CImage const* current = &image;
     unsigned int const levels = m_texture->GetLevelCount();
     for (unsigned int index = 0; index < levels; ++index) {
         CopyLevel(index, *current);
-        m_usedMemory += current->GetBPP() / 8 * current->GetWidth() * current->GetHeight();
+        used += current->GetBPP() / 8 * current->GetWidth() * current->GetHeight();
         if (!mipMapping || (current->GetWidth() == 1 && current->GetHeight() == 1))
             break;
         CImage reduced;
@@ -93,9 +101,57 @@ void CTexture2D::Create(CMessageManager* messageManager, CMemoryManager* memoryM
                         IRM_BOX, &reduced);
         level.Swap(reduced);
         current = &level;
-        if (settings->r_show_mip_maps)
+        if (m_config->GetMainSettings()->r_show_mip_maps)
             level.FillWithColor(CColor(CVector4(1.0f, 0.0f, 0.0f, 1.0f)));
     }
+    return used;
+}
+
+bool CTexture2D::Update(CImage const& image)
+{
+    if (m_free || !m_texture)
+        return false;
+    D3DSURFACE_DESC description = {};
+    if (FAILED(m_texture->GetLevelDesc(0, &description)) || image.IsFree() ||
+        image.GetWidth() != description.Width || image.GetHeight() != description.Height ||
+        (image.GetBPP() != 24 && image.GetBPP() != 32))
+        return false;
+    CopyLevel(0, image);
+    // Each smaller level is the mean of 2 x 2 texels of the one before, read back from the
+    // texture: nothing is allocated for a picture that changes every few frames.
+    for (unsigned int level = 1; level < m_texture->GetLevelCount(); ++level) {
+        D3DSURFACE_DESC larger = {}, smaller = {};
+        m_texture->GetLevelDesc(level - 1, &larger);
+        m_texture->GetLevelDesc(level, &smaller);
+        D3DLOCKED_RECT source = {}, target = {};
+        if (FAILED(m_texture->LockRect(level - 1, &source, nullptr, D3DLOCK_READONLY)))
+            return false;
+        if (FAILED(m_texture->LockRect(level, &target, nullptr, D3DLOCK_DISCARD))) {
+            m_texture->UnlockRect(level - 1);
+            return false;
+        }
+        for (unsigned int y = 0; y < smaller.Height; ++y) {
+            unsigned int const y0 = std::min(2 * y, larger.Height - 1),
+                               y1 = std::min(2 * y + 1, larger.Height - 1);
+            auto const* row0 =
+                static_cast<unsigned char const*>(source.pBits) + static_cast<long long>(y0) * source.Pitch;
+            auto const* row1 =
+                static_cast<unsigned char const*>(source.pBits) + static_cast<long long>(y1) * source.Pitch;
+            auto* out = static_cast<unsigned char*>(target.pBits) + static_cast<long long>(y) * target.Pitch;
+            for (unsigned int x = 0; x < smaller.Width; ++x) {
+                unsigned int const x0 = std::min(2 * x, larger.Width - 1) * 4,
+                                   x1 = std::min(2 * x + 1, larger.Width - 1) * 4;
+                for (unsigned int channel = 0; channel < 4; ++channel)
+                    out[4 * x + channel] =
+                        static_cast<unsigned char>((row0[x0 + channel] + row0[x1 + channel] +
+                                                    row1[x0 + channel] + row1[x1 + channel] + 2) /
+                                                   4);
+            }
+        }
+        m_texture->UnlockRect(level);
+        m_texture->UnlockRect(level - 1);
+    }
+    return true;
 }
 
 void CTexture2D::CopyLevel(unsigned int level, CImage const& image)
@@ -138,7 +194,7 @@ void CTexture2D::Destroy()
     m_free = true;
 }
 
-void CTexture2D::Enable(unsigned int unit)
+void CTexture2D::Enable(unsigned int unit) const
 {
     m_direct3DSubsystem->SetTexture(unit, m_texture);
 }

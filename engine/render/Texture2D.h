@@ -27,8 +27,12 @@ public:
     void Destroy();
     bool IsFree() const { return m_free; }
 
+    // Writes a picture of the texture's own size and a texture's depth (24 or 32 bits) over its
+    // texels, mip levels included; false (nothing written) for any other picture.
+    bool Update(CImage const& image);
+
     // Binds the texture (or none) to a texture unit.
-    void Enable(unsigned int unit);
+    void Enable(unsigned int unit) const;
 
     std::string const& GetName() const { return m_name; }
     void AddUser() { ++m_users; }
@@ -47,6 +51,8 @@ public:
 
 private:
     void CopyLevel(unsigned int level, CImage const& image);
+    // Every level from `image` down (only the first without mip mapping); returns the bytes.
+    unsigned int CopyLevels(CImage const& image, bool mipMapping);
 
     bool m_free = true;
     CMessageManager* m_messageManager = nullptr;

@@ -1,5 +1,6 @@
 #include "DayLight.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -59,4 +60,13 @@ float CDayLight::GetBrightness(SDayLight const& light)
 {
     CVector3 const total = light.sun + light.ambient;
     return (total.x + total.y + total.z) / 3.0f;
+}
+
+float CDayLight::GetCausticStrength(SDayLight const& light)
+{
+    auto const sunBrightness = [](SDayLight const& at) { return (at.sun.x + at.sun.y + at.sun.z) / 3.0f; };
+    float const night = sunBrightness(Night), noon = sunBrightness(Noon);
+    float const share = std::clamp((sunBrightness(light) - night) / (noon - night), 0.0f, 1.0f);
+    // Caustics need a high, bright sun: they fade faster than the light itself.
+    return NightCaustics + (1.0f - NightCaustics) * share * share;
 }

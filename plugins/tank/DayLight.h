@@ -25,4 +25,8 @@ public:
     static SDayLight At(float hour);
     // Mean of the sun and the glow over the three channels: how bright the tank looks.
     static float GetBrightness(SDayLight const& light);
+    // How strong the caustics are under this light, from the sun's brightness: 1 at noon, about
+    // a third at dawn and dusk, NightCaustics by night.
+    static float GetCausticStrength(SDayLight const& light);
+    static constexpr float NightCaustics = 0.1f;
 };

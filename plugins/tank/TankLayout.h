@@ -61,6 +61,8 @@ constexpr float BackdropHiddenBelow = -1.5f;
 
 // The caustic light lies this far above the sand so it never fights the floor for depth.
 constexpr float CausticLift = 0.015f;
+// Pictures in the caustic light's loop.
+constexpr unsigned int CausticFrames = 16;
 
 // The fish swim the whole water column: from just above the sand to high up, from near the
 // front glass to among the rocks and behind the plants at the back.

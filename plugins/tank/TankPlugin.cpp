@@ -31,6 +31,8 @@ void CGameTankPlugin::Create(CEngine* engine, CCamera* camera)
     CTankFog::Apply(engine->GetDirect3DSubsystem(), engine->GetModelManager()->GetClearColor());
     m_lighting.Create(engine, m_scene.GetSunLight());
     m_lighting.Refresh(CLocalDay::GetHour(engine->GetConfig(), std::time(nullptr)));
+    m_caustics.Create(engine, CTankScene::SunDirection, CDayLight::GetCausticStrength(m_lighting.GetLight()));
+    m_shafts.Create(m_scene.GetBackdrop());
     engine->GetMessageManager()->Write("+Plugin: Tank");
 }
 
@@ -38,8 +40,13 @@ void CGameTankPlugin::Refresh()
 {
     m_bubbleSound.Refresh();
     m_lighting.Refresh(CLocalDay::GetHour(m_engine->GetConfig(), std::time(nullptr)));
+    float const elapsed = m_engine->GetTimerManager()->GetElapsedTime();
+    // The shafts move only as the caustics change, so the kept background is drawn again once
+    // for both.
+    if (m_caustics.Refresh(elapsed, CDayLight::GetCausticStrength(m_lighting.GetLight())))
+        m_shafts.Refresh(m_caustics.GetTime());
     m_shadows.Refresh();
-    m_cameraDrift.Refresh(m_engine->GetTimerManager()->GetElapsedTime());
+    m_cameraDrift.Refresh(elapsed);
 }
 
 void CGameTankPlugin::Destroy()
@@ -47,6 +54,8 @@ void CGameTankPlugin::Destroy()
     if (!m_engine)
         return;
     m_bubbleSound.Destroy();
+    m_shafts.Destroy();
+    m_caustics.Destroy();
     m_lighting.Destroy();
     CTankFog::Remove(m_engine->GetDirect3DSubsystem());
     m_shadows.Destroy();

@@ -3,6 +3,8 @@
 #include "BubbleSound.h"
 #include "Lagoonix.h"
 #include "TankCameraDrift.h"
+#include "TankCaustics.h"
+#include "TankLightShafts.h"
 #include "TankLighting.h"
 #include "TankScene.h"
 #include "TankShadows.h"
@@ -32,6 +34,7 @@ public:
     CBubbleSound* GetBubbleSound() { return &m_bubbleSound; }
     CTankLighting const* GetLighting() const { return &m_lighting; }
     CTankShadows* GetShadows() { return &m_shadows; }
+    CTankCaustics const* GetCaustics() const { return &m_caustics; }
 
 private:
     CEngine* m_engine = nullptr;
@@ -41,4 +44,6 @@ private:
     CTankCameraDrift m_cameraDrift;
     CBubbleSound m_bubbleSound;
     CTankLighting m_lighting;
+    CTankCaustics m_caustics;
+    CTankLightShafts m_shafts;
 };

@@ -402,6 +402,45 @@ TEST_F(GLDeviceTest, TextureMatrixScalesAndOffsetsCoordinates)
     EXPECT_PIXEL(8, 56, 0, 255, 0);
 }
 
+TEST_F(GLDeviceTest, CameraSpacePositionsMakeCoordinatesThroughTheWholeMatrix)
+{
+    device->SetTexture(0, MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
+    // A quad twice the screen's size, halved by the world matrix: camera space spans the screen,
+    // the vertices' own positions twice that, and their coordinates would all read one texel.
+    D3DMATRIX world = Identity();
+    world._11 = world._22 = 0.5f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    std::array<Vertex, 4> quad = Quad(-2, 2, 2, -2, 0.5f, 0xFFFFFFFF);
+    for (Vertex& vertex : quad) {
+        vertex.u = vertex.v = 0.9f;
+    }
+    // u = x / 2 + 1/2, v = 1/2 - y / 2: the texture spans the screen once.
+    D3DMATRIX matrix = {};
+    matrix._11 = 0.5f;
+    matrix._22 = -0.5f;
+    matrix._41 = 0.5f;
+    matrix._42 = 0.5f;
+    matrix._44 = 1.0f;
+    device->SetTransform(D3DTS_TEXTURE0, &matrix);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION);
+    BeginFrame();
+    Draw(quad);
+    EndFrame();
+    EXPECT_PIXEL(16, 16, 255, 0, 0);
+    EXPECT_PIXEL(48, 16, 0, 255, 0);
+    EXPECT_PIXEL(16, 48, 0, 0, 255);
+    EXPECT_PIXEL(48, 48, 255, 255, 255);
+
+    // Back to the vertices' coordinates: the bottom-right texel everywhere.
+    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    BeginFrame();
+    Draw(quad);
+    EndFrame();
+    EXPECT_PIXEL(16, 16, 255, 255, 255);
+}
+
 TEST_F(GLDeviceTest, OnTheSoftwareRasteriserALinearMipFilterSamplesTheNearerLevelAlone)
 {
     // Level 1 blue, level 2 green; texels 2.46 times smaller than pixels put the level of

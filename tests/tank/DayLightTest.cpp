@@ -58,6 +58,23 @@ TEST(DayLightTest, NoColourJumpsWithinAnyMinuteOfTheDay)
     EXPECT_GT(worst, 0.0f);
 }
 
+TEST(DayLightTest, CausticsAreStrongAtNoonWeakerAtDawnAndDuskFaintAtNightAndNeverJump)
+{
+    auto const strength = [](float hour) { return CDayLight::GetCausticStrength(CDayLight::At(hour)); };
+    EXPECT_NEAR(strength(12.0f), 1.0f, 1e-4f);
+    EXPECT_NEAR(strength(3.0f), CDayLight::NightCaustics, 1e-4f);
+    EXPECT_GT(CDayLight::NightCaustics, 0.0f) << "faint, not gone";
+    for (float const twilight : {6.5f, 19.0f}) {
+        EXPECT_GT(strength(twilight), strength(3.0f) + 0.1f) << twilight;
+        EXPECT_LT(strength(twilight), 0.6f) << twilight;
+    }
+    float worst = 0.0f;
+    for (int minute = 0; minute < 24 * 60; ++minute)
+        worst = std::max(worst, std::abs(strength(static_cast<float>(minute + 1) / 60.0f) -
+                                         strength(static_cast<float>(minute) / 60.0f)));
+    EXPECT_LT(worst, MaxChangePerMinute);
+}
+
 TEST(DayLightTest, ModeFixesTheHourAndAFixedHourWinsOverIt)
 {
     std::time_t const anyTime = 0;

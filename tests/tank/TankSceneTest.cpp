@@ -7,6 +7,7 @@
 #include "../../plugins/base/Lagoonix.h"
 #include "../../plugins/tank/BubbleSound.h"
 #include "../../plugins/tank/TankCameraDrift.h"
+#include "../../plugins/tank/TankLightShafts.h"
 #include "../../plugins/tank/TankScene.h"
 #include "../../plugins/tank/TankVariables.h"
 #include "WaveOutput.h"
@@ -130,20 +131,33 @@ TEST_F(TankTest, PlantsSwayThroughALoopingMorphAnimationOutOfStep)
     EXPECT_TRUE(animation->IsPlaying());
 }
 
-TEST_F(TankTest, SandCarriesAnAnimatedCausticStage)
+TEST_F(TankTest, CausticsFallOnTheLitSceneryAndTheShaftsSwaySlowlyInUnseenSteps)
 {
     scene.Create(&engine);
-    CModel* sand = scene.GetSand();
-    ASSERT_GE(sand->GetTriangleSetsCount(), 1u);
-    CShaderDescriptor* shader = sand->GetTriangleSet(0)->GetShaderDescriptor();
-    ASSERT_NE(shader, nullptr);
-    ASSERT_EQ(shader->GetStagesCount(), 2u);
-    SShaderDescriptorStage const* caustic = shader->GetStage(1);
-    EXPECT_TRUE(caustic->flags & SSF_ANIMATED_TEXTURE);
-    EXPECT_GT(caustic->frames, 1u);
-    EXPECT_GT(caustic->speed, 0.0f);
+    // The caustic light falls on what is lit: the sand and the rocks, not the backdrop's water.
     EXPECT_FALSE(scene.GetBackdrop()->GetProperties() & MP_LIGHTING);
-    EXPECT_TRUE(sand->GetProperties() & MP_LIGHTING);
+    EXPECT_TRUE(scene.GetSand()->GetProperties() & MP_LIGHTING);
+    EXPECT_TRUE(scene.GetRocks()[0]->GetProperties() & MP_LIGHTING);
+
+    CTankLightShafts shafts;
+    shafts.Create(scene.GetBackdrop());
+    float lowest = 0.0f, highest = 0.0f, largestStep = 0.0f, previous = shafts.GetOffset();
+    unsigned int moves = 0;
+    for (int tenth = 1; tenth <= 1200; ++tenth) {
+        moves += shafts.Refresh(tenth / 10.0) ? 1u : 0u;
+        float const offset = shafts.GetOffset();
+        largestStep = std::max(largestStep, std::abs(offset - previous));
+        lowest = std::min(lowest, offset);
+        highest = std::max(highest, offset);
+        previous = offset;
+    }
+    // Over two minutes the shafts sway by a few texels of the backdrop's picture each way ...
+    EXPECT_GT(highest - lowest, 0.03f);
+    EXPECT_LE(highest - lowest, 2.0f * (CTankLightShafts::Sway[0] + CTankLightShafts::Sway[1]) + 1e-5f);
+    // ... moving at most a texel (of 128) at a time, and most tenths of a second not at all.
+    EXPECT_LT(largestStep, 1.0f / 128.0f);
+    EXPECT_LT(moves, 300u);
+    EXPECT_GT(moves, 20u);
 }
 
 TEST_F(TankTest, BubbleStreamsRiseFromTheSandAndTheSunLightsTheTank)

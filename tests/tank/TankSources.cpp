@@ -1,9 +1,12 @@
 // The plug-in's parts are built into this test program as well.
 #include "../../plugins/base/LocalDay.cpp"
 #include "../../plugins/tank/BubbleSound.cpp"
+#include "../../plugins/tank/CausticFlow.cpp"
 #include "../../plugins/tank/DayLight.cpp"
 #include "../../plugins/tank/TankCameraDrift.cpp"
+#include "../../plugins/tank/TankCaustics.cpp"
 #include "../../plugins/tank/TankFog.cpp"
+#include "../../plugins/tank/TankLightShafts.cpp"
 #include "../../plugins/tank/TankLighting.cpp"
 #include "../../plugins/tank/TankScene.cpp"
 #include "../../plugins/tank/TankShadows.cpp"

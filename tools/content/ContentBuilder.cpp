@@ -328,16 +328,8 @@ void CContentBuilder::BuildTank()
     WriteSceneryModel("tank_backdrop", CTankModelBuilder::Backdrop(), {backdrop});
     Write("Data/Textures/tank_backdrop.jpg", CJpegWriter::Write(CTankTexturePainter::Backdrop(), 92));
 
-    // The sand, with the caustic light moving over it in a second, animated stage.
-    SShaderRecord sand = SShaderRecord::MakeOpaque("tank_sand.jpg");
-    SShaderStageRecord caustic;
-    caustic.flags = StageFlags::Texture | StageFlags::MipMapping | StageFlags::AnimatedTexture;
-    caustic.frames = CTankTexturePainter::CausticFrames;
-    caustic.speed = 9.0f;
-    caustic.image = "caustic.jpg";
-    caustic.scaleU = caustic.scaleV = 0.55f;
-    sand.stages.push_back(caustic);
-    WriteSceneryModel("tank_sand", CTankModelBuilder::Sand(), {sand});
+    // The sand; the caustic light the tank plug-in lays over everything lit falls on it too.
+    WriteSceneryModel("tank_sand", CTankModelBuilder::Sand(), {SShaderRecord::MakeOpaque("tank_sand.jpg")});
     Write("Data/Textures/tank_sand.jpg", CJpegWriter::Write(CTankTexturePainter::Sand(), 92));
     for (unsigned int frame = 0; frame < CTankTexturePainter::CausticFrames; ++frame) {
         Write(Format("Data/Textures/caustic%02d.jpg", static_cast<int>(frame)),

@@ -154,8 +154,7 @@ SPicture CTankTexturePainter::Caustic(unsigned int frame)
                 field +=
                     std::sin(2.0f * math::Pi * (wave.a * u + wave.b * v) + warp * 0.9f + phase * wave.turns);
             float const line = std::exp(-field * field * 2.5f);
-            float const value = 0.72f + 0.4f * line;
-            Put(picture, x, y, {value, value, value * 0.97f + 0.03f});
+            Put(picture, x, y, {line, line, line});
         }
     }
     return picture;

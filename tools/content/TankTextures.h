@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Picture.h"
+#include "TankLayout.h"
 
 namespace content
 {
@@ -10,11 +11,11 @@ namespace content
 class CTankTexturePainter
 {
 public:
-    static constexpr unsigned int CausticFrames = 16;
+    static constexpr unsigned int CausticFrames = tank::CausticFrames;
 
     static SPicture Backdrop();
     static SPicture Sand();
-    // Light over 0.72 ... 1, multiplied onto the sand; frame `frame` of a seamless loop.
+    // The light the caustic's lines gather, 0 ... 1 (grey); frame `frame` of a seamless loop.
     static SPicture Caustic(unsigned int frame);
     static SPicture Rock();
     // A soft round shadow: white in the middle fading to black at the rim, the share of light

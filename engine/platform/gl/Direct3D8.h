@@ -299,6 +299,10 @@ enum D3DTEXTUREFILTERTYPE : std::uint32_t
     D3DTEXF_ANISOTROPIC = 3,
 };
 
+// The high word of D3DTSS_TEXCOORDINDEX: coordinates made from the vertex instead of read.
+constexpr DWORD D3DTSS_TCI_PASSTHRU = 0x00000000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACEPOSITION = 0x00020000;
+
 enum D3DTEXTURETRANSFORMFLAGS : std::uint32_t
 {
     D3DTTFF_DISABLE = 0,

@@ -119,6 +119,8 @@ private:
     void ApplyProjection();
     void ApplySampler(unsigned int stage, GLDirect3DTexture8* texture);
     void ApplyStages();
+    // Texture coordinates of the active unit from the camera-space position, or from the vertex.
+    void ApplyCoordinateGeneration(bool cameraSpace);
     HRESULT PrepareDraw(void const* vertexData, UINT stride, UINT vertexCount);
     IDirect3D8* m_runtime;
     UINT m_adapter;

@@ -225,8 +225,10 @@ HRESULT GLDirect3DDevice8::PrepareDraw(void const* vertexData, UINT stride, UINT
 
     std::array<int, MaxStages> texCoordSets;
     for (unsigned int stage = 0; stage < m_units; ++stage) {
-        texCoordSets[stage] = m_textures[stage]
-                                  ? int(m_stageStates[stage][D3DTSS_TEXCOORDINDEX] & TexCoordIndexMask)
+        DWORD const index = m_stageStates[stage][D3DTSS_TEXCOORDINDEX];
+        // Generated coordinates read no set of the vertex.
+        texCoordSets[stage] = m_textures[stage] && (index & ~TexCoordIndexMask) == D3DTSS_TCI_PASSTHRU
+                                  ? int(index & TexCoordIndexMask)
                                   : GLVertexArrays::NoTexCoords;
     }
     m_vertexArrays.Bind(static_cast<unsigned char const*>(vertexData), stride, vertexCount, layout,

@@ -89,6 +89,32 @@ void GLDirect3DDevice8::ApplySampler(unsigned int stage, GLDirect3DTexture8* tex
     ApplyGLSampler(m_stageStates[stage], limits, texture);
 }
 
+void GLDirect3DDevice8::ApplyCoordinateGeneration(bool cameraSpace)
+{
+    static constexpr GLenum Coordinates[4] = {GL_S, GL_T, GL_R, GL_Q};
+    static constexpr GLenum Switches[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                                           GL_TEXTURE_GEN_Q};
+    if (!cameraSpace) {
+        for (GLenum const generation : Switches) {
+            glDisable(generation);
+        }
+        return;
+    }
+    // Eye planes are taken through the model-view matrix of the moment: with none, the
+    // coordinates are the camera-space position itself.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    for (unsigned int i = 0; i < 4; ++i) {
+        GLfloat plane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        plane[i] = 1.0f;
+        glTexGeni(Coordinates[i], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+        glTexGenfv(Coordinates[i], GL_EYE_PLANE, plane);
+        glEnable(Switches[i]);
+    }
+    glPopMatrix();
+}
+
 void GLDirect3DDevice8::ApplyStages()
 {
     bool disabled = false;
@@ -104,6 +130,7 @@ void GLDirect3DDevice8::ApplyStages()
         glActiveTexture(GL_TEXTURE0 + stage);
         if (disabled || !texture) {
             // A stage without a texture passes the current colour on.
+            ApplyCoordinateGeneration(false);
             glDisable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, 0);
             continue;
@@ -118,8 +145,14 @@ void GLDirect3DDevice8::ApplyStages()
         SetCombine(states[D3DTSS_COLOROP], states[D3DTSS_COLORARG1], states[D3DTSS_COLORARG2], false);
         SetCombine(states[D3DTSS_ALPHAOP], states[D3DTSS_ALPHAARG1], states[D3DTSS_ALPHAARG2], true);
 
+        bool const cameraSpace =
+            (states[D3DTSS_TEXCOORDINDEX] & ~TexCoordIndexMask) == D3DTSS_TCI_CAMERASPACEPOSITION;
+        ApplyCoordinateGeneration(cameraSpace);
         glMatrixMode(GL_TEXTURE);
-        if (states[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) {
+        if (cameraSpace && (states[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF)) {
+            // The camera-space position enters the matrix whole, as (x, y, z, 1).
+            glLoadMatrixf(&m_textureMatrices[stage]._11);
+        } else if (states[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) {
             // 2D coordinates enter the matrix as (u, v, 1, 1); the result is not projected.
             D3DMATRIX const& m = m_textureMatrices[stage];
             GLfloat matrix[16] = {m._11, m._12, 0.0f, 0.0f, m._21,         m._22,         0.0f, 0.0f,

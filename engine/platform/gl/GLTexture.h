@@ -96,6 +96,7 @@ public:
             return D3DERR_INVALIDCALL;
         }
         SLevel& target = m_levels[level];
+        bool const lockedAfterWriting = target.written;
         target.locked = false;
         if (!target.readOnly && m_context->MakeCurrent()) {
             GLint previous = 0;
@@ -105,8 +106,12 @@ public:
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
             target.written = true;
         }
-        // The driver holds the texels now; the copy here lives only while a lock needs it.
-        target.data.reset();
+        // The driver holds the texels now; the copy here lives only while a lock needs it, unless
+        // the level is locked again after it was written (a picture that changes as it is shown):
+        // then it stays, as the driver's texels, for the next lock.
+        if (!lockedAfterWriting) {
+            target.data.reset();
+        }
         return D3D_OK;
     }
 
