@@ -69,16 +69,36 @@ class XServer
 public:
     bool Start(unsigned int width, unsigned int height)
     {
+        std::string const screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        return Launch({"/usr/bin/Xvfb", "-screen", "0", screen, "-nolisten", "tcp"});
+    }
+
+    // An X server with real RandR outputs, as on a desk with several monitors: Xorg's dummy
+    // driver, whose outputs beyond the first are switched on with xrandr. `folder` takes its
+    // configuration and log. False where Xorg or the driver is missing.
+    bool StartWithOutputs(std::filesystem::path const& folder)
+    {
+        if (access(XorgServer, X_OK) != 0 || access(DummyDriver, R_OK) != 0)
+            return false;
+        std::filesystem::path const config = folder / "xorg.conf";
+        std::ofstream(config) << "Section \"Device\"\n  Identifier \"dummy\"\n  Driver \"dummy\"\n"
+                                 "  VideoRam 256000\nEndSection\n"
+                                 "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n"
+                                 "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n"
+                                 "    Virtual 2400 1200\n  EndSubSection\nEndSection\n";
+        return Launch({XorgServer, "-config", config.string(), "-logfile", (folder / "Xorg.log").string(),
+                       "-noreset", "-nolisten", "tcp"});
+    }
+
+    // Starts `command` with "-displayfd N" added and connects to the display it names.
+    bool Launch(std::vector<std::string> command)
+    {
         int pipeEnds[2];
         if (pipe(pipeEnds) != 0)
             return false;
-        std::string const descriptor = std::to_string(pipeEnds[1]);
-        std::string const screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        if (!m_server.Start(
-                {"/usr/bin/Xvfb", "-displayfd", descriptor, "-screen", "0", screen, "-nolisten", "tcp"},
-                {})) {
+        command.insert(command.begin() + 1, {"-displayfd", std::to_string(pipeEnds[1])});
+        if (!m_server.Start(command, {}))
             return false;
-        }
         close(pipeEnds[1]);
         char text[16] = {};
         ssize_t const length = read(pipeEnds[0], text, sizeof(text) - 1);
@@ -185,6 +205,8 @@ public:
     }
 
 private:
+    static constexpr char const* XorgServer = "/usr/lib/xorg/Xorg";
+    static constexpr char const* DummyDriver = "/usr/lib/xorg/modules/drivers/dummy_drv.so";
     Process m_server;
     Process m_windowManager;
     Process m_compositor;

@@ -238,6 +238,32 @@ TEST_F(DesktopTest, TheSaverCoversEveryMonitorUnderAWindowManager)
     EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 1000, 100, 600, 400), 0.95);
 }
 
+// On a server with two real outputs, a window manager that stretches a full-screen window over
+// the monitors it is asked for covers both with the saver.
+TEST_F(DesktopTest, TheWindowManagerStretchesTheSaverOverTwoOutputs)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "Xorg takes a configuration file from any folder only for root";
+    XServer server;
+    if (!server.StartWithOutputs(m_folder) || access("/usr/bin/xfwm4", X_OK) != 0)
+        GTEST_SKIP() << "Xorg's dummy driver or xfwm4 is not installed (scripts/setup installs them)";
+    ASSERT_TRUE(server.RunClient({"/usr/bin/xrandr", "--addmode", "DUMMY1", "800x600"}));
+    ASSERT_TRUE(server.RunClient(
+        {"/usr/bin/xrandr", "--output", "DUMMY1", "--mode", "800x600", "--right-of", "DUMMY0"}));
+    ASSERT_TRUE(server.StartWindowManager({"/usr/bin/xfwm4", "--compositor=on"}));
+    Display* display = server.GetDisplay();
+    Process saver;
+    ASSERT_TRUE(saver.Start(Program({"/s"}), Environment(server)));
+    ASSERT_TRUE(WaitForLog(Loaded, StartSeconds));
+    Sleep(3.0);
+    ASSERT_TRUE(saver.IsRunning());
+    Window const window = FindWindowByTitle(display, DefaultRootWindow(display), "Coralume Screensaver 1.00");
+    ASSERT_NE(window, NoWindow);
+    EXPECT_EQ(ReadLong(display, window, "_NET_WM_FULLSCREEN_MONITORS", 3), 1u);
+    EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 0, 0, 1024, 768), 0.95);
+    EXPECT_GT(server.DrawnShare(DefaultRootWindow(display), 1024, 0, 800, 600), 0.95);
+}
+
 TEST_F(DesktopTest, TheRootPictureShowsTheWallpaperAndIsPutBackAtTheEnd)
 {
     XServer server;
