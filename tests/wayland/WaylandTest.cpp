@@ -3,6 +3,7 @@
 #include "WaylandFixture.h"
 #include "support/ProcessCpu.h"
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -234,7 +235,10 @@ TEST_F(WaylandTest, ScreenSaverEndsOnTerminationWithACompleteLog)
 TEST_F(WaylandTest, WallpaperRestsUnderAFullScreenWindowAndDrawsAgainAfter)
 {
     static constexpr double MeasuredSeconds = 3.0;
-    constexpr double RestingShare = 0.1; // of a core; drawing takes most of one
+    // Resting costs at most a tenth of a core, or a quarter of what drawing costs on a machine
+    // busy enough to slow the drawing too.
+    constexpr double RestingShare = 0.1;
+    constexpr double RestingPartOfDrawing = 0.25;
     ChildProcess wallpaper;
     ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
     ASSERT_TRUE(m_sway->WaitForScene(FirstOutput, DrawSeconds));
@@ -255,7 +259,6 @@ TEST_F(WaylandTest, WallpaperRestsUnderAFullScreenWindowAndDrawsAgainAfter)
     ASSERT_TRUE(fullScreen) << DescribeRun();
     std::this_thread::sleep_for(std::chrono::duration<double>(RestSettleSeconds));
     double const covered = cpuShare();
-    EXPECT_LT(covered, RestingShare) << DescribeRun();
 
     window.Signal(SIGTERM);
     ASSERT_TRUE(window.Wait(EndSeconds)) << DescribeRun();
@@ -270,6 +273,7 @@ TEST_F(WaylandTest, WallpaperRestsUnderAFullScreenWindowAndDrawsAgainAfter)
     double const shown = cpuShare();
     std::printf("Wallpaper under a full-screen window: %.1f %% of a core; shown again: %.1f %%\n",
                 covered * 100.0, shown * 100.0);
+    EXPECT_LT(covered, std::max(RestingShare, shown * RestingPartOfDrawing)) << DescribeRun();
     EXPECT_TRUE(wallpaper.IsRunning());
 }
 
