@@ -9,6 +9,7 @@
 #include "core/Engine.h"
 #include "model/ModelManager.h"
 #include "render/Camera.h"
+#include "render/CameraManager.h"
 #include "render/Direct3DSubsystem.h"
 #include "render/Light.h"
 #include "render/LightManager.h"
@@ -32,6 +33,16 @@ public:
         float diffuse;
         CVector3 ambient;
     };
+
+    // The engine's first camera, made a perspective one where none is set up yet.
+    static CCamera* GetFirstCamera(CEngine& engine)
+    {
+        CCameraManager* cameras = engine.GetCameraManager();
+        CCamera* camera = cameras->GetCamera(0);
+        if (camera->IsFree())
+            camera = cameras->GetCamera(cameras->AddCamera(CT_PERSPECTIVE));
+        return camera;
+    }
 
     // In front of the tank, looking along +y with z up, the water's colour behind everything.
     void Place(CEngine& engine, CCamera* camera, SLight const& light)

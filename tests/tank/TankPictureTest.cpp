@@ -28,11 +28,7 @@ protected:
         CEngineFixture::SetUp();
         if (HasFatalFailure())
             return;
-        CCameraManager* cameras = engine.GetCameraManager();
-        CCamera* camera = cameras->GetCamera(0);
-        if (camera->IsFree())
-            camera = cameras->GetCamera(cameras->AddCamera(CT_PERSPECTIVE));
-        view.Place(engine, camera, {{0.0f, 1.0f, 0.0f}, 0.5f, {0.3f, 0.3f, 0.3f}});
+        view.Place(engine, CTankView::GetFirstCamera(engine), {{0.0f, 1.0f, 0.0f}, 0.5f, {0.3f, 0.3f, 0.3f}});
     }
 
     void Render() { view.Render(engine); }
