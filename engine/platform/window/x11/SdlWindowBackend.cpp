@@ -1,5 +1,6 @@
 #include "platform/window/x11/SdlWindowBackend.h"
 
+#include "platform/os/SessionBus.h"
 #include "platform/window/WindowEvents.h"
 #include "platform/window/x11/RandRGamma.h"
 #include "platform/window/x11/SdlEvents.h"
@@ -556,6 +557,8 @@ public:
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         // A busy X server may refuse a connection for a moment: try again before giving up.
         bool const displayNamed = std::getenv("DISPLAY") != nullptr;
+        // SDL's video start opens the session bus (screen-saver inhibition, input methods).
+        SessionBusAutolaunchGuard const noLaunchedBus;
         for (int attempt = 1;; ++attempt) {
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
                 if (!IsInvisibleVideoDriver()) {
@@ -574,7 +577,11 @@ public:
         return true;
     }
 
-    bool AcquireVideo() override { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+    bool AcquireVideo() override
+    {
+        SessionBusAutolaunchGuard const noLaunchedBus;
+        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
 
     void ReleaseVideo() override { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 
