@@ -144,10 +144,17 @@ TEST_P(FullScreenTest, ScreenSaverCoversTheScreenAtTheDesktopSize)
     Process saver;
     ASSERT_TRUE(saver.Start(Program({"/s"}), Environment(server)));
     ASSERT_TRUE(WaitForLog(Loaded, StartSeconds));
-    Sleep(2.0);
     Window const window = FindWindowByTitle(server.GetDisplay(), DefaultRootWindow(server.GetDisplay()),
                                             "Coralume Screensaver 1.00");
     ASSERT_NE(window, NoWindow);
+    // A loaded machine's window manager may take a while to make it full screen and draw it.
+    auto const covered = [&] {
+        ScreenRectangle const now = GetScreenRectangle(server.GetDisplay(), window);
+        return now.width == 1024 && now.height == 768 &&
+               server.DrawnShare(DefaultRootWindow(server.GetDisplay()), 0, 0, 1024, 768) > 0.95;
+    };
+    for (int tries = 0; tries < WallpaperStartPolls && !covered(); ++tries)
+        Sleep(PollSeconds);
     ScreenRectangle const rectangle = GetScreenRectangle(server.GetDisplay(), window);
     EXPECT_EQ(rectangle.x, 0);
     EXPECT_EQ(rectangle.y, 0);

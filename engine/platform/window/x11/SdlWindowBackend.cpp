@@ -419,7 +419,10 @@ public:
         Uint64 const now = SDL_GetTicks64();
         if (now - m_managerCheckedAt >= ManagerCheckMilliseconds) {
             m_managerCheckedAt = now;
-            m_managerArrived = IsWindowManagerRunning();
+            // Asked over the watch's connection while it is open, not a new one each time.
+            Display* watching = m_watch.GetDisplay();
+            m_managerArrived =
+                watching != nullptr ? IsWindowManagerRunningOn(watching) : IsWindowManagerRunning();
         }
         return m_managerArrived;
     }

@@ -52,28 +52,33 @@ bool DoesWindowManagerSupport(char const* name)
     return supported;
 }
 
+bool IsWindowManagerRunningOn(Display* display)
+{
+    X11Library const& xlib = GetX11Library();
+    if (display == nullptr || !xlib.CanWatch()) {
+        return false;
+    }
+    // A check window left behind by a manager that has gone away answers with BadWindow.
+    X11ErrorTrap const trap(display);
+    Atom const check = xlib.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) {
+        return false;
+    }
+    Window const named = ReadWindowProperty(display, xlib.defaultRootWindow(display), check);
+    return named != 0 && ReadWindowProperty(display, named, check) == named;
+}
+
 bool IsWindowManagerRunning()
 {
-    X11Library const& watch = GetX11Library();
-    if (!watch.CanWatch()) {
+    if (!GetX11Library().CanWatch()) {
         return false;
     }
     Display* display = OpenX11Display();
     if (display == nullptr) {
         return false;
     }
-    X11Library const& xlib = GetX11Library();
-    bool running = false;
-    {
-        // A check window left behind by a manager that has gone away answers with BadWindow.
-        X11ErrorTrap const trap(display);
-        Atom const check = watch.internAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-        if (check != None) {
-            Window const named = ReadWindowProperty(display, xlib.defaultRootWindow(display), check);
-            running = named != 0 && ReadWindowProperty(display, named, check) == named;
-        }
-    }
-    xlib.closeDisplay(display);
+    bool const running = IsWindowManagerRunningOn(display);
+    GetX11Library().closeDisplay(display);
     return running;
 }
 } // namespace platform
