@@ -21,6 +21,7 @@ namespace
 // KWin picks its own platform plugin only for a program of this name.
 constexpr char const* ProgramName = "kwin_wayland";
 constexpr double BusStartSeconds = 10.0;
+constexpr double BusStopSeconds = 5.0;
 constexpr int CaptureMilliseconds = 10000;
 constexpr auto RetryInterval = std::chrono::milliseconds(100);
 constexpr auto CaptureInterval = std::chrono::milliseconds(250);
@@ -35,8 +36,8 @@ constexpr char const* BusConfiguration = R"(<!DOCTYPE busconfig PUBLIC
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow user="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
     <allow own="*"/>
   </policy>
 </busconfig>
@@ -146,13 +147,16 @@ std::vector<std::uint8_t> ReadToEnd(int descriptor, int milliseconds)
 }
 } // namespace
 
+// The bus goes first: ending the compositor ends every child left, which would leave the
+// bus's process reaped behind its object.
 HeadlessKWin::~HeadlessKWin()
 {
-    Stop();
     if (m_bus.IsRunning()) {
         m_bus.Signal(SIGTERM);
-        m_bus.Wait(BusStartSeconds);
+        if (!m_bus.Wait(BusStopSeconds))
+            m_bus.Kill();
     }
+    Stop();
 }
 
 bool HeadlessKWin::StartBus(std::string& problem)
