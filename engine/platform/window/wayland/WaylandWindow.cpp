@@ -176,12 +176,16 @@ void WaylandWindow::ArrangeSurfaces()
     m_atlasSurfaces = m_atlas.IsEmpty() ? std::vector<WaylandSurface*>{} : std::move(surfaces);
 }
 
+// Surfaces that cover an output only: a window's size follows the user's every drag.
 void WaylandWindow::ReportSize(WaylandSurface const& surface)
 {
     WaylandOutput const* output = surface.Output();
-    std::fprintf(stderr, "coralume: Wayland %s%s is %dx%d at scale %g: drawn at %dx%d, shown %s\n",
-                 output ? "output " : "window", output ? output->Name().c_str() : "", surface.LogicalWidth(),
-                 surface.LogicalHeight(), surface.Scale(), surface.PixelWidth(), surface.PixelHeight(),
+    if (!output) {
+        return;
+    }
+    std::fprintf(stderr, "coralume: Wayland output %s is %dx%d at scale %g: drawn at %dx%d, shown %s\n",
+                 output->Name().c_str(), surface.LogicalWidth(), surface.LogicalHeight(), surface.Scale(),
+                 surface.PixelWidth(), surface.PixelHeight(),
                  surface.IsShownThroughViewport() ? "through a viewport" : "by buffer scale");
 }
 

@@ -97,7 +97,8 @@ private:
     void SurfaceRemoved(WaylandSurface& surface) override;
     // Lays the drawing surfaces' pictures out in one buffer again (after they changed).
     void ArrangeSurfaces();
-    // One line on the error output: the surface's size, scale and the buffer drawn for it.
+    // One line on the error output for a surface that covers an output: its size, scale and
+    // the buffer drawn for it.
     static void ReportSize(WaylandSurface const& surface);
 
     WaylandConnection& m_connection;
