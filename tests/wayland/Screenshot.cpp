@@ -46,6 +46,27 @@ std::optional<Screenshot> Screenshot::Load(std::filesystem::path const& path)
     return shot;
 }
 
+std::optional<Screenshot> Screenshot::FromBgrx(int width, int height, std::size_t stride,
+                                               std::vector<std::uint8_t> const& pixels)
+{
+    constexpr std::size_t BytesPerPixel = 4;
+    if (width <= 0 || height <= 0 || width > MaximumSide || height > MaximumSide ||
+        stride < std::size_t(width) * BytesPerPixel || pixels.size() / stride < std::size_t(height))
+        return std::nullopt;
+    Screenshot shot;
+    shot.m_width = width;
+    shot.m_height = height;
+    shot.m_pixels.reserve(std::size_t(width) * std::size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t const* row = pixels.data() + std::size_t(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t const* pixel = row + std::size_t(x) * BytesPerPixel;
+            shot.m_pixels.insert(shot.m_pixels.end(), {pixel[2], pixel[1], pixel[0]});
+        }
+    }
+    return shot;
+}
+
 Colour Screenshot::GetPixel(int x, int y) const
 {
     std::size_t const at = (std::size_t(y) * std::size_t(m_width) + std::size_t(x)) * 3;

@@ -29,6 +29,10 @@ class Screenshot
 public:
     // The picture in `path`; nothing when the file is no 8-bit binary PPM.
     static std::optional<Screenshot> Load(std::filesystem::path const& path);
+    // The picture in 32-bit pixels of blue, green, red and an unused byte, rows `stride` bytes
+    // apart; nothing when `pixels` holds less.
+    static std::optional<Screenshot> FromBgrx(int width, int height, std::size_t stride,
+                                              std::vector<std::uint8_t> const& pixels);
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }

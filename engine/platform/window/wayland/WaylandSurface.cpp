@@ -24,6 +24,8 @@ constexpr int FallbackHeight = 480;
 // A surface whose frame event has not come for this long is not shown. Compositors answer
 // within a refresh or two while they show a surface, however slowly the program draws.
 constexpr std::chrono::milliseconds UnshownAfter{500};
+// Fractional scales come in 120ths.
+constexpr std::uint32_t ScaleDenominator = 120;
 } // namespace
 
 WaylandSurface::WaylandSurface(WaylandConnection& connection, SurfaceRole role, WaylandOutput* output,
@@ -146,9 +148,13 @@ void WaylandSurface::RequestSize(int width, int height)
     }
 }
 
+double WaylandSurface::Scale() const
+{
+    return m_fractionalScale120 == 0 ? double(m_scale) : double(m_fractionalScale120) / ScaleDenominator;
+}
+
 int WaylandSurface::ToPixels(int size) const
 {
-    constexpr std::uint32_t ScaleDenominator = 120;
     if (m_fractionalScale120 == 0) {
         return size * m_scale;
     }

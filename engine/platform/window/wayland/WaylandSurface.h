@@ -53,8 +53,18 @@ public:
     // The compositor closed it (output gone, window closed by the user).
     bool IsClosed() const { return m_closed; }
     int LogicalWidth() const { return m_width; }
+    int LogicalHeight() const { return m_height; }
     int PixelWidth() const { return ToPixels(m_width); }
     int PixelHeight() const { return ToPixels(m_height); }
+    // Buffer pixels per surface unit: the compositor's preferred fractional scale where it
+    // tells, else the whole-number one.
+    double Scale() const;
+    // True where a viewport shows the buffer at the surface's size (fractional scales and
+    // parts of a larger buffer); false where the buffer scale does.
+    bool IsShownThroughViewport() const
+    {
+        return m_viewport && (m_fractionalScale120 != 0 || m_bufferPart.width > 0);
+    }
 
     // Moves a wallpaper surface to `layer` where the layer shell can (version 2 on).
     void MoveToLayer(DesktopLayer layer);

@@ -4,6 +4,7 @@
 #include "platform/window/wayland/WaylandGLContext.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace platform::wayland
 {
@@ -94,13 +95,13 @@ bool WaylandWindow::Owns(wl_surface* surface) const
     return GetScaleOf(surface) > 0;
 }
 
-int WaylandWindow::GetScaleOf(wl_surface* surface) const
+double WaylandWindow::GetScaleOf(wl_surface* surface) const
 {
     std::vector<WaylandSurface*> all =
         m_outputSurfaces ? m_outputSurfaces->Surfaces() : std::vector<WaylandSurface*>{m_windowSurface.get()};
     for (WaylandSurface* candidate : all) {
         if (candidate && candidate->Handle() == surface) {
-            return candidate->Output() ? candidate->Output()->Scale() : 1;
+            return candidate->Scale();
         }
     }
     return 0;
@@ -168,8 +169,24 @@ void WaylandWindow::ArrangeSurfaces()
         surfaces.front()->ShowWholeBuffer();
         atlas = OutputAtlas{};
     }
+    for (WaylandSurface const* surface : surfaces) {
+        ReportSize(*surface);
+    }
     m_atlas = std::move(atlas);
     m_atlasSurfaces = m_atlas.IsEmpty() ? std::vector<WaylandSurface*>{} : std::move(surfaces);
+}
+
+// Surfaces that cover an output only: a window's size follows the user's every drag.
+void WaylandWindow::ReportSize(WaylandSurface const& surface)
+{
+    WaylandOutput const* output = surface.Output();
+    if (!output) {
+        return;
+    }
+    std::fprintf(stderr, "coralume: Wayland output %s is %dx%d at scale %g: drawn at %dx%d, shown %s\n",
+                 output->Name().c_str(), surface.LogicalWidth(), surface.LogicalHeight(), surface.Scale(),
+                 surface.PixelWidth(), surface.PixelHeight(),
+                 surface.IsShownThroughViewport() ? "through a viewport" : "by buffer scale");
 }
 
 bool WaylandWindow::GetSurfaceArea(WaylandSurface const* surface, MonitorRect* area) const

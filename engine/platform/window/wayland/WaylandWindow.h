@@ -45,7 +45,8 @@ public:
     // (emptied first; its storage is reused, so steady frames allocate nothing).
     void GetDrawingSurfaces(std::vector<WaylandSurface*>& surfaces) const;
     bool Owns(wl_surface* surface) const;
-    int GetScaleOf(wl_surface* surface) const;
+    // Buffer pixels per surface unit of one of its surfaces; 0 for a surface not its own.
+    double GetScaleOf(wl_surface* surface) const;
     // Counts changes of the surfaces (added, resized, removed) seen by Update.
     unsigned int GetSurfaceGeneration() const { return m_generation; }
     // The part of the drawn buffer that `surface` shows (top left origin); false where it
@@ -96,6 +97,9 @@ private:
     void SurfaceRemoved(WaylandSurface& surface) override;
     // Lays the drawing surfaces' pictures out in one buffer again (after they changed).
     void ArrangeSurfaces();
+    // One line on the error output for a surface that covers an output: its size, scale and
+    // the buffer drawn for it.
+    static void ReportSize(WaylandSurface const& surface);
 
     WaylandConnection& m_connection;
     WaylandWindowKind m_kind;

@@ -339,7 +339,7 @@ private:
     void PointerEnter(wl_surface* surface, double x, double y) override
     {
         m_pointerWindow = FindWindow(surface);
-        m_pointerScale = m_pointerWindow ? m_pointerWindow->GetScaleOf(surface) : 1;
+        m_pointerScale = m_pointerWindow ? m_pointerWindow->GetScaleOf(surface) : 1.0;
         ReportPosition(x, y);
     }
 
@@ -394,7 +394,7 @@ private:
     std::deque<PostedMessage> m_posted;
     WaylandWindow* m_keyboardWindow = nullptr;
     WaylandWindow* m_pointerWindow = nullptr;
-    int m_pointerScale = 1;
+    double m_pointerScale = 1.0;
     double m_motionX = 0.0;
     double m_motionY = 0.0;
     int m_wheel = 0;
