@@ -13,6 +13,7 @@
 #include "core/Config.h"
 #include "core/Engine.h"
 #include "core/MessageManager.h"
+#include "math/Angles.h"
 #include "render/CameraManager.h"
 
 namespace
@@ -22,7 +23,7 @@ constexpr char const* SelectionFilePattern = "coralume-preview-XXXXXX";
 constexpr unsigned int SceneCamera = 0;
 // Where the aquarium program places its camera.
 CVector3 const CameraPosition(0.0f, -18.316f, 2.165f);
-CVector3 const CameraAngles(1.5707964f, 0.0f, 0.0f);
+CVector3 const CameraAngles(math::HalfPi, 0.0f, 0.0f);
 constexpr float CameraFieldOfView = 57.5f;
 
 // A new empty file only this user can read: in the runtime folder, else the temporary one.

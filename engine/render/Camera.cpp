@@ -20,22 +20,10 @@ D3DMATRIX ZeroMatrixD3D()
 void CCamera::Create(CDirect3DSubsystem* direct3DSubsystem, ECameraType const& type)
 {
     Destroy();
+    // Every setting back to a new camera's.
+    *this = CCamera();
     m_direct3DSubsystem = direct3DSubsystem;
     m_type = type;
-    m_near = 1.0f;
-    m_far = 1000.0f;
-    m_fov = 90.0f;
-    m_screenWidth = 1.0f;
-    m_screenHeight = 1.0f;
-    m_angles.Set(0.0f);
-    m_position.Set(0.0f);
-    m_part = SFrustumPart{};
-    m_projection.SetIdentity();
-    m_modelView.SetIdentity();
-    m_clip.SetIdentity();
-    m_projectionD3D = ZeroMatrixD3D();
-    m_projectionZBiasedD3D = ZeroMatrixD3D();
-    m_viewD3D = ZeroMatrixD3D();
     m_frustum.Create();
     m_free = false;
 }

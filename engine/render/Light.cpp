@@ -36,7 +36,7 @@ void CLight::Create(CMessageManager* messageManager, CMemoryManager* memoryManag
     m_attenuation[LAT_CONSTANT] = 1.0f;
     m_attenuation[LAT_LINEAR] = 0.0f;
     m_attenuation[LAT_QUADRATIC] = 0.0f;
-    m_spotCutOff = 0.7853982f;
+    m_spotCutOff = DefaultSpotCutOff;
     m_spotExponent = 0.0f;
     m_shadowCaster = false;
     m_free = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "math/Angles.h"
 #include "math/Vector.h"
 
 class CDirect3DSubsystem;
@@ -24,6 +25,9 @@ enum ELightAttenuationType : unsigned int
 class CLight
 {
 public:
+    // 45 degrees, until told otherwise.
+    static constexpr float DefaultSpotCutOff = 0.25f * math::Pi;
+
     CLight() = default;
     ~CLight() { Destroy(); }
     CLight(CLight const&) = default;
@@ -79,7 +83,7 @@ private:
     CVector4 m_diffuse{1.0f, 1.0f, 1.0f, 1.0f};
     CVector4 m_specular{1.0f, 1.0f, 1.0f, 1.0f};
     float m_attenuation[3] = {1.0f, 0.0f, 0.0f};
-    float m_spotCutOff = 0.7853982f;
+    float m_spotCutOff = DefaultSpotCutOff;
     float m_spotExponent = 0.0f;
     bool m_shadowCaster = false;
 };

@@ -4,12 +4,8 @@
 #include <cmath>
 
 #include "core/Config.h"
+#include "math/Angles.h"
 #include "render/Camera.h"
-
-namespace
-{
-constexpr float TwoPi = 6.28318531f;
-} // namespace
 
 void CTankCameraDrift::Create(CConfig* config, CCamera* camera)
 {
@@ -35,8 +31,8 @@ void CTankCameraDrift::Destroy()
 CVector3 CTankCameraDrift::GetOffset(float time) const
 {
     float const amount = std::clamp(m_amount, 0.0f, LargestDrift);
-    return CVector3(amount * std::sin(TwoPi * time / SwayPeriod), 0.0f,
-                    amount * RiseShare * std::sin(TwoPi * time / RisePeriod));
+    return CVector3(amount * std::sin(math::TwoPi * time / SwayPeriod), 0.0f,
+                    amount * RiseShare * std::sin(math::TwoPi * time / RisePeriod));
 }
 
 void CTankCameraDrift::Refresh(float dt)

@@ -57,7 +57,7 @@ TEST_P(FishSpeciesTest, SkeletonIsAChainOfFiveBonesFromHeadToTail)
 {
     SFishGeometry const geometry = CFishModelBuilder::Build(Species());
     SModelData const& model = geometry.model;
-    EXPECT_EQ(model.flags & 0xF, ModelFlags::Skeletal | ModelFlags::TriangleLists);
+    EXPECT_EQ(model.flags & 0xF, MP_SKELETAL | MP_TRIANGLE_LISTS);
     ASSERT_EQ(model.bones.size(), 5u);
     for (unsigned int b = 0; b < 5; ++b) {
         EXPECT_EQ(model.bones[b].name, "Bone0" + std::to_string(b + 1));

@@ -49,10 +49,10 @@ TEST(ShaderFileWriter, OffsetsLeadToEachRecord)
     EXPECT_FLOAT_EQ(in.F32(), 0.5f);
     EXPECT_FLOAT_EQ(in.F32(), 0.25f);
     in.Seek(second + 4 + 64 + 8);
-    EXPECT_EQ(in.U32(), BlendFactor::SrcAlpha);
-    EXPECT_EQ(in.U32(), BlendFactor::InvSrcAlpha);
+    EXPECT_EQ(in.U32(), SBF_SRC_ALPHA);
+    EXPECT_EQ(in.U32(), SBF_INV_SRC_ALPHA);
     ASSERT_EQ(in.U32(), 1u);
-    EXPECT_EQ(in.U32(), StageFlags::Texture | StageFlags::OpacityMap | StageFlags::MipMapping);
+    EXPECT_EQ(in.U32(), SSF_TEXTURE | SSF_OPACITY_MAP | SSF_MIP_MAPPING);
     EXPECT_EQ(in.U32(), 1u);
     EXPECT_FLOAT_EQ(in.F32(), 0.0f);
     EXPECT_EQ(in.BinaryString(), "fish1_1.jpg");

@@ -14,7 +14,7 @@ namespace
 SModelData MakeSkeletalTriangle()
 {
     SModelData model;
-    model.flags = ModelFlags::Skeletal | ModelFlags::TriangleLists | ModelFlags::Visible;
+    model.flags = MP_SKELETAL | MP_TRIANGLE_LISTS | MP_VISIBLE;
     model.frames = 2;
     model.speed = 10.0f;
     for (int b = 0; b < 2; ++b) {
@@ -56,7 +56,7 @@ TEST(ModelWriter, SkeletalModelReadsBackFieldByField)
     std::vector<std::uint8_t> const bytes = CModelWriter::Write(MakeSkeletalTriangle());
     SReadModel const model = ReadModel(bytes);
     EXPECT_EQ(model.version, 200u);
-    EXPECT_EQ(model.flags, ModelFlags::Skeletal | ModelFlags::TriangleLists | ModelFlags::Visible);
+    EXPECT_EQ(model.flags, MP_SKELETAL | MP_TRIANGLE_LISTS | MP_VISIBLE);
     EXPECT_EQ(model.frames, 2u);
     EXPECT_FLOAT_EQ(model.speed, 10.0f);
     ASSERT_EQ(model.bones.size(), 2u);
@@ -87,7 +87,7 @@ TEST(ModelWriter, SkeletalModelReadsBackFieldByField)
 TEST(ModelWriter, StaticModelHasNoFramesBlockAndZeroTails)
 {
     SModelData model;
-    model.flags = ModelFlags::Static | ModelFlags::TriangleLists;
+    model.flags = MP_STATIC | MP_TRIANGLE_LISTS;
     SModelTriangleSet set;
     set.indices = {0, 1, 2};
     set.vertices.resize(3);
@@ -105,7 +105,7 @@ TEST(ModelWriter, StaticModelHasNoFramesBlockAndZeroTails)
 TEST(ModelWriter, MorphModelCountsEveryFrameRecordButIndexesOneFrame)
 {
     SModelData model;
-    model.flags = ModelFlags::Morph | ModelFlags::TriangleLists;
+    model.flags = MP_MORPH | MP_TRIANGLE_LISTS;
     model.frames = 3;
     SModelTriangleSet set;
     set.indices = {0, 1, 2};
@@ -126,7 +126,7 @@ TEST(ModelWriter, MorphModelCountsEveryFrameRecordButIndexesOneFrame)
 TEST(ModelWriter, RejectsInconsistentModels)
 {
     SModelData model = MakeSkeletalTriangle();
-    model.flags |= ModelFlags::Static;
+    model.flags |= MP_STATIC;
     EXPECT_THROW(CModelWriter::Write(model), std::invalid_argument);
 
     model = MakeSkeletalTriangle();

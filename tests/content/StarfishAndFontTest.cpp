@@ -10,7 +10,7 @@ using namespace content;
 TEST(StarfishModel, MorphFramesLoopOverOneVertexLayout)
 {
     SModelData const star = CStarfishModelBuilder::BuildStar();
-    EXPECT_EQ(star.flags & 0xF, ModelFlags::Morph | ModelFlags::TriangleLists);
+    EXPECT_EQ(star.flags & 0xF, MP_MORPH | MP_TRIANGLE_LISTS);
     // A close-up cut and a coarser one for afar, each with all its frames.
     ASSERT_EQ(star.sets.size(), 2u);
     EXPECT_EQ(star.sets[0].material, "starfish:near");
@@ -50,8 +50,8 @@ TEST(StarfishModel, MorphFramesLoopOverOneVertexLayout)
 TEST(StarfishModel, ShadowIsAFlatTransparentQuad)
 {
     SModelData const shadow = CStarfishModelBuilder::BuildShadow();
-    EXPECT_TRUE(shadow.flags & ModelFlags::Static);
-    EXPECT_TRUE(shadow.flags & ModelFlags::Transparent);
+    EXPECT_TRUE(shadow.flags & MP_STATIC);
+    EXPECT_TRUE(shadow.flags & MP_TRANSPARENT);
     ASSERT_EQ(shadow.sets.size(), 1u);
     EXPECT_EQ(shadow.sets[0].indices.size(), 6u);
     for (auto const& vertex : shadow.sets[0].vertices) {

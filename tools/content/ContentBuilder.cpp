@@ -108,11 +108,11 @@ void CContentBuilder::BuildFish()
         std::string const texture = Format("fish%d_%d.jpg", number, 1);
         std::string const alpha = Format("fish_alfa_%d_%d.jpg", number, 1);
         SShaderRecord bodyShader = SShaderRecord::MakeOpaque(texture);
-        bodyShader.stages[0].flags |= StageFlags::OpacityMap;
+        bodyShader.stages[0].flags |= SSF_OPACITY_MAP;
         bodyShader.stages[0].opacity = alpha;
-        bodyShader.stages[0].borderU = bodyShader.stages[0].borderV = 0;
+        bodyShader.stages[0].borderU = bodyShader.stages[0].borderV = SSBT_CLAMP;
         SShaderRecord finShader = SShaderRecord::MakeBlended(texture, alpha);
-        finShader.stages[0].borderU = finShader.stages[0].borderV = 0;
+        finShader.stages[0].borderU = finShader.stages[0].borderV = SSBT_CLAMP;
         Write(base + ".srf", CShaderFileWriter::Write({bodyShader, finShader}));
         CVector3 const pad(0.05f, 0.1f, 0.05f);
         Write(base + ".otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(
@@ -143,7 +143,7 @@ void CContentBuilder::BuildStarfish()
     SModelData const shadow = CStarfishModelBuilder::BuildShadow();
     Write("Data/Models/star_shadow.mlf", CModelWriter::Write(shadow));
     SShaderRecord shadowShader = SShaderRecord::MakeBlended("star_shadow.jpg", "star_shadow_alfa.jpg");
-    shadowShader.stages[0].borderU = shadowShader.stages[0].borderV = 0;
+    shadowShader.stages[0].borderU = shadowShader.stages[0].borderV = SSBT_CLAMP;
     Write("Data/Models/star_shadow.srf", CShaderFileWriter::Write({shadowShader}));
     CStarfishModelBuilder::GetBoundingBox(shadow, &min, &max);
     Write("Data/Models/star_shadow.otf", COctreeWriter::Write(COctreeWriter::MakeSingleLeaf(min, max, 1)));
@@ -184,6 +184,14 @@ void CContentBuilder::BuildSounds()
     Write("Data/Sounds/bubbles.ogg", COggWriter::Write(CSoundSynthesizer::Bubbles(4.0f), Rate));
 }
 
+void CContentBuilder::WriteBubbleSystem(std::string const& name,
+                                        SParticleSystemSettingsRecord const& settings)
+{
+    Write("Data/Particle Systems/" + name + ".psf", CParticleSystemWriter::Write(settings));
+    Write("Data/Particle Systems/" + name + ".srf",
+          CShaderFileWriter::Write({SShaderRecord::MakeBlended("bubble.jpg", "bubble_alfa.jpg")}));
+}
+
 void CContentBuilder::BuildParticleSystem()
 {
     // Bubbles rising from a point: a steady stream that drifts and grows on the way up.
@@ -199,9 +207,7 @@ void CContentBuilder::BuildParticleSystem()
         settings.size[k] = 0.05f + 0.05f * age;
         settings.speed[k] = 0.012f + 0.006f * age;
     }
-    Write("Data/Particle Systems/bubbles.psf", CParticleSystemWriter::Write(settings));
-    Write("Data/Particle Systems/bubbles.srf",
-          CShaderFileWriter::Write({SShaderRecord::MakeBlended("bubble.jpg", "bubble_alfa.jpg")}));
+    WriteBubbleSystem("bubbles", settings);
     WriteBlendedTexture("bubble", CTexturePainter::BubbleColour(), CTexturePainter::BubbleAlpha());
 }
 
@@ -323,8 +329,8 @@ void CContentBuilder::WriteSceneryModel(std::string const& name, SModelData cons
 void CContentBuilder::BuildTank()
 {
     SShaderRecord backdrop = SShaderRecord::MakeOpaque("tank_backdrop.jpg");
-    backdrop.stages[0].borderV = 0;
-    backdrop.stages[0].flags = StageFlags::Texture; // always magnified: no mip levels
+    backdrop.stages[0].borderV = SSBT_CLAMP;
+    backdrop.stages[0].flags = SSF_TEXTURE; // always magnified: no mip levels
     WriteSceneryModel("tank_backdrop", CTankModelBuilder::Backdrop(), {backdrop});
     Write("Data/Textures/tank_backdrop.jpg", CJpegWriter::Write(CTankTexturePainter::Backdrop(), 92));
 
@@ -356,18 +362,16 @@ void CContentBuilder::BuildTank()
         bubbles.size[k] = 0.07f + 0.08f * age;
         bubbles.speed[k] = 0.014f + 0.008f * age;
     }
-    Write("Data/Particle Systems/tank_bubbles.psf", CParticleSystemWriter::Write(bubbles));
-    Write("Data/Particle Systems/tank_bubbles.srf",
-          CShaderFileWriter::Write({SShaderRecord::MakeBlended("bubble.jpg", "bubble_alfa.jpg")}));
+    WriteBubbleSystem("tank_bubbles", bubbles);
 
     SShaderRecord grass = SShaderRecord::MakeOpaque("tank_grass.jpg");
-    grass.stages[0].borderU = grass.stages[0].borderV = 0;
+    grass.stages[0].borderU = grass.stages[0].borderV = SSBT_CLAMP;
     // Thin blades catch little of the light from above; a faint glow keeps them green.
     grass.emission = CVector4(0.18f, 0.22f, 0.16f, 1.0f);
     WriteSceneryModel("tank_grass", CTankModelBuilder::Grass(), {grass});
     Write("Data/Textures/tank_grass.jpg", CJpegWriter::Write(CTankTexturePainter::Grass(), 92));
     SShaderRecord bush = SShaderRecord::MakeOpaque("tank_bush.jpg");
-    bush.stages[0].borderU = bush.stages[0].borderV = 0;
+    bush.stages[0].borderU = bush.stages[0].borderV = SSBT_CLAMP;
     bush.emission = CVector4(0.2f, 0.14f, 0.12f, 1.0f);
     WriteSceneryModel("tank_bush", CTankModelBuilder::Bush(), {bush});
     Write("Data/Textures/tank_bush.jpg", CJpegWriter::Write(CTankTexturePainter::Bush(), 92));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModelWriter.h"
+#include "ParticleSystemWriter.h"
 #include "Picture.h"
 #include "ShaderFileWriter.h"
 
@@ -42,6 +43,8 @@ private:
     void BuildParticleSystem();
     void BuildTank();
     void BuildSettingsPictures();
+    // A particle system file and its shader file, drawn with the bubble texture.
+    void WriteBubbleSystem(std::string const& name, SParticleSystemSettingsRecord const& settings);
     // Data/Textures/<name>.jpg and its opacity map <name>_alfa.jpg.
     void WriteBlendedTexture(std::string const& name, SPicture const& colour, SPicture const& alpha);
     void WriteSceneryModel(std::string const& name, SModelData const& model,

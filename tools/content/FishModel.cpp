@@ -308,9 +308,8 @@ SFishGeometry CFishModelBuilder::Build(SFishSpecies const& species)
     static constexpr std::array<float, BonesCount> BoneS = {0.8f, 0.62f, 0.44f, 0.26f, 0.08f};
     std::array<CVector3, BonesCount> bonePositions;
     SModelData& model = geometry.model;
-    model.flags = ModelFlags::Skeletal | ModelFlags::TriangleLists | ModelFlags::Lighting |
-                  ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible |
-                  ModelFlags::CullClockwise;
+    model.flags = MP_SKELETAL | MP_TRIANGLE_LISTS | MP_LIGHTING | MP_DEPTH_TEST | MP_OPAQUE | MP_VISIBLE |
+                  MP_CULL_CLOCKWISE;
     model.frames = SwimFrames;
     model.speed = AnimationSpeed;
     for (unsigned int b = 0; b < BonesCount; ++b) {

@@ -140,9 +140,8 @@ SModelTriangleSet BuildStarSet(SStarGrid const& grid, char const* material, std:
 SModelData CStarfishModelBuilder::BuildStar()
 {
     SModelData model;
-    model.flags = ModelFlags::Morph | ModelFlags::TriangleLists | ModelFlags::Lighting |
-                  ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible |
-                  ModelFlags::CullClockwise;
+    model.flags = MP_MORPH | MP_TRIANGLE_LISTS | MP_LIGHTING | MP_DEPTH_TEST | MP_OPAQUE | MP_VISIBLE |
+                  MP_CULL_CLOCKWISE;
     model.frames = Frames;
     model.speed = 1.5f;
     model.sets.push_back(BuildStarSet(CloseUpGrid, "starfish:near", 0));
@@ -154,8 +153,7 @@ SModelData CStarfishModelBuilder::BuildStar()
 SModelData CStarfishModelBuilder::BuildShadow()
 {
     SModelData model;
-    model.flags = ModelFlags::Static | ModelFlags::TriangleLists | ModelFlags::Lighting |
-                  ModelFlags::DepthTest | ModelFlags::Transparent | ModelFlags::Visible;
+    model.flags = MP_STATIC | MP_TRIANGLE_LISTS | MP_LIGHTING | MP_DEPTH_TEST | MP_TRANSPARENT | MP_VISIBLE;
     SModelTriangleSet set;
     set.material = "shadow";
     set.shader = 0;

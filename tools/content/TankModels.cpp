@@ -14,9 +14,7 @@ namespace content
 namespace
 {
 
-constexpr std::uint32_t SceneryFlags =
-    ModelFlags::TriangleLists | ModelFlags::DepthTest | ModelFlags::Opaque | ModelFlags::Visible;
-constexpr std::uint32_t TwoSided = 0x4000;
+constexpr std::uint32_t SceneryFlags = MP_TRIANGLE_LISTS | MP_DEPTH_TEST | MP_OPAQUE | MP_VISIBLE;
 
 CVector3 Normalized(CVector3 v)
 {
@@ -105,7 +103,7 @@ void AddBladeVertices(std::vector<SModelVertex>& vertices, SBlade const& blade, 
 SModelData BuildPlant(std::vector<SBlade> const& blades, char const* material)
 {
     SModelData model;
-    model.flags = ModelFlags::Morph | SceneryFlags | ModelFlags::Lighting | TwoSided;
+    model.flags = MP_MORPH | SceneryFlags | MP_LIGHTING | MP_TWO_SIDED;
     model.frames = CTankModelBuilder::PlantFrames;
     model.speed = CTankModelBuilder::PlantSpeed;
     SModelTriangleSet set;
@@ -132,7 +130,7 @@ SModelData BuildPlant(std::vector<SBlade> const& blades, char const* material)
 SModelData CTankModelBuilder::Backdrop()
 {
     SModelData model;
-    model.flags = ModelFlags::Static | SceneryFlags | TwoSided;
+    model.flags = MP_STATIC | SceneryFlags | MP_TWO_SIDED;
     SModelTriangleSet set;
     set.material = "water";
     // Three panels: the sides reach down to the bottom, the middle only to where the sand hides
@@ -170,7 +168,7 @@ SModelData CTankModelBuilder::Backdrop()
 SModelData CTankModelBuilder::Sand()
 {
     SModelData model;
-    model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting | ModelFlags::CullClockwise;
+    model.flags = MP_STATIC | SceneryFlags | MP_LIGHTING | MP_CULL_CLOCKWISE;
     SModelTriangleSet set;
     set.material = "sand";
     // One grid: columns of one unit between the inner sides, wider ones beyond, where the sand
@@ -207,7 +205,7 @@ SModelData CTankModelBuilder::Rock(unsigned int shape)
     // Below this height (the sand's ripples reach at most 0.035 down) a rock is under the sand.
     constexpr float RockBuriedBelow = -0.08f;
     SModelData model;
-    model.flags = ModelFlags::Static | SceneryFlags | ModelFlags::Lighting | ModelFlags::CullClockwise;
+    model.flags = MP_STATIC | SceneryFlags | MP_LIGHTING | MP_CULL_CLOCKWISE;
     SModelTriangleSet set;
     set.material = "rock";
     constexpr unsigned int Around = 22, Rings = 14;

@@ -56,6 +56,18 @@ float PeriodicFractal(float u, float v, int basePeriod, int octaves, std::uint32
     return sum / total;
 }
 
+// Every pixel is `shade(x, y, u, v)`, with u and v its place in the picture (0 ... 1, the far
+// edges excluded).
+template <class Shade> void PaintEach(SPicture& picture, Shade shade)
+{
+    for (unsigned int y = 0; y < picture.height; ++y) {
+        for (unsigned int x = 0; x < picture.width; ++x) {
+            float const u = static_cast<float>(x) / picture.width, v = static_cast<float>(y) / picture.height;
+            Put(picture, x, y, shade(x, y, u, v));
+        }
+    }
+}
+
 // A blade or leaf: u across it, v from the tip (row 0) to the root. Each pixel is
 // `shade(x, along, across, colour)`, with `along` 0 at the tip and 1 at the root, `across`
 // 0 on the middle line and 1 at the edges, and `colour` the tip-to-root colour of its row.
@@ -101,17 +113,14 @@ SPicture CTankTexturePainter::Sand()
     SPicture picture(256, 256, 3);
     SColour const light{0.93f, 0.85f, 0.68f};
     SColour const dark{0.70f, 0.60f, 0.44f};
-    for (unsigned int y = 0; y < picture.height; ++y) {
-        for (unsigned int x = 0; x < picture.width; ++x) {
-            float const u = static_cast<float>(x) / picture.width, v = static_cast<float>(y) / picture.height;
-            float const grain = noise::Hash(static_cast<int>(x), static_cast<int>(y), 4711u);
-            float const patches = PeriodicFractal(u, v, 4, 4, 4712u);
-            SColour colour = Lerp(dark, light, Clamp01(patches * 1.2f - 0.1f));
-            float const speck = grain > 0.97f ? -0.18f : (grain < 0.03f ? 0.08f : 0.0f);
-            float const jitter = (grain - 0.5f) * 0.08f + speck;
-            Put(picture, x, y, {colour.r + jitter, colour.g + jitter, colour.b + jitter * 0.9f});
-        }
-    }
+    PaintEach(picture, [&](unsigned int x, unsigned int y, float u, float v) -> SColour {
+        float const grain = noise::Hash(static_cast<int>(x), static_cast<int>(y), 4711u);
+        float const patches = PeriodicFractal(u, v, 4, 4, 4712u);
+        SColour colour = Lerp(dark, light, Clamp01(patches * 1.2f - 0.1f));
+        float const speck = grain > 0.97f ? -0.18f : (grain < 0.03f ? 0.08f : 0.0f);
+        float const jitter = (grain - 0.5f) * 0.08f + speck;
+        return {colour.r + jitter, colour.g + jitter, colour.b + jitter * 0.9f};
+    });
     return picture;
 }
 
@@ -142,21 +151,16 @@ SPicture CTankTexturePainter::Caustic(unsigned int frame)
         float a, b, turns, offset;
     };
     constexpr SWave waves[] = {{2, 1, 1, 0.0f}, {-1, 3, -1, 1.3f}, {3, -2, 2, 2.1f}, {1, 2, -1, 4.0f}};
-    for (unsigned int y = 0; y < picture.height; ++y) {
-        for (unsigned int x = 0; x < picture.width; ++x) {
-            float const u = static_cast<float>(x) / picture.width, v = static_cast<float>(y) / picture.height;
-            float warp = 0.0f;
-            for (SWave const& wave : waves)
-                warp +=
-                    std::sin(2.0f * math::Pi * (wave.b * u - wave.a * v) + wave.offset + phase * wave.turns);
-            float field = 0.0f;
-            for (SWave const& wave : waves)
-                field +=
-                    std::sin(2.0f * math::Pi * (wave.a * u + wave.b * v) + warp * 0.9f + phase * wave.turns);
-            float const line = std::exp(-field * field * 2.5f);
-            Put(picture, x, y, {line, line, line});
-        }
-    }
+    PaintEach(picture, [&](unsigned int, unsigned int, float u, float v) -> SColour {
+        float warp = 0.0f;
+        for (SWave const& wave : waves)
+            warp += std::sin(2.0f * math::Pi * (wave.b * u - wave.a * v) + wave.offset + phase * wave.turns);
+        float field = 0.0f;
+        for (SWave const& wave : waves)
+            field += std::sin(2.0f * math::Pi * (wave.a * u + wave.b * v) + warp * 0.9f + phase * wave.turns);
+        float const line = std::exp(-field * field * 2.5f);
+        return {line, line, line};
+    });
     return picture;
 }
 
@@ -166,17 +170,14 @@ SPicture CTankTexturePainter::Rock()
     SColour const grey{0.46f, 0.45f, 0.42f};
     SColour const brown{0.42f, 0.34f, 0.26f};
     SColour const moss{0.28f, 0.40f, 0.22f};
-    for (unsigned int y = 0; y < picture.height; ++y) {
-        for (unsigned int x = 0; x < picture.width; ++x) {
-            float const u = static_cast<float>(x) / picture.width, v = static_cast<float>(y) / picture.height;
-            float const body = PeriodicFractal(u, v, 4, 5, 911u);
-            float const strata = 0.5f + 0.5f * std::sin(2.0f * math::Pi * (v * 6.0f + body * 1.5f));
-            SColour colour = Lerp(brown, grey, Clamp01(body * 1.4f - 0.2f));
-            colour = Lerp(colour, moss, SmoothStep(0.62f, 0.8f, PeriodicFractal(u, v, 8, 3, 912u)) * 0.7f);
-            float const shade = 0.8f + 0.25f * strata + (noise::Hash(int(x), int(y), 913u) - 0.5f) * 0.12f;
-            Put(picture, x, y, {colour.r * shade, colour.g * shade, colour.b * shade});
-        }
-    }
+    PaintEach(picture, [&](unsigned int x, unsigned int y, float u, float v) -> SColour {
+        float const body = PeriodicFractal(u, v, 4, 5, 911u);
+        float const strata = 0.5f + 0.5f * std::sin(2.0f * math::Pi * (v * 6.0f + body * 1.5f));
+        SColour colour = Lerp(brown, grey, Clamp01(body * 1.4f - 0.2f));
+        colour = Lerp(colour, moss, SmoothStep(0.62f, 0.8f, PeriodicFractal(u, v, 8, 3, 912u)) * 0.7f);
+        float const shade = 0.8f + 0.25f * strata + (noise::Hash(int(x), int(y), 913u) - 0.5f) * 0.12f;
+        return {colour.r * shade, colour.g * shade, colour.b * shade};
+    });
     return picture;
 }
 

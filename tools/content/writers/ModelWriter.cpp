@@ -1,7 +1,5 @@
 #include "ModelWriter.h"
 
-#include "ByteWriter.h"
-
 #include <stdexcept>
 
 namespace content
@@ -13,20 +11,34 @@ std::uint32_t SModelData::GetBufferVertexCount() const
     for (auto const& set : sets) {
         records += static_cast<std::uint32_t>(set.vertices.size());
     }
-    return (flags & ModelFlags::Morph) != 0 && frames != 0 ? records / frames : records;
+    return (flags & MP_MORPH) != 0 && frames != 0 ? records / frames : records;
 }
+
+namespace
+{
+void CheckName(std::string const& name)
+{
+    if (name.size() > CModelWriter::MaxNameLength) {
+        throw std::length_error("name longer than the model format holds: " + name);
+    }
+}
+} // namespace
 
 void CModelWriter::Validate(SModelData const& model)
 {
-    std::uint32_t const kind = model.flags & (ModelFlags::Static | ModelFlags::Morph | ModelFlags::Skeletal);
-    if (kind != ModelFlags::Static && kind != ModelFlags::Morph && kind != ModelFlags::Skeletal) {
+    CheckName(model.octreeName);
+    for (auto const& bone : model.bones) {
+        CheckName(bone.name);
+    }
+    std::uint32_t const kind = model.flags & (MP_STATIC | MP_MORPH | MP_SKELETAL);
+    if (kind != MP_STATIC && kind != MP_MORPH && kind != MP_SKELETAL) {
         throw std::invalid_argument("a model sets exactly one of the static, morph and skeletal bits");
     }
-    bool const animated = kind != ModelFlags::Static;
+    bool const animated = kind != MP_STATIC;
     if (animated && model.frames == 0) {
         throw std::invalid_argument("an animated model needs at least one frame");
     }
-    if (kind == ModelFlags::Skeletal) {
+    if (kind == MP_SKELETAL) {
         if (model.keys.size() != static_cast<std::size_t>(model.frames) * model.bones.size()) {
             throw std::invalid_argument("keyframes must be frames × bones records");
         }
@@ -39,14 +51,15 @@ void CModelWriter::Validate(SModelData const& model)
         throw std::invalid_argument("only skeletal models carry bones");
     }
     for (auto const& set : model.sets) {
-        if (kind == ModelFlags::Morph && set.vertices.size() % model.frames != 0) {
+        CheckName(set.material);
+        if (kind == MP_MORPH && set.vertices.size() % model.frames != 0) {
             throw std::invalid_argument("morph sets hold frames × vertices records");
         }
-        if ((model.flags & ModelFlags::TriangleLists) != 0 && set.indices.size() % 3 != 0) {
+        if ((model.flags & MP_TRIANGLE_LISTS) != 0 && set.indices.size() % 3 != 0) {
             throw std::invalid_argument("triangle list index count is not a multiple of 3");
         }
         for (auto const& vertex : set.vertices) {
-            if (kind != ModelFlags::Skeletal && !vertex.influences.empty()) {
+            if (kind != MP_SKELETAL && !vertex.influences.empty()) {
                 throw std::invalid_argument("influences on a model without skeleton");
             }
             if (vertex.influences.size() > 0xFFFF) {
@@ -72,63 +85,40 @@ void CModelWriter::Validate(SModelData const& model)
 std::vector<std::uint8_t> CModelWriter::Write(SModelData const& model)
 {
     Validate(model);
-    bool const skeletal = (model.flags & ModelFlags::Skeletal) != 0;
-    CByteWriter out;
-    out.WriteHeader("TWMLF", Version);
-    out.WriteU32(model.flags);
-    if ((model.flags & (ModelFlags::Morph | ModelFlags::Skeletal)) != 0) {
-        out.WriteU32(model.frames);
-        out.WriteFloat(model.speed);
+    return WriteModelFileImage(ToModelFile(model));
+}
+
+SModelFile CModelWriter::ToModelFile(SModelData const& model)
+{
+    bool const skeletal = (model.flags & MP_SKELETAL) != 0;
+    SModelFile file;
+    file.properties = model.flags;
+    file.framesCount = model.frames;
+    file.speed = model.speed;
+    for (auto const& bone : model.bones) {
+        file.bones.push_back(
+            {bone.flag, bone.name, bone.boxMin, bone.boxMax, bone.value, bone.lastDescendant});
     }
-    if (skeletal) {
-        out.WriteU32(static_cast<std::uint32_t>(model.bones.size()));
-        for (auto const& bone : model.bones) {
-            out.WriteU8(bone.flag);
-            out.WriteBinaryString(bone.name);
-            out.WriteVector3(bone.boxMin);
-            out.WriteVector3(bone.boxMax);
-            out.WriteU32(bone.value);
-            out.WriteU32(bone.lastDescendant);
-        }
-        for (auto const& key : model.keys) {
-            out.WriteVector3(key.position);
-            out.WriteQuaternion(key.rotation);
-            out.WriteVector3(key.scale);
-        }
+    for (auto const& key : model.keys) {
+        file.keyframes.push_back({key.position, key.rotation, key.scale});
     }
-    std::uint32_t records = 0;
     for (auto const& set : model.sets) {
-        records += static_cast<std::uint32_t>(set.vertices.size());
-    }
-    out.WriteU32(records);
-    out.WriteU32(static_cast<std::uint32_t>(model.sets.size()));
-    for (auto const& set : model.sets) {
-        out.WriteU32(static_cast<std::uint32_t>(set.indices.size()));
-        out.WriteU32(static_cast<std::uint32_t>(set.vertices.size()));
-        for (std::uint32_t index : set.indices) {
-            out.WriteU32(index);
-        }
+        SModelFileTriangleSet& fileSet = file.triangleSets.emplace_back();
+        fileSet.indices = set.indices;
+        fileSet.material = set.material;
+        fileSet.shaderNumber = set.shader;
         for (auto const& vertex : set.vertices) {
-            out.WriteFloat(vertex.u);
-            out.WriteFloat(vertex.v);
-            out.WriteVector3(vertex.normal);
-            out.WriteVector3(vertex.position);
-            out.WriteU32(skeletal ? static_cast<std::uint32_t>(vertex.influences.size()) : 0u);
-            if (skeletal) {
-                for (auto const& influence : vertex.influences) {
-                    out.WriteU32(influence.bone);
-                    out.WriteFloat(influence.weight);
-                    out.WriteVector3(influence.normal);
-                    out.WriteVector3(influence.position);
-                }
+            auto const influences = skeletal ? static_cast<std::uint32_t>(vertex.influences.size()) : 0u;
+            fileSet.vertices.push_back({vertex.u, vertex.v, vertex.normal, vertex.position, influences});
+            for (auto const& influence : vertex.influences) {
+                fileSet.influences.push_back(
+                    {influence.bone, influence.weight, influence.normal, influence.position});
             }
         }
-        out.WriteBinaryString(set.material);
-        out.WriteU32(set.shader);
+        file.verticesCount += static_cast<std::uint32_t>(set.vertices.size());
     }
-    out.WriteBinaryString(model.octreeName);
-    out.FinishHeader();
-    return out.TakeBytes();
+    file.octreeName = model.octreeName;
+    return file;
 }
 
 } // namespace content

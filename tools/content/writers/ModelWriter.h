@@ -2,6 +2,7 @@
 
 #include "math/Quaternion.h"
 #include "math/Vector.h"
+#include "model/ModelFile.h"
 
 #include <cstdint>
 #include <string>
@@ -9,22 +10,6 @@
 
 namespace content
 {
-
-// Model properties word (the flags of a TWMLF file).
-namespace ModelFlags
-{
-constexpr std::uint32_t Static = 0x1;
-constexpr std::uint32_t Morph = 0x2;
-constexpr std::uint32_t Skeletal = 0x4;
-constexpr std::uint32_t TriangleLists = 0x8;
-constexpr std::uint32_t Lighting = 0x40;
-constexpr std::uint32_t DepthTest = 0x80;
-constexpr std::uint32_t Opaque = 0x200;
-// Faces wound clockwise on screen are back faces and not drawn (without it nothing is culled).
-constexpr std::uint32_t CullClockwise = 0x2000;
-constexpr std::uint32_t Transparent = 0x400;
-constexpr std::uint32_t Visible = 0x40000;
-} // namespace ModelFlags
 
 struct SModelInfluence
 {
@@ -69,7 +54,7 @@ struct SModelKey
 
 struct SModelData
 {
-    std::uint32_t flags = 0;
+    std::uint32_t flags = 0; // MP_* properties
     std::uint32_t frames = 1;
     float speed = 0.0f; // frames per second
     std::vector<SModelBone> bones;
@@ -83,13 +68,19 @@ struct SModelData
 
 // Writes TWMLF version 200. Throws std::invalid_argument for inconsistent data (not exactly
 // one of the static/morph/skeletal bits, keyframe count, indices outside the buffer, morph
-// sets whose records are not a multiple of the frame count).
+// sets whose records are not a multiple of the frame count) and std::length_error for a name
+// longer than MaxNameLength.
 class CModelWriter
 {
 public:
-    static constexpr std::uint32_t Version = 200;
+    static constexpr std::uint32_t Version = SModelFile::Version;
+    // Characters a bone, material or octree name may have.
+    static constexpr std::size_t MaxNameLength = 254;
+
     static std::vector<std::uint8_t> Write(SModelData const& model);
     static void Validate(SModelData const& model);
+    // The engine's record of the model, which writes the file.
+    static SModelFile ToModelFile(SModelData const& model);
 };
 
 } // namespace content

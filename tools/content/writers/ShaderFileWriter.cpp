@@ -11,7 +11,7 @@ SShaderRecord SShaderRecord::MakeOpaque(std::string const& image)
 {
     SShaderRecord record;
     SShaderStageRecord stage;
-    stage.flags = StageFlags::Texture | StageFlags::MipMapping;
+    stage.flags = SSF_TEXTURE | SSF_MIP_MAPPING;
     stage.image = image;
     record.stages.push_back(stage);
     return record;
@@ -20,11 +20,11 @@ SShaderRecord SShaderRecord::MakeOpaque(std::string const& image)
 SShaderRecord SShaderRecord::MakeBlended(std::string const& image, std::string const& opacity)
 {
     SShaderRecord record;
-    record.properties = 1;
-    record.blendSource = BlendFactor::SrcAlpha;
-    record.blendDestination = BlendFactor::InvSrcAlpha;
+    record.properties = SP_BLENDING;
+    record.blendSource = SBF_SRC_ALPHA;
+    record.blendDestination = SBF_INV_SRC_ALPHA;
     SShaderStageRecord stage;
-    stage.flags = StageFlags::Texture | StageFlags::OpacityMap | StageFlags::MipMapping;
+    stage.flags = SSF_TEXTURE | SSF_OPACITY_MAP | SSF_MIP_MAPPING;
     stage.image = image;
     stage.opacity = opacity;
     record.stages.push_back(stage);
