@@ -1,5 +1,7 @@
 #include "TankLighting.h"
 
+#include <cmath>
+
 #include "TankFog.h"
 #include "core/Engine.h"
 #include "model/ModelManager.h"
@@ -33,6 +35,7 @@ void CTankLighting::Destroy()
         m_engine->GetLightManager()->RemoveLight(static_cast<unsigned int>(m_lampLight));
     m_lampLight = -1;
     m_sunLight = -1;
+    m_lightSet = false;
     m_engine = nullptr;
 }
 
@@ -42,19 +45,37 @@ CVector4 CTankLighting::GetFogColour() const
                     m_water.w);
 }
 
+namespace
+{
+bool IsWithinStep(CVector3 const& a, CVector3 const& b, float step)
+{
+    return std::fabs(a.x - b.x) < step && std::fabs(a.y - b.y) < step && std::fabs(a.z - b.z) < step;
+}
+
+bool IsWithinStep(SDayLight const& a, SDayLight const& b, float step)
+{
+    return IsWithinStep(a.sun, b.sun, step) && IsWithinStep(a.ambient, b.ambient, step) &&
+           IsWithinStep(a.water, b.water, step) && IsWithinStep(a.lamp, b.lamp, step);
+}
+} // namespace
+
 void CTankLighting::Refresh(float hour)
 {
     if (!m_engine)
         return;
-    m_light = CDayLight::At(hour);
-    CLightManager* lights = m_engine->GetLightManager();
-    lights->SetGlobalAmbient(m_light.ambient);
-    auto setColour = [lights](int index, CVector3 const& colour) {
-        if (index >= 0)
-            lights->GetLight(static_cast<unsigned int>(index))
-                ->SetDiffuseColor(CVector4(colour.x, colour.y, colour.z, 1.0f));
-    };
-    setColour(m_sunLight, m_light.sun);
-    setColour(m_lampLight, m_light.lamp);
+    SDayLight const light = CDayLight::At(hour);
+    if (!m_lightSet || !IsWithinStep(light, m_light, LightStep)) {
+        m_light = light;
+        m_lightSet = true;
+        CLightManager* lights = m_engine->GetLightManager();
+        lights->SetGlobalAmbient(m_light.ambient);
+        auto setColour = [lights](int index, CVector3 const& colour) {
+            if (index >= 0)
+                lights->GetLight(static_cast<unsigned int>(index))
+                    ->SetDiffuseColor(CVector4(colour.x, colour.y, colour.z, 1.0f));
+        };
+        setColour(m_sunLight, m_light.sun);
+        setColour(m_lampLight, m_light.lamp);
+    }
     CTankFog::Apply(m_engine->GetDirect3DSubsystem(), GetFogColour());
 }

@@ -101,4 +101,19 @@ TEST_F(TankLightingTest, TheBoxIsDrawnDimBlueAtNightBrightAtNoonAndRedAtDusk)
     EXPECT_GT(dusk.x, dusk.z + 40.0f);
 }
 
+TEST_F(TankLightingTest, LightMovedByLessThanAColourLevelIsHeldBack)
+{
+    // Dawn eases over many minutes: one second moves the light, but by far less than a level.
+    float const dawn = 7.0f;
+    float const secondLater = dawn + 1.0f / 3600.0f;
+    ASSERT_NE(CDayLight::At(dawn).sun.x, CDayLight::At(secondLater).sun.x);
+    CLight const* light = engine.GetLightManager()->GetLight(static_cast<unsigned int>(sun));
+    lighting.Refresh(dawn);
+    CVector4 const set = light->GetDiffuseColor();
+    lighting.Refresh(secondLater);
+    EXPECT_EQ(light->GetDiffuseColor().x, set.x);
+    lighting.Refresh(dawn + 0.5f);
+    EXPECT_NE(light->GetDiffuseColor().x, set.x);
+}
+
 } // namespace
