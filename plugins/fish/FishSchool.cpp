@@ -179,28 +179,38 @@ void CFishSchool::FindPacks()
     std::vector<char> names(static_cast<std::size_t>(count) * CFileManager::NameLength);
     if (count > 0)
         files->FindFiles(folder, "*.fsp", &count, names.data());
-    m_packs.assign(count, SFishPack());
+    // A pack that cannot be read is left out, as the Settings program leaves it out of its list.
+    m_packs.clear();
     for (unsigned int i = 0; i < count; ++i) {
         char const* found = names.data() + static_cast<std::size_t>(i) * CFileManager::NameLength;
         char const* slash = std::strrchr(found, '\\');
         char const* fileName = slash ? slash + 1 : found;
-        SFishPack& pack = m_packs[i];
+        SFishPack pack;
         std::snprintf(pack.name, sizeof pack.name, "%s", fileName);
         std::size_t const length = std::strlen(pack.name);
         pack.name[length >= 4 ? length - 4 : 0] = '\0';
 
         char path[768];
         std::snprintf(path, sizeof path, "%s\\Data\\FishPacks\\%s", installPath, fileName);
-        CFile file;
-        files->OpenFile(&file, path, PackFileMode);
-        file.ReadBinaryString(pack.title);
-        std::uint8_t bytes[4];
-        file.Read(bytes, 4);
-        file.Close();
-        std::int32_t fishCount = static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                                                           (static_cast<std::uint32_t>(bytes[3]) << 24));
-        pack.fishCount = std::max(0, fishCount);
+        try {
+            CFile file;
+            files->OpenFile(&file, path, PackFileMode);
+            file.ReadBinaryString(pack.title);
+            std::uint8_t bytes[4] = {};
+            unsigned int got = 0;
+            file.Read(bytes, 4, &got);
+            file.Close();
+            if (got < sizeof bytes)
+                throw CFileError("Failed to read the fish count of \"%s\" file", path);
+            std::uint32_t const word =
+                bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+            pack.fishCount = std::max(0, static_cast<std::int32_t>(word));
+        } catch (CFileError const& error) {
+            m_engine->GetMessageManager()->WriteError("%s", error.GetText());
+            continue;
+        }
         pack.enabled = 1;
+        m_packs.push_back(pack);
     }
 }
 

@@ -400,15 +400,21 @@ TEST_F(FishSchoolTest, SelectionForOtherPacksEnablesAll)
     EXPECT_STREQ(engine.GetConfig()->GetValue("g_fishes_count"), "0");
 }
 
-TEST_F(FishSchoolTest, TruncatedPackFileEndsTheStartUp)
+TEST_F(FishSchoolTest, UnreadablePacksAreLeftOutAndTheOthersSwim)
 {
-    UsePrivateInstallPath();
+    UseReefOnly({{2, 0}});
+    // All three list before "Reef": a cut title, a cut fish count, a folder.
     WritePrivateFile("Data/FishPacks/Broken.fsp", {9, 'B', 'r'});
-    WritePrivateFile("Data/fishes.dat", MakeSelection({{2, 0}}, false, {1}));
+    WritePrivateFile("Data/FishPacks/Cut.fsp", {2, 'C', 0, 1, 0});
+    std::filesystem::create_directories(directory / "Data" / "FishPacks" / "Folder.fsp");
     school.Create(&engine, camera, 3, 0.0f);
-    EXPECT_EQ(school.GetFishesCount(), 0u);
     EXPECT_TRUE(HasMessage(MT_ERROR, "Broken.fsp"));
+    EXPECT_TRUE(HasMessage(MT_ERROR, "Cut.fsp"));
+    ASSERT_EQ(school.GetPacksCount(), 1u);
+    EXPECT_STREQ(school.GetPack(0).name, "Reef");
+    EXPECT_EQ(school.GetFishesCount(), 1u);
 }
+
 TEST_F(FishSchoolTest, TruncatedFishAndSelectionFilesThrowFileErrors)
 {
     CFileManager files;
