@@ -135,10 +135,10 @@ TEST_F(WaylandTest, WallpaperSetToTheBottomLayerShowsAboveAnotherBackground)
     EXPECT_TRUE(ShowsScene(FirstOutput, DrawSeconds));
 }
 
-// Outputs of different shapes each show the whole tank at their own size: the rows along
-// their bottoms show the same sand, those along their tops the same water (a copy of one
+// Outputs of different shapes and scales each show the whole tank at their own size: the rows
+// along their bottoms show the same sand, those along their tops the same water (a copy of one
 // output's picture cut to the other's shape would show a band out of its middle).
-TEST_F(WaylandTest, OutputsOfDifferentShapesEachShowTheWholeTank)
+TEST_F(WaylandTest, OutputsOfDifferentShapesAndScalesEachShowTheWholeTank)
 {
     constexpr int StripShare = 12; // the strips compared are an twelfth of the height
     constexpr int Tolerance = 24;  // mean colour difference per channel
@@ -146,13 +146,13 @@ TEST_F(WaylandTest, OutputsOfDifferentShapesEachShowTheWholeTank)
     ASSERT_TRUE(m_sway->Command(std::string("output ") + FirstOutput + " mode 1024x768"));
     std::optional<std::string> const second = m_sway->CreateOutput();
     ASSERT_TRUE(second);
-    ASSERT_TRUE(m_sway->Command("output " + *second + " mode 1280x400"));
+    ASSERT_TRUE(m_sway->Command("output " + *second + " mode 2560x800 scale 2"));
     ChildProcess wallpaper;
     ASSERT_TRUE(StartAndLoad(wallpaper, {"/w"}));
     std::optional<Screenshot> const first = m_sway->WaitForScene(FirstOutput, DrawSeconds);
     std::optional<Screenshot> const wide = m_sway->WaitForScene(*second, DrawSeconds);
     ASSERT_TRUE(first && wide) << DescribeRun();
-    EXPECT_EQ(wide->GetWidth(), 1280);
+    EXPECT_EQ(wide->GetWidth(), 2560); // drawn at the output's pixels, not its logical size
     auto const mean = [](Screenshot const& shot, bool bottom) {
         int const rows = shot.GetHeight() / StripShare;
         int const top = bottom ? shot.GetHeight() - rows : 0;
