@@ -107,6 +107,44 @@ TEST_F(FishBehaviourTest, FishOfOneSpeciesStayTogetherAndStrangersKeepTheirDista
     EXPECT_EQ(school.GetFish(3)->GetInfluence().leader, -1);
 }
 
+// A school sent at a rock too tall to swim over goes round it, no body inside it, and closes up
+// again behind it.
+TEST_F(FishBehaviourTest, ASchoolGoesRoundARockAndClosesUpBehindIt)
+{
+    CreateSchool({NeonTetra, NeonTetra, NeonTetra});
+    CVector3 const rockMin(-1.5f, -4.0f, -1.0f);
+    CVector3 const rockMax(1.5f, 0.0f, 7.0f);
+    school.GetArea(0)->AddObstacle(rockMin, rockMax);
+    Aim(0, CVector3(-6.0f, -2.0f, 3.0f), CVector3(1.0f, 0.0f, 0.0f));
+    Aim(1, CVector3(-7.0f, -2.5f, 3.5f), CVector3(1.0f, 0.0f, 0.0f));
+    Aim(2, CVector3(-7.0f, -1.5f, 2.5f), CVector3(1.0f, 0.0f, 0.0f));
+    int insideFrames = 0;
+    std::set<unsigned int> pastTheRock;
+    double mateDistance = 0;
+    int frames = 0;
+    Swim(90.0f, [&](float now) {
+        for (unsigned int i = 0; i < school.GetFishesCount(); ++i) {
+            CVector3 const& at = school.GetFish(i)->GetPosition();
+            bool inside = true;
+            for (int axis = 0; axis < 3; ++axis)
+                inside = inside && at[axis] > rockMin[axis] && at[axis] < rockMax[axis];
+            insideFrames += inside ? 1 : 0;
+            if (at.x > rockMax.x)
+                pastTheRock.insert(i);
+        }
+        if (now > 60.0f) {
+            CVector3 const& leader = school.GetFish(0)->GetPosition();
+            mateDistance += ((school.GetFish(1)->GetPosition() - leader).GetLength() +
+                             (school.GetFish(2)->GetPosition() - leader).GetLength()) *
+                            0.5f;
+            ++frames;
+        }
+    });
+    EXPECT_EQ(insideFrames, 0);
+    EXPECT_EQ(pastTheRock.size(), 3u);
+    EXPECT_LT(mateDistance / frames, CFishShoal::MateReach * school.GetFish(0)->GetLength() * 0.6f);
+}
+
 TEST_F(FishBehaviourTest, TurnsKeepABodyLengthOfRadiusAtCruisingSpeed)
 {
     CreateSchool({Clownfish});
