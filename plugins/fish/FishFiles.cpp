@@ -1,5 +1,6 @@
 #include "FishFiles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +53,17 @@ void SFishFile::Parse(std::uint8_t const* bytes)
     std::memcpy(behaviour, ReplacedValues, sizeof behaviour);
     value344 = ReadFloat(bytes + 344);
     value348 = value344 / 3.0f;
+}
+
+void SFishPack::ReadTitleAndCount(CFileManager* files, char const* path)
+{
+    CFile file;
+    files->OpenFile(&file, path, ReadMode);
+    file.ReadBinaryString(title);
+    std::uint8_t bytes[4];
+    file.Read(bytes, sizeof bytes);
+    file.Close();
+    fishCount = std::max(0, ReadInt32(bytes));
 }
 
 void SFishFile::Read(CFileManager* files, char const* packName, int number)

@@ -14,6 +14,10 @@ struct SFishPack
     char title[NameLength] = {};
     int fishCount = 0;
     std::uint8_t enabled = 1;
+
+    // Reads the title and the fish count (never below 0) of the pack file at `path`; throws
+    // CFileError.
+    void ReadTitleAndCount(CFileManager* files, char const* path);
 };
 
 // Per-fish record "fish.dat" as the school uses it.

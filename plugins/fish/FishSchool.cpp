@@ -18,7 +18,6 @@ namespace
 {
 constexpr int MaxAreas = 64;
 constexpr int MaxObstacles = 64;
-constexpr unsigned int PackFileMode = 2;
 // Set by a host showing a selection not yet saved: the file holding it.
 constexpr char const* SelectionFileVariable = "g_fishes_file";
 CVector3 const DefaultAreaMin(-10.5f, -8.0f, -1.0f);
@@ -193,18 +192,7 @@ void CFishSchool::FindPacks()
         char path[768];
         std::snprintf(path, sizeof path, "%s\\Data\\FishPacks\\%s", installPath, fileName);
         try {
-            CFile file;
-            files->OpenFile(&file, path, PackFileMode);
-            file.ReadBinaryString(pack.title);
-            std::uint8_t bytes[4] = {};
-            unsigned int got = 0;
-            file.Read(bytes, 4, &got);
-            file.Close();
-            if (got < sizeof bytes)
-                throw CFileError("Failed to read the fish count of \"%s\" file", path);
-            std::uint32_t const word =
-                bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-            pack.fishCount = std::max(0, static_cast<std::int32_t>(word));
+            pack.ReadTitleAndCount(files, path);
         } catch (CFileError const& error) {
             m_engine->GetMessageManager()->WriteError("%s", error.GetText());
             continue;

@@ -48,6 +48,15 @@ protected:
         school.GetFish(fish)->SetHeading(heading);
     }
 
+    // Mean distance of fish 1 and 2 to fish 0, their school's first fish.
+    float MatesDistance()
+    {
+        CVector3 const& first = school.GetFish(0)->GetPosition();
+        return ((school.GetFish(1)->GetPosition() - first).GetLength() +
+                (school.GetFish(2)->GetPosition() - first).GetLength()) *
+               0.5f;
+    }
+
     float m_now = 0.0f;
 };
 
@@ -93,11 +102,8 @@ TEST_F(FishBehaviourTest, FishOfOneSpeciesStayTogetherAndStrangersKeepTheirDista
     double mateDistance = 0, strangerDistance = 0;
     int frames = 0;
     Swim(60.0f, [&](float) {
-        CVector3 const& leader = school.GetFish(0)->GetPosition();
-        mateDistance += ((school.GetFish(1)->GetPosition() - leader).GetLength() +
-                         (school.GetFish(2)->GetPosition() - leader).GetLength()) *
-                        0.5f;
-        strangerDistance += (school.GetFish(3)->GetPosition() - leader).GetLength();
+        mateDistance += MatesDistance();
+        strangerDistance += (school.GetFish(3)->GetPosition() - school.GetFish(0)->GetPosition()).GetLength();
         ++frames;
     });
     float const length = school.GetFish(0)->GetLength();
@@ -112,9 +118,8 @@ TEST_F(FishBehaviourTest, FishOfOneSpeciesStayTogetherAndStrangersKeepTheirDista
 TEST_F(FishBehaviourTest, ASchoolGoesRoundARockAndClosesUpBehindIt)
 {
     CreateSchool({NeonTetra, NeonTetra, NeonTetra});
-    CVector3 const rockMin(-1.5f, -4.0f, -1.0f);
-    CVector3 const rockMax(1.5f, 0.0f, 7.0f);
-    school.GetArea(0)->AddObstacle(rockMin, rockMax);
+    school.GetArea(0)->AddObstacle(CVector3(-1.5f, -4.0f, -1.0f), CVector3(1.5f, 0.0f, 7.0f));
+    CBoundingBox const rock = school.GetArea(0)->GetObstacles().back();
     Aim(0, CVector3(-6.0f, -2.0f, 3.0f), CVector3(1.0f, 0.0f, 0.0f));
     Aim(1, CVector3(-7.0f, -2.5f, 3.5f), CVector3(1.0f, 0.0f, 0.0f));
     Aim(2, CVector3(-7.0f, -1.5f, 2.5f), CVector3(1.0f, 0.0f, 0.0f));
@@ -125,18 +130,12 @@ TEST_F(FishBehaviourTest, ASchoolGoesRoundARockAndClosesUpBehindIt)
     Swim(90.0f, [&](float now) {
         for (unsigned int i = 0; i < school.GetFishesCount(); ++i) {
             CVector3 const& at = school.GetFish(i)->GetPosition();
-            bool inside = true;
-            for (int axis = 0; axis < 3; ++axis)
-                inside = inside && at[axis] > rockMin[axis] && at[axis] < rockMax[axis];
-            insideFrames += inside ? 1 : 0;
-            if (at.x > rockMax.x)
+            insideFrames += rock.IsPointInside(at) ? 1 : 0;
+            if (at.x > rock.GetMaxPoint().x)
                 pastTheRock.insert(i);
         }
         if (now > 60.0f) {
-            CVector3 const& leader = school.GetFish(0)->GetPosition();
-            mateDistance += ((school.GetFish(1)->GetPosition() - leader).GetLength() +
-                             (school.GetFish(2)->GetPosition() - leader).GetLength()) *
-                            0.5f;
+            mateDistance += MatesDistance();
             ++frames;
         }
     });
