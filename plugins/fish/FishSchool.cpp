@@ -197,7 +197,6 @@ void CFishSchool::FindPacks()
             m_engine->GetMessageManager()->WriteError("%s", error.GetText());
             continue;
         }
-        pack.enabled = 1;
         m_packs.push_back(pack);
     }
 }
